@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/Files.h"
+
+namespace korva {
+
+class MainState;
+class Dialogs;
+class Clock;
+
+// What a procedure of the main window reaches: the run's state and the ports.
+// main.cpp builds it with the real ports; tests with scripted ones.
+struct Contexto {
+    MainState& st;
+    Dialogs& dlg;
+    Clock& reloj;
+    QString carpetaPrograma;
+    Plataforma plataforma = kPlataforma;
+};
+
+} // namespace korva

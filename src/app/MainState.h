@@ -1,0 +1,169 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace korva {
+
+inline const QString kTituloVentana = QStringLiteral("KORVA Centro de Prevalidación");
+
+// Lists of the main window. The first four are the day lists the broker
+// watches; the others are the hidden lists the checks fill for the cycle.
+enum class Lista {
+    Enviados,
+    Recibidos,
+    Pendientes,
+    Rechazados,
+    ArchivosE,
+    ArchivosR,
+    EnvioLocal,
+    ReciboLocal,
+    Mensajes,
+    Cuenta_
+};
+
+// Labels and one-line texts of the main window.
+enum class Etiqueta {
+    Evento,
+    Titulo,
+    Fecha,
+    DiaJuliano,
+    Hora,
+    Patente,
+    Despliega,
+    AvisoParticular,
+    LocalName,
+    LocalAddress,
+    Cuenta_
+};
+
+enum class Panel { Ninguno, Servidor, Firma, Rutas };
+enum class OpcionServidor { Ninguna, Primario, Secundario };
+
+// Slot numbers of the configuration record.
+namespace slot {
+enum : int {
+    ServidorActual = 0,
+    Usuario = 1,
+    ContrasenaFtp = 2,
+    DirEnvio = 3,
+    DirRecibo = 4,
+    FolioInferior = 5,
+    FolioSuperior = 6,
+    Puerto = 7,
+    ServidorPrimario = 8,
+    ServidorSecundario = 9,
+    LetrasValidacion = 10,
+    LetrasPago = 11,
+    Pasivo = 12,
+    RutaKey = 13,
+    RutaCer = 14,
+    ContrasenaKey = 15,
+    Firmar = 16,
+    CaracteresRegistro500 = 17,
+    EnvioAutomatico = 18,
+    RutasAdicionales = 19,
+    RutasEnvioLocal = 20,
+    RutasReciboLocal = 21,
+    DepurarArchivos = 22,
+    BajarRegistro001 = 23,
+    ClavePrevalidador = 24,
+};
+}
+
+// Everything the main window owns during a run: the configuration record,
+// the lists, the labels and the form-level variables. Procedures act on it;
+// windows show it and forward clicks to the procedures.
+class MainState : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 25;
+    // Slots that have a check box mirroring them.
+    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,           slot::Firmar,
+                                                          slot::EnvioAutomatico,  slot::RutasAdicionales,
+                                                          slot::DepurarArchivos,  slot::BajarRegistro001};
+
+    MainState();
+
+    // --- configuration record --------------------------------------------
+    const QString& TxtConfiguration(int n) const { return slots_.at(n); }
+    // Any change of a slot's text marks the configuration as modified.
+    void setSlot(int n, const QString& texto);
+    void restableceSlots(); // every slot back to its default text
+
+    bool bloqueado(int n) const { return bloqueado_.at(n); }
+    void setBloqueado(int n, bool b);
+
+    // The check box of a flag slot (value 1 ticked, 0 clear).
+    bool chk(int slotBandera) const;
+    void setChk(int slotBandera, bool marcado);
+
+    // Edit mode: the menu entry reads "&Cerrar Edición" while it is on.
+    bool editando() const { return editando_; }
+    void setEditando(bool e);
+    QString captionConfigurar() const;
+    bool edicionCerradaAlgunaVez = false;
+
+    OpcionServidor opcionServidor() const { return servidor_; }
+    void setOpcionServidor(OpcionServidor o);
+    bool opcionesServidorHabilitadas() const { return opcionesHabilitadas_; }
+    void setOpcionesServidorHabilitadas(bool h);
+
+    Panel panel() const { return panel_; }
+    void setPanel(Panel p);
+    // Slots 0, 2 and 17 and their captions (the service toggle).
+    bool servicioVisible() const { return servicioVisible_; }
+    void setServicioVisible(bool v);
+
+    // --- lists and labels --------------------------------------------------
+    const QStringList& lista(Lista l) const { return listas_.at(static_cast<int>(l)); }
+    void setLista(Lista l, const QStringList& items);
+    void agrega(Lista l, const QString& item);
+    void vacia(Lista l) { setLista(l, {}); }
+
+    const QString& etiqueta(Etiqueta e) const { return etiquetas_.at(static_cast<int>(e)); }
+    void setEtiqueta(Etiqueta e, const QString& texto);
+    // The status line: replaced whole, no history.
+    const QString& evento() const { return etiqueta(Etiqueta::Evento); }
+    void setEvento(const QString& texto) { setEtiqueta(Etiqueta::Evento, texto); }
+
+    int progreso() const { return progreso_; }
+    void setProgreso(int v);
+
+    // --- form-level variables ---------------------------------------------
+    quint8 IndicePatente = 0;
+    qint16 DiaJulianoActual = 1;
+    qint16 LongitudNombre = 12;
+    qint16 AjustePrefijo = 0;
+    bool MostrarErrores = true;
+    bool ConfiguracionModificada = false;
+
+    // Last four characters of slot 1 (the whole slot when shorter).
+    QString patente() const;
+
+signals:
+    void slotCambiado(int n);
+    void bloqueoCambiado();
+    void chkCambiado(int slotBandera);
+    void listaCambiada(korva::Lista l);
+    void etiquetaCambiada(korva::Etiqueta e);
+    void vistaCambiada(); // edit mode, panels, server option, service toggle
+    void progresoCambiado(int v);
+
+private:
+    std::array<QString, kSlots> slots_;
+    std::array<bool, kSlots> bloqueado_{};
+    std::array<bool, kSlots> chk_{};
+    std::array<QStringList, static_cast<int>(Lista::Cuenta_)> listas_;
+    std::array<QString, static_cast<int>(Etiqueta::Cuenta_)> etiquetas_;
+    bool editando_ = false;
+    bool opcionesHabilitadas_ = false;
+    bool servicioVisible_ = false;
+    OpcionServidor servidor_ = OpcionServidor::Ninguna;
+    Panel panel_ = Panel::Ninguno;
+    int progreso_ = 0;
+};
+
+} // namespace korva

@@ -1,0 +1,44 @@
+#include "app/ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace korva {
+
+namespace {
+QMessageBox::Icon icono(Icono i) {
+    switch (i) {
+    case Icono::Informacion: return QMessageBox::Information;
+    case Icono::Advertencia: return QMessageBox::Warning;
+    case Icono::Error: return QMessageBox::Critical;
+    case Icono::Pregunta: return QMessageBox::Question;
+    case Icono::Ninguno: break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+void QtDialogs::mensaje(Icono i, const QString& texto, const QString& titulo) {
+    QMessageBox box(icono(i), titulo, texto, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool QtDialogs::pregunta(const QString& texto, const QString& titulo) {
+    QMessageBox box(QMessageBox::Question, titulo, texto, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::beep() { QApplication::beep(); }
+
+void QtDialogs::puntero(Puntero p) {
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (p == Puntero::Ocupado)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else if (p == Puntero::Espera)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+} // namespace korva

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+class QWidget;
+
+namespace korva {
+
+// The real message boxes.
+class QtDialogs final : public Dialogs {
+public:
+    void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
+    bool pregunta(const QString& texto, const QString& titulo) override;
+    using Dialogs::pregunta;
+    void beep() override;
+    void puntero(Puntero p) override;
+};
+
+} // namespace korva

@@ -1,0 +1,170 @@
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "platform/Ansi.h"
+
+namespace korva::fs {
+
+namespace {
+// WriteUser is left out: it answers whether this process may write, which
+// is always yes for root.
+constexpr QFileDevice::Permissions kEscritura =
+    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+}
+
+QChar separador(Plataforma p) { return p == Plataforma::Windows ? QChar('\\') : QChar('/'); }
+
+QString une(const QString& carpeta, const QString& nombre, Plataforma p) {
+    const QChar sep = separador(p);
+    if (carpeta.isEmpty())
+        return nombre;
+    if (carpeta.endsWith(sep))
+        return carpeta + nombre;
+    return carpeta + sep + nombre;
+}
+
+bool existeArchivo(const QString& ruta) {
+    if (ruta.isEmpty())
+        return false;
+    QFileInfo fi(ruta);
+    return fi.exists() && fi.isFile();
+}
+
+bool existeCarpeta(const QString& ruta) {
+    if (ruta.isEmpty())
+        return false;
+    QFileInfo fi(ruta);
+    return fi.exists() && fi.isDir() && fi.isReadable();
+}
+
+bool soloLectura(const QString& ruta) {
+    QFileInfo fi(ruta);
+    if (!fi.exists())
+        return false;
+    return (fi.permissions() & kEscritura) == 0;
+}
+
+bool ponSoloLectura(const QString& ruta, bool ro) {
+    QFile f(ruta);
+    if (!f.exists())
+        return false;
+    QFileDevice::Permissions p = f.permissions();
+    if (ro)
+        p &= ~(kEscritura | QFileDevice::WriteUser);
+    else
+        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    return f.setPermissions(p);
+}
+
+bool copia(const QString& origen, const QString& destino) {
+    // A read-only target refuses the copy, as on the desktop the program
+    // came from; callers clear the attribute first where they mean to.
+    if (soloLectura(destino))
+        return false;
+    QFile in(origen);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QDateTime mtime = QFileInfo(in).lastModified();
+    QSaveFile out(destino);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buf[1 << 16];
+    for (;;) {
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buf, n) != n) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (!out.commit())
+        return false;
+    QFile done(destino);
+    if (done.open(QIODevice::ReadWrite))
+        done.setFileTime(mtime, QFileDevice::FileModificationTime);
+    return true;
+}
+
+bool escribeAtomico(const QString& ruta, const QByteArray& contenido, bool privado) {
+    QSaveFile f(ruta);
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (privado)
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (f.write(contenido) != contenido.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+bool borra(const QString& ruta) { return QFile::remove(ruta); }
+
+bool creaCarpeta(const QString& ruta) { return QDir().mkpath(ruta); }
+
+QStringList leeLineas(const QString& ruta, bool* ok) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    if (ok)
+        *ok = true;
+    return ansi::lineas(f.readAll());
+}
+
+bool agregaLinea(const QString& ruta, const QString& linea) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray b = ansi::codifica(linea) + "\r\n";
+    return f.write(b) == b.size() && f.flush();
+}
+
+QByteArray comoTexto(const QStringList& lineas) {
+    QByteArray b;
+    for (const QString& l : lineas) {
+        b += ansi::codifica(l);
+        b += "\r\n";
+    }
+    return b;
+}
+
+QList<Entrada> lista(const QString& carpeta) {
+    QList<Entrada> out;
+    QDir d(carpeta);
+    if (!d.exists())
+        return out;
+    const QFileInfoList infos =
+        d.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    out.reserve(infos.size());
+    for (const QFileInfo& fi : infos) {
+        Entrada e;
+        e.nombre = fi.fileName();
+        e.enlace = fi.isSymLink();
+        e.carpeta = !e.enlace && fi.isDir();
+        e.regular = !e.enlace && fi.isFile();
+        e.tamano = fi.size();
+        QDateTime m = fi.lastModified();
+        m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
+        e.modificado = m;
+        e.soloLectura = (fi.permissions() & kEscritura) == 0;
+        e.oculto = e.nombre.startsWith('.');
+        out.append(e);
+    }
+    return out;
+}
+
+} // namespace korva::fs

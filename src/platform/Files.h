@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// File system helpers shared by every subsystem. Local paths are joined with
+// the platform separator; remote names always use "/".
+namespace korva {
+
+enum class Plataforma { Posix, Windows };
+
+#ifdef Q_OS_WIN
+inline constexpr Plataforma kPlataforma = Plataforma::Windows;
+#else
+inline constexpr Plataforma kPlataforma = Plataforma::Posix;
+#endif
+
+namespace fs {
+
+QChar separador(Plataforma p = kPlataforma);
+// Joins a folder and a name with exactly the separator between them.
+QString une(const QString& carpeta, const QString& nombre, Plataforma p = kPlataforma);
+
+bool existeArchivo(const QString& ruta);
+bool existeCarpeta(const QString& ruta);
+
+// Read-only means no write bit at all (owner, group, other). Checked by the
+// program itself: unlink ignores it and root may write anyway.
+bool soloLectura(const QString& ruta);
+bool ponSoloLectura(const QString& ruta, bool soloLectura);
+
+// Copies a file over whatever the target holds; the target appears complete
+// or not at all, and keeps the source's modification time. A read-only
+// target is refused.
+bool copia(const QString& origen, const QString& destino);
+
+// Writes a whole file through a temporary in the same folder and a rename.
+// privado: POSIX mode 0600 (the file holds passwords).
+bool escribeAtomico(const QString& ruta, const QByteArray& contenido, bool privado = false);
+
+bool borra(const QString& ruta);
+bool creaCarpeta(const QString& ruta);
+
+// Reads a text file of the code page; ok is false when it cannot be read.
+QStringList leeLineas(const QString& ruta, bool* ok = nullptr);
+// Appends one line ended by CR LF, creating the file when missing.
+bool agregaLinea(const QString& ruta, const QString& linea);
+// Whole lines, each ended by CR LF.
+QByteArray comoTexto(const QStringList& lineas);
+
+struct Entrada {
+    QString nombre;
+    qint64 tamano = 0;
+    QDateTime modificado; // local time, to the second
+    bool carpeta = false;
+    bool regular = false; // a plain file, not a link
+    bool enlace = false;
+    bool soloLectura = false;
+    bool oculto = false; // name begins with "."
+};
+
+// Lists a folder first, so callers act on a fixed list: deleting while a
+// directory iterator runs would return entries already gone.
+QList<Entrada> lista(const QString& carpeta);
+
+} // namespace fs
+} // namespace korva

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace korva {
+
+// Where usuarios.dat, the configuration files and their backups live: the
+// per-user data folder (XDG_DATA_HOME/KORVAVal) on POSIX, the executable's
+// folder on Windows. Created when missing.
+QString carpetaPrograma();
+
+} // namespace korva

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "ScriptedClock.h"
+#include "ScriptedDialogs.h"
+#include "app/Contexto.h"
+#include "app/MainState.h"
+
+namespace korva::test {
+
+// A run's state with scripted ports over its own temporary program folder.
+struct Fixture {
+    QTemporaryDir tmp;
+    MainState st;
+    ScriptedDialogs dlg;
+    ScriptedClock reloj;
+    Contexto ctx{st, dlg, reloj, tmp.path()};
+
+    QString ruta(const QString& rel) const { return tmp.filePath(rel); }
+    QString carpeta(const QString& rel) const {
+        QDir().mkpath(tmp.filePath(rel));
+        return tmp.filePath(rel);
+    }
+};
+
+} // namespace korva::test

@@ -1,0 +1,28 @@
+#include "ScriptedDialogs.h"
+
+#include <QTest>
+
+namespace korva::test {
+
+void ScriptedDialogs::mensaje(Icono icono, const QString& texto, const QString& titulo) {
+    registros.append({icono, texto, titulo, false});
+}
+
+bool ScriptedDialogs::pregunta(const QString& texto, const QString& titulo) {
+    registros.append({Icono::Pregunta, texto, titulo, true});
+    if (respuestas.isEmpty()) {
+        inesperada = true;
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + texto), __FILE__, __LINE__);
+        return false;
+    }
+    return respuestas.dequeue();
+}
+
+QStringList ScriptedDialogs::textos() const {
+    QStringList t;
+    for (const auto& r : registros)
+        t << r.texto;
+    return t;
+}
+
+} // namespace korva::test

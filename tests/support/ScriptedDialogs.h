@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+#include "platform/Dialogs.h"
+
+namespace korva::test {
+
+// Records every message box and answers questions from a queue. A question
+// nobody told it to expect fails the test that caused it.
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Registro {
+        Icono icono;
+        QString texto;
+        QString titulo;
+        bool esPregunta = false;
+    };
+
+    void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
+    bool pregunta(const QString& texto, const QString& titulo) override;
+    using Dialogs::pregunta;
+    void beep() override { ++beeps; }
+    void puntero(Puntero p) override { punteros.append(p); }
+
+    void responde(bool si) { respuestas.enqueue(si); }
+
+    QList<Registro> registros;
+    QQueue<bool> respuestas;
+    int beeps = 0;
+    QList<Puntero> punteros;
+    bool inesperada = false;
+
+    QStringList textos() const;
+    QString ultimo() const { return registros.isEmpty() ? QString() : registros.last().texto; }
+    void limpia() { registros.clear(); beeps = 0; }
+};
+
+} // namespace korva::test

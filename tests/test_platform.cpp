@@ -1,0 +1,122 @@
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/Ansi.h"
+#include "platform/Files.h"
+
+using namespace korva;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void ansiRoundTrip() {
+        const QString s = QStringLiteral("Contraseña ó € “x” Ÿ");
+        const QByteArray b = ansi::codifica(s);
+        QCOMPARE(b.size(), s.size());
+        QCOMPARE(static_cast<unsigned char>(b[8]), 0xF1u); // ñ
+        QCOMPARE(static_cast<unsigned char>(b[13]), 0x80u); // €
+        QCOMPARE(ansi::decodifica(b), s);
+        // Every byte decodes and encodes back to itself.
+        QByteArray todos;
+        for (int i = 0; i < 256; ++i)
+            todos.append(char(i));
+        QCOMPARE(ansi::codifica(ansi::decodifica(todos)), todos);
+        QCOMPARE(ansi::codifica(QStringLiteral("漢")), QByteArray("?"));
+    }
+
+    void lineasCrLfAndBareLf() {
+        QCOMPARE(ansi::lineas("a\r\nb\nc"), (QStringList{"a", "b", "c"}));
+        QCOMPARE(ansi::lineas("a\r\n\r\n"), (QStringList{"a", ""}));
+        QCOMPARE(ansi::lineas(""), QStringList());
+        QCOMPARE(ansi::lineas("\xf1\r"), QStringList{QStringLiteral("ñ")});
+    }
+
+    void readOnlyHasNoWriteBit() {
+        QTemporaryDir d;
+        const QString f = d.filePath("usuarios.dat");
+        QVERIFY(fs::escribeAtomico(f, "x\r\n"));
+        QVERIFY(!fs::soloLectura(f));
+        QVERIFY(fs::ponSoloLectura(f, true));
+        QVERIFY(fs::soloLectura(f));
+        QCOMPARE(QFileInfo(f).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+        QVERIFY(fs::ponSoloLectura(f, false));
+        QVERIFY(!fs::soloLectura(f));
+        QVERIFY(!fs::soloLectura(d.filePath("missing")));
+    }
+
+    void copyOverwritesKeepsTimeAndRefusesReadOnly() {
+        QTemporaryDir d;
+        const QString a = d.filePath("a"), b = d.filePath("b");
+        QVERIFY(fs::escribeAtomico(a, "nuevo"));
+        QVERIFY(fs::escribeAtomico(b, "viejo y largo"));
+        const QDateTime t(QDate(2026, 1, 2), QTime(3, 4, 5));
+        {
+            QFile f(a);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(t, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(fs::copia(a, b));
+        QFile fb(b);
+        QVERIFY(fb.open(QIODevice::ReadOnly));
+        QCOMPARE(fb.readAll(), QByteArray("nuevo"));
+        QCOMPARE(QFileInfo(b).lastModified(), t);
+        QVERIFY(fs::ponSoloLectura(b, true));
+        QVERIFY(!fs::copia(a, b));
+        QVERIFY(!fs::copia(d.filePath("missing"), d.filePath("c")));
+        QVERIFY(!QFileInfo::exists(d.filePath("c")));
+        // Nothing temporary is left behind.
+        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void atomicWritePrivateMode() {
+        QTemporaryDir d;
+        const QString f = d.filePath("odbc0.reg");
+        QVERIFY(fs::escribeAtomico(f, "x", true));
+        const auto p = QFileInfo(f).permissions();
+        QVERIFY(p & QFile::ReadOwner);
+        QVERIFY(p & QFile::WriteOwner);
+        QVERIFY(!(p & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)));
+    }
+
+    void appendLineAndList() {
+        QTemporaryDir d;
+        const QString f = d.filePath("bitacora");
+        QVERIFY(fs::agregaLinea(f, QStringLiteral("uno")));
+        QVERIFY(fs::agregaLinea(f, QStringLiteral("dós")));
+        QFile in(f);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll(), QByteArray("uno\r\nd\xf3s\r\n"));
+        QCOMPARE(fs::leeLineas(f), (QStringList{"uno", QStringLiteral("dós")}));
+        bool ok = true;
+        fs::leeLineas(d.filePath("nada"), &ok);
+        QVERIFY(!ok);
+
+        QDir(d.path()).mkdir("Pend");
+        QFile::link(f, d.filePath("enlace"));
+        fs::escribeAtomico(d.filePath(".oculto"), "");
+        const auto l = fs::lista(d.path());
+        QCOMPARE(l.size(), 4);
+        for (const auto& e : l) {
+            if (e.nombre == "Pend")
+                QVERIFY(e.carpeta && !e.regular);
+            if (e.nombre == "enlace")
+                QVERIFY(e.enlace && !e.regular);
+            if (e.nombre == ".oculto")
+                QVERIFY(e.oculto && e.regular);
+            if (e.nombre == "bitacora")
+                QCOMPARE(e.tamano, 10);
+        }
+    }
+
+    void joinPaths() {
+        QCOMPARE(fs::une("c:\\ENV", "Pend", Plataforma::Windows), QStringLiteral("c:\\ENV\\Pend"));
+        QCOMPARE(fs::une("/env/", "Pend", Plataforma::Posix), QStringLiteral("/env/Pend"));
+        QCOMPARE(fs::une("/env", "Pend", Plataforma::Posix), QStringLiteral("/env/Pend"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "test_platform.moc"
