@@ -139,6 +139,7 @@ public:
     qint16 AjustePrefijo = 0;
     bool MostrarErrores = true;
     bool ConfiguracionModificada = false;
+    int periodo = 30; // seconds between cycles (the slider's value)
 
     // Last four characters of slot 1 (the whole slot when shorter).
     QString patente() const;

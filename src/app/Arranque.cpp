@@ -1,0 +1,41 @@
+#include "app/Arranque.h"
+
+#include <QLocale>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/ConfigFile.h"
+#include "config/Edicion.h"
+#include "config/Revisiones.h"
+#include "cycle/Nombres.h"
+#include "platform/Clock.h"
+
+namespace korva {
+
+QString fechaCorta(const QDate& d) { return QLocale::system().toString(d, QStringLiteral("d MMM yyyy")); }
+
+void CargaForm1(Contexto& ctx, int posicion) {
+    MainState& st = ctx.st;
+    st.setEvento(QStringLiteral("Listo para Iniciar"));
+    st.periodo = 30;
+    st.IndicePatente = static_cast<quint8>(posicion);
+    st.MostrarErrores = true;
+    CargaConfiguracion(ctx);
+    st.DiaJulianoActual = Get_Juliano(ctx.reloj);
+    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    RevisaArchivosTipo(ctx);
+    if (st.chk(slot::RutasAdicionales)) {
+        if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal), st.TxtConfiguration(slot::LetrasValidacion),
+                        Lista::EnvioLocal, Lista::ArchivosE) == 1)
+            abrePanel(ctx, Panel::Rutas);
+        else if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal),
+                             st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR) == 1)
+            abrePanel(ctx, Panel::Rutas);
+    }
+    st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
+    st.setEtiqueta(Etiqueta::Patente, st.patente());
+    st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());
+    st.ConfiguracionModificada = false;
+}
+
+} // namespace korva

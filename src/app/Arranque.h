@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace korva {
+
+struct Contexto;
+
+// The main window's start-up for the patent at `posicion`, in its order.
+void CargaForm1(Contexto& ctx, int posicion);
+
+// "d mmm yyyy" in the system locale (day without a leading zero).
+QString fechaCorta(const QDate& d);
+
+} // namespace korva

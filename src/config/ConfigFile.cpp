@@ -1,0 +1,129 @@
+#include "config/ConfigFile.h"
+
+#include <cmath>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/Edicion.h"
+#include "platform/Ansi.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Host.h"
+
+namespace korva {
+
+namespace {
+
+bool esNumero(const QString& s) {
+    bool ok = false;
+    s.trimmed().toDouble(&ok);
+    return ok;
+}
+
+// A slot box is single-line: a line break would shift every later line.
+QString unaLinea(QString s) {
+    s.remove(QLatin1Char('\r'));
+    s.remove(QLatin1Char('\n'));
+    return s;
+}
+
+} // namespace
+
+QString rutaConfiguracion(const QString& carpetaPrograma, int posicion) {
+    return fs::une(carpetaPrograma, QStringLiteral("odbc%1.reg").arg(posicion));
+}
+
+QString rutaConfiguracion(const Contexto& ctx) {
+    return rutaConfiguracion(ctx.carpetaPrograma, ctx.st.IndicePatente);
+}
+
+namespace clave {
+
+QString revuelve(const QString& texto) {
+    QString out;
+    for (qsizetype i = texto.size() - 1; i >= 0; --i)
+        out += QLatin1Char('|') + QString::number(ansi::codigo(texto.at(i)) * 20 + 6);
+    return out;
+}
+
+QString desenreda(const QString& linea) {
+    QString out;
+    QString digitos;
+    for (qsizetype i = linea.size() - 1; i >= 0; --i) {
+        const QChar c = linea.at(i);
+        if (c != QLatin1Char('|')) {
+            digitos.prepend(c);
+            continue;
+        }
+        bool ok = !digitos.isEmpty() && digitos.size() <= 9;
+        for (QChar d : digitos)
+            ok = ok && d >= QLatin1Char('0') && d <= QLatin1Char('9');
+        const long valor = ok ? digitos.toLong() : -1;
+        const long codigo = ok ? std::lround((valor - 6) / 20.0) : -1;
+        out += (codigo >= 0 && codigo <= 255) ? ansi::caracter(int(codigo)) : QChar('?');
+        digitos.clear();
+    }
+    return out;
+}
+
+} // namespace clave
+
+void CargaConfiguracion(Contexto& ctx) {
+    MainState& st = ctx.st;
+    st.setEvento(QStringLiteral("Cargando configuración..."));
+    bool leido = false;
+    const QStringList lineas = fs::leeLineas(rutaConfiguracion(ctx), &leido);
+    if (!leido) {
+        ctx.dlg.beep();
+        ctx.dlg.beep();
+        st.setServicioVisible(true);
+        Menu_Configure(ctx);
+        return;
+    }
+    for (int n = 0; n < MainState::kSlots && n < lineas.size(); ++n) {
+        const QString& linea = lineas.at(n);
+        if (n == slot::ContrasenaFtp || n == slot::ContrasenaKey) {
+            st.setSlot(n, clave::desenreda(linea));
+            continue;
+        }
+        st.setSlot(n, linea);
+        if (std::find(MainState::kSlotsBandera.begin(), MainState::kSlotsBandera.end(), n) !=
+            MainState::kSlotsBandera.end()) {
+            bool ok = false;
+            const double v = linea.trimmed().toDouble(&ok);
+            st.setChk(n, ok && v == 1.0);
+        }
+        if (n == slot::CaracteresRegistro500 && !esNumero(linea))
+            st.setSlot(n, QStringLiteral("24"));
+    }
+    if (!esNumero(st.TxtConfiguration(slot::CaracteresRegistro500)))
+        st.setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
+    if (st.TxtConfiguration(slot::ServidorActual) != st.TxtConfiguration(slot::ServidorPrimario))
+        seleccionaServidor(ctx, OpcionServidor::Secundario);
+    st.setEtiqueta(Etiqueta::LocalName, host::nombre());
+    st.setEtiqueta(Etiqueta::LocalAddress, host::direccion());
+    st.setProgreso(0);
+    st.setEvento(QStringLiteral("Listo para Iniciar"));
+}
+
+bool GrabaConfiguracion(Contexto& ctx) {
+    MainState& st = ctx.st;
+    st.setEvento(QStringLiteral("Grabando configuración..."));
+    QStringList lineas;
+    for (int n = 0; n < MainState::kSlots; ++n) {
+        const QString& t = st.TxtConfiguration(n);
+        lineas << ((n == slot::ContrasenaFtp || n == slot::ContrasenaKey) ? clave::revuelve(unaLinea(t))
+                                                                           : unaLinea(t));
+    }
+    lineas << unaLinea(st.etiqueta(Etiqueta::LocalName)) << unaLinea(st.etiqueta(Etiqueta::LocalAddress))
+           << kVersion;
+    const QString ruta = rutaConfiguracion(ctx);
+    if (!fs::escribeAtomico(ruta, fs::comoTexto(lineas), true)) {
+        ctx.dlg.error(QStringLiteral("No fue posible grabar la configuración en ") + ruta +
+                      QStringLiteral(". La configuración anterior no se modificó."));
+        return false;
+    }
+    return true;
+}
+
+} // namespace korva

@@ -1,0 +1,103 @@
+#include "config/Edicion.h"
+
+#include "app/Contexto.h"
+#include "config/ConfigFile.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+
+namespace korva {
+
+namespace {
+void bloqueaTodo(MainState& st, bool b) {
+    for (int n = 0; n < MainState::kSlots; ++n)
+        st.setBloqueado(n, b);
+}
+} // namespace
+
+void Menu_Configure(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (st.editando()) {
+        bloqueaTodo(st, true);
+        st.setOpcionesServidorHabilitadas(false);
+        st.setEditando(false);
+        st.edicionCerradaAlgunaVez = true;
+        return;
+    }
+    if (!ctx.dlg.pregunta(QStringLiteral(
+            "Esta opción le permitira que la configuración del sistema este en forma de edición, si modifica "
+            "parametros equivocadamente (como directorios locales) ocacionará que el sistema NO FUNCIONE "
+            "correctamente. Desea continuar?")))
+        return;
+    bloqueaTodo(st, false);
+    st.setOpcionesServidorHabilitadas(true);
+    st.setBloqueado(slot::FolioInferior, true);
+    st.setBloqueado(slot::FolioSuperior, true);
+    st.setEditando(true);
+}
+
+bool ValidaConfiguracion(Contexto&) { return true; }
+
+void Menu_GuardaConf(Contexto& ctx) {
+    if (!ValidaConfiguracion(ctx))
+        return;
+    // A failed write keeps the change mark, so the exit question still asks.
+    if (GrabaConfiguracion(ctx))
+        ctx.st.ConfiguracionModificada = false;
+    ctx.st.setBloqueado(slot::FolioInferior, true);
+    ctx.st.setBloqueado(slot::FolioSuperior, true);
+}
+
+void seleccionaServidor(Contexto& ctx, OpcionServidor o) {
+    MainState& st = ctx.st;
+    if (st.opcionServidor() == o)
+        return;
+    st.setOpcionServidor(o);
+    if (o == OpcionServidor::Primario)
+        st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
+    else if (o == OpcionServidor::Secundario)
+        st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorSecundario));
+}
+
+void clicChk(Contexto& ctx, int s, bool marcado) {
+    MainState& st = ctx.st;
+    if (st.bloqueado(s)) {
+        bool ok = false;
+        const double v = st.TxtConfiguration(s).trimmed().toDouble(&ok);
+        st.setChk(s, ok ? v == 1.0 : marcado);
+        return;
+    }
+    st.setChk(s, marcado);
+    st.ConfiguracionModificada = true;
+    st.setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
+    if (s != slot::Firmar || !marcado)
+        return;
+    auto rechaza = [&] {
+        st.setChk(slot::Firmar, false);
+        st.setSlot(slot::Firmar, QStringLiteral("0"));
+    };
+    if (st.TxtConfiguration(slot::RutaKey).isEmpty() || st.TxtConfiguration(slot::RutaCer).isEmpty() ||
+        st.TxtConfiguration(slot::ContrasenaKey).isEmpty()) {
+        rechaza();
+        ctx.dlg.advertencia(
+            QStringLiteral("Para poder activar esta función es necesario que primero\r"
+                           "proporcione la ruta del Archivo KEY, la ruta del archivo CER y la contraseña.\r"
+                           "Para hacerlo es necesario poner el sistema en forma de edición\r"
+                           "Sistema / Configuración"));
+    } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaKey))) {
+        rechaza();
+        ctx.dlg.error(QStringLiteral(
+            "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
+    } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaCer))) {
+        rechaza();
+        ctx.dlg.error(QStringLiteral(
+            "ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
+    }
+}
+
+void abrePanel(Contexto& ctx, Panel p) { ctx.st.setPanel(p); }
+
+void ocultaPanel(Contexto& ctx) { ctx.st.setPanel(Panel::Ninguno); }
+
+void alternaServicio(Contexto& ctx) { ctx.st.setServicioVisible(!ctx.st.servicioVisible()); }
+
+} // namespace korva

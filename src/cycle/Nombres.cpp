@@ -1,0 +1,105 @@
+#include "cycle/Nombres.h"
+
+#include "app/MainState.h"
+#include "platform/Clock.h"
+
+namespace korva {
+
+qint16 numLetras(MainState& st, const QString& Letra) {
+    if (Letra == QLatin1String("E") || Letra == QLatin1String("e")) {
+        st.AjustePrefijo = 1;
+        return 12;
+    }
+    static const QStringList largos = {"S", "s", "x", "X", "f", "F", "a", "A"};
+    if (largos.contains(Letra)) {
+        st.AjustePrefijo = -3;
+        return 15;
+    }
+    st.AjustePrefijo = 0;
+    return 12;
+}
+
+qint16 Get_Juliano(const Clock& reloj) {
+    const QDateTime ahora = reloj.ahora();
+    const QDate enero(ahora.date().year(), 1, 1);
+    return static_cast<qint16>(enero.daysTo(ahora.date()) + 1);
+}
+
+void preparaNombre(MainState& st, const QString& nombre) {
+    st.LongitudNombre = numLetras(st, nombre.left(1));
+    if (nombre.size() >= 9 && nombre.at(8) == QLatin1Char('.') && st.AjustePrefijo == 1)
+        st.AjustePrefijo = 0;
+}
+
+QString prefijoDe(const MainState& st, const QString& nombre) {
+    const int largo = st.LongitudNombre + st.AjustePrefijo - 7;
+    if (largo < 5 || nombre.size() < largo)
+        return {};
+    return nombre.left(largo);
+}
+
+QString patenteDe(const MainState& st, const QString& nombre) {
+    const QString p = prefijoDe(st, nombre);
+    return p.isEmpty() ? QString() : p.right(4);
+}
+
+QString folioDe(const MainState& st, const QString& nombre) {
+    const int k = nombre.startsWith(QLatin1Char('S'), Qt::CaseInsensitive) ||
+                          nombre.startsWith(QLatin1Char('F'), Qt::CaseInsensitive)
+                      ? 3
+                      : 0;
+    const int fin = st.LongitudNombre + st.AjustePrefijo + k - 4; // 1-based, inclusive
+    if (fin < 3 || nombre.size() < fin)
+        return {};
+    return nombre.mid(fin - 3, 3);
+}
+
+QString diaDe(const QString& nombre) { return nombre.size() < 3 ? QString() : nombre.right(3); }
+
+bool pruebaJuliano(const MainState& st, const QString& nombre) {
+    const QString d = diaDe(nombre);
+    bool ok = false;
+    const int n = d.toInt(&ok);
+    return ok && n == st.DiaJulianoActual;
+}
+
+bool pruebaPatente(const MainState& st, const QString& nombre) {
+    const QString p = patenteDe(st, nombre);
+    return !p.isEmpty() && p == st.TxtConfiguration(slot::Usuario).right(4);
+}
+
+bool pruebaFolio(const MainState& st, const QString& nombre) {
+    const QString f = folioDe(st, nombre);
+    if (f.size() != 3)
+        return false;
+    // Compared as text, by character codes: "045" lies below "1".
+    return f.compare(st.TxtConfiguration(slot::FolioInferior)) >= 0 &&
+           f.compare(st.TxtConfiguration(slot::FolioSuperior)) <= 0;
+}
+
+bool esTipoValidacion(const MainState& st, const QString& nombre) {
+    if (nombre.isEmpty())
+        return false;
+    const QChar letra = nombre.at(0).toLower();
+    for (QChar c : st.TxtConfiguration(slot::LetrasValidacion))
+        if (c != QLatin1Char(',') && c == letra)
+            return true;
+    return false;
+}
+
+quint8 TipoDocumento(const QString& nombre) {
+    const QString n = nombre.toLower();
+    if (n.startsWith(QLatin1Char('m')))
+        return 0;
+    if (n.startsWith(QLatin1Char('c')))
+        return 1;
+    if (n.startsWith(QLatin1Char('t')))
+        return 2;
+    if (n.startsWith(QLatin1String("ea")))
+        return 6;
+    if (n.startsWith(QLatin1String("eb")))
+        return 7;
+    return kNoFirmable;
+}
+
+} // namespace korva

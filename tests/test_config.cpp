@@ -1,0 +1,340 @@
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "Fixture.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigRecord.h"
+#include "config/Edicion.h"
+#include "config/Revisiones.h"
+#include "platform/Files.h"
+
+using namespace korva;
+using korva::test::Fixture;
+
+namespace {
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+void escribe(const QString& ruta, const QStringList& lineas) { fs::escribeAtomico(ruta, fs::comoTexto(lineas)); }
+QStringList numeradas(int n) {
+    QStringList l;
+    for (int i = 0; i < n; ++i)
+        l << QStringLiteral("L%1").arg(i);
+    return l;
+}
+} // namespace
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void scramble() {
+        QCOMPARE(clave::revuelve("abc"), QStringLiteral("|1986|1966|1946"));
+        QCOMPARE(clave::desenreda("|1986|1966|1946"), QStringLiteral("abc"));
+        const QString s = QStringLiteral("Añó ñ€x|1");
+        QCOMPARE(clave::desenreda(clave::revuelve(s)), s);
+        QCOMPARE(clave::revuelve(QStringLiteral("ñ")), QStringLiteral("|4826")); // 0xF1 * 20 + 6
+        QCOMPARE(clave::revuelve(""), QString());
+        QCOMPARE(clave::desenreda(""), QString());
+    }
+
+    void scrambleMalformed_data() {
+        QTest::addColumn<QString>("linea");
+        QTest::addColumn<QString>("texto");
+        QTest::addRow("no leading bar") << "1986|1966" << "b";
+        QTest::addRow("letters") << "|19x6|1966" << "b?";
+        QTest::addRow("empty group") << "||1966" << "b?";
+        QTest::addRow("out of range") << "|99999|1966" << "b?";
+        QTest::addRow("huge") << "|123456789012345678901234567890" << "?";
+        QTest::addRow("negative") << "|-5" << "?";
+        QTest::addRow("only bars") << "|||" << "???";
+        QTest::addRow("not a multiple rounds") << "|1990" << "c";
+    }
+    void scrambleMalformed() {
+        QFETCH(QString, linea);
+        QFETCH(QString, texto);
+        QCOMPARE(clave::desenreda(linea), texto);
+    }
+
+    void saveWrites28LinesPrivately() {
+        Fixture f;
+        f.st.IndicePatente = 3;
+        f.st.setSlot(slot::ContrasenaFtp, "abc");
+        f.st.setSlot(slot::ContrasenaKey, "");
+        f.st.setSlot(slot::Usuario, "ftp4321\r\nX"); // a line break never shifts the file
+        f.st.setEtiqueta(Etiqueta::LocalName, "equipo");
+        f.st.setEtiqueta(Etiqueta::LocalAddress, "10.1.2.3");
+        QVERIFY(GrabaConfiguracion(f.ctx));
+        QCOMPARE(f.st.evento(), QStringLiteral("Grabando configuración..."));
+        const QString ruta = f.ruta("odbc3.reg");
+        const QByteArray b = lee(ruta);
+        QVERIFY(b.endsWith("Versi\xf3n 8.0.0\r\n"));
+        const QStringList l = fs::leeLineas(ruta);
+        QCOMPARE(l.size(), 28);
+        QCOMPARE(l[1], QStringLiteral("ftp4321X"));
+        QCOMPARE(l[2], QStringLiteral("|1986|1966|1946"));
+        QCOMPARE(l[15], QString());
+        QCOMPARE(l[10], QStringLiteral("m,b,c,s,t,e,f,e"));
+        QCOMPARE(l[25], QStringLiteral("equipo"));
+        QCOMPARE(l[26], QStringLiteral("10.1.2.3"));
+        QCOMPARE(b.count("\r\n"), 28);
+        const auto p = QFileInfo(ruta).permissions();
+        QVERIFY(!(p & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)));
+    }
+
+    void roundTrip() {
+        Fixture a;
+        a.st.setSlot(slot::ContrasenaFtp, QStringLiteral("pásó"));
+        a.st.setSlot(slot::DirEnvio, "/srv/env");
+        a.st.setSlot(slot::DepurarArchivos, "0");
+        a.st.setSlot(slot::ServidorActual, a.st.TxtConfiguration(slot::ServidorPrimario));
+        QVERIFY(GrabaConfiguracion(a.ctx));
+        Fixture b;
+        QFile::copy(a.ruta("odbc0.reg"), b.ruta("odbc0.reg"));
+        CargaConfiguracion(b.ctx);
+        for (int n = 0; n < MainState::kSlots; ++n)
+            QCOMPARE(b.st.TxtConfiguration(n), a.st.TxtConfiguration(n));
+        QVERIFY(!b.st.chk(slot::DepurarArchivos));
+        QVERIFY(b.st.chk(slot::Pasivo));
+        QCOMPARE(b.st.evento(), QStringLiteral("Listo para Iniciar"));
+        QVERIFY(b.dlg.registros.isEmpty());
+    }
+
+    void shortAndLongFiles() {
+        Fixture f;
+        escribe(f.ruta("odbc0.reg"), numeradas(10));
+        CargaConfiguracion(f.ctx);
+        QCOMPARE(f.st.TxtConfiguration(9), QStringLiteral("L9"));
+        QCOMPARE(f.st.TxtConfiguration(10), registro::porOmision(10));
+        QCOMPARE(f.st.TxtConfiguration(24), QStringLiteral("000"));
+
+        Fixture g;
+        QStringList l = numeradas(30);
+        l[0] = "host8";
+        l[8] = "host8";
+        l[17] = "30";
+        escribe(g.ruta("odbc0.reg"), l);
+        CargaConfiguracion(g.ctx);
+        QCOMPARE(g.st.TxtConfiguration(24), QStringLiteral("L24"));
+        QCOMPARE(g.st.TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
+        QCOMPARE(g.st.TxtConfiguration(17), QStringLiteral("30"));
+        QCOMPARE(g.st.opcionServidor(), OpcionServidor::Ninguna);
+    }
+
+    void loadRules() {
+        Fixture f;
+        QStringList l = numeradas(25);
+        l[0] = "otro";
+        l[8] = "primario";
+        l[9] = "secundario";
+        l[12] = "1";
+        l[16] = "2";
+        l[17] = "abc";
+        l[22] = "1 ";
+        escribe(f.ruta("odbc0.reg"), l);
+        CargaConfiguracion(f.ctx);
+        QCOMPARE(f.st.TxtConfiguration(0), QStringLiteral("secundario"));
+        QCOMPARE(f.st.opcionServidor(), OpcionServidor::Secundario);
+        QCOMPARE(f.st.TxtConfiguration(17), QStringLiteral("24"));
+        QVERIFY(f.st.chk(slot::Pasivo));
+        QVERIFY(!f.st.chk(slot::Firmar));
+        QVERIFY(f.st.chk(slot::DepurarArchivos)); // the value of "1 " is 1
+        QCOMPARE(f.st.TxtConfiguration(22), QStringLiteral("1 "));
+    }
+
+    void missingFileOpensEditMode() {
+        Fixture f;
+        f.dlg.responde(true);
+        CargaConfiguracion(f.ctx);
+        QCOMPARE(f.dlg.beeps, 2);
+        QVERIFY(f.st.servicioVisible());
+        QVERIFY(f.st.editando());
+        QCOMPARE(f.st.captionConfigurar(), QStringLiteral("&Cerrar Edición"));
+        QVERIFY(f.st.bloqueado(slot::FolioInferior) && f.st.bloqueado(slot::FolioSuperior));
+        QVERIFY(!f.st.bloqueado(slot::Usuario));
+        QCOMPARE(f.st.TxtConfiguration(slot::Usuario), QStringLiteral("User(1)"));
+    }
+
+    void editModeLocksAndSave() {
+        Fixture f;
+        QVERIFY(f.st.bloqueado(slot::Usuario));
+        QVERIFY(!f.st.bloqueado(slot::RutasAdicionales));
+        f.dlg.responde(false);
+        Menu_Configure(f.ctx); // No changes nothing
+        QVERIFY(!f.st.editando());
+        f.dlg.responde(true);
+        Menu_Configure(f.ctx);
+        QVERIFY(f.st.opcionesServidorHabilitadas());
+        f.st.ConfiguracionModificada = false;
+        clicChk(f.ctx, slot::DepurarArchivos, false);
+        QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
+        QVERIFY(f.st.ConfiguracionModificada);
+        Menu_GuardaConf(f.ctx);
+        QVERIFY(!f.st.ConfiguracionModificada);
+        QVERIFY(f.st.editando()); // a save keeps edit mode
+        QVERIFY(QFileInfo::exists(f.ruta("odbc0.reg")));
+        Menu_Configure(f.ctx); // closing asks nothing
+        QVERIFY(f.st.bloqueado(slot::RutasAdicionales));
+        QVERIFY(!f.st.opcionesServidorHabilitadas());
+        // Outside edit mode a click is undone from the slot.
+        clicChk(f.ctx, slot::DepurarArchivos, true);
+        QVERIFY(!f.st.chk(slot::DepurarArchivos));
+        QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
+    }
+
+    void routesFlagBeforeFirstClose() {
+        Fixture f;
+        clicChk(f.ctx, slot::RutasAdicionales, true);
+        QCOMPARE(f.st.TxtConfiguration(slot::RutasAdicionales), QStringLiteral("1"));
+        // A non-numeric locked slot leaves the box as clicked.
+        clicChk(f.ctx, slot::Firmar, true);
+        QVERIFY(f.st.chk(slot::Firmar));
+        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
+    }
+
+    void signingRefusals() {
+        Fixture f;
+        f.dlg.responde(true);
+        Menu_Configure(f.ctx);
+        f.st.setSlot(slot::ContrasenaKey, "");
+        clicChk(f.ctx, slot::Firmar, true);
+        QVERIFY(!f.st.chk(slot::Firmar));
+        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("0"));
+        QCOMPARE(f.dlg.registros.last().icono, Icono::Advertencia);
+        QVERIFY(f.dlg.ultimo().startsWith("Para poder activar esta función es necesario que primero\r"));
+        f.st.setSlot(slot::ContrasenaKey, "x");
+        f.st.setSlot(slot::RutaKey, f.ruta("no.key"));
+        f.st.setSlot(slot::RutaCer, f.ruta("a.cer"));
+        clicChk(f.ctx, slot::Firmar, true);
+        QVERIFY(f.dlg.ultimo().contains("archivo KEY"));
+        fs::escribeAtomico(f.ruta("no.key"), "k");
+        clicChk(f.ctx, slot::Firmar, true);
+        QVERIFY(f.dlg.ultimo().contains("archivo CER"));
+        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("0"));
+        fs::escribeAtomico(f.ruta("a.cer"), "c");
+        const int antes = int(f.dlg.registros.size());
+        clicChk(f.ctx, slot::Firmar, true);
+        QCOMPARE(int(f.dlg.registros.size()), antes);
+        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("1"));
+    }
+
+    void validaDir_data() {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<int>("windows");
+        QTest::addColumn<int>("posix");
+        QTest::addRow("drive") << "c:\\ENV" << 1 << 0;
+        QTest::addRow("D") << "D:\\x" << 1 << 0;
+        QTest::addRow("word") << "abc" << 1 << 0;
+        QTest::addRow("unc") << "\\\\server\\share" << 0 << 0;
+        QTest::addRow("digit") << "1:\\x" << 0 << 0;
+        QTest::addRow("empty") << "" << 0 << 0;
+        QTest::addRow("absolute") << "/srv/env" << 0 << 1;
+        QTest::addRow("relative") << "env/x" << 1 << 0;
+        QTest::addRow("n tilde") << QStringLiteral("ñ:\\x") << 0 << 0;
+    }
+    void validaDir() {
+        QFETCH(QString, dir);
+        QFETCH(int, windows);
+        QFETCH(int, posix);
+        QCOMPARE(int(ValidaDir(dir, Plataforma::Windows)), windows);
+        QCOMPARE(int(ValidaDir(dir, Plataforma::Posix)), posix);
+    }
+
+    void revisaDir() {
+        Fixture f;
+        const QString env = f.carpeta("env"), rec = f.carpeta("rec");
+        f.st.setSlot(slot::DirEnvio, env + "/");
+        f.st.setSlot(slot::DirRecibo, rec + "//");
+        f.st.ConfiguracionModificada = false;
+        QCOMPARE(int(RevisaDir(f.ctx)), 0); // "rec/" names the folder too
+        QCOMPARE(f.st.TxtConfiguration(slot::DirEnvio), env);
+        QCOMPARE(f.st.TxtConfiguration(slot::DirRecibo), rec + "/");
+        QVERIFY(f.st.ConfiguracionModificada);
+        QVERIFY(f.dlg.registros.isEmpty());
+        f.st.setSlot(slot::DirRecibo, f.ruta("falta"));
+        QCOMPARE(int(RevisaDir(f.ctx)), 1);
+        QVERIFY(f.dlg.ultimo().startsWith("ERROR: es imposible continuar, en la Configuración del Sistema"));
+        QCOMPARE(f.dlg.registros.last().icono, Icono::Error);
+        fs::escribeAtomico(f.ruta("archivo"), "");
+        f.st.setSlot(slot::DirRecibo, f.ruta("archivo")); // a plain file is no folder
+        QCOMPARE(int(RevisaDir(f.ctx)), 1);
+        f.st.setSlot(slot::DirRecibo, "REC(4)");
+        QCOMPARE(int(RevisaDir(f.ctx)), 1);
+    }
+
+    void revisaArchivosTipo_data() {
+        QTest::addColumn<QString>("e");
+        QTest::addColumn<QString>("r");
+        QTest::addColumn<int>("res");
+        QTest::addColumn<int>("items");
+        QTest::addRow("agree") << "m,b,c" << "m,r,c" << 1 << 3;
+        QTest::addRow("fewer") << "m,b,c" << "m,r" << 0 << 3;
+        QTest::addRow("same items other commas") << "mb,c" << "m,r,c" << 0 << 3;
+        QTest::addRow("defaults") << "m,b,c,s,t,e,f,e" << "m,r,c,x,t,r,a,a" << 1 << 8;
+        QTest::addRow("blank is an item") << "m, b" << "m,rc" << 1 << 3;
+    }
+    void revisaArchivosTipo() {
+        QFETCH(QString, e);
+        QFETCH(QString, r);
+        QFETCH(int, res);
+        QFETCH(int, items);
+        Fixture f;
+        f.st.setSlot(slot::LetrasValidacion, e);
+        f.st.setSlot(slot::LetrasPago, r);
+        QCOMPARE(int(RevisaArchivosTipo(f.ctx)), res);
+        QCOMPARE(int(f.st.lista(Lista::ArchivosE).size()), items);
+        QCOMPARE(f.dlg.registros.size(), res == 1 ? 0 : 1);
+    }
+
+    void revisaRutas() {
+        Fixture f;
+        const QString a = f.carpeta("a"), b = f.carpeta("b");
+        auto corre = [&](const QString& rutas, const QString& letras) {
+            f.dlg.limpia();
+            f.st.setPanel(Panel::Ninguno);
+            return RevisaRutas(f.ctx, rutas, letras, Lista::EnvioLocal, Lista::ArchivosE);
+        };
+        QCOMPARE(corre(a + "," + b, "m,b"), std::optional<qint16>(0));
+        QCOMPARE(f.st.lista(Lista::EnvioLocal), (QStringList{a, b}));
+        QCOMPARE(f.st.lista(Lista::ArchivosE), (QStringList{"m", "b"}));
+        QCOMPARE(f.st.panel(), Panel::Ninguno);
+
+        QCOMPARE(corre(a + ",," + b, "m,b,c"), std::optional<qint16>(1));
+        QCOMPARE(f.dlg.textos(), QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
+                                             "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
+        QVERIFY(f.st.lista(Lista::EnvioLocal).isEmpty() && f.st.lista(Lista::ArchivosE).isEmpty());
+        QCOMPARE(f.st.panel(), Panel::Rutas);
+
+        QCOMPARE(corre(a + "," + f.ruta("falta"), "m,b"), std::optional<qint16>(1));
+        QVERIFY(f.dlg.ultimo().endsWith("Rutas de Envio Local no es valida"));
+
+        QCOMPARE(corre(a + ",", "m,b"), std::optional<qint16>(1)); // the last route is ","
+        QCOMPARE(f.dlg.textos().size(), 1);
+        QVERIFY(f.dlg.ultimo().endsWith("no es valida"));
+
+        QCOMPARE(corre(",," + f.ruta("falta"), "m,b,c"), std::optional<qint16>(1));
+        QCOMPARE(f.dlg.textos().size(), 2); // empty first, then invalid
+        QVERIFY(f.dlg.textos()[0].endsWith("esta vacia"));
+
+        QCOMPARE(corre(a, "m,b"), std::optional<qint16>(1));
+        QCOMPARE(f.dlg.ultimo(), QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas "
+                                                "Adicionales, no coinciden el numero de Rutas de Envio Local con "
+                                                "los tipos de archivos"));
+        QCOMPARE(f.st.panel(), Panel::Rutas);
+
+        QCOMPARE(corre("", "m"), std::optional<qint16>()); // nothing to check
+        QVERIFY(f.dlg.registros.isEmpty());
+
+        // The panel opens only while no other panel is shown.
+        f.dlg.limpia();
+        f.st.setPanel(Panel::Firma);
+        RevisaRutas(f.ctx, a, "m,b", Lista::ReciboLocal, Lista::ArchivosR);
+        QCOMPARE(f.st.panel(), Panel::Firma);
+        QVERIFY(f.dlg.ultimo().contains("Rutas de Recibo Local"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfig)
+#include "test_config.moc"
