@@ -1,0 +1,185 @@
+#include <QFile>
+#include <QTest>
+
+#include "Fixture.h"
+#include "app/Patentes.h"
+#include "platform/Files.h"
+
+using namespace korva;
+using korva::test::Fixture;
+
+namespace {
+QString contenido(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("<missing>");
+}
+} // namespace
+
+class TestPatents : public QObject {
+    Q_OBJECT
+
+    // Patents A, B, C with their configuration files holding their own key.
+    void tres(Fixture& f, Patentes& p) {
+        fs::escribeAtomico(f.ruta("usuarios.dat"), "A\r\nB\r\nC\r\n");
+        fs::ponSoloLectura(f.ruta("usuarios.dat"), true);
+        for (int i = 0; i < 3; ++i)
+            fs::escribeAtomico(p.rutaConfiguracion(i), QByteArray(1, char('A' + i)));
+        p.carga();
+    }
+
+private slots:
+    void firstPatent() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        p.carga();
+        QVERIFY(p.expandido());
+        QCOMPARE(p.altura(), 2925);
+        QVERIFY(!p.botonesHabilitados());
+        QVERIFY(!p.aceptarHabilitado());
+        QVERIFY(!p.aceptar()); // empty key box
+        QCOMPARE(f.dlg.ultimo(),
+                 QStringLiteral("No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
+        p.editaClave("4321");
+        QVERIFY(p.aceptarHabilitado());
+        QVERIFY(p.aceptar());
+        QCOMPARE(contenido(f.ruta("usuarios.dat")), QStringLiteral("4321\r\n"));
+        QVERIFY(fs::soloLectura(f.ruta("usuarios.dat")));
+        QVERIFY(p.botonesHabilitados());
+        QCOMPARE(p.altura(), 1620);
+        QCOMPARE(p.seleccion(), 0);
+        QCOMPARE(p.TxtPatente(), QStringLiteral("4321")); // the key box is not emptied
+        QVERIFY(!QFile::exists(f.ruta("odbc0.reg")));
+        // A second one is appended and selected.
+        p.crear();
+        QCOMPARE(p.altura(), 2910);
+        p.editaClave("0123456789ABCDEFG");
+        QVERIFY(p.aceptar());
+        QCOMPARE(p.claves(), (QStringList{"4321", "0123456789ABCDE"}));
+        QCOMPARE(p.seleccion(), 1);
+    }
+
+    void enterReordersChosenToLast() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        QCOMPARE(p.seleccion(), 2);
+        QVERIFY(!p.PatenteCambiada);
+        p.selecciona(0);
+        QCOMPARE(p.entrar(), 2);
+        QCOMPARE(p.claves(), (QStringList{"C", "B", "A"}));
+        QCOMPARE(contenido(f.ruta("usuarios.dat")), QStringLiteral("C\r\nB\r\nA\r\n"));
+        QVERIFY(fs::soloLectura(f.ruta("usuarios.dat")));
+        QCOMPARE(contenido(f.ruta("odbc2.reg")), QStringLiteral("A"));
+        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("C"));
+        QCOMPARE(contenido(f.ruta("odbc1.reg")), QStringLiteral("B"));
+        QVERIFY(!QFile::exists(f.ruta("odbc3.reg")));
+        QVERIFY(!QFile::exists(f.ruta("usuarios.mov")));
+    }
+
+    void enterWithoutReorder() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        QCOMPARE(p.entrar(), 2); // untouched selection
+        p.selecciona(2);
+        QCOMPARE(p.entrar(), 2); // the last one
+        // A missing file keeps the positions; entering goes on with the choice.
+        QFile::remove(f.ruta("odbc2.reg"));
+        p.selecciona(0);
+        QCOMPARE(p.entrar(), 0);
+        QCOMPARE(p.claves(), (QStringList{"A", "B", "C"}));
+        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("A"));
+    }
+
+    void deleteShiftsFiles() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        p.selecciona(1);
+        f.dlg.responde(true);
+        p.eliminar();
+        QCOMPARE(f.dlg.registros.last().titulo, QStringLiteral("KORVA Centro de Prevalidación  - Confirmar"));
+        QCOMPARE(f.dlg.registros.last().texto,
+                 QStringLiteral("Precaución al borrar la patente: B se eliminará el archivo de configuración que "
+                                "corresponde a la patente. Desea continuar?"));
+        QCOMPARE(contenido(f.ruta("usuarios.dat")), QStringLiteral("A\r\nC\r\n"));
+        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("A"));
+        QCOMPARE(contenido(f.ruta("odbc1.reg")), QStringLiteral("C"));
+        QVERIFY(!QFile::exists(f.ruta("odbc2.reg")));
+        QCOMPARE(p.seleccion(), 1);
+        // No keeps everything.
+        f.dlg.responde(false);
+        p.eliminar();
+        QCOMPARE(p.claves().size(), 2);
+    }
+
+    void deleteWithGapAndOnlyPatent() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        QFile::remove(f.ruta("odbc1.reg"));
+        p.selecciona(0);
+        f.dlg.responde(true);
+        p.eliminar();
+        // Only files that exist move: C's file closes the gap one place down.
+        QVERIFY(!QFile::exists(f.ruta("odbc0.reg")));
+        QCOMPARE(contenido(f.ruta("odbc1.reg")), QStringLiteral("C"));
+        QVERIFY(!QFile::exists(f.ruta("odbc2.reg")));
+
+        Fixture g;
+        Patentes q(g.dlg, g.tmp.path());
+        q.editaClave("X");
+        q.carga();
+        q.aceptar();
+        g.dlg.responde(true);
+        q.eliminar();
+        QCOMPARE(contenido(g.ruta("usuarios.dat")), QString());
+        QVERIFY(q.claves().isEmpty());
+        QCOMPARE(q.entrar(), -1);
+        QCOMPARE(g.dlg.ultimo(), QStringLiteral("Selecione Patente"));
+    }
+
+    void interruptedMoveIsFinished() {
+        // A stop after the first rename of an exchange: A's file sits in the
+        // temporary, the list was already rewritten.
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        QFile::rename(f.ruta("odbc0.reg"), f.ruta("odbc3.reg"));
+        fs::ponSoloLectura(f.ruta("usuarios.dat"), false);
+        fs::escribeAtomico(f.ruta("usuarios.dat"), "C\r\nB\r\nA\r\n");
+        fs::escribeAtomico(f.ruta("usuarios.mov"), "3\r\nC\r\nB\r\nA\r\nM 0 3\r\nM 2 0\r\nM 3 2\r\n");
+        Patentes q(f.dlg, f.tmp.path());
+        q.carga();
+        QCOMPARE(q.claves(), (QStringList{"C", "B", "A"}));
+        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("C"));
+        QCOMPARE(contenido(f.ruta("odbc2.reg")), QStringLiteral("A"));
+        QVERIFY(!QFile::exists(f.ruta("odbc3.reg")));
+        QVERIFY(!QFile::exists(f.ruta("usuarios.mov")));
+        QVERIFY(fs::soloLectura(f.ruta("usuarios.dat")));
+
+        // A damaged journal is reported and nothing is touched.
+        fs::escribeAtomico(f.ruta("usuarios.mov"), "9\r\nx\r\n");
+        Patentes r(f.dlg, f.tmp.path());
+        r.carga();
+        QVERIFY(f.dlg.ultimo().contains("usuarios.mov"));
+        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("C"));
+    }
+
+    void at256PatentsCreationIsRefused() {
+        Fixture f;
+        QByteArray b;
+        for (int i = 0; i < 256; ++i)
+            b += QByteArray::number(i) + "\r\n";
+        fs::escribeAtomico(f.ruta("usuarios.dat"), b);
+        Patentes p(f.dlg, f.tmp.path());
+        p.carga();
+        p.editaClave("otra");
+        QVERIFY(!p.aceptar());
+        QVERIFY(f.dlg.ultimo().contains("256"));
+        QCOMPARE(p.claves().size(), 256);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPatents)
+#include "test_patents.moc"
