@@ -17,7 +17,7 @@ QString fechaCorta(const QDate& d) { return QLocale::system().toString(d, QStrin
 void CargaForm1(Contexto& ctx, int posicion) {
     MainState& st = ctx.st;
     st.setEvento(QStringLiteral("Listo para Iniciar"));
-    st.periodo = 30;
+    SldControl_Change(ctx, 30);
     st.IndicePatente = static_cast<quint8>(posicion);
     st.MostrarErrores = true;
     CargaConfiguracion(ctx);

@@ -6,6 +6,9 @@ namespace korva {
 
 MainState::MainState() {
     restableceSlots();
+    // The boxes start as their slots' default texts say.
+    for (int s : kSlotsBandera)
+        chk_[s] = slots_[s] == QLatin1String("1");
     ConfiguracionModificada = false;
     bloqueado_.fill(true);
     // Until edit mode is first closed the routes flag stays open.

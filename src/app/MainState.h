@@ -36,6 +36,8 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
+    Minutos,  // the period editor's boxes
+    Segundos,
     Cuenta_
 };
 

@@ -1,9 +1,35 @@
+// Builds the real ports and opens the patent selection window; nothing else.
 #include <QApplication>
+#include <memory>
 
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "app/ui/Form1.h"
+#include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVAVal"));
-    return 0;
+    QApplication::setApplicationVersion(QStringLiteral("8.0.0"));
+
+    korva::QtDialogs dialogos;
+    korva::SystemClock reloj;
+    korva::MainState estado;
+    korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
+
+    std::unique_ptr<korva::Form1> principal;
+    auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
+    entrada->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(entrada, &korva::FrmEntrada::entrar, [&](int posicion) {
+        principal = std::make_unique<korva::Form1>(ctx, posicion);
+        principal->show();
+        entrada->close();
+    });
+    entrada->show();
+    const int rc = app.exec();
+    principal.reset();
+    return rc;
 }

@@ -1,5 +1,7 @@
 #include "config/Edicion.h"
 
+#include <cmath>
+
 #include "app/Contexto.h"
 #include "config/ConfigFile.h"
 #include "platform/Dialogs.h"
@@ -92,6 +94,30 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
         ctx.dlg.error(QStringLiteral(
             "ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
     }
+}
+
+void SldControl_Change(Contexto& ctx, int v) {
+    MainState& st = ctx.st;
+    st.periodo = v;
+    if (v <= 59) {
+        st.setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
+        st.setEtiqueta(Etiqueta::Segundos, QString::number(v));
+    } else {
+        st.setEtiqueta(Etiqueta::Minutos, QString::number(v / 60));
+        st.setEtiqueta(Etiqueta::Segundos, QString::number(v % 60));
+    }
+    st.setProgreso(1);
+}
+
+void AplicaLapso(Contexto& ctx) {
+    MainState& st = ctx.st;
+    bool okM = false, okS = false;
+    const double m = st.etiqueta(Etiqueta::Minutos).trimmed().toDouble(&okM);
+    const double s = st.etiqueta(Etiqueta::Segundos).trimmed().toDouble(&okS);
+    if (okM && okS && m >= 0 && m <= 5 && s >= 0 && s <= 60)
+        SldControl_Change(ctx, int(std::nearbyint(m * 60 + s)));
+    else
+        SldControl_Change(ctx, st.periodo);
 }
 
 void abrePanel(Contexto& ctx, Panel p) { ctx.st.setPanel(p); }

@@ -20,6 +20,14 @@ void seleccionaServidor(Contexto& ctx, OpcionServidor o);
 // A click on the check box of a flag slot that left it at `marcado`.
 void clicChk(Contexto& ctx, int slotBandera, bool marcado);
 
+// The cycle period editor. The slider's value is the period in seconds;
+// every change of it rewrites the minutes and seconds boxes.
+inline constexpr int kPeriodoMaximo = 360;
+void SldControl_Change(Contexto& ctx, int valor);
+// The boxes lost the focus: minutes 0-5 and seconds 0-60 set the slider
+// (rounded, halves to even); anything else rewrites the boxes from it.
+void AplicaLapso(Contexto& ctx);
+
 // Panels of the configuration page.
 void abrePanel(Contexto& ctx, Panel p);
 void ocultaPanel(Contexto& ctx);

@@ -1,0 +1,202 @@
+#include "app/ui/Form1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/Arranque.h"
+#include "app/Contexto.h"
+#include "config/ConfigFile.h"
+#include "config/Edicion.h"
+#include "config/ui/PaginaConfiguracion.h"
+#include "platform/Dialogs.h"
+
+namespace korva {
+
+Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("Form1"));
+    MainState& st = ctx.st;
+    CargaForm1(ctx, posicion);
+
+    auto* centro = new QWidget;
+    auto* raiz = new QVBoxLayout(centro);
+    auto* arriba = new QHBoxLayout;
+    Start_Button = new QPushButton(QStringLiteral("&Iniciar"));
+    Start_Button->setObjectName(QStringLiteral("Start_Button"));
+    Start_Button->setToolTip(
+        QStringLiteral("Inicia o detiene el proceso de envío y recepción de archivos a validación"));
+    auto* salir = new QPushButton(QStringLiteral("&Salir"));
+    salir->setObjectName(QStringLiteral("CmdExit"));
+    salir->setToolTip(QStringLiteral("Termina la conexión y cierra el programa"));
+    connect(salir, &QPushButton::clicked, this, &QWidget::close);
+    LblDespliega = new QLabel;
+    LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
+    LblDespliega->setToolTip(
+        QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
+    arriba->addWidget(Start_Button);
+    arriba->addWidget(salir);
+    arriba->addWidget(LblDespliega, 1);
+    raiz->addLayout(arriba);
+
+    paginas_ = new QTabWidget;
+    config_ = new PaginaConfiguracion(ctx);
+    paginas_->addTab(config_, QStringLiteral("&Configuración"));
+    paginas_->addTab(creaStatus(), QStringLiteral("S&tatus"));
+    paginas_->addTab(creaConexion(), QStringLiteral("Con&exión"));
+    raiz->addWidget(paginas_, 1);
+    setCentralWidget(centro);
+    creaMenus();
+
+    connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
+    connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
+    connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    connect(&st, &MainState::progresoCambiado, this, [this](int v) { ProgressBar1->setValue(v); });
+    for (int l = 0; l < int(Lista::Cuenta_); ++l)
+        muestraLista(Lista(l));
+    for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
+        muestraEtiqueta(Etiqueta(e));
+    Menu_Configure->setText(st.captionConfigurar());
+    resize(900, 640);
+}
+
+QAction* Form1::accion(const QString& nombre) const { return findChild<QAction*>(nombre); }
+
+void Form1::creaMenus() {
+    auto entrada = [this](QMenu* m, const char* nombre, const QString& texto) {
+        QAction* a = m->addAction(texto);
+        a->setObjectName(QString::fromLatin1(nombre));
+        return a;
+    };
+    QMenu* programa = menuBar()->addMenu(QStringLiteral("&Programa"));
+    QAction* iniciar = entrada(programa, "Menu_Start", QStringLiteral("&Iniciar"));
+    connect(iniciar, &QAction::triggered, Start_Button, &QPushButton::click);
+    connect(entrada(programa, "Menu_Exit", QStringLiteral("&Salir")), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
+    Menu_Configure = entrada(sistema, "Menu_Configure", QStringLiteral("&Configuración"));
+    connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
+    entrada(sistema, "Menu_Folios", QStringLiteral("C&ambiar Folios"));
+    connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")), &QAction::triggered,
+            this, [this] { Menu_GuardaConf(ctx_); });
+    QMenu* respaldo = sistema->addMenu(QStringLiteral("&Respaldar Configuración"));
+    entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo"));
+    entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración"));
+
+    QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilerias"));
+    entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo"));
+    entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda"));
+
+    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
+    entrada(ayuda, "Menu_About", QStringLiteral("Acerca de..."));
+}
+
+QWidget* Form1::creaStatus() {
+    auto* w = new QWidget;
+    auto* g = new QGridLayout(w);
+    auto* logo = new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación"));
+    g->addWidget(logo, 0, 0);
+    Evento = new QLabel;
+    Evento->setObjectName(QStringLiteral("Evento"));
+    g->addWidget(Evento, 0, 1, 1, 2);
+    auto* dia = new QHBoxLayout;
+    dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));
+    DiaJuliano = new QLabel;
+    DiaJuliano->setObjectName(QStringLiteral("DiaJuliano"));
+    dia->addWidget(DiaJuliano);
+    dia->addSpacing(20);
+    Hora = new QLabel;
+    Hora->setObjectName(QStringLiteral("Hora"));
+    dia->addWidget(Hora);
+    dia->addStretch();
+    g->addLayout(dia, 1, 0, 1, 3);
+
+    const QFont fija = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    auto lista = [&](Lista l, const char* nombre, const QString& titulo, const QString& ayuda, int fila, int col) {
+        auto* marco = new QGroupBox(titulo);
+        auto* v = new QVBoxLayout(marco);
+        auto* vista = new QListView;
+        vista->setObjectName(QString::fromLatin1(nombre));
+        vista->setToolTip(ayuda);
+        vista->setFont(fija);
+        vista->setUniformItemSizes(true);
+        vista->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        modelos_[int(l)] = new QStringListModel(this);
+        vista->setModel(modelos_[int(l)]);
+        v->addWidget(vista);
+        g->addWidget(marco, fila, col);
+    };
+    lista(Lista::Enviados, "LstEnviados", QStringLiteral("Enviados"), QStringLiteral("Archivos enviados a Validación"),
+          2, 0);
+    lista(Lista::Recibidos, "LstRecibidos", QStringLiteral("Recibidos"), QStringLiteral("Archivos recibidos de LURMA"),
+          2, 1);
+    lista(Lista::Rechazados, "LstRechazados", QStringLiteral("Rechazados"),
+          QStringLiteral("Archivos rechazados (ver motivo)"), 3, 0);
+    lista(Lista::Pendientes, "LstPendientes", QStringLiteral("Pendientes"),
+          QStringLiteral("Archivos pedientes de Respuesta"), 3, 1);
+    lista(Lista::Mensajes, "LstMensajes", QStringLiteral("Avisos"), QString(), 2, 2);
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setToolTip(QStringLiteral("Tiemp transcurrido para el siguiente ciclo"));
+    g->addWidget(ProgressBar1, 4, 0, 1, 3);
+    return w;
+}
+
+QWidget* Form1::creaConexion() {
+    auto* w = new QWidget;
+    auto* g = new QGridLayout(w);
+    g->addWidget(new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación")), 0, 0, 1, 2);
+    g->addWidget(new QLabel(QStringLiteral("Equipo:")), 1, 0);
+    LocalNameLabel = new QLabel;
+    LocalNameLabel->setObjectName(QStringLiteral("LocalNameLabel"));
+    g->addWidget(LocalNameLabel, 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("Dirección IP:")), 2, 0);
+    LocalAddressLabel = new QLabel;
+    LocalAddressLabel->setObjectName(QStringLiteral("LocalAddressLabel"));
+    g->addWidget(LocalAddressLabel, 2, 1);
+    g->setRowStretch(3, 1);
+    return w;
+}
+
+void Form1::muestraLista(Lista l) {
+    if (auto* m = modelos_[int(l)])
+        m->setStringList(ctx_.st.lista(l));
+}
+
+void Form1::muestraEtiqueta(Etiqueta e) {
+    const QString& t = ctx_.st.etiqueta(e);
+    switch (e) {
+    case Etiqueta::Evento: Evento->setText(t); break;
+    case Etiqueta::Titulo: setWindowTitle(t); break;
+    case Etiqueta::DiaJuliano: DiaJuliano->setText(t); break;
+    case Etiqueta::Hora: Hora->setText(t); break;
+    case Etiqueta::Despliega: LblDespliega->setText(t); break;
+    case Etiqueta::LocalName: LocalNameLabel->setText(t); break;
+    case Etiqueta::LocalAddress: LocalAddressLabel->setText(t); break;
+    default: break;
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+    // Closing cannot be cancelled; the question only decides the save.
+    if (!cerrado_) {
+        cerrado_ = true;
+        if (ctx_.st.ConfiguracionModificada &&
+            ctx_.dlg.pregunta(QStringLiteral("Se realizo una modificación en la configuración del sistema, "
+                                             "confirmar si desea guardar los cambios.")))
+            GrabaConfiguracion(ctx_);
+    }
+    e->accept();
+}
+
+} // namespace korva

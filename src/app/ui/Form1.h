@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "app/MainState.h"
+
+class QAction;
+class QLabel;
+class QListView;
+class QProgressBar;
+class QPushButton;
+class QStringListModel;
+class QTabWidget;
+
+namespace korva {
+
+struct Contexto;
+class PaginaConfiguracion;
+
+// The main window: binds the run's state to the controls and forwards the
+// user's clicks to the procedures. Its start-up runs in the constructor,
+// before it is shown.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(Contexto& ctx, int posicion, QWidget* parent = nullptr);
+
+    PaginaConfiguracion* paginaConfiguracion() const { return config_; }
+    QAction* accion(const QString& nombre) const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void creaMenus();
+    QWidget* creaStatus();
+    QWidget* creaConexion();
+    void muestraLista(Lista l);
+    void muestraEtiqueta(Etiqueta e);
+
+    Contexto& ctx_;
+    PaginaConfiguracion* config_;
+    QTabWidget* paginas_;
+    QAction* Menu_Configure;
+    QPushButton* Start_Button;
+    QLabel* LblDespliega;
+    QLabel* Evento;
+    QLabel* DiaJuliano;
+    QLabel* Hora;
+    QLabel* LocalNameLabel;
+    QLabel* LocalAddressLabel;
+    QProgressBar* ProgressBar1;
+    QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
+    bool cerrado_ = false;
+};
+
+} // namespace korva

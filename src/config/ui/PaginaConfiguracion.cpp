@@ -1,0 +1,295 @@
+#include "config/ui/PaginaConfiguracion.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/Contexto.h"
+#include "config/ConfigRecord.h"
+#include "config/Edicion.h"
+
+namespace korva {
+
+namespace {
+const char* kNombresCasilla(int s) {
+    switch (s) {
+    case slot::Pasivo: return "ChkPasivo";
+    case slot::Firmar: return "ChkFirmar";
+    case slot::EnvioAutomatico: return "ChkAutoEnvio";
+    case slot::RutasAdicionales: return "ChkRutas";
+    case slot::DepurarArchivos: return "ChkDepurarArchivos";
+    case slot::BajarRegistro001: return "ChkRegistro001";
+    }
+    return "";
+}
+QString textoCasilla(int s) {
+    switch (s) {
+    case slot::Firmar: return QStringLiteral("Firmar con Prevalidador");
+    case slot::EnvioAutomatico: return QStringLiteral("Envio Automático");
+    case slot::RutasAdicionales: return QStringLiteral("Usar rutas adicionales");
+    case slot::DepurarArchivos: return QStringLiteral("Depurar Archivos");
+    case slot::BajarRegistro001: return QStringLiteral("Bajar Archivos Reg 001");
+    }
+    return {};
+}
+} // namespace
+
+PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+    MainState& st = ctx.st;
+    for (int n = 0; n < MainState::kSlots; ++n) {
+        auto* c = new QLineEdit(st.TxtConfiguration(n));
+        c->setObjectName(QStringLiteral("TxtConfiguration%1").arg(n));
+        c->setToolTip(registro::ayuda(n));
+        if (registro::enmascarado(n))
+            c->setEchoMode(QLineEdit::Password);
+        if (registro::longitudMaxima(n) > 0)
+            c->setMaxLength(registro::longitudMaxima(n));
+        connect(c, &QLineEdit::textEdited, this, [this, n](const QString& t) { ctx_.st.setSlot(n, t); });
+        connect(c, &QLineEdit::editingFinished, this, [this] { ValidaConfiguracion(ctx_); });
+        cajas_[n] = c;
+        etiquetas_[n] = new QLabel(registro::etiqueta(n));
+        etiquetas_[n]->setBuddy(c);
+    }
+    for (int s : MainState::kSlotsBandera) {
+        auto* c = new QCheckBox(textoCasilla(s));
+        c->setObjectName(QString::fromLatin1(kNombresCasilla(s)));
+        c->setChecked(st.chk(s));
+        connect(c, &QCheckBox::clicked, this, [this, s](bool marcado) { clicChk(ctx_, s, marcado); });
+        casillas_[s] = c;
+    }
+
+    auto* raiz = new QVBoxLayout(this);
+    auto* cabeza = new QHBoxLayout;
+    logo_ = new QLabel(QStringLiteral("<b>KORVA</b><br>Centro de Prevalidación"));
+    logo_->setObjectName(QStringLiteral("Logo"));
+    logo_->installEventFilter(this);
+    cabeza->addWidget(logo_);
+    cabeza->addStretch();
+    auto* patente = new QLabel;
+    patente->setObjectName(QStringLiteral("LblPatente"));
+    auto* fecha = new QLabel;
+    fecha->setObjectName(QStringLiteral("Fecha"));
+    cabeza->addWidget(new QLabel(QStringLiteral("Patente:")));
+    cabeza->addWidget(patente);
+    cabeza->addSpacing(20);
+    cabeza->addWidget(fecha);
+    raiz->addLayout(cabeza);
+    auto* aviso = new QLabel;
+    aviso->setObjectName(QStringLiteral("LblAvisoParticular"));
+    aviso->setWordWrap(true);
+    raiz->addWidget(aviso);
+
+    auto* cuerpo = new QHBoxLayout;
+    auto* forma = new QFormLayout;
+    for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 17})
+        forma->addRow(etiquetas_[n], cajas_[n]);
+    auto* pasivo = new QHBoxLayout;
+    pasivo->addWidget(casillas_[slot::Pasivo]);
+    pasivo->addStretch();
+    forma->addRow(new QLabel(QStringLiteral("Pasivo:")), pasivo);
+    cuerpo->addLayout(forma, 2);
+
+    auto* lado = new QVBoxLayout;
+    for (int s : {slot::EnvioAutomatico, slot::DepurarArchivos, slot::BajarRegistro001})
+        lado->addWidget(casillas_[s]);
+    auto* lapso = new QGroupBox(QStringLiteral("Procesar cada:"));
+    auto* fl = new QGridLayout(lapso);
+    TxtMinSldControl = new QLineEdit;
+    TxtMinSldControl->setObjectName(QStringLiteral("TxtMinSldControl"));
+    TxtMinSldControl->setMaxLength(1);
+    TxtMinSldControl->setMaximumWidth(40);
+    TxtMinSldControl->setToolTip(QStringLiteral("Minutos del lapso de validación"));
+    TxtSegSldControl = new QLineEdit;
+    TxtSegSldControl->setObjectName(QStringLiteral("TxtSegSldControl"));
+    TxtSegSldControl->setMaxLength(2);
+    TxtSegSldControl->setMaximumWidth(50);
+    TxtSegSldControl->setToolTip(QStringLiteral("Segundos del lapso de validación"));
+    SldControl = new QSlider(Qt::Horizontal);
+    SldControl->setObjectName(QStringLiteral("SldControl"));
+    SldControl->setRange(0, kPeriodoMaximo);
+    SldControl->setToolTip(QStringLiteral("Ajustar tiempo de espera de los ciclos de busqueda"));
+    fl->addWidget(TxtMinSldControl, 0, 0);
+    fl->addWidget(new QLabel(QStringLiteral("Min.")), 0, 1);
+    fl->addWidget(TxtSegSldControl, 0, 2);
+    fl->addWidget(new QLabel(QStringLiteral("Seg.")), 0, 3);
+    fl->addWidget(SldControl, 1, 0, 1, 4);
+    lado->addWidget(lapso);
+    connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
+        if (v != ctx_.st.periodo)
+            SldControl_Change(ctx_, v);
+    });
+    auto alSalir = [this] {
+        ctx_.st.setEtiqueta(Etiqueta::Minutos, TxtMinSldControl->text());
+        ctx_.st.setEtiqueta(Etiqueta::Segundos, TxtSegSldControl->text());
+        AplicaLapso(ctx_);
+    };
+    connect(TxtMinSldControl, &QLineEdit::editingFinished, this, alSalir);
+    connect(TxtSegSldControl, &QLineEdit::editingFinished, this, alSalir);
+
+    botonesPanel_ = new QWidget;
+    auto* bp = new QHBoxLayout(botonesPanel_);
+    bp->setContentsMargins(0, 0, 0, 0);
+    auto panelBoton = [&](const char* nombre, const QString& texto, Panel p) {
+        auto* b = new QPushButton(texto);
+        b->setObjectName(QString::fromLatin1(nombre));
+        connect(b, &QPushButton::clicked, this, [this, p] { abrePanel(ctx_, p); });
+        bp->addWidget(b);
+    };
+    panelBoton("CmdServidor", QStringLiteral("Servidor"), Panel::Servidor);
+    panelBoton("CmdDatosFirma", QStringLiteral("Datos Firma"), Panel::Firma);
+    panelBoton("CmdRutas", QStringLiteral("Rutas"), Panel::Rutas);
+    lado->addWidget(botonesPanel_);
+    auto* web = new QLabel(QStringLiteral("WebSite: www.korva.example"));
+    web->setOpenExternalLinks(true);
+    lado->addWidget(web);
+    lado->addStretch();
+    cuerpo->addLayout(lado, 1);
+    raiz->addLayout(cuerpo);
+
+    auto hazPanel = [&](const char* nombre, const QString& titulo, const char* boton, QFormLayout*& l) {
+        auto* g = new QGroupBox(titulo);
+        g->setObjectName(QString::fromLatin1(nombre));
+        l = new QFormLayout(g);
+        auto* ocultar = new QPushButton(QStringLiteral("Ocultar"));
+        ocultar->setObjectName(QString::fromLatin1(boton));
+        connect(ocultar, &QPushButton::clicked, this, [this] {
+            ocultaPanel(ctx_);
+            cajas_[slot::Usuario]->setFocus();
+        });
+        l->setProperty("ocultar", QVariant::fromValue<QObject*>(ocultar));
+        raiz->addWidget(g);
+        return g;
+    };
+    auto aviso2 = [](const QString& t) {
+        auto* l = new QLabel(t);
+        l->setWordWrap(true);
+        return l;
+    };
+    QFormLayout* l = nullptr;
+    FmeServidor = hazPanel("FmeServidor", QStringLiteral("Configuración Servidor de KORVA"), "CmdFmeservidor", l);
+    l->addRow(etiquetas_[8], cajas_[8]);
+    l->addRow(etiquetas_[9], cajas_[9]);
+    OpnPrimario = new QRadioButton(QStringLiteral("Predeterminado"));
+    OpnPrimario->setObjectName(QStringLiteral("OpnPrimario"));
+    OpnSecundario = new QRadioButton(QStringLiteral("Secundario"));
+    OpnSecundario->setObjectName(QStringLiteral("OpnSecundario"));
+    auto* opciones = new QHBoxLayout;
+    opciones->addWidget(OpnPrimario);
+    opciones->addWidget(OpnSecundario);
+    l->addRow(opciones);
+    connect(OpnPrimario, &QRadioButton::clicked, this,
+            [this] { seleccionaServidor(ctx_, OpcionServidor::Primario); });
+    connect(OpnSecundario, &QRadioButton::clicked, this,
+            [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario); });
+    l->addRow(new QLabel(QStringLiteral("Precaución:")),
+              aviso2(QStringLiteral("No modifique la configuración del servidor, a menos que personal de LURMA lo "
+                                    "indique, o el sistema lo realice automáticamente.")));
+    l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
+
+    FmeFEA = hazPanel("FmeFEA", QStringLiteral(" Datos de Firma Electrónica "), "CmdOcultarfmeFEA", l);
+    for (int n : {13, 14, 15, 24})
+        l->addRow(etiquetas_[n], cajas_[n]);
+    l->addRow(casillas_[slot::Firmar]);
+    l->addRow(aviso2(QStringLiteral(
+        "Aviso: al activar esta opción se autoriza al programa a que modifique los archivos de validación, para "
+        "cambiarle la clave del prevalidador y agregarle la Firma Electrónica Avanzada (FEA).")));
+    l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
+
+    FmeRutas = hazPanel("FmeRutas", QStringLiteral("Rutas Adicionales"), "CmdOcultarFmeRutas", l);
+    l->addRow(etiquetas_[20], cajas_[20]);
+    l->addRow(etiquetas_[21], cajas_[21]);
+    l->addRow(casillas_[slot::RutasAdicionales]);
+    l->addRow(aviso2(QStringLiteral("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
+                                    "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
+    l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
+    raiz->addStretch();
+
+    // Slots 16, 18, 19, 22, 23 and 12 live behind their check boxes.
+    for (int n : {12, 16, 18, 19, 22, 23}) {
+        cajas_[n]->setParent(this);
+        cajas_[n]->hide();
+        etiquetas_[n]->setParent(this);
+        etiquetas_[n]->hide();
+    }
+
+    connect(&st, &MainState::slotCambiado, this, [this](int n) {
+        if (cajas_[n]->text() != ctx_.st.TxtConfiguration(n))
+            cajas_[n]->setText(ctx_.st.TxtConfiguration(n));
+    });
+    connect(&st, &MainState::chkCambiado, this, [this](int s) {
+        if (casillas_[s])
+            casillas_[s]->setChecked(ctx_.st.chk(s));
+    });
+    connect(&st, &MainState::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
+    connect(&st, &MainState::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
+    connect(&st, &MainState::etiquetaCambiada, this, [this, patente, fecha, aviso](Etiqueta e) {
+        const MainState& s = ctx_.st;
+        switch (e) {
+        case Etiqueta::Patente: patente->setText(s.etiqueta(e)); break;
+        case Etiqueta::Fecha: fecha->setText(s.etiqueta(e)); break;
+        case Etiqueta::AvisoParticular: aviso->setText(s.etiqueta(e)); break;
+        case Etiqueta::Minutos: TxtMinSldControl->setText(s.etiqueta(e)); break;
+        case Etiqueta::Segundos: TxtSegSldControl->setText(s.etiqueta(e)); break;
+        default: break;
+        }
+        if (SldControl->value() != s.periodo)
+            SldControl->setValue(s.periodo);
+    });
+    patente->setText(st.etiqueta(Etiqueta::Patente));
+    fecha->setText(st.etiqueta(Etiqueta::Fecha));
+    TxtMinSldControl->setText(st.etiqueta(Etiqueta::Minutos));
+    TxtSegSldControl->setText(st.etiqueta(Etiqueta::Segundos));
+    SldControl->setValue(st.periodo);
+    sincronizaBloqueo();
+    sincronizaVista();
+}
+
+QWidget* PaginaConfiguracion::logo() const { return logo_; }
+
+QCheckBox* PaginaConfiguracion::casilla(int s) const { return casillas_.at(s); }
+
+void PaginaConfiguracion::sincronizaBloqueo() {
+    for (int n = 0; n < MainState::kSlots; ++n)
+        cajas_[n]->setReadOnly(ctx_.st.bloqueado(n));
+}
+
+void PaginaConfiguracion::sincronizaVista() {
+    const MainState& st = ctx_.st;
+    const Panel p = st.panel();
+    botonesPanel_->setVisible(p == Panel::Ninguno);
+    FmeServidor->setVisible(p == Panel::Servidor);
+    FmeFEA->setVisible(p == Panel::Firma);
+    FmeRutas->setVisible(p == Panel::Rutas);
+    for (int n : {0, 2, 17}) {
+        cajas_[n]->setVisible(st.servicioVisible());
+        etiquetas_[n]->setVisible(st.servicioVisible());
+    }
+    OpnPrimario->setEnabled(st.opcionesServidorHabilitadas());
+    OpnSecundario->setEnabled(st.opcionesServidorHabilitadas());
+    OpnPrimario->setAutoExclusive(false);
+    OpnSecundario->setAutoExclusive(false);
+    OpnPrimario->setChecked(st.opcionServidor() == OpcionServidor::Primario);
+    OpnSecundario->setChecked(st.opcionServidor() == OpcionServidor::Secundario);
+    OpnPrimario->setAutoExclusive(true);
+    OpnSecundario->setAutoExclusive(true);
+}
+
+bool PaginaConfiguracion::eventFilter(QObject* o, QEvent* e) {
+    if (o == logo_ && e->type() == QEvent::MouseButtonDblClick) {
+        alternaServicio(ctx_);
+        return true;
+    }
+    return QWidget::eventFilter(o, e);
+}
+
+} // namespace korva

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "app/MainState.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace korva {
+
+struct Contexto;
+
+// The "&Configuración" page: the 25 slots, the check boxes, the period
+// editor and the three panels, bound to the run's state.
+class PaginaConfiguracion : public QWidget {
+    Q_OBJECT
+public:
+    PaginaConfiguracion(Contexto& ctx, QWidget* parent = nullptr);
+
+    QLineEdit* caja(int n) const { return cajas_.at(n); }
+    QCheckBox* casilla(int slotBandera) const;
+    // Double click on the page's logo: the service toggle.
+    QWidget* logo() const;
+
+private:
+    void sincronizaVista();
+    void sincronizaBloqueo();
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+    Contexto& ctx_;
+    std::array<QLineEdit*, MainState::kSlots> cajas_{};
+    std::array<QLabel*, MainState::kSlots> etiquetas_{};
+    std::array<QCheckBox*, MainState::kSlots> casillas_{};
+    QRadioButton* OpnPrimario;
+    QRadioButton* OpnSecundario;
+    QWidget* botonesPanel_;
+    QWidget* FmeServidor;
+    QWidget* FmeFEA;
+    QWidget* FmeRutas;
+    QLineEdit* TxtMinSldControl;
+    QLineEdit* TxtSegSldControl;
+    QSlider* SldControl;
+    QLabel* logo_;
+};
+
+} // namespace korva
