@@ -142,6 +142,9 @@ public:
     bool MostrarErrores = true;
     bool ConfiguracionModificada = false;
     int periodo = 30; // seconds between cycles (the slider's value)
+    // LstPendientes holds files (tool-tip background) or the placeholder
+    // (window background).
+    bool pendientesConArchivos = false;
 
     // Last four characters of slot 1 (the whole slot when shorter).
     QString patente() const;

@@ -1,0 +1,54 @@
+#include "exchange/Listas.h"
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/Revisiones.h"
+#include "cycle/Nombres.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+
+namespace korva {
+
+namespace {
+
+// This patent's files of a folder, in listing order.
+QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
+    QStringList nombres;
+    for (const fs::Entrada& e : fs::lista(carpeta)) {
+        preparaNombre(ctx.st, e.nombre);
+        if (!e.carpeta && pruebaPatente(ctx.st, e.nombre))
+            nombres << e.nombre;
+    }
+    return nombres;
+}
+
+} // namespace
+
+void ListaPendientes(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const QString carpeta = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    if (ValidaDir(carpeta, ctx.plataforma) != 1)
+        return;
+    // The time of the rebuild, its format ending in a blank: "HH:mm  En Espera".
+    const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
+    QStringList items;
+    for (const QString& n : archivosDeLaPatente(ctx, carpeta))
+        items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
+    st.pendientesConArchivos = !items.isEmpty();
+    if (items.isEmpty())
+        items << QStringLiteral("No hay Archivos Pedientes");
+    st.setLista(Lista::Pendientes, items);
+}
+
+void ListaRechazados(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const QString carpeta = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Rechaza"), ctx.plataforma);
+    if (ValidaDir(carpeta, ctx.plataforma) != 1)
+        return;
+    QStringList items;
+    for (const QString& n : archivosDeLaPatente(ctx, carpeta))
+        items << n + QStringLiteral(" - RECHAZADO");
+    st.setLista(Lista::Rechazados, items);
+}
+
+} // namespace korva

@@ -1,0 +1,163 @@
+#include "records/Depuracion.h"
+
+#include <QFileInfo>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/Revisiones.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+
+namespace korva {
+
+namespace {
+
+bool esDia(const QString& nombre, int* dia) {
+    if (nombre.size() < 3)
+        return false;
+    bool ok = false;
+    *dia = nombre.right(3).toInt(&ok);
+    return ok;
+}
+
+// "Not today": a name whose last three characters are no number never is.
+bool deOtroDia(const QString& nombre, int hoy) {
+    int d = 0;
+    return !esDia(nombre, &d) || d != hoy;
+}
+
+struct Purga {
+    Contexto& ctx;
+    QString patente;
+    int hoy;
+    QStringList fallas;
+
+    // Regular files directly inside the folder; never through a link.
+    QList<fs::Entrada> archivos(const QString& carpeta) {
+        QList<fs::Entrada> out;
+        if (QFileInfo(carpeta).isSymLink())
+            return out;
+        for (const fs::Entrada& e : fs::lista(carpeta))
+            if (e.regular && !e.oculto)
+                out << e;
+        return out;
+    }
+
+    void borra(const QString& ruta) {
+        if (!fs::borra(ruta))
+            fallas << ruta;
+    }
+
+    void depuraCarpeta(const QString& carpeta, QString (*patenteDe)(const QString&)) {
+        for (const fs::Entrada& e : archivos(carpeta))
+            if (deOtroDia(e.nombre, hoy) && patenteDe(e.nombre) == patente && !e.soloLectura)
+                borra(fs::une(carpeta, e.nombre, ctx.plataforma));
+    }
+};
+
+bool respaldable(const QString& nombre, const QString& patente) {
+    const QChar c = nombre.at(0);
+    return c == QLatin1Char('r') || c == QLatin1Char('x') || c == QLatin1Char('a') ||
+           nombre.endsWith(QLatin1String("err")) || nombre.startsWith(patente);
+}
+
+} // namespace
+
+QString patenteBase(const QString& n) {
+    static const QString primera = QStringLiteral("rReE"), segunda = QStringLiteral("aAbB");
+    if (n.size() >= 2 && primera.contains(n.at(0)) && segunda.contains(n.at(1)))
+        return n.mid(2, 4);
+    return n.mid(1, 4);
+}
+
+QString patenteRutaEnvio(const QString& n) {
+    if (!n.isEmpty() && (n.at(0) == QLatin1Char('e') || n.at(0) == QLatin1Char('E')) &&
+        !(n.size() >= 9 && n.at(8) == QLatin1Char('.')))
+        return n.mid(2, 4);
+    return n.mid(1, 4);
+}
+
+bool enviadoCaduco(int d, int N) { return N <= 20 ? (d >= N && d <= N + 346) : d <= N - 20; }
+
+void DepuraArchivos(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (RevisaDir(ctx) != 0) {
+        ctx.dlg.puntero(Puntero::Normal);
+        return;
+    }
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    Purga p{ctx, st.patente(), st.DiaJulianoActual, {}};
+    const QString bitacoraHoy =
+        fs::une(recibo, p.patente + QString::number(st.DiaJulianoActual) + QStringLiteral(".log"), ctx.plataforma);
+    if (fs::existeArchivo(bitacoraHoy)) {
+        ctx.dlg.puntero(Puntero::Normal);
+        return;
+    }
+    ctx.dlg.puntero(Puntero::Ocupado);
+    st.vacia(Lista::Enviados);
+    st.vacia(Lista::Recibidos);
+    st.vacia(Lista::Rechazados);
+    const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
+    if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
+        p.borra(registro);
+    st.setEvento(QStringLiteral("Depurando archivos del día anterior"));
+
+    // With one folder for both, its files wait for the receive-folder step,
+    // which keeps copies of the responses first.
+    if (recibo != envio)
+        p.depuraCarpeta(envio, patenteBase);
+    p.depuraCarpeta(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), patenteBase);
+    p.depuraCarpeta(fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma), patenteBase);
+    if (st.chk(slot::RutasAdicionales)) {
+        for (const QString& r : st.lista(Lista::EnvioLocal))
+            p.depuraCarpeta(r, patenteRutaEnvio);
+        for (const QString& r : st.lista(Lista::ReciboLocal))
+            p.depuraCarpeta(r, patenteBase);
+    }
+
+    const QString respalda = fs::une(recibo, QStringLiteral("Respalda"), ctx.plataforma);
+    if (!fs::existeCarpeta(respalda))
+        fs::creaCarpeta(respalda);
+    for (const fs::Entrada& e : p.archivos(recibo)) {
+        if (!deOtroDia(e.nombre, p.hoy))
+            continue;
+        if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
+            continue;
+        const QString ruta = fs::une(recibo, e.nombre, ctx.plataforma);
+        if (respaldable(e.nombre, p.patente)) {
+            const QString copia = fs::une(respalda, e.nombre, ctx.plataforma);
+            // A read-only copy of an earlier run is replaced like any other.
+            if (fs::soloLectura(copia))
+                fs::ponSoloLectura(copia, false);
+            if (!fs::copia(ruta, copia)) {
+                p.fallas << ruta;
+                continue;
+            }
+        }
+        if (!e.soloLectura)
+            p.borra(ruta);
+    }
+    const QString aviso = fs::une(recibo, QStringLiteral("aviso.txt"), ctx.plataforma);
+    if (fs::existeArchivo(aviso) && !fs::soloLectura(aviso))
+        p.borra(aviso);
+
+    const QString enviados = fs::une(envio, QStringLiteral("Enviados"), ctx.plataforma);
+    if (fs::existeCarpeta(enviados)) {
+        for (const fs::Entrada& e : p.archivos(enviados)) {
+            int d = 0;
+            if (!e.soloLectura && esDia(e.nombre, &d) && enviadoCaduco(d, p.hoy))
+                p.borra(fs::une(enviados, e.nombre, ctx.plataforma));
+        }
+    }
+
+    if (p.fallas.isEmpty())
+        st.setEvento(QStringLiteral("Listo para iniciar"));
+    else
+        st.setEvento(QStringLiteral("No fue posible depurar ") + p.fallas.first() +
+                     (p.fallas.size() > 1 ? QStringLiteral(" ni otros %1 archivos").arg(p.fallas.size() - 1)
+                                          : QString()));
+    ctx.dlg.puntero(Puntero::Normal);
+}
+
+} // namespace korva

@@ -1,0 +1,176 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "Fixture.h"
+#include "exchange/Listas.h"
+#include "platform/Files.h"
+#include "records/Depuracion.h"
+
+using namespace korva;
+using korva::test::Fixture;
+
+namespace {
+struct Carpetas {
+    QString env, rec;
+};
+Carpetas prepara(Fixture& f, bool misma = false) {
+    Carpetas c{f.carpeta("env"), misma ? f.carpeta("env") : f.carpeta("rec")};
+    f.st.setSlot(slot::Usuario, "ftp4321");
+    f.st.setSlot(slot::DirEnvio, c.env);
+    f.st.setSlot(slot::DirRecibo, c.rec);
+    f.st.DiaJulianoActual = 46;
+    return c;
+}
+void toca(const QString& carpeta, const QStringList& nombres) {
+    QDir().mkpath(carpeta);
+    for (const QString& n : nombres)
+        fs::escribeAtomico(carpeta + "/" + n, n.toLatin1());
+}
+QStringList en(const QString& carpeta) {
+    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+} // namespace
+
+class TestPurgeLists : public QObject {
+    Q_OBJECT
+private slots:
+    void sentFolderDays_data() {
+        QTest::addColumn<int>("hoy");
+        QTest::addColumn<int>("dia");
+        QTest::addColumn<bool>("borra");
+        QTest::addRow("100: 80 goes") << 100 << 80 << true;
+        QTest::addRow("100: 81 stays") << 100 << 81 << false;
+        QTest::addRow("100: today stays") << 100 << 100 << false;
+        QTest::addRow("100: later stays") << 100 << 300 << false;
+        QTest::addRow("21: 1 goes") << 21 << 1 << true;
+        QTest::addRow("21: 2 stays") << 21 << 2 << false;
+        QTest::addRow("10: 9 stays") << 10 << 9 << false;
+        QTest::addRow("10: 10 goes") << 10 << 10 << true;
+        QTest::addRow("10: 356 goes") << 10 << 356 << true;
+        QTest::addRow("10: 357 stays (last year)") << 10 << 357 << false;
+        QTest::addRow("20: 366 goes") << 20 << 366 << true;
+        QTest::addRow("1: 347 goes") << 1 << 347 << true;
+        QTest::addRow("1: 348 stays") << 1 << 348 << false;
+    }
+    void sentFolderDays() {
+        QFETCH(int, hoy);
+        QFETCH(int, dia);
+        QFETCH(bool, borra);
+        QCOMPARE(enviadoCaduco(dia, hoy), borra);
+    }
+
+    void patentPositions() {
+        QCOMPARE(patenteBase("ra4321123.045"), QStringLiteral("4321"));
+        QCOMPARE(patenteBase("r4321123.045"), QStringLiteral("4321"));
+        QCOMPARE(patenteBase("Eb4321123045"), QStringLiteral("4321"));
+        QCOMPARE(patenteBase("ma4321123.04"), QStringLiteral("a432"));
+        QCOMPARE(patenteBase("x"), QString());
+        QCOMPARE(patenteRutaEnvio("ea4321123045"), QStringLiteral("4321"));
+        QCOMPARE(patenteRutaEnvio("e4321567.045"), QStringLiteral("4321"));
+        QCOMPARE(patenteRutaEnvio("ra4321123.045"), QStringLiteral("a432"));
+    }
+
+    void purgeNewDay() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        toca(c.env, {"m4321123.045", "m4321123.046", "m1111123.045", "m4321124.045", "bitacora", ".oculto.045"});
+        fs::ponSoloLectura(c.env + "/m4321124.045", true);
+        toca(c.env + "/Pend", {"ra4321123.045", "r4321123.045", "m4321999.046"});
+        toca(c.env + "/Rechaza", {"m4321000.001"});
+        toca(c.env + "/Enviados", {"m1111001.026", "m4321001.027", "m4321001.046", "m4321001.err"});
+        toca(c.rec, {"432145.log", "a4321123.045", "m4321123.err", "R4321123.045", "aviso.txt", "aviso.gen",
+                     "x4321123xyz.046"});
+        QDir(c.env).mkdir("m4321555.045"); // a folder is never touched
+        QFile::link(c.rec + "/a4321123.045", c.env + "/m4321777.045");
+        f.st.setLista(Lista::Enviados, {"x"});
+        f.st.setLista(Lista::Recibidos, {"x"});
+        f.st.setLista(Lista::Rechazados, {"x"});
+        f.st.setLista(Lista::Pendientes, {"p"});
+
+        DepuraArchivos(f.ctx);
+
+        QCOMPARE(en(c.env), (QStringList{".oculto.045", "m1111123.045", "m4321123.046", "m4321124.045"}));
+        QVERIFY(QFileInfo(c.env + "/m4321555.045").isDir());
+        QVERIFY(QFileInfo(c.env + "/m4321777.045").isSymLink());
+        QCOMPARE(en(c.env + "/Pend"), QStringList{"m4321999.046"});
+        QVERIFY(en(c.env + "/Rechaza").isEmpty());
+        QCOMPARE(en(c.env + "/Enviados"), (QStringList{"m4321001.027", "m4321001.046", "m4321001.err"}));
+        QCOMPARE(en(c.rec), (QStringList{"aviso.gen", "x4321123xyz.046"}));
+        QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"432145.log", "a4321123.045", "m4321123.err"}));
+        QVERIFY(f.st.lista(Lista::Enviados).isEmpty());
+        QVERIFY(f.st.lista(Lista::Recibidos).isEmpty());
+        QVERIFY(f.st.lista(Lista::Rechazados).isEmpty());
+        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"p"});
+        QCOMPARE(f.st.evento(), QStringLiteral("Listo para iniciar"));
+        QCOMPARE(f.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
+    }
+
+    void purgeGuards() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        toca(c.env, {"m4321123.045"});
+        toca(c.rec, {"432146.log"});
+        f.st.setLista(Lista::Enviados, {"x"});
+        DepuraArchivos(f.ctx); // today's log exists: nothing at all
+        QCOMPARE(en(c.env), QStringList{"m4321123.045"});
+        QCOMPARE(f.st.lista(Lista::Enviados), QStringList{"x"});
+        QVERIFY(!QDir(c.rec + "/Respalda").exists());
+
+        f.st.setSlot(slot::DirRecibo, f.ruta("falta"));
+        DepuraArchivos(f.ctx); // folder check fails: its message, nothing else
+        QCOMPARE(f.dlg.registros.size(), 1);
+        QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
+        QCOMPARE(en(c.env), QStringList{"m4321123.045"});
+    }
+
+    void purgeSameFolderKeepsResponses() {
+        Fixture f;
+        const Carpetas c = prepara(f, true);
+        toca(c.env, {"m4321123.045", "a4321123.045"});
+        DepuraArchivos(f.ctx);
+        QVERIFY(en(c.env).isEmpty());
+        QCOMPARE(en(c.env + "/Respalda"), QStringList{"a4321123.045"});
+    }
+
+    void failedCopyKeepsTheResponse() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        toca(c.rec, {"a4321123.045", "r4321123.045", "m4321123.045"});
+        // A folder in the way makes the copy of one response fail.
+        QDir().mkpath(c.rec + "/Respalda/a4321123.045");
+        DepuraArchivos(f.ctx);
+        QCOMPARE(en(c.rec), QStringList{"a4321123.045"});
+        QCOMPARE(en(c.rec + "/Respalda"), QStringList{"r4321123.045"});
+        QCOMPARE(f.st.evento(), QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045");
+        QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
+    }
+
+    void pendingAndRejectedLists() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(14, 5, 33)));
+        ListaPendientes(f.ctx); // missing Pend: the placeholder
+        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(!f.st.pendientesConArchivos);
+        toca(c.env + "/Pend", {"m4321123.045", "m1111123.045"});
+        QDir(c.env + "/Pend").mkdir("m4321124.045");
+        ListaPendientes(f.ctx);
+        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"m4321123.045 - 14:05  En Espera"});
+        QVERIFY(f.st.pendientesConArchivos);
+        ListaRechazados(f.ctx);
+        QVERIFY(f.st.lista(Lista::Rechazados).isEmpty());
+        toca(c.env + "/Rechaza", {"m4321600.045", "m9999600.045"});
+        ListaRechazados(f.ctx);
+        QCOMPARE(f.st.lista(Lista::Rechazados), QStringList{"m4321600.045 - RECHAZADO"});
+        // A send folder that is no local path leaves both lists as they were.
+        f.st.setSlot(slot::DirEnvio, "ENV(3)");
+        ListaPendientes(f.ctx);
+        ListaRechazados(f.ctx);
+        QCOMPARE(f.st.lista(Lista::Rechazados).size(), 1);
+        QCOMPARE(f.st.lista(Lista::Pendientes).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPurgeLists)
+#include "test_purge_lists.moc"
