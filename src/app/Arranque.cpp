@@ -8,6 +8,8 @@
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "cycle/Nombres.h"
+#include "exchange/Listas.h"
+#include "records/Depuracion.h"
 #include "platform/Clock.h"
 
 namespace korva {
@@ -23,6 +25,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
     CargaConfiguracion(ctx);
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);
     st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    ListaRechazados(ctx);
+    ListaPendientes(ctx);
     RevisaArchivosTipo(ctx);
     if (st.chk(slot::RutasAdicionales)) {
         if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal), st.TxtConfiguration(slot::LetrasValidacion),
@@ -32,6 +36,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
                              st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR) == 1)
             abrePanel(ctx, Panel::Rutas);
     }
+    if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+        DepuraArchivos(ctx);
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     st.setEtiqueta(Etiqueta::Patente, st.patente());
     st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());

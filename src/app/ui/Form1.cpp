@@ -171,6 +171,14 @@ QWidget* Form1::creaConexion() {
 void Form1::muestraLista(Lista l) {
     if (auto* m = modelos_[int(l)])
         m->setStringList(ctx_.st.lista(l));
+    if (l == Lista::Pendientes) {
+        // Files waiting: the tool-tip background; the placeholder: the window's.
+        auto* vista = findChild<QListView*>(QStringLiteral("LstPendientes"));
+        QPalette p = vista->palette();
+        p.setColor(QPalette::Base, ctx_.st.pendientesConArchivos ? QPalette().color(QPalette::ToolTipBase)
+                                                                 : QPalette().color(QPalette::Window));
+        vista->setPalette(p);
+    }
 }
 
 void Form1::muestraEtiqueta(Etiqueta e) {
