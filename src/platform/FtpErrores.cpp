@@ -11,7 +11,7 @@ constexpr int kCualquiera = -1;
 
 // clang-format off
 constexpr FilaError kTabla[] = {
-    // A reply that names the condition precisely, whatever libcurl made of it.
+    // A reply that names the condition more precisely than libcurl's result.
     {CURLE_FTP_COULDNT_RETR_FILE,    550, ArchivoRemotoNoDisponible},
     {CURLE_REMOTE_FILE_NOT_FOUND,    550, ArchivoRemotoNoDisponible},
     {CURLE_QUOTE_ERROR,              550, ArchivoRemotoNoDisponible},
@@ -20,17 +20,18 @@ constexpr FilaError kTabla[] = {
     {CURLE_UPLOAD_FAILED,            553, NombreInvalido},
     {CURLE_UPLOAD_FAILED,            550, ArchivoRemotoSinAcceso},
     {CURLE_FTP_WEIRD_SERVER_REPLY,   421, ServidorNoDisponible},
+    {CURLE_QUOTE_ERROR,              500, ComandoInvalido},
+    {CURLE_QUOTE_ERROR,              501, ArgumentosInvalidos},
+    {CURLE_QUOTE_ERROR,              502, ComandoNoHabilitado},
+    {CURLE_QUOTE_ERROR,              504, ComandoNoHabilitado},
+    {CURLE_QUOTE_ERROR,              503, SecuenciaInvalida},
+    {CURLE_QUOTE_ERROR,              532, CuentaRequerida},
+    // Replies that mean one thing whatever command drew them.
     {kCualquiera,                    452, DiscoRemotoLleno},
     {kCualquiera,                    552, DiscoRemotoLleno},
     {kCualquiera,                    522, TlsInaceptable},
     {kCualquiera,                    534, TlsInaceptable},
     {kCualquiera,                    425, ConexionDatosFallida},
-    {kCualquiera,                    500, ComandoInvalido},
-    {kCualquiera,                    501, ArgumentosInvalidos},
-    {kCualquiera,                    502, ComandoNoHabilitado},
-    {kCualquiera,                    504, ComandoNoHabilitado},
-    {kCualquiera,                    503, SecuenciaInvalida},
-    {kCualquiera,                    532, CuentaRequerida},
     // The result alone.
     {CURLE_FAILED_INIT,                0, RedNoInicializada},
     {CURLE_UNSUPPORTED_PROTOCOL,       0, OperacionNoPosible},
