@@ -180,6 +180,9 @@ def main():
     class Datos(base_dtp):
         enviados = 0
 
+        def use_sendfile(self):
+            return False  # every byte through send(), so muere-tras can count them
+
         if args.tls:
             # libcurl sends its ClientHello before the server asks to read:
             # stay readable while the handshake is pending.
@@ -225,6 +228,7 @@ def main():
             return path
 
     Manejador.authorizer = autorizador
+    Manejador.auth_failed_timeout = 0.2  # a bad login answers at once, for quick tests
     Manejador.passive_ports = None
     Manejador.masquerade_address = None
     Manejador.permit_foreign_addresses = False
@@ -243,7 +247,9 @@ def main():
     servidor.ioloop.call_every(0.1, centro.lee_control)
     print("LISTO %d" % servidor.address[1], flush=True)
     try:
-        servidor.serve_forever(handle_exit=True)
+        # Wake every 100 ms so the control file and delayed responses run
+        # while no client is connected.
+        servidor.serve_forever(timeout=0.1, handle_exit=True)
     finally:
         servidor.close_all()
 
