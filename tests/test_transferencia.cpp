@@ -369,6 +369,24 @@ private slots:
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
     }
 
+    void stalledDownloadEndsWithCode() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Sesion s(c);
+        QVERIFY(c.pon(QStringLiteral("ENV/m4321123.err"), QByteArray(4 << 20, 'x')));
+        const QString recibo = s.f.carpeta(QStringLiteral("recibo"));
+        QVERIFY(c.orden(QStringLiteral("pausa-tras 100000")));
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"), QStringLiteral("ENV/m4321123.err")),
+                 25717);
+        QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(QDir(recibo).isEmpty(QDir::Files | QDir::Hidden));
+        QVERIFY(!s.ftp->conectado());
+        QVERIFY(c.vivo());
+        QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 1);
+    }
+
     void tlsCertificateAndActiveMode() {
         CentroSimulado c(opciones(true));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

@@ -9,6 +9,7 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
+    pausa-tras BYTES
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -71,6 +72,7 @@ class Centro:
         self.retraso = args.retraso
         self.nlst_extra = []
         self.muere_tras = None
+        self.pausa_tras = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
 
@@ -104,6 +106,8 @@ class Centro:
             self.nlst_extra.append(resto)
         elif clave == "muere-tras":
             self.muere_tras = int(resto)
+        elif clave == "pausa-tras":
+            self.pausa_tras = int(resto)
         else:
             self.anota("ORDEN-DESCONOCIDA " + linea.strip())
 
@@ -190,6 +194,12 @@ def main():
                 if getattr(self, "_ssl_accepting", False):
                     return True
                 return super().readable()
+
+        def writable(self):
+            # A stalled centre: the data connection stays open, silent.
+            if centro.pausa_tras is not None and self.enviados >= centro.pausa_tras:
+                return False
+            return super().writable()
 
         def send(self, data):
             if centro.muere_tras is not None and self.enviados + len(data) > centro.muere_tras:

@@ -256,6 +256,7 @@ qint32 CurlFtpClient::conecta() {
     // Paths go whole in each command: fewer round trips than a CWD per folder.
     curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
     // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
     curl_easy_setopt(e, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
