@@ -245,6 +245,7 @@ qint32 CurlFtpClient::conecta() {
     const QByteArray usuario = ajustes.usuario.trimmed().toUtf8();
     const QByteArray contrasena = ajustes.contrasena.trimmed().toUtf8();
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, d->errbuf);
     curl_easy_setopt(e, CURLOPT_USERNAME, usuario.constData());
     curl_easy_setopt(e, CURLOPT_PASSWORD, contrasena.constData());
