@@ -9,6 +9,8 @@ namespace korva {
 class MainState;
 class Dialogs;
 class Clock;
+class FtpClient;
+class VentanaError;
 
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
@@ -18,6 +20,8 @@ struct Contexto {
     Clock& reloj;
     QString carpetaPrograma;
     Plataforma plataforma = kPlataforma;
+    FtpClient* ftp = nullptr;
+    VentanaError* ventanaError = nullptr;
 };
 
 } // namespace korva

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace korva {
+
+struct Contexto;
+
+// The transfer operations of the main window over its one connection. Each
+// connects by itself when needed and returns 0 or a code of the error table,
+// writing its status text to Evento.
+qint16 InitializeFTPControl(Contexto& ctx);
+qint32 ConnectToHost(Contexto& ctx);
+qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName);
+qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName);
+qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
+                            const QString& strFileMask);
+qint16 DeleteFiles(Contexto& ctx, const QString& strFile);
+qint16 DisconnectFromHost(Contexto& ctx);
+// Raises the error window while MostrarErrores is on. Always 0.
+qint16 Error(Contexto& ctx, qint32 CveError);
+
+} // namespace korva

@@ -1,0 +1,455 @@
+#include "platform/CurlFtpClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+#include <curl/curl.h>
+
+#include "platform/FtpErrores.h"
+
+namespace korva {
+namespace {
+
+using namespace codigos;
+
+void inicializaCurl() {
+    static const bool hecho = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    (void)hecho;
+}
+
+// The system's trust store as libcurl was built to find it, followed by the
+// extra bundle: one blob, so neither replaces the other.
+QByteArray confianza(const QString& archivoCA) {
+    if (archivoCA.isEmpty() || !QFileInfo::exists(archivoCA))
+        return {};
+    QByteArray pem;
+    const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
+    QString sistema = (v && v->cainfo) ? QString::fromLocal8Bit(v->cainfo) : QString();
+    if (sistema.isEmpty())
+        sistema = QStringLiteral("/etc/ssl/certs/ca-certificates.crt");
+    QFile s(sistema);
+    if (s.open(QIODevice::ReadOnly))
+        pem = s.readAll() + '\n';
+    QFile e(archivoCA);
+    if (e.open(QIODevice::ReadOnly))
+        pem += e.readAll();
+    return pem;
+}
+
+// After these the control connection is known to be usable still; after any
+// other failure it is dropped, so the next operation logs in afresh.
+bool conexionSigue(CURLcode rc) {
+    switch (rc) {
+    case CURLE_OK:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_QUOTE_ERROR:
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_REMOTE_DISK_FULL:
+    case CURLE_FILESIZE_EXCEEDED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct Descarga {
+    QSaveFile archivo;
+    bool abierto = false;
+    bool falloApertura = false;
+    explicit Descarga(const QString& ruta) : archivo(ruta) {}
+};
+
+// The temporary file is opened with the first byte, so a missing remote file
+// leaves nothing behind.
+size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
+    auto* d = static_cast<Descarga*>(p);
+    if (!d->abierto) {
+        if (!d->archivo.open(QIODevice::WriteOnly)) {
+            d->falloApertura = true;
+            return 0;
+        }
+        d->abierto = true;
+    }
+    return d->archivo.write(datos, qint64(n)) == qint64(n) ? n : 0;
+}
+
+size_t escribeMemoria(char* datos, size_t, size_t n, void* p) {
+    auto* b = static_cast<QByteArray*>(p);
+    if (b->size() + qsizetype(n) > (16 << 20))
+        return 0; // a listing this large is not a folder of the centre
+    b->append(datos, qsizetype(n));
+    return n;
+}
+
+size_t descarta(char*, size_t, size_t n, void*) { return n; }
+
+struct Subida {
+    QFile archivo;
+    bool falloLectura = false;
+    explicit Subida(const QString& ruta) : archivo(ruta) {}
+};
+
+size_t leeSubida(char* datos, size_t, size_t n, void* p) {
+    auto* s = static_cast<Subida*>(p);
+    const qint64 r = s->archivo.read(datos, qint64(n));
+    if (r < 0) {
+        s->falloLectura = true;
+        return CURL_READFUNC_ABORT;
+    }
+    return size_t(r);
+}
+
+// Notices the reply to AUTH, the only command answered with 234.
+int depura(CURL*, curl_infotype tipo, char* datos, size_t n, void* p) {
+    if (tipo == CURLINFO_HEADER_IN && n >= 4 && std::memcmp(datos, "234 ", 4) == 0)
+        *static_cast<bool*>(p) = true;
+    return 0;
+}
+
+QByteArray escapaRuta(CURL* easy, const QString& ruta) {
+    QByteArray out;
+    const QStringList partes = ruta.split(QLatin1Char('/'));
+    for (int i = 0; i < partes.size(); ++i) {
+        if (i)
+            out += '/';
+        const QByteArray u = partes[i].toUtf8();
+        char* e = curl_easy_escape(easy, u.constData(), int(u.size()));
+        if (e) {
+            out += e;
+            curl_free(e);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+struct CurlFtpClient::Impl {
+    OpcionesCurl opciones;
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    bool conectado = false;
+    bool cifrado = false;
+    bool pasivo = true;
+    QByteArray base; // scheme://host:port/
+    QByteArray ca;
+    curl_slist* postquote = nullptr;
+    char errbuf[CURL_ERROR_SIZE] = {};
+
+    ~Impl() { cierra(); }
+
+    void cierra() {
+        // Cleaning the multi handle closes its cached connection with QUIT.
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+        easy = nullptr;
+        multi = nullptr;
+        conectado = false;
+        cifrado = false;
+        if (postquote)
+            curl_slist_free_all(postquote);
+        postquote = nullptr;
+    }
+
+    CURLcode ejecuta() {
+        errbuf[0] = 0;
+        if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+        CURLcode rc = CURLE_OK;
+        bool hecho = false;
+        while (!hecho) {
+            int activos = 0;
+            if (curl_multi_perform(multi, &activos) != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                break;
+            }
+            int pendientes = 0;
+            while (CURLMsg* m = curl_multi_info_read(multi, &pendientes)) {
+                if (m->msg == CURLMSG_DONE && m->easy_handle == easy) {
+                    rc = m->data.result;
+                    hecho = true;
+                }
+            }
+            if (!hecho)
+                curl_multi_poll(multi, nullptr, 0, 1, nullptr);
+        }
+        curl_multi_remove_handle(multi, easy);
+        return rc;
+    }
+
+    long respuesta() const {
+        long r = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &r);
+        return r;
+    }
+
+    // Maps a failure and drops the connection when it may be gone.
+    qint32 falla(CURLcode rc) {
+        const qint32 c = codigoDeCurl(rc, respuesta());
+        if (!conexionSigue(rc))
+            cierra();
+        return c;
+    }
+
+    void operacion(const QByteArray& ruta) {
+        const QByteArray url = base + ruta;
+        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(easy, CURLOPT_UPLOAD, 0L);
+        curl_easy_setopt(easy, CURLOPT_DIRLISTONLY, 0L);
+        curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, descarta);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+    }
+
+    // Active data connections under TLS hang in this libcurl: refuse at once.
+    bool datosPosibles() const { return pasivo || !cifrado; }
+};
+
+CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
+    inicializaCurl();
+    d->opciones = std::move(opciones);
+}
+
+CurlFtpClient::~CurlFtpClient() = default;
+
+bool CurlFtpClient::conectado() const { return d->conectado; }
+bool CurlFtpClient::cifrado() const { return d->cifrado; }
+
+qint32 CurlFtpClient::conecta() {
+    d->cierra();
+    const QString host = ajustes.host.trimmed();
+    bool ok = false;
+    const int puerto = ajustes.puerto.trimmed().toInt(&ok);
+    if (host.isEmpty() || !ok || puerto <= 0 || puerto > 65535)
+        return ParametrosInvalidos;
+    d->pasivo = ajustes.pasivo;
+    const bool implicito = puerto == 990;
+    const QString h = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    d->base = (implicito ? QByteArrayLiteral("ftps://") : QByteArrayLiteral("ftp://")) + h.toUtf8() + ':' +
+              QByteArray::number(puerto) + '/';
+
+    d->multi = curl_multi_init();
+    d->easy = curl_easy_init();
+    if (!d->multi || !d->easy) {
+        d->cierra();
+        return RedNoInicializada;
+    }
+    CURL* e = d->easy;
+    const QByteArray usuario = ajustes.usuario.trimmed().toUtf8();
+    const QByteArray contrasena = ajustes.contrasena.trimmed().toUtf8();
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, d->errbuf);
+    curl_easy_setopt(e, CURLOPT_USERNAME, usuario.constData());
+    curl_easy_setopt(e, CURLOPT_PASSWORD, contrasena.constData());
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->opciones.conexionMs));
+    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(d->opciones.estancadoS));
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(d->opciones.estancadoS));
+    curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
+    // Paths go whole in each command: fewer round trips than a CWD per folder.
+    curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
+    // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
+    curl_easy_setopt(e, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+    d->ca = confianza(d->opciones.archivoCA);
+    if (!d->ca.isEmpty()) {
+        curl_blob blob{d->ca.data(), size_t(d->ca.size()), CURL_BLOB_NOCOPY};
+        curl_easy_setopt(e, CURLOPT_CAINFO_BLOB, &blob);
+    }
+    d->cifrado = implicito;
+    curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
+    curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->cifrado);
+    curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(e, CURLOPT_FTPPORT, d->pasivo ? nullptr : "-");
+
+    // Logging in is a body-less request for the login folder.
+    d->operacion({});
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    const CURLcode rc = d->ejecuta();
+    if (rc != CURLE_OK) {
+        const qint32 c = codigoDeCurl(rc, d->respuesta());
+        d->cierra();
+        return c;
+    }
+    d->conectado = true;
+    return Ninguno;
+}
+
+qint32 CurlFtpClient::desconecta() {
+    d->cierra();
+    return Ninguno;
+}
+
+qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
+    if (!d->conectado)
+        return NoIngresado;
+    if (!d->datosPosibles())
+        return ConexionDatosNoPosible;
+    if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
+        return ArchivoLocalNoCreado;
+    Descarga des(local);
+    des.archivo.setDirectWriteFallback(false);
+    d->operacion(escapaRuta(d->easy, remoto));
+    curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, escribeDescarga);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &des);
+    const CURLcode rc = d->ejecuta();
+    if (rc != CURLE_OK) {
+        if (des.abierto)
+            des.archivo.cancelWriting();
+        if (des.falloApertura) {
+            if (!conexionSigue(rc))
+                d->cierra();
+            return ArchivoLocalNoCreado;
+        }
+        return d->falla(rc);
+    }
+    // An empty remote file never reaches the write callback.
+    if (!des.abierto && !des.archivo.open(QIODevice::WriteOnly))
+        return ArchivoLocalNoCreado;
+    return des.archivo.commit() ? Ninguno : ArchivoLocalNoEscrito;
+}
+
+qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
+    if (!d->conectado)
+        return NoIngresado;
+    Subida sub(local);
+    if (!sub.archivo.open(QIODevice::ReadOnly))
+        return ArchivoLocalNoAbierto;
+    if (!d->datosPosibles())
+        return ConexionDatosNoPosible;
+    d->operacion(escapaRuta(d->easy, remoto));
+    curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, leeSubida);
+    curl_easy_setopt(d->easy, CURLOPT_READDATA, &sub);
+    curl_easy_setopt(d->easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(sub.archivo.size()));
+    const CURLcode rc = d->ejecuta();
+    curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 0L);
+    if (rc == CURLE_OK)
+        return Ninguno;
+    if (sub.falloLectura) {
+        d->cierra();
+        return ArchivoLocalNoLeido;
+    }
+    return d->falla(rc);
+}
+
+qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
+                                   const QString& mascara) {
+    if (!d->conectado)
+        return NoIngresado;
+    if (!QFileInfo(carpetaLocal).isDir())
+        return CarpetaLocalInvalida;
+    if (!d->datosPosibles())
+        return ConexionDatosNoPosible;
+    QString remota = carpetaRemota;
+    while (remota.endsWith(QLatin1Char('/')))
+        remota.chop(1);
+
+    QByteArray lista;
+    d->operacion(remota.isEmpty() ? QByteArray() : escapaRuta(d->easy, remota) + '/');
+    curl_easy_setopt(d->easy, CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, escribeMemoria);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &lista);
+    const CURLcode rc = d->ejecuta();
+    curl_easy_setopt(d->easy, CURLOPT_DIRLISTONLY, 0L);
+    if (rc != CURLE_OK)
+        return d->falla(rc);
+
+    QStringList nombres;
+    bool rechazados = false;
+    for (QByteArray linea : lista.split('\n')) {
+        if (linea.endsWith('\r'))
+            linea.chop(1);
+        if (linea.isEmpty())
+            continue;
+        QString n = QString::fromUtf8(linea);
+        // Some servers answer NLST of a folder with the folder in each name.
+        if (!remota.isEmpty() && n.startsWith(remota + QLatin1Char('/')))
+            n = n.mid(remota.size() + 1);
+        if (!coincide(n, mascara))
+            continue;
+        if (!nombreSeguro(n)) {
+            rechazados = true;
+            continue;
+        }
+        nombres << n;
+    }
+    if (nombres.isEmpty())
+        return rechazados ? NombreInvalido : SinCoincidencias;
+    bool alguno = false;
+    for (const QString& n : nombres) {
+        const QString r = remota.isEmpty() ? n : remota + QLatin1Char('/') + n;
+        const qint32 c = recibe(QDir(carpetaLocal).filePath(n), r);
+        // A sub-folder that matches, or a file gone since the listing.
+        if (c == ArchivoRemotoNoDisponible)
+            continue;
+        if (c != Ninguno)
+            return c;
+        alguno = true;
+    }
+    return alguno ? Ninguno : SinCoincidencias;
+}
+
+qint32 CurlFtpClient::borra(const QString& remoto) {
+    if (!d->conectado)
+        return NoIngresado;
+    // DELE goes after the transfer step: QUOTE would run before it and
+    // CUSTOMREQUEST never sends it.
+    d->operacion({});
+    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+    if (d->postquote)
+        curl_slist_free_all(d->postquote);
+    d->postquote = curl_slist_append(nullptr, ("DELE " + remoto.toUtf8()).constData());
+    curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, d->postquote);
+    const CURLcode rc = d->ejecuta();
+    if (d->easy)
+        curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, nullptr);
+    return rc == CURLE_OK ? Ninguno : d->falla(rc);
+}
+
+bool CurlFtpClient::nombreSeguro(const QString& n) {
+    if (n.isEmpty() || n == QLatin1String(".") || n.contains(QLatin1String("..")))
+        return false;
+    for (QChar c : n) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+bool CurlFtpClient::coincide(const QString& nombre, const QString& mascara) {
+    // Iterative glob with one backtrack point: linear in practice.
+    qsizetype n = 0, m = 0, estrella = -1, marca = 0;
+    while (n < nombre.size()) {
+        if (m < mascara.size() && (mascara[m] == QLatin1Char('?') || mascara[m] == nombre[n])) {
+            ++n;
+            ++m;
+        } else if (m < mascara.size() && mascara[m] == QLatin1Char('*')) {
+            estrella = m++;
+            marca = n;
+        } else if (estrella >= 0) {
+            m = estrella + 1;
+            n = ++marca;
+        } else {
+            return false;
+        }
+    }
+    while (m < mascara.size() && mascara[m] == QLatin1Char('*'))
+        ++m;
+    return m == mascara.size();
+}
+
+} // namespace korva

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "platform/FtpClient.h"
+
+namespace korva {
+
+// Name of the CA bundle a centre with a private CA ships; looked for in the
+// program folder and trusted beside the system's store.
+inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
+
+struct OpcionesCurl {
+    QString archivoCA;       // PEM bundle trusted beside the system store; may be empty
+    int conexionMs = 15000;  // TCP connect and login
+    int estancadoS = 60;     // no byte and no reply for this long ends the operation
+};
+
+// The transfer component over libcurl. One easy handle per connection, so the
+// control connection and its TLS session serve every operation until
+// desconecta; each operation runs through a private multi handle polled every
+// millisecond (the easy interface of this libcurl stalls about a second on a
+// share of transfers). Explicit TLS whenever the server offers it, port 990
+// implicit TLS, TLS 1.2 at most.
+class CurlFtpClient final : public FtpClient {
+public:
+    explicit CurlFtpClient(OpcionesCurl opciones = {});
+    ~CurlFtpClient() override;
+
+    bool conectado() const override;
+    qint32 conecta() override;
+    qint32 desconecta() override;
+    qint32 recibe(const QString& local, const QString& remoto) override;
+    qint32 envia(const QString& local, const QString& remoto) override;
+    qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara) override;
+    qint32 borra(const QString& remoto) override;
+
+    // True when the open connection negotiated TLS.
+    bool cifrado() const;
+
+    // A name a listing may hand us that must never become a local path.
+    static bool nombreSeguro(const QString& nombre);
+    // "*" any run of characters, "?" one character, the rest literal.
+    static bool coincide(const QString& nombre, const QString& mascara);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace korva

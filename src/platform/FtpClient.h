@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace korva {
+
+// Settings of the transfer component, read by the next connect.
+struct FtpAjustes {
+    QString host;
+    QString puerto = QStringLiteral("21");
+    QString usuario;
+    QString contrasena;
+    bool pasivo = true;
+};
+
+// The file-transfer component of the main window. Every operation returns 0
+// or a code of the error table (codigos::). Remote names are relative to the
+// account's login folder, with "/" as separator.
+class FtpClient {
+public:
+    virtual ~FtpClient() = default;
+
+    FtpAjustes ajustes;
+
+    // True while a logged-in control connection is open.
+    virtual bool conectado() const = 0;
+    virtual qint32 conecta() = 0;
+    virtual qint32 desconecta() = 0;
+    // Copies the remote file over the local path; the local file appears
+    // complete or not at all.
+    virtual qint32 recibe(const QString& local, const QString& remoto) = 0;
+    virtual qint32 envia(const QString& local, const QString& remoto) = 0;
+    // Copies every file of the remote folder whose name matches the mask
+    // ("*" any run of characters, "?" one character) into the local folder.
+    virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara) = 0;
+    virtual qint32 borra(const QString& remoto) = 0;
+};
+
+} // namespace korva

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace korva {
+
+// How the transfer layer raises the self-closing error window: the real one
+// loads the window when none is open and shows it without blocking.
+class VentanaError {
+public:
+    virtual ~VentanaError() = default;
+    // Shows the window and sets its code (Temp).
+    virtual void muestra(qint32 CveError) = 0;
+};
+
+} // namespace korva

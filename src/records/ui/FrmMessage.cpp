@@ -1,0 +1,48 @@
+#include "records/ui/FrmMessage.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace korva {
+
+FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(logica_.titulo());
+    auto* g = new QGridLayout(this);
+    g->addWidget(new QLabel(QStringLiteral("Error:"), this), 0, 0);
+    lblErrorCve_ = new QLabel(this);
+    g->addWidget(lblErrorCve_, 0, 1);
+    g->addWidget(new QLabel(QStringLiteral("Descripción:"), this), 1, 0, Qt::AlignTop);
+    lblError_ = new QLabel(this);
+    lblError_->setWordWrap(true);
+    lblError_->setMinimumWidth(360);
+    g->addWidget(lblError_, 1, 1);
+    auto* ok = new QPushButton(QStringLiteral("&Aceptar"), this);
+    ok->setObjectName(QStringLiteral("CmdOk"));
+    g->addWidget(ok, 2, 1, Qt::AlignRight);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    timer1_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, &FrmMessage::tick);
+    timer1_.start();
+}
+
+void FrmMessage::tick() {
+    if (!logica_.tick()) {
+        timer1_.stop();
+        close();
+        return;
+    }
+    lblErrorCve_->setText(logica_.LblErrorCve);
+    lblError_->setText(logica_.LblError);
+    setWindowTitle(logica_.titulo());
+}
+
+void VentanaErrorQt::muestra(qint32 CveError) {
+    if (!ventana_)
+        ventana_ = new FrmMessage;
+    ventana_->show();
+    ventana_->setTemp(CveError);
+}
+
+} // namespace korva

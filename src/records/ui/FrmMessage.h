@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "records/FrmMessageLogica.h"
+#include "records/VentanaError.h"
+
+class QLabel;
+
+namespace korva {
+
+// The self-closing error window: code and text, a countdown in its title,
+// "&Aceptar" closes it at once. Deletes itself when closed.
+class FrmMessage final : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmMessage(QWidget* parent = nullptr);
+
+    void setTemp(qint32 codigo) { logica_.Temp = codigo; }
+    const FrmMessageLogica& logica() const { return logica_; }
+
+public slots:
+    void tick(); // Timer1
+
+private:
+    FrmMessageLogica logica_;
+    QLabel* lblErrorCve_;
+    QLabel* lblError_;
+    QTimer timer1_;
+};
+
+// The real error window port: at most one window; a further error shows the
+// same one again and only changes its code.
+class VentanaErrorQt final : public VentanaError {
+public:
+    void muestra(qint32 CveError) override;
+    FrmMessage* ventana() const { return ventana_; }
+
+private:
+    QPointer<FrmMessage> ventana_;
+};
+
+} // namespace korva

@@ -1,0 +1,98 @@
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "exchange/ModError.h"
+#include "records/FrmMessageLogica.h"
+#include "records/ui/FrmMessage.h"
+
+using namespace korva;
+
+namespace {
+const QString kReposo = QStringLiteral("KORVA Centro de Prevalidación");
+QString cuenta(int n) {
+    return QStringLiteral("KORVA Centro de Prevalidación Este mensaje desaparecerá en %1 Seg.").arg(n);
+}
+void borraPendientes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+} // namespace
+
+class TestFrmMessage : public QObject {
+    Q_OBJECT
+private slots:
+    void countdownFillsLabelsOnFirstTickAndClosesOnTwentyFirst() {
+        FrmMessageLogica m;
+        m.Temp = 25709;
+        QCOMPARE(m.titulo(), kReposo);
+        QVERIFY(m.LblErrorCve.isEmpty());
+        for (int i = 0; i < FrmMessageLogica::kTicks; ++i) {
+            QVERIFY(m.tick());
+            QCOMPARE(m.titulo(), cuenta(19 - i));
+            QCOMPARE(m.LblErrorCve, QStringLiteral("25709"));
+            QCOMPARE(m.LblError, MensajeError(25709));
+        }
+        QVERIFY(!m.tick());
+    }
+
+    void laterCodeNeitherReplacesLabelsNorExtends() {
+        FrmMessageLogica m;
+        m.Temp = 25709;
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(m.tick());
+        m.Temp = 25743;
+        int vivos = 5;
+        while (m.tick())
+            ++vivos;
+        QCOMPARE(vivos, 20);
+        QCOMPARE(m.LblErrorCve, QStringLiteral("25709"));
+        QCOMPARE(m.LblError, MensajeError(25709));
+    }
+
+    void windowAtMostOneAndClosesOnSchedule() {
+        VentanaErrorQt puerto;
+        puerto.muestra(25709);
+        QPointer<FrmMessage> w = puerto.ventana();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(!w->isModal());
+        QCOMPARE(w->windowTitle(), kReposo);
+        w->tick();
+        QCOMPARE(w->findChildren<QLabel*>().at(1)->text(), QStringLiteral("25709"));
+        QCOMPARE(w->windowTitle(), cuenta(19));
+        for (int i = 0; i < 4; ++i)
+            w->tick();
+        puerto.muestra(25711); // a second error five seconds later
+        QCOMPARE(puerto.ventana(), w.data());
+        QCOMPARE(w->findChildren<QLabel*>().at(1)->text(), QStringLiteral("25709"));
+        for (int i = 0; i < 15; ++i)
+            w->tick();
+        QCOMPARE(w->windowTitle(), cuenta(0));
+        QVERIFY(w->isVisible());
+        w->tick();
+        borraPendientes();
+        QVERIFY(!w);
+        // The next error opens a fresh window.
+        puerto.muestra(25743);
+        QVERIFY(puerto.ventana());
+        puerto.ventana()->tick();
+        QCOMPARE(puerto.ventana()->logica().LblErrorCve, QStringLiteral("25743"));
+        puerto.ventana()->close();
+        borraPendientes();
+    }
+
+    void aceptarBeforeFirstTickClosesWithoutCode() {
+        VentanaErrorQt puerto;
+        puerto.muestra(25709);
+        QPointer<FrmMessage> w = puerto.ventana();
+        auto* ok = w->findChild<QPushButton*>(QStringLiteral("CmdOk"));
+        QVERIFY(ok);
+        QCOMPARE(ok->text(), QStringLiteral("&Aceptar"));
+        QVERIFY(w->logica().LblErrorCve.isEmpty());
+        ok->click();
+        borraPendientes();
+        QVERIFY(!w);
+        QVERIFY(!puerto.ventana());
+    }
+};
+
+QTEST_MAIN(TestFrmMessage)
+#include "test_frmmessage.moc"

@@ -1,0 +1,299 @@
+#!/usr/bin/python3
+"""Simulated prevalidation centre: one patent's FTP/FTPS account on loopback.
+
+Serves the account folder with REC/, ENV/ and ENV/general/. Every file
+uploaded into REC/ is answered, after --retraso seconds, by its response in
+ENV/ under the name the client will ask for. Notices, a server switch order,
+"registro 001" files and the folio authorization are published with options
+at start or, while running, through the control file (one order per line):
+
+    aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
+    folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
+    pausa-tras BYTES
+
+The control file is read and deleted every 100 ms. Every command received is
+appended to the log file (passwords masked). When ready it prints
+"LISTO <port>" on stdout, preceded by "CA <path>" when serving FTPS.
+"""
+import argparse
+import os
+import subprocess
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+try:
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+except ImportError:  # python3-openssl missing: plain FTP only
+    TLS_DTPHandler = TLS_FTPHandler = None
+
+# Type letters paired by position, as the broker's configuration does by default.
+LETRAS_VALIDACION = "m,b,c,s,t,e,f,e"
+LETRAS_PAGO = "m,r,c,x,t,r,a,a"
+
+
+def nombre_respuesta(nombre):
+    """The bare name of the response the client will ask for, or None."""
+    if not nombre:
+        return None
+    primera = nombre[0]
+    largo = 15 if primera in "SsxXfFaA" else 12
+    ajuste = 1 if primera in "Ee" else (-3 if largo == 15 else 0)
+    if len(nombre) >= 9 and nombre[8] == "." and ajuste == 1:
+        ajuste = 0
+    respuesta = None
+    for k, letra in enumerate(LETRAS_VALIDACION):
+        if primera not in (letra, letra.upper()):
+            continue
+        if primera in "eE" and len(nombre) >= 9 and nombre[8] == ".":
+            respuesta = "a" + nombre[1:largo]
+            continue
+        pago = LETRAS_PAGO[k] if k < len(LETRAS_PAGO) else ""
+        if pago == letra:
+            cabeza = nombre[: ajuste + largo - 4]
+            respuesta = letra + cabeza[-(largo - 5):] + ".err"
+        else:
+            respuesta = pago + nombre[1:largo]
+        break
+    return respuesta[-largo:] if respuesta else None
+
+
+class Centro:
+    def __init__(self, args):
+        self.args = args
+        self.raiz = os.path.abspath(args.raiz)
+        self.env = os.path.join(self.raiz, "ENV")
+        self.general = os.path.join(self.env, "general")
+        self.rec = os.path.join(self.raiz, "REC")
+        for d in (self.rec, self.general):
+            os.makedirs(d, exist_ok=True)
+        self.retraso = args.retraso
+        self.nlst_extra = []
+        self.muere_tras = None
+        self.pausa_tras = None
+        self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
+        self.ioloop = None
+
+    def anota(self, linea):
+        if self.bitacora:
+            self.bitacora.write(linea + "\n")
+
+    def escribe(self, ruta, contenido):
+        tmp = ruta + ".tmp~"
+        with open(tmp, "wb") as f:
+            f.write(contenido.encode("cp1252", "replace"))
+        os.replace(tmp, ruta)
+
+    def orden(self, linea):
+        partes = linea.strip().split(None, 1)
+        if not partes:
+            return
+        clave, resto = partes[0], (partes[1] if len(partes) > 1 else "")
+        if clave in ("aviso.gen", "aviso.txt"):
+            self.escribe(os.path.join(self.general, clave), resto + "\r\n")
+        elif clave == "server.dat":
+            self.escribe(os.path.join(self.general, clave), resto + "\r\n")
+        elif clave == "r001":
+            self.escribe(os.path.join(self.env, resto),
+                         "001|%s|registro 001 de prueba\r\n" % resto)
+        elif clave == "folios.aut":
+            self.escribe(os.path.join(self.env, "folios.aut"), "autorizado\r\n")
+        elif clave == "retraso":
+            self.retraso = float(resto)
+        elif clave == "nlst-extra":
+            self.nlst_extra.append(resto)
+        elif clave == "muere-tras":
+            self.muere_tras = int(resto)
+        elif clave == "pausa-tras":
+            self.pausa_tras = int(resto)
+        else:
+            self.anota("ORDEN-DESCONOCIDA " + linea.strip())
+
+    def lee_control(self):
+        ruta = self.args.control
+        if not ruta or not os.path.exists(ruta):
+            return
+        with open(ruta, encoding="utf-8") as f:
+            lineas = f.readlines()
+        for linea in lineas:
+            self.orden(linea)
+        os.remove(ruta)
+
+    def responde(self, ruta):
+        nombre = os.path.basename(ruta)
+        respuesta = nombre_respuesta(nombre)
+        if not respuesta:
+            self.anota("SIN-RESPUESTA " + nombre)
+            return
+        contenido = ("KORVA Centro de Prevalidacion\r\n"
+                     "Archivo: %s\r\nRespuesta: %s\r\nResultado: ACEPTADO\r\n"
+                     % (nombre, respuesta))
+
+        def coloca():
+            self.escribe(os.path.join(self.env, respuesta), contenido)
+            self.anota("RESPUESTA " + respuesta)
+
+        if self.retraso <= 0:
+            coloca()
+        else:
+            self.ioloop.call_later(self.retraso, coloca)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--raiz", required=True, help="the account's folder")
+    p.add_argument("--usuario", default="a4321")
+    p.add_argument("--contrasena", default="secreto")
+    p.add_argument("--puerto", type=int, default=0, help="0 picks a free port")
+    p.add_argument("--tls", action="store_true", help="offer explicit FTPS")
+    p.add_argument("--certificados", help="folder for the throwaway CA and server certificate")
+    p.add_argument("--retraso", type=float, default=1.0, help="seconds before a response appears")
+    p.add_argument("--bitacora", help="log of every command received")
+    p.add_argument("--control", help="control file read every 100 ms")
+    p.add_argument("--aviso-gen")
+    p.add_argument("--aviso-txt")
+    p.add_argument("--server-dat")
+    p.add_argument("--r001", action="append", default=[])
+    p.add_argument("--folios", action="store_true", help="publish ENV/folios.aut")
+    args = p.parse_args()
+
+    centro = Centro(args)
+    if args.aviso_gen is not None:
+        centro.orden("aviso.gen " + args.aviso_gen)
+    if args.aviso_txt is not None:
+        centro.orden("aviso.txt " + args.aviso_txt)
+    if args.server_dat is not None:
+        centro.orden("server.dat " + args.server_dat)
+    for n in args.r001:
+        centro.orden("r001 " + n)
+    if args.folios:
+        centro.orden("folios.aut")
+
+    autorizador = DummyAuthorizer()
+    autorizador.add_user(args.usuario, args.contrasena, centro.raiz, perm="elradfmw")
+
+    if args.tls:
+        if TLS_FTPHandler is None:
+            sys.exit("centro_simulado: python3-openssl is needed for --tls")
+        base, base_dtp = TLS_FTPHandler, TLS_DTPHandler
+    else:
+        base, base_dtp = FTPHandler, DTPHandler
+
+    class Datos(base_dtp):
+        enviados = 0
+
+        def use_sendfile(self):
+            return False  # every byte through send(), so muere-tras can count them
+
+        if args.tls:
+            # libcurl sends its ClientHello before the server asks to read:
+            # stay readable while the handshake is pending.
+            def readable(self):
+                if getattr(self, "_ssl_accepting", False):
+                    return True
+                return super().readable()
+
+        def writable(self):
+            # A stalled centre: the data connection stays open, silent.
+            if centro.pausa_tras is not None and self.enviados >= centro.pausa_tras:
+                return False
+            return super().writable()
+
+        def send(self, data):
+            if centro.muere_tras is not None and self.enviados + len(data) > centro.muere_tras:
+                centro.anota("MUERE")
+                os._exit(3)
+            n = super().send(data)
+            self.enviados += n or 0
+            return n
+
+    class Manejador(base):
+        dtp_handler = Datos
+        banner = "KORVA Centro de Prevalidacion (simulado)"
+
+        def pre_process_command(self, line, cmd, arg):
+            centro.anota("PASS ****" if cmd == "PASS" else line)
+            return super().pre_process_command(line, cmd, arg)
+
+        def on_login(self, username):
+            centro.anota("LOGIN " + username)
+
+        def on_file_received(self, file):
+            if os.path.dirname(os.path.abspath(file)) == centro.rec:
+                centro.responde(file)
+
+        def ftp_NLST(self, path):
+            if not centro.nlst_extra:
+                return super().ftp_NLST(path)
+            try:
+                nombres = self.run_as_current_user(self.fs.listdir, path)
+            except OSError as err:
+                self.respond("550 %s." % err.strerror)
+                return
+            nombres = list(nombres) + centro.nlst_extra
+            data = "".join(n + "\r\n" for n in nombres)
+            self.push_dtp_data(data.encode("utf8", self.unicode_errors), cmd="NLST")
+            return path
+
+    Manejador.authorizer = autorizador
+    Manejador.auth_failed_timeout = 0.2  # a bad login answers at once, for quick tests
+    Manejador.passive_ports = None
+    Manejador.masquerade_address = None
+    Manejador.permit_foreign_addresses = False
+
+    if args.tls:
+        carpeta = os.path.abspath(args.certificados or os.path.join(centro.raiz, "..", "certificados"))
+        ca, cert, llave = genera_certificados(carpeta)
+        Manejador.certfile = cert
+        Manejador.keyfile = llave
+        Manejador.tls_control_required = False
+        Manejador.tls_data_required = False
+        print("CA " + ca, flush=True)
+
+    servidor = FTPServer(("127.0.0.1", args.puerto), Manejador)
+    centro.ioloop = servidor.ioloop
+    servidor.ioloop.call_every(0.1, centro.lee_control)
+    print("LISTO %d" % servidor.address[1], flush=True)
+    try:
+        # Wake every 100 ms so the control file and delayed responses run
+        # while no client is connected.
+        servidor.serve_forever(timeout=0.1, handle_exit=True)
+    finally:
+        servidor.close_all()
+
+
+def genera_certificados(carpeta):
+    """A throwaway CA and a server certificate for 127.0.0.1 and localhost."""
+    os.makedirs(carpeta, exist_ok=True)
+    ca = os.path.join(carpeta, "ca.pem")
+    ca_llave = os.path.join(carpeta, "ca.key")
+    cert = os.path.join(carpeta, "servidor.pem")
+    llave = os.path.join(carpeta, "servidor.key")
+    if os.path.exists(cert) and os.path.exists(ca):
+        return ca, cert, llave
+    ext = os.path.join(carpeta, "ext.cnf")
+    with open(ext, "w") as f:
+        f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
+                "basicConstraints=CA:FALSE\nkeyUsage=digitalSignature,keyEncipherment\n"
+                "extendedKeyUsage=serverAuth\n")
+    csr = os.path.join(carpeta, "servidor.csr")
+
+    def corre(*orden):
+        subprocess.run(("openssl",) + orden, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    corre("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca_llave, "-out", ca,
+          "-days", "2", "-subj", "/CN=Centro Simulado CA",
+          "-addext", "basicConstraints=critical,CA:TRUE",
+          "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    corre("req", "-newkey", "rsa:2048", "-nodes", "-keyout", llave, "-out", csr,
+          "-subj", "/CN=127.0.0.1")
+    corre("x509", "-req", "-in", csr, "-CA", ca, "-CAkey", ca_llave, "-CAcreateserial",
+          "-out", cert, "-days", "2", "-extfile", ext)
+    return ca, cert, llave
+
+
+if __name__ == "__main__":
+    main()
