@@ -9,6 +9,7 @@ namespace korva {
 class MainState;
 class Dialogs;
 class Clock;
+class SignatureLibrary;
 
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
@@ -18,6 +19,7 @@ struct Contexto {
     Clock& reloj;
     QString carpetaPrograma;
     Plataforma plataforma = kPlataforma;
+    SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
 };
 
 } // namespace korva
