@@ -326,6 +326,10 @@ std::string unePartes(const std::vector<Linea>& lineas) {
 
 // Writes through a temporary in the same folder and a rename: 0, 4 or 8.
 int reemplaza(const std::string& ruta, const std::string& bytes) {
+    std::error_code ec;
+    const auto original = stdfs::status(ruta, ec).permissions();
+    const bool soloLectura = !ec && (original & (stdfs::perms::owner_write | stdfs::perms::group_write |
+                                                 stdfs::perms::others_write)) == stdfs::perms::none;
     std::random_device rd;
     std::string temporal;
     std::FILE* f = nullptr;
@@ -340,15 +344,17 @@ int reemplaza(const std::string& ruta, const std::string& bytes) {
     ok = ok && ::fsync(fileno(f)) == 0;
 #endif
     ok = (std::fclose(f) == 0) && ok;
-    std::error_code ec;
     if (!ok) {
         stdfs::remove(temporal, ec);
         return SGENC_TEMPORAL;
     }
-    const auto permisos = stdfs::status(ruta, ec).permissions();
-    if (!ec)
-        stdfs::permissions(temporal, permisos, ec);
-    stdfs::rename(temporal, ruta, ec);
+    stdfs::permissions(temporal, original, ec);
+    // A read-only file is not replaced, as the desktop refuses to rename over
+    // one; POSIX alone would let the rename through.
+    if (soloLectura)
+        ec = std::make_error_code(std::errc::permission_denied);
+    else
+        stdfs::rename(temporal, ruta, ec);
     if (ec) {
         stdfs::remove(temporal, ec);
         return SGENC_RENOMBRE;

@@ -99,7 +99,7 @@ enum {
     SGENC_LECTURA = 5,           /* the file to sign cannot be read */
     SGENC_LLAVE = 6,             /* KEY corrupt, or not the key of the certificate */
     SGENC_SIN_FIRMANTE = 7,      /* no record in use */
-    SGENC_RENOMBRE = 8,          /* the signed file could not replace the original */
+    SGENC_RENOMBRE = 8,          /* the signed file could not replace the original (read-only, ...) */
     SGENC_TIPO = 10,             /* document type not 0, 1, 2, 6 or 7 */
     SGENC_CERTIFICADO = 11,      /* CER missing or unreadable */
     SGENC_VENCIDO = 12,          /* certificate expired or not yet valid */
