@@ -21,7 +21,6 @@ namespace {
 const QByteArray kCurpA = "GOMA800101HDFRRN09";
 const QByteArray kCurpB = "LOPE750615MJCPRR02";
 const QByteArray kSerie = "30001000000500003416";
-const QByteArray kContrasena = "Contraseña1";
 
 QString carpetaBuild() { return qEnvironmentVariable("KORVA_BUILD_DIR"); }
 
@@ -124,7 +123,7 @@ private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
         certs = new Certificados;
-        const QByteArray pass = kContrasena.constData(); // as the program hands it: code page bytes
+        // The password as the program hands it over: code page bytes.
         const QByteArray pass1252 = QByteArray("Contrase\xf1" "a1");
         key = copia("agente.key", certs->llaveDer(false, pass1252));
         keyPem = copia("agente-key.pem", certs->llavePem(false, pass1252));
@@ -135,7 +134,6 @@ private slots:
         cerVencido = copia("vencido.cer", certs->certificadoDer(false, -86400 * 400, -86400, kSerie, kCurpA));
         cerFuturo = copia("futuro.cer", certs->certificadoDer(false, 86400, 86400 * 365, kSerie, kCurpA));
         cerOtra = copia("otro.cer", certs->certificadoDer(true, -3600, 86400, "30001000000500009999", kCurpB));
-        Q_UNUSED(pass);
 
         real = abreBibliotecaFirma(carpetaBuild());
         QCOMPARE(real->disponible(), QString());
