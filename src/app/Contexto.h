@@ -11,6 +11,7 @@ class Dialogs;
 class Clock;
 class FtpClient;
 class VentanaError;
+class SignatureLibrary;
 
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
@@ -22,6 +23,7 @@ struct Contexto {
     Plataforma plataforma = kPlataforma;
     FtpClient* ftp = nullptr;
     VentanaError* ventanaError = nullptr;
+    SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
 };
 
 } // namespace korva

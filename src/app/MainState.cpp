@@ -115,4 +115,11 @@ QString MainState::patente() const {
     return u.size() <= 4 ? u : u.right(4);
 }
 
+void MainState::setColorAviso(ColorAviso c) {
+    if (colorAviso_ == c)
+        return;
+    colorAviso_ = c;
+    emit colorAvisoCambiado();
+}
+
 } // namespace korva

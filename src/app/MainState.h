@@ -43,6 +43,9 @@ enum class Etiqueta {
 
 enum class Panel { Ninguno, Servidor, Firma, Rutas };
 enum class OpcionServidor { Ninguna, Primario, Secundario };
+// Colours of the notice line: notices beginning with "**" stand out in red
+// on the window background, the others are dark blue on the button face.
+enum class ColorAviso { Azul, Rojo };
 
 // Slot numbers of the configuration record.
 namespace slot {
@@ -170,6 +173,20 @@ private:
     OpcionServidor servidor_ = OpcionServidor::Ninguna;
     Panel panel_ = Panel::Ninguno;
     int progreso_ = 0;
+
+    // --- notices and manual send selection ---------------------------------
+public:
+    // Notice now on the notice line; 0 when the window loads.
+    int IndiceAviso = 0;
+    ColorAviso colorAviso() const { return colorAviso_; }
+    void setColorAviso(ColorAviso c);
+    // "1" asks the cycle timer to start the next cycle at once.
+    QString TxtActualizar = QStringLiteral("0");
+signals:
+    void colorAvisoCambiado();
+
+private:
+    ColorAviso colorAviso_ = ColorAviso::Azul;
 };
 
 } // namespace korva

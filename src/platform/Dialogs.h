@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace korva {
+
+struct Contexto;
 
 // Title every message box of the program carries.
 inline const QString kTitulo = QStringLiteral("KORVA Centro de Prevalidación");
@@ -24,6 +27,9 @@ public:
     virtual bool pregunta(const QString& texto, const QString& titulo) = 0;
     virtual void beep() = 0;
     virtual void puntero(Puntero p) = 0;
+    // The modal manual send selection over the sending step's list; on return
+    // the list holds exactly the names to send.
+    virtual void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) = 0;
 
     void error(const QString& texto, const QString& titulo = kTitulo) { mensaje(Icono::Error, texto, titulo); }
     void advertencia(const QString& texto, const QString& titulo = kTitulo) { mensaje(Icono::Advertencia, texto, titulo); }

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include "records/ArchivosaEnviar.h"
+
 namespace korva::test {
 
 void ScriptedDialogs::mensaje(Icono icono, const QString& texto, const QString& titulo) {
@@ -23,6 +25,14 @@ QStringList ScriptedDialogs::textos() const {
     for (const auto& r : registros)
         t << r.texto;
     return t;
+}
+
+void ScriptedDialogs::archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) {
+    ++seleccionesAbiertas;
+    ArchivosaEnviar frm(ctx, LstSendFiles);
+    if (guionEnvio)
+        guionEnvio(frm);
+    frm.cierra();
 }
 
 } // namespace korva::test

@@ -3,8 +3,13 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <functional>
 
 #include "platform/Dialogs.h"
+
+namespace korva {
+class ArchivosaEnviar;
+}
 
 namespace korva::test {
 
@@ -24,6 +29,11 @@ public:
     using Dialogs::pregunta;
     void beep() override { ++beeps; }
     void puntero(Puntero p) override { punteros.append(p); }
+    // Runs the real selection logic; the script clicks in it. Without a
+    // script the window is closed by its close box.
+    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override;
+    std::function<void(ArchivosaEnviar&)> guionEnvio;
+    int seleccionesAbiertas = 0;
 
     void responde(bool si) { respuestas.enqueue(si); }
 

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "records/ui/FrmArchivosaEnviar.h"
+
 namespace korva {
 
 namespace {
@@ -39,6 +41,11 @@ void QtDialogs::puntero(Puntero p) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else if (p == Puntero::Espera)
         QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtDialogs::archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) {
+    FrmArchivosaEnviar frm(ctx, LstSendFiles, QApplication::activeWindow());
+    frm.exec();
 }
 
 } // namespace korva

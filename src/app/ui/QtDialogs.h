@@ -14,6 +14,7 @@ public:
     using Dialogs::pregunta;
     void beep() override;
     void puntero(Puntero p) override;
+    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override;
 };
 
 } // namespace korva

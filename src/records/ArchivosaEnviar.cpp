@@ -1,0 +1,108 @@
+#include "records/ArchivosaEnviar.h"
+
+#include <QFileInfo>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "records/Bitacora.h"
+
+namespace korva {
+
+ArchivosaEnviar::ArchivosaEnviar(Contexto& ctx, QStringList& LstSendFiles)
+    : ctx_(ctx), lstSendFiles_(LstSendFiles) {
+    ctx_.st.TxtActualizar = QStringLiteral("0");
+    lstEnviar_ = LstSendFiles;
+    seleccion_ = QList<bool>(lstEnviar_.size(), false);
+}
+
+void ArchivosaEnviar::setSeleccionado(int i, bool s) {
+    if (i >= 0 && i < seleccion_.size())
+        seleccion_[i] = s;
+}
+
+void ArchivosaEnviar::CmdSelectAll_Click() {
+    const bool todos = !seleccion_.contains(false);
+    seleccion_.fill(!todos);
+    caption_ = todos ? QStringLiteral("Todos") : QStringLiteral("Ninguno");
+}
+
+bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
+    ctx_.st.TxtActualizar = QStringLiteral("0");
+    lstSendFiles_.clear();
+    lstNoEnviar_.clear();
+    for (int i = 0; i < lstEnviar_.size(); ++i)
+        if (seleccion_[i])
+            lstSendFiles_.append(lstEnviar_[i]);
+    for (int i = 0; i < lstEnviar_.size(); ++i)
+        if (!seleccion_[i])
+            lstNoEnviar_.append(lstEnviar_[i]);
+
+    static const QString kBorrar = QStringLiteral("¿Deseas borrar de la lista los archivos no seleccionados?");
+    if (lstNoEnviar_.isEmpty()) {
+        // every entry chosen: no question
+    } else if (!lstSendFiles_.isEmpty()) {
+        if (ctx_.dlg.pregunta(kBorrar, kTitulo))
+            tachaNoSeleccionados();
+    } else {
+        if (ctx_.dlg.pregunta(QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
+                                             "seleccionar archivos?"),
+                              kTitulo))
+            return false;
+        if (ctx_.dlg.pregunta(kBorrar, kTitulo))
+            tachaNoSeleccionados();
+    }
+    enviar_ = true;
+    cierra();
+    return true;
+}
+
+bool ArchivosaEnviar::CmdActualizar_Click() {
+    actualizar_ = true;
+    ctx_.st.TxtActualizar = QStringLiteral("1");
+    cierra();
+    return true;
+}
+
+bool ArchivosaEnviar::CmdCancelar_Click() {
+    actualizar_ = false;
+    enviar_ = false;
+    ctx_.st.TxtActualizar = QStringLiteral("0");
+    cierra();
+    return true;
+}
+
+void ArchivosaEnviar::cierra() {
+    if (cerrada_)
+        return;
+    cerrada_ = true;
+    if (!actualizar_)
+        ctx_.st.TxtActualizar = QStringLiteral("0");
+    if (!enviar_)
+        lstSendFiles_.clear();
+}
+
+void ArchivosaEnviar::tachaNoSeleccionados() {
+    const QString carpeta = ctx_.st.TxtConfiguration(slot::DirEnvio);
+    for (const QString& nombre : lstNoEnviar_) {
+        // The register needs the file's own time: a file gone meanwhile is
+        // told by name and left out, the others are still struck off.
+        const QFileInfo fi(fs::une(carpeta, nombre));
+        if (!fi.exists() || !fi.isFile()) {
+            noEncontrados_.append(nombre);
+            ctx_.dlg.advertencia(QStringLiteral("No se encontró el archivo '") + nombre +
+                                     QStringLiteral("'; no se pudo quitar de la lista."),
+                                 kTitulo);
+            continue;
+        }
+        if (!agregaBitacora(ctx_.st, nombre, fi.lastModified())) {
+            ctx_.dlg.error(QStringLiteral("No se pudo escribir en la bitácora '") + rutaRegistro(ctx_.st) +
+                               QStringLiteral("'."),
+                           kTitulo);
+            return; // the rest would fail alike
+        }
+    }
+}
+
+} // namespace korva

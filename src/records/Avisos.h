@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace korva {
+
+struct Contexto;
+
+// The centre's general notices (aviso.gen) for the notices list: lines end at
+// CR LF or CR; a bare LF inside a line splits it too, an empty piece between
+// two LFs is kept and an empty remainder after the last one is not.
+QStringList avisosGenerales(const QByteArray& contenido);
+// The particular notice (aviso.txt) as one running text: items end at a
+// comma or line end, quotes protect commas, leading blanks are skipped, and
+// each LF-separated piece follows the previous one after one blank.
+QString avisoParticular(const QByteArray& contenido);
+
+void CargaAvisos(Contexto& ctx);
+void CargaAvisoParticular(Contexto& ctx);
+// Next notice on the notice line, in turn; "**" notices in red.
+void RotaAvisos(Contexto& ctx);
+
+} // namespace korva

@@ -1,0 +1,86 @@
+#include "records/Bitacora.h"
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "platform/Clock.h"
+
+namespace korva {
+
+bool empiezaConUnidad(const QString& carpeta, Plataforma p) {
+    if (carpeta.isEmpty())
+        return false;
+    return p == Plataforma::Windows ? carpeta.at(0).isLetter() : carpeta.at(0) == QLatin1Char('/');
+}
+
+QString nombreLog(const QString& patente, int dia) {
+    return patente + QString::number(dia) + QStringLiteral(".log");
+}
+
+QString rutaLog(const MainState& st) {
+    return fs::une(st.TxtConfiguration(slot::DirRecibo), nombreLog(st.patente(), st.DiaJulianoActual));
+}
+
+bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre) {
+    const QString entrada = nombre + QStringLiteral(" - ") + ctx.reloj.ahora().toString(QStringLiteral("HH:mm:ss"));
+    const bool enviado = evento == EventoLog::Enviado;
+    const bool ok = fs::agregaLinea(rutaLog(ctx.st), (enviado ? QStringLiteral("E - ") : QStringLiteral("R - ")) + entrada);
+    ctx.st.agrega(enviado ? Lista::Enviados : Lista::Recibidos, entrada);
+    return ok;
+}
+
+int longitudNombreLog(const QString& linea) {
+    static const QString kLargos = QStringLiteral("sSxXfFaA");
+    const QChar c1 = linea.size() > 4 ? linea.at(4) : QChar();
+    const QChar c9 = linea.size() > 12 ? linea.at(12) : QChar();
+    return (!c1.isNull() && kLargos.contains(c1) && c9 != QLatin1Char('.')) ? 15 : 12;
+}
+
+void CargaBitacora(Contexto& ctx) {
+    ctx.st.setEvento(QStringLiteral("Cargando Bitácora..."));
+    if (!empiezaConUnidad(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma))
+        return;
+    const QString ruta = rutaLog(ctx.st);
+    if (fs::existeArchivo(ruta)) {
+        QStringList enviados = ctx.st.lista(Lista::Enviados);
+        QStringList recibidos = ctx.st.lista(Lista::Recibidos);
+        for (const QString& linea : fs::leeLineas(ruta)) {
+            // A line shorter than the entry is shown whole.
+            const QString entrada = linea.right(longitudNombreLog(linea) + 11);
+            (linea.startsWith(QLatin1Char('E')) ? enviados : recibidos).append(entrada);
+        }
+        ctx.st.setLista(Lista::Enviados, enviados);
+        ctx.st.setLista(Lista::Recibidos, recibidos);
+    }
+    ctx.st.setEvento(QStringLiteral("Listo para Iniciar..."));
+}
+
+QString textoFechaBitacora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
+
+QString rutaRegistro(const MainState& st) {
+    return fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("bitacora"));
+}
+
+QString lineaBitacora(const QString& nombre, const QDateTime& modificado) {
+    return nombre + QLatin1Char('|') + textoFechaBitacora(modificado);
+}
+
+bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime& modificado) {
+    return fs::agregaLinea(rutaRegistro(st), lineaBitacora(nombre, modificado));
+}
+
+void LstBitacora::carga(const MainState& st) {
+    items_ = fs::leeLineas(rutaRegistro(st));
+    indice_ = QSet<QString>(items_.cbegin(), items_.cend());
+}
+
+bool LstBitacora::contiene(const QString& nombre, const QDateTime& modificado) const {
+    return indice_.contains(lineaBitacora(nombre, modificado));
+}
+
+void LstBitacora::agrega(const QString& nombre, const QDateTime& modificado) {
+    const QString l = lineaBitacora(nombre, modificado);
+    items_.append(l);
+    indice_.insert(l);
+}
+
+} // namespace korva

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include "platform/Files.h"
+
+namespace korva {
+
+struct Contexto;
+class MainState;
+
+// --- daily log ---------------------------------------------------------------
+
+// Local stand-in for the folder check's drive-letter test: on POSIX an
+// absolute path, on Windows a leading letter.
+bool empiezaConUnidad(const QString& carpeta, Plataforma p = kPlataforma);
+
+// patent + day of the year without leading zeros + ".log": «432145.log».
+QString nombreLog(const QString& patente, int dia);
+// Today's log in the receive folder, built afresh from the current slots and
+// day so the first write after midnight opens the new day's file.
+QString rutaLog(const MainState& st);
+
+enum class EventoLog { Enviado, Recibido };
+
+// The writers' contract: appends "E - name - HH:mm:ss" (or "R - ...") to
+// today's log and adds "name - HH:mm:ss" to the sent (or received) list.
+// False when the log could not be written; the list entry is added anyway,
+// since the file did go (or come).
+bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre);
+
+// Length of the name inside a log line: 15 for s, x, f, a names (either
+// case) without "." in the name's ninth place, 12 otherwise.
+int longitudNombreLog(const QString& linea);
+
+// Rebuilds the sent and received lists from today's log.
+void CargaBitacora(Contexto& ctx);
+
+// --- sent-files register `bitacora` -------------------------------------------
+
+// The register's one date-time text, written and compared alike.
+QString textoFechaBitacora(const QDateTime& t);
+QString rutaRegistro(const MainState& st);
+// name + "|" + modification date-time.
+QString lineaBitacora(const QString& nombre, const QDateTime& modificado);
+// Appends one line; the name as the sending step holds it (lower case).
+bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime& modificado);
+
+// The register loaded whole (the hidden list LstBitacora), indexed so each
+// candidate of a sending pass is one lookup, not a scan of every line.
+class LstBitacora {
+public:
+    void carga(const MainState& st);
+    const QStringList& items() const { return items_; }
+    // Same name and same modification time: already sent (or struck off) today.
+    bool contiene(const QString& nombre, const QDateTime& modificado) const;
+    // Keeps the loaded copy in step with a line just appended to the file.
+    void agrega(const QString& nombre, const QDateTime& modificado);
+
+private:
+    QStringList items_;
+    QSet<QString> indice_;
+};
+
+} // namespace korva

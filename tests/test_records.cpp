@@ -1,0 +1,374 @@
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "Fixture.h"
+#include "platform/Files.h"
+#include "records/ArchivosaEnviar.h"
+#include "records/Avisos.h"
+#include "records/Bitacora.h"
+
+using namespace korva;
+using namespace korva::test;
+
+namespace {
+
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool escribe(const QString& ruta, const QByteArray& b) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(b) == b.size();
+}
+
+// Patent 4321, day 45, folders under the fixture's temporary folder.
+struct Oficina : Fixture {
+    QString envio, recibo;
+    Oficina() {
+        envio = carpeta("envio");
+        recibo = carpeta("recibo");
+        st.setSlot(slot::Usuario, QStringLiteral("usuario4321"));
+        st.setSlot(slot::DirEnvio, envio);
+        st.setSlot(slot::DirRecibo, recibo);
+        st.DiaJulianoActual = 45;
+    }
+    QString archivo(const QString& nombre, const QDateTime& t) {
+        const QString r = fs::une(envio, nombre);
+        escribe(r, "x");
+        QFile f(r);
+        f.open(QIODevice::ReadWrite);
+        f.setFileTime(t, QFileDevice::FileModificationTime);
+        return r;
+    }
+};
+
+} // namespace
+
+class TestRecords : public QObject {
+    Q_OBJECT
+private slots:
+    // --- daily log -----------------------------------------------------------
+
+    void logNameByPatentAndDay() {
+        QCOMPARE(nombreLog("4321", 7), QStringLiteral("43217.log"));
+        QCOMPARE(nombreLog("4321", 200), QStringLiteral("4321200.log"));
+        QCOMPARE(nombreLog("4321", 45), QStringLiteral("432145.log"));
+    }
+
+    void writersAppendCrLfLinesAndListEntries() {
+        Oficina o;
+        o.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(14, 5, 9)));
+        QVERIFY(registraEnLog(o.ctx, EventoLog::Enviado, "m4321123.045"));
+        o.reloj.avanza(60);
+        QVERIFY(registraEnLog(o.ctx, EventoLog::Recibido, "m4321123.err"));
+        QCOMPARE(lee(o.recibo + "/432145.log"),
+                 QByteArray("E - m4321123.045 - 14:05:09\r\nR - m4321123.err - 14:06:09\r\n"));
+        QCOMPARE(o.st.lista(Lista::Enviados), QStringList{"m4321123.045 - 14:05:09"});
+        QCOMPARE(o.st.lista(Lista::Recibidos), QStringList{"m4321123.err - 14:06:09"});
+
+        // The path follows the day held by the main window: after midnight, a new file.
+        o.st.DiaJulianoActual = 46;
+        QVERIFY(registraEnLog(o.ctx, EventoLog::Enviado, "m4321124.046"));
+        QVERIFY(lee(o.recibo + "/432146.log").startsWith("E - m4321124.046"));
+        QCOMPARE(lee(o.recibo + "/432145.log").count('\n'), 2);
+
+        // An unwritable log is reported to the caller; the list still shows the event.
+        o.st.setSlot(slot::DirRecibo, o.ruta("no-existe"));
+        QVERIFY(!registraEnLog(o.ctx, EventoLog::Enviado, "m4321125.046"));
+        QCOMPARE(o.st.lista(Lista::Enviados).size(), 3);
+    }
+
+    void nameLengthWhenReadingBack_data() {
+        QTest::addColumn<QString>("linea");
+        QTest::addColumn<int>("largo");
+        QTest::addRow("m") << "E - m4321123.045 - 09:15:00" << 12;
+        QTest::addRow("a with . in 9th place") << "R - a4321123.045 - 09:15:00" << 12;
+        QTest::addRow("a without .") << "R - a4321123045.045 - 09:15:00" << 15;
+        QTest::addRow("A upper case") << "R - A4321123045.045 - 09:15:00" << 15;
+        QTest::addRow("s") << "E - s4321001123.045 - 09:15:00" << 15;
+        QTest::addRow("r never long") << "R - r4321123045.045 - 09:15:00" << 12;
+        QTest::addRow("e") << "E - e14321123.045 - 09:15:00" << 12;
+        QTest::addRow("too short for a 9th") << "R - a43" << 15;
+    }
+
+    void nameLengthWhenReadingBack() {
+        QFETCH(QString, linea);
+        QFETCH(int, largo);
+        QCOMPARE(longitudNombreLog(linea), largo);
+    }
+
+    void cargaBitacoraRebuildsTheLists() {
+        Oficina o;
+        QVERIFY(escribe(o.recibo + "/432145.log", "E - m4321123.045 - 09:15:00\r\n"
+                                                 "R - m4321123.045 - 09:20:41\r\n"
+                                                 "R - a4321123045.045 - 09:21:00\r\n"
+                                                 "R - a4321123.045 - 09:22:00\r\n"
+                                                 "X - corta\r\n"
+                                                 "E - s4321001123.045 - 10:00:00\r\n"));
+        o.st.agrega(Lista::Enviados, "ya estaba");
+        CargaBitacora(o.ctx);
+        QCOMPARE(o.st.lista(Lista::Enviados),
+                 (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00"}));
+        QCOMPARE(o.st.lista(Lista::Recibidos),
+                 (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00", "a4321123.045 - 09:22:00",
+                              "X - corta"}));
+        QCOMPARE(o.st.evento(), QStringLiteral("Listo para Iniciar..."));
+    }
+
+    void cargaBitacoraWithoutLogOrWithoutDrive() {
+        Oficina o;
+        CargaBitacora(o.ctx);
+        QVERIFY(o.st.lista(Lista::Enviados).isEmpty());
+        QCOMPARE(o.st.evento(), QStringLiteral("Listo para Iniciar..."));
+
+        // A folder not starting with a drive (a network path): nothing is read.
+        Oficina p;
+        QVERIFY(escribe(p.recibo + "/432145.log", "E - m4321123.045 - 09:15:00\r\n"));
+        p.ctx.plataforma = Plataforma::Windows;
+        p.st.setSlot(slot::DirRecibo, "\\\\servidor\\recibo");
+        CargaBitacora(p.ctx);
+        QVERIFY(p.st.lista(Lista::Enviados).isEmpty());
+        QCOMPARE(p.st.evento(), QStringLiteral("Cargando Bitácora..."));
+        QVERIFY(empiezaConUnidad("C:\\recibo", Plataforma::Windows));
+        QVERIFY(!empiezaConUnidad("recibo", Plataforma::Posix));
+        QVERIFY(!empiezaConUnidad("", Plataforma::Posix));
+    }
+
+    // --- sent-files register ---------------------------------------------------
+
+    void registerMatchesSameNameAndSameTime() {
+        Oficina o;
+        const QDateTime t(QDate(2026, 2, 14), QTime(9, 5, 7));
+        QCOMPARE(lineaBitacora("m4321123.045", t), QStringLiteral("m4321123.045|14/02/2026 09:05:07"));
+        QVERIFY(agregaBitacora(o.st, "m4321123.045", t));
+        QVERIFY(agregaBitacora(o.st, "m4321124.045", t.addSecs(5)));
+        QCOMPARE(lee(o.envio + "/bitacora"),
+                 QByteArray("m4321123.045|14/02/2026 09:05:07\r\nm4321124.045|14/02/2026 09:05:12\r\n"));
+
+        LstBitacora lst;
+        lst.carga(o.st);
+        QCOMPARE(lst.items().size(), 2);
+        QVERIFY(lst.contiene("m4321123.045", t));
+        QVERIFY(lst.contiene("m4321123.045", t.addMSecs(400))); // the register keeps whole seconds
+        QVERIFY(!lst.contiene("m4321123.045", t.addSecs(1)));   // the file changed: send it again
+        QVERIFY(!lst.contiene("m4321124.045", t));
+        QVERIFY(!lst.contiene("M4321123.045", t));              // names compare exactly
+        lst.agrega("m4321125.045", t);
+        QVERIFY(lst.contiene("m4321125.045", t));
+    }
+
+    // --- notices -----------------------------------------------------------------
+
+    void generalNotices_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::addColumn<QStringList>("avisos");
+        QTest::addRow("LF only") << QByteArray("uno\ndos\ntres") << QStringList{"uno", "dos", "tres"};
+        QTest::addRow("LF only, final LF") << QByteArray("uno\ndos\ntres\n") << QStringList{"uno", "dos", "tres"};
+        QTest::addRow("CR LF") << QByteArray("uno\r\ndos\r\n") << QStringList{"uno", "dos"};
+        QTest::addRow("lone CR") << QByteArray("uno\rdos") << QStringList{"uno", "dos"};
+        QTest::addRow("empty piece kept") << QByteArray("uno\n\ndos") << QStringList{"uno", "", "dos"};
+        QTest::addRow("empty CR LF line kept") << QByteArray("uno\r\n\r\ndos\r\n") << QStringList{"uno", "", "dos"};
+        QTest::addRow("mixed") << QByteArray("a\nb\r\nc") << QStringList{"a", "b", "c"};
+        QTest::addRow("code page") << QByteArray("Atenci\xf3n\r\n") << QStringList{QStringLiteral("Atención")};
+        QTest::addRow("empty file") << QByteArray() << QStringList{};
+    }
+
+    void generalNotices() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(QStringList, avisos);
+        QCOMPARE(avisosGenerales(contenido), avisos);
+    }
+
+    void particularNotice_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::addColumn<QString>("etiqueta");
+        QTest::addRow("LF lines, leading blank") << QByteArray("Estimado cliente\nsu cuenta vence hoy\n")
+                                                 << " Estimado cliente su cuenta vence hoy";
+        QTest::addRow("comma items join without separator") << QByteArray("uno, dos,tres\r\n") << "unodostres";
+        QTest::addRow("quoted commas") << QByteArray("\"Hola, cliente\", adios\r\n") << "Hola, clienteadios";
+        QTest::addRow("CR LF lines") << QByteArray("linea uno\r\nlinea dos\r\n") << "linea unolinea dos";
+        QTest::addRow("LF inside quotes") << QByteArray("\"a, b\nc\"") << " a, b c";
+        QTest::addRow("empty pieces between LFs") << QByteArray("a\n\nb") << " a  b";
+    }
+
+    void particularNotice() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(QString, etiqueta);
+        QCOMPARE(avisoParticular(contenido), etiqueta);
+    }
+
+    void cargaAvisosFromTheReceiveFolder() {
+        Oficina o;
+        o.st.setEtiqueta(Etiqueta::AvisoParticular, "anterior");
+        CargaAvisos(o.ctx);
+        QCOMPARE(o.st.lista(Lista::Mensajes), QStringList{"No hay avisos"});
+        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("avisos... ")); // until the next rotation
+        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
+
+        QVERIFY(escribe(o.recibo + "/aviso.gen", "uno\r\ndos\r\n"));
+        QVERIFY(escribe(o.recibo + "/aviso.txt", "Estimado cliente\nsu cuenta vence hoy\n"));
+        CargaAvisos(o.ctx);
+        QCOMPARE(o.st.lista(Lista::Mensajes), (QStringList{"uno", "dos"}));
+        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("uno"));
+        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral(" Estimado cliente su cuenta vence hoy"));
+        QCOMPARE(o.st.evento(), QStringLiteral("Cargando Avisos Generales..."));
+
+        // No drive: the list is emptied and nothing else is read.
+        o.st.setSlot(slot::DirRecibo, "recibo");
+        o.st.setEtiqueta(Etiqueta::AvisoParticular, "anterior");
+        CargaAvisos(o.ctx);
+        QVERIFY(o.st.lista(Lista::Mensajes).isEmpty());
+        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
+        RotaAvisos(o.ctx);
+        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
+        QCOMPARE(o.st.colorAviso(), ColorAviso::Azul);
+    }
+
+    void rotationInTurnWithColours() {
+        Oficina o;
+        o.st.setLista(Lista::Mensajes, {"A", "**B", "C"});
+        const QList<QPair<QString, ColorAviso>> esperado = {
+            {"A", ColorAviso::Azul}, {"**B", ColorAviso::Rojo}, {"C", ColorAviso::Azul}, {"A", ColorAviso::Azul}};
+        for (const auto& [texto, color] : esperado) {
+            RotaAvisos(o.ctx);
+            QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), texto);
+            QCOMPARE(o.st.colorAviso(), color);
+        }
+        // A shorter list after a new download: the index wraps instead of pointing past the end.
+        o.st.IndiceAviso = 2;
+        o.st.setLista(Lista::Mensajes, {"**solo"});
+        RotaAvisos(o.ctx);
+        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
+        RotaAvisos(o.ctx);
+        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("**solo"));
+        QCOMPARE(o.st.colorAviso(), ColorAviso::Rojo);
+    }
+
+    // --- manual send selection --------------------------------------------------
+
+    void twoOfThreeSelected() {
+        for (const bool tachar : {true, false}) {
+            Oficina o;
+            const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
+            QStringList envio{"m4321001.045", "m4321002.045", "m4321003.045"};
+            for (const QString& n : envio)
+                o.archivo(n, t);
+            o.dlg.responde(tachar);
+            o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
+                QCOMPARE(f.LstEnviar().size(), 3);
+                QVERIFY(!f.seleccionado(0));
+                f.setSeleccionado(0, true);
+                f.setSeleccionado(2, true);
+                QVERIFY(f.CmdEnviarArchivos_Click());
+                QCOMPARE(f.LstNoEnviar(), QStringList{"m4321002.045"});
+            };
+            o.dlg.archivosaEnviar(o.ctx, envio);
+            QCOMPARE(envio, (QStringList{"m4321001.045", "m4321003.045"}));
+            QCOMPARE(o.dlg.registros.size(), 1);
+            QCOMPARE(o.dlg.registros[0].texto,
+                     QStringLiteral("¿Deseas borrar de la lista los archivos no seleccionados?"));
+            QCOMPARE(o.dlg.registros[0].titulo, QStringLiteral("KORVA Centro de Prevalidacion"));
+            LstBitacora lst;
+            lst.carga(o.st);
+            QCOMPARE(lst.contiene("m4321002.045", t), tachar);
+            QCOMPARE(lst.items().size(), tachar ? 1 : 0);
+            QCOMPARE(o.st.TxtActualizar, QStringLiteral("0"));
+        }
+    }
+
+    void nothingSelected() {
+        Oficina o;
+        const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
+        QStringList envio{"m4321001.045", "m4321002.045"};
+        for (const QString& n : envio)
+            o.archivo(n, t);
+        // Back to the list first, then no, then strike everything off.
+        o.dlg.responde(true);
+        o.dlg.responde(false);
+        o.dlg.responde(true);
+        o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
+            QVERIFY(!f.CmdEnviarArchivos_Click());
+            QVERIFY(!f.cerrada());
+            QCOMPARE(f.LstEnviar().size(), 2);
+            QVERIFY(f.CmdEnviarArchivos_Click());
+        };
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QVERIFY(envio.isEmpty());
+        QCOMPARE(o.dlg.textos().value(0), QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la "
+                                                         "lista para seleccionar archivos?"));
+        QCOMPARE(o.dlg.textos().size(), 3);
+        LstBitacora lst;
+        lst.carga(o.st);
+        QVERIFY(lst.contiene("m4321001.045", t));
+        QVERIFY(lst.contiene("m4321002.045", t));
+    }
+
+    void allSelectedAskNothing() {
+        Oficina o;
+        QStringList envio{"m4321001.045", "m4321002.045"};
+        o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
+            f.setSeleccionado(0, true);
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("Todos"));
+            f.CmdSelectAll_Click();
+            QVERIFY(f.seleccionado(0) && f.seleccionado(1));
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("Ninguno"));
+            f.CmdSelectAll_Click();
+            QVERIFY(!f.seleccionado(0) && !f.seleccionado(1));
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("Todos"));
+            f.CmdSelectAll_Click();
+            QVERIFY(f.CmdEnviarArchivos_Click());
+        };
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QCOMPARE(envio, (QStringList{"m4321001.045", "m4321002.045"}));
+        QVERIFY(o.dlg.registros.isEmpty());
+    }
+
+    void refreshCancelAndCloseBox() {
+        Oficina o;
+        QStringList envio{"m4321001.045"};
+        o.st.TxtActualizar = "1";
+        o.dlg.guionEnvio = [&o](ArchivosaEnviar& f) {
+            QCOMPARE(o.st.TxtActualizar, QStringLiteral("0")); // cleared on opening
+            f.setSeleccionado(0, true);
+            QVERIFY(f.CmdActualizar_Click());
+        };
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QVERIFY(envio.isEmpty());
+        QCOMPARE(o.st.TxtActualizar, QStringLiteral("1"));
+
+        envio = QStringList{"m4321001.045"};
+        o.dlg.guionEnvio = [](ArchivosaEnviar& f) { QVERIFY(f.CmdCancelar_Click()); };
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QVERIFY(envio.isEmpty());
+        QCOMPARE(o.st.TxtActualizar, QStringLiteral("0"));
+
+        envio = QStringList{"m4321001.045"};
+        o.dlg.guionEnvio = nullptr; // the close box
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QVERIFY(envio.isEmpty());
+        QVERIFY(!fs::existeArchivo(o.envio + "/bitacora"));
+    }
+
+    void vanishedFileIsReportedAndSkipped() {
+        Oficina o;
+        const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
+        QStringList envio{"m4321001.045", "m4321002.045", "m4321003.045"};
+        o.archivo("m4321001.045", t);
+        o.archivo("m4321003.045", t);
+        o.dlg.responde(true);
+        o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
+            f.setSeleccionado(0, true);
+            QVERIFY(f.CmdEnviarArchivos_Click());
+            QCOMPARE(f.noEncontrados(), QStringList{"m4321002.045"});
+        };
+        o.dlg.archivosaEnviar(o.ctx, envio);
+        QCOMPARE(envio, QStringList{"m4321001.045"});
+        QVERIFY(o.dlg.textos().last().contains("m4321002.045"));
+        QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321003.045|14/02/2026 08:00:00\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecords)
+#include "test_records.moc"
