@@ -148,6 +148,8 @@ public:
     // LstPendientes holds files (tool-tip background) or the placeholder
     // (window background).
     bool pendientesConArchivos = false;
+    // The pending files the cycle took from Pend at its start.
+    QStringList RemoteFileListBox;
 
     // Last four characters of slot 1 (the whole slot when shorter).
     QString patente() const;

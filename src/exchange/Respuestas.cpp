@@ -1,0 +1,140 @@
+#include "exchange/Respuestas.h"
+
+#include <QFileInfo>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "cycle/Nombres.h"
+#include "exchange/Transferencia.h"
+#include "platform/Files.h"
+#include "records/Bitacora.h"
+
+namespace korva {
+
+void refrescaPendientes(Contexto& ctx) {
+    const QString pend = fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    QStringList nombres;
+    for (const fs::Entrada& e : fs::lista(pend))
+        if (e.regular && !e.oculto)
+            nombres << e.nombre;
+    ctx.st.RemoteFileListBox = nombres;
+}
+
+QString nombreRespuesta(MainState& st, const QString& n) {
+    preparaNombre(st, n);
+    if (n.isEmpty())
+        return {};
+    const int L = st.LongitudNombre, P = st.AjustePrefijo;
+    const QString& envia = st.TxtConfiguration(slot::LetrasValidacion);
+    const QString& recibe = st.TxtConfiguration(slot::LetrasPago);
+    const QChar c = n.at(0);
+    for (qsizetype k = 0; k < envia.size(); ++k) {
+        if (c != envia.at(k) && c != envia.at(k).toUpper())
+            continue;
+        if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && n.size() >= 9 && n.at(8) == QLatin1Char('.'))
+            return QStringLiteral("ENV/a") + n.mid(1, L - 1);
+        // Without its pair in slot 11 a name would be made up: none.
+        if (k >= recibe.size())
+            return {};
+        if (recibe.at(k) == envia.at(k))
+            return QStringLiteral("ENV/") + envia.at(k) + n.left(P + L - 4).right(L - 5) + QStringLiteral(".err");
+        return QStringLiteral("ENV/") + recibe.at(k) + n.mid(1, L - 1);
+    }
+    return {};
+}
+
+int largoParaRuta(MainState& st, const QString& entrada, QChar e) {
+    if (entrada.isEmpty())
+        return 0;
+    int L = numLetras(st, entrada.left(1));
+    const QChar c = entrada.at(0);
+    const QChar novena = entrada.size() >= 9 ? entrada.at(8) : QChar();
+    if (novena == QLatin1Char('.') || st.AjustePrefijo == 1 || st.AjustePrefijo == -3) {
+        if (QStringLiteral("aAxX").contains(c) && st.AjustePrefijo == -3 && novena != QLatin1Char('.'))
+            L = 15;
+        else {
+            L = 12;
+            st.AjustePrefijo = 0;
+        }
+    }
+    const QChar s = entrada.size() >= 2 ? entrada.at(1) : QChar();
+    const bool envB = e == QLatin1Char('b') || e == QLatin1Char('B');
+    const bool envE = e == QLatin1Char('e') || e == QLatin1Char('E');
+    if (c == QLatin1Char('r') || c == QLatin1Char('R')) {
+        if (QStringLiteral("aAbB").contains(s))
+            return envB ? 0 : L;
+        return envE ? 0 : L;
+    }
+    if (c == QLatin1Char('a') || c == QLatin1Char('A')) {
+        if (novena == QLatin1Char('.'))
+            return envE ? 12 : 0;
+        return (e == QLatin1Char('f') || e == QLatin1Char('F')) ? 15 : 0;
+    }
+    if (c == QLatin1Char('x') || c == QLatin1Char('X'))
+        return 15;
+    return 12;
+}
+
+void BuscaRespuestas(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QStringList pendientes = st.RemoteFileListBox;
+    for (const QString& nombre : pendientes) {
+        st.setEvento(QStringLiteral("Inicia la busqueda de repuesta"));
+        preparaNombre(st, nombre);
+        if (!pruebaPatente(st, nombre))
+            continue;
+        const QString remoto = nombreRespuesta(st, nombre);
+        if (remoto.isEmpty()) {
+            st.setEvento(QStringLiteral("No se reconoce el tipo del archivo pendiente ") + nombre);
+            continue;
+        }
+        const QString respuesta = remoto.right(st.LongitudNombre);
+        const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
+        st.setEvento(QStringLiteral("Buscando archivo ") + respuesta);
+        if (ReceiveFile(ctx, destino, remoto) != 0 || !fs::existeArchivo(destino))
+            continue;
+        if (QFileInfo(destino).size() == 0) {
+            // An empty answer is no answer: fetched again next cycle.
+            fs::borra(destino);
+            continue;
+        }
+        const QString pend = fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        if (!fs::borra(pend))
+            st.setEvento(QStringLiteral("ERROR: no fue posible borrar el pendiente ") + pend);
+        if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))
+            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+    }
+
+    if (!st.chk(slot::RutasAdicionales))
+        return;
+    const QStringList letrasR = st.lista(Lista::ArchivosR);
+    const QStringList rutas = st.lista(Lista::ReciboLocal);
+    const QStringList letrasE = st.lista(Lista::ArchivosE);
+    const QStringList recibidos = st.lista(Lista::Recibidos);
+    for (int j = 0; j < letrasR.size() && j < rutas.size(); ++j) {
+        if (rutas[j] == recibo)
+            continue;
+        const QChar letraEnvio = j < letrasE.size() && !letrasE[j].isEmpty() ? letrasE[j].at(0) : QChar();
+        for (const QString& entrada : recibidos) {
+            if (entrada.isEmpty() || QString(entrada.at(0)) != letrasR[j])
+                continue;
+            const int largo = largoParaRuta(st, entrada, letraEnvio);
+            if (largo == 0)
+                continue;
+            const QString nombre = entrada.left(largo);
+            const QString origen = fs::une(recibo, nombre, ctx.plataforma);
+            if (!fs::existeArchivo(origen))
+                continue;
+            const QString destino = fs::une(rutas[j], nombre, ctx.plataforma);
+            if (fs::soloLectura(destino))
+                fs::ponSoloLectura(destino, false);
+            if (!fs::copia(origen, destino))
+                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                             rutas[j]);
+        }
+    }
+}
+
+} // namespace korva
