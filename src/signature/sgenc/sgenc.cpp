@@ -258,7 +258,8 @@ bool firma(EVP_PKEY* llave, const std::string& datos, std::string& base64) {
     if (!ok)
         return false;
     std::string out(4 * ((largo + 2) / 3) + 1, '\0');
-    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), sig.data(), static_cast<int>(largo));
+    const int n =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), sig.data(), static_cast<int>(largo));
     out.resize(static_cast<size_t>(n));
     base64 = out;
     return true;
@@ -277,8 +278,8 @@ bool verifica(EVP_PKEY* publica, const std::string& datos, const std::string& ba
         --largo;
     EVP_MD_CTX* md = EVP_MD_CTX_new();
     const bool ok = md && EVP_DigestVerifyInit(md, nullptr, EVP_sha256(), nullptr, publica) == 1 &&
-                    EVP_DigestVerify(md, sig.data(), largo, reinterpret_cast<const unsigned char*>(datos.data()),
-                                     datos.size()) == 1;
+                    EVP_DigestVerify(md, sig.data(), largo,
+                                     reinterpret_cast<const unsigned char*>(datos.data()), datos.size()) == 1;
     EVP_MD_CTX_free(md);
     return ok;
 }
@@ -394,9 +395,12 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
     const std::string ruta = archivo ? archivo : "";
     std::string bytes;
     switch (leeArchivo(ruta, bytes)) {
-    case 1: return SGENC_NO_ARCHIVO;
-    case 2: return SGENC_LECTURA;
-    default: break;
+    case 1:
+        return SGENC_NO_ARCHIVO;
+    case 2:
+        return SGENC_LECTURA;
+    default:
+        break;
     }
     if (!firmantes)
         return SGENC_SIN_FIRMANTE;
@@ -470,9 +474,12 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
 int32_t verificaFirmas(const char* archivo, const char* certificado) {
     std::string bytes;
     switch (leeArchivo(archivo ? archivo : "", bytes)) {
-    case 1: return SGENC_NO_ARCHIVO;
-    case 2: return SGENC_LECTURA;
-    default: break;
+    case 1:
+        return SGENC_NO_ARCHIVO;
+    case 2:
+        return SGENC_LECTURA;
+    default:
+        break;
     }
     Certificado cert;
     if (cargaCertificado(certificado ? certificado : "", cert) != 0)
