@@ -171,6 +171,16 @@ private slots:
         for (int i = 0; i < 5; ++i)
             QCOMPARE(QByteArray(g[i].Curp), seis[i]);
 
+        // Near misses of the CURP form are not signers.
+        const QByteArray casi = "301|GOMA801301HDFRRN09|GOMA800132HDFRRN09|GOMA800100HDFRRN09|GBMA800101HDFRRN09|"
+                                "GOMA800101ZDFRRN09|goma800101hdfrrn09|GOMA800101HDFRRN0|GOMA800101HDFRRN0X|"
+                                "GOMA800101HDFRRNA9|XXXX991231XZZZZZZ0|\r\n";
+        Firmantes c{};
+        QCOMPARE(real->BuscaCurpsG(QFile::encodeName(copia("c4321002.045", casi)), 1, c), 0);
+        QCOMPARE(QByteArray(c[0].Curp), QByteArray("GOMA800101HDFRRNA9"));
+        QCOMPARE(QByteArray(c[1].Curp), QByteArray("XXXX991231XZZZZZZ0"));
+        QCOMPARE(c[2].Curp[0], '\0');
+
         Firmantes h{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(dir.filePath("no-existe.045")), 0, h), 1);
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(dir.path()), 0, h), 2);

@@ -101,19 +101,20 @@ std::string tipoRegistro(const std::string& texto) { return texto.substr(0, text
 bool mayuscula(char c) { return c >= 'A' && c <= 'Z'; }
 bool digito(char c) { return c >= '0' && c <= '9'; }
 
+// One of the characters of `conjunto`; NUL never is (strchr would find the terminator).
+bool unoDe(const char* conjunto, char c) { return c != '\0' && std::strchr(conjunto, c) != nullptr; }
+
 // [A-Z][AEIOUX][A-Z]{2}[0-9]{2}(0[1-9]|1[012])(0[1-9]|[12][0-9]|3[01])[MHX][A-Z]{5}[0-9A-Z][0-9]
 bool esCurp(const std::string& s) {
     if (s.size() != 18)
         return false;
-    if (!mayuscula(s[0]) || std::strchr("AEIOUX", s[1]) == nullptr || !mayuscula(s[2]) || !mayuscula(s[3]))
+    if (!mayuscula(s[0]) || !unoDe("AEIOUX", s[1]) || !mayuscula(s[2]) || !mayuscula(s[3]))
         return false;
     if (!digito(s[4]) || !digito(s[5]))
         return false;
     const int mes = (digito(s[6]) && digito(s[7])) ? (s[6] - '0') * 10 + (s[7] - '0') : 0;
     const int dia = (digito(s[8]) && digito(s[9])) ? (s[8] - '0') * 10 + (s[9] - '0') : 0;
-    if (mes < 1 || mes > 12 || dia < 1 || dia > 31)
-        return false;
-    if (std::strchr("MHX", s[10]) == nullptr || s[10] == '\0')
+    if (mes < 1 || mes > 12 || dia < 1 || dia > 31 || !unoDe("MHX", s[10]))
         return false;
     for (int i = 11; i < 16; ++i)
         if (!mayuscula(s[i]))
