@@ -35,8 +35,8 @@ QByteArray validacion(const QList<QByteArray>& curps, const QByteArray& extra201
         b += "505|" + ped + "|FACT-" + QByteArray::number(n) + "|\r\n";
         b += "800|" + ped + "|1|||\r\n";
     }
-    b += "801|m4321123.045|" + QByteArray::number(curps.size()) + "|" + QByteArray::number(curps.size() * 3 + 1) +
-         "|470|\r\n";
+    b += "801|m4321123.045|" + QByteArray::number(curps.size()) + "|" +
+         QByteArray::number(curps.size() * 3 + 1) + "|470|\r\n";
     return b;
 }
 
@@ -116,7 +116,8 @@ class TestFirma : public QObject {
     }
 
     qint32 verifica(const QString& archivo, const QString& certificado) {
-        return verificaFirmas(QFile::encodeName(archivo).constData(), QFile::encodeName(certificado).constData());
+        return verificaFirmas(QFile::encodeName(archivo).constData(),
+                              QFile::encodeName(certificado).constData());
     }
 
 private slots:
@@ -124,7 +125,8 @@ private slots:
         QVERIFY(dir.isValid());
         certs = new Certificados;
         // The password as the program hands it over: code page bytes.
-        const QByteArray pass1252 = QByteArray("Contrase\xf1" "a1");
+        const QByteArray pass1252 = QByteArray("Contrase\xf1"
+                                               "a1");
         key = copia("agente.key", certs->llaveDer(false, pass1252));
         keyPem = copia("agente-key.pem", certs->llavePem(false, pass1252));
         keyOtra = copia("otro.key", certs->llaveDer(true, pass1252));
@@ -133,7 +135,8 @@ private slots:
         cerPem = copia("agente-cer.pem", certs->certificadoPem(der));
         cerVencido = copia("vencido.cer", certs->certificadoDer(false, -86400 * 400, -86400, kSerie, kCurpA));
         cerFuturo = copia("futuro.cer", certs->certificadoDer(false, 86400, 86400 * 365, kSerie, kCurpA));
-        cerOtra = copia("otro.cer", certs->certificadoDer(true, -3600, 86400, "30001000000500009999", kCurpB));
+        cerOtra =
+            copia("otro.cer", certs->certificadoDer(true, -3600, 86400, "30001000000500009999", kCurpB));
 
         real = abreBibliotecaFirma(carpetaBuild());
         QCOMPARE(real->disponible(), QString());
@@ -168,11 +171,22 @@ private slots:
         for (int i = 0; i < 5; ++i)
             QCOMPARE(QByteArray(g[i].Curp), seis[i]);
 
+        // Near misses of the CURP form are not signers.
+        const QByteArray casi = "301|GOMA801301HDFRRN09|GOMA800132HDFRRN09|GOMA800100HDFRRN09|GBMA800101HDFRRN09|"
+                                "GOMA800101ZDFRRN09|goma800101hdfrrn09|GOMA800101HDFRRN0|GOMA800101HDFRRN0X|"
+                                "GOMA800101HDFRRNA9|XXXX991231XZZZZZZ0|\r\n";
+        Firmantes c{};
+        QCOMPARE(real->BuscaCurpsG(QFile::encodeName(copia("c4321002.045", casi)), 1, c), 0);
+        QCOMPARE(QByteArray(c[0].Curp), QByteArray("GOMA800101HDFRRNA9"));
+        QCOMPARE(QByteArray(c[1].Curp), QByteArray("XXXX991231XZZZZZZ0"));
+        QCOMPARE(c[2].Curp[0], '\0');
+
         Firmantes h{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(dir.filePath("no-existe.045")), 0, h), 1);
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(dir.path()), 0, h), 2);
         // A 501 whose field 10 is no CURP leaves the file without signers.
-        QCOMPARE(real->BuscaCurpsG(QFile::encodeName(copia("m4321124.045", validacion({"GOMA801301HDFRRN09"}))), 0, h),
+        QCOMPARE(real->BuscaCurpsG(
+                     QFile::encodeName(copia("m4321124.045", validacion({"GOMA801301HDFRRN09"}))), 0, h),
                  3);
         QCOMPARE(h[0].Curp[0], '\0');
     }
@@ -181,7 +195,9 @@ private slots:
         const QString a = copia("m4321125.045", validacion({kCurpA, kCurpA}));
         Firmantes f{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(a), 0, f), 0);
-        credenciales(f, key, cer, "Contrase\xf1" "a1");
+        credenciales(f, key, cer,
+                     "Contrase\xf1"
+                     "a1");
         QCOMPARE(real->GeneraFirmaDigitalG(QFile::encodeName(a), 0, f), 0);
         const QByteArray firmado = lee(a);
         const QList<QByteArray> lineas = firmado.split('\n');
@@ -224,7 +240,9 @@ private slots:
         const QString a = copia("c4321001.045", original);
         Firmantes f{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(a), 1, f), 0);
-        credenciales(f, keyPem, cerPem, "Contrase\xf1" "a1");
+        credenciales(f, keyPem, cerPem,
+                     "Contrase\xf1"
+                     "a1");
         QCOMPARE(real->GeneraFirmaDigitalG(QFile::encodeName(a), 1, f), 0);
         const QByteArray firmado = lee(a);
         QVERIFY(firmado.startsWith(original + "FIRMA|"));
@@ -248,31 +266,59 @@ private slots:
             {"document type not signable", 10, [](QString&, quint8& t, Firmantes&) { t = 100; }},
             {"file gone", 1, [this](QString& a, quint8&, Firmantes&) { a = dir.filePath("ya-no.045"); }},
             {"file unreadable", 5, [this](QString& a, quint8&, Firmantes&) { a = dir.path(); }},
-            {"KEY missing", 2, [&](QString&, quint8&, Firmantes& f) { con(f, dir.filePath("no.key"), cer, "x"); }},
+            {"KEY missing", 2,
+             [&](QString&, quint8&, Firmantes& f) { con(f, dir.filePath("no.key"), cer, "x"); }},
             {"wrong password", 3, [&](QString&, quint8&, Firmantes& f) { con(f, key, cer, "Contrasena1"); }},
             {"KEY corrupt", 6,
-             [&](QString&, quint8&, Firmantes& f) { con(f, copia("basura.key", "no es una llave"), cer, "x"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, copia("basura.key", "no es una llave"), cer, "x");
+             }},
             {"key of another certificate", 6,
-             [&](QString&, quint8&, Firmantes& f) { con(f, keyOtra, cer, "Contrase\xf1" "a1"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, keyOtra, cer,
+                     "Contrase\xf1"
+                     "a1");
+             }},
             {"CER missing", 11,
-             [&](QString&, quint8&, Firmantes& f) { con(f, key, dir.filePath("no.cer"), "Contrase\xf1" "a1"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, key, dir.filePath("no.cer"),
+                     "Contrase\xf1"
+                     "a1");
+             }},
             {"CER unreadable", 11,
-             [&](QString&, quint8&, Firmantes& f) { con(f, key, copia("basura.cer", "xx"), "Contrase\xf1" "a1"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, key, copia("basura.cer", "xx"),
+                     "Contrase\xf1"
+                     "a1");
+             }},
             {"certificate expired", 12,
-             [&](QString&, quint8&, Firmantes& f) { con(f, key, cerVencido, "Contrase\xf1" "a1"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, key, cerVencido,
+                     "Contrase\xf1"
+                     "a1");
+             }},
             {"certificate not yet valid", 12,
-             [&](QString&, quint8&, Firmantes& f) { con(f, key, cerFuturo, "Contrase\xf1" "a1"); }},
+             [&](QString&, quint8&, Firmantes& f) {
+                 con(f, key, cerFuturo,
+                     "Contrase\xf1"
+                     "a1");
+             }},
             {"two 201 records", 13,
-             [&](QString& a, quint8&, Firmantes&) { a = copia("m4321130.045", validacion({kCurpA}, "201|otro|\r\n")); }},
+             [&](QString& a, quint8&, Firmantes&) {
+                 a = copia("m4321130.045", validacion({kCurpA}, "201|otro|\r\n"));
+             }},
             {"no record in use", 7, [](QString&, quint8&, Firmantes& f) { f = Firmantes{}; }},
-            {"read-only file", 8, [](QString& a, quint8&, Firmantes&) { QVERIFY(fs::ponSoloLectura(a, true)); }},
+            {"read-only file", 8,
+             [](QString& a, quint8&, Firmantes&) { QVERIFY(fs::ponSoloLectura(a, true)); }},
         };
         for (const Caso& c : casos) {
             QString a = copia("m4321129.045", bueno);
             quint8 tipo = 0;
             Firmantes f{};
             QCOMPARE(real->BuscaCurpsG(QFile::encodeName(a), 0, f), 0);
-            credenciales(f, key, cer, "Contrase\xf1" "a1");
+            credenciales(f, key, cer,
+                         "Contrase\xf1"
+                         "a1");
             c.prepara(a, tipo, f);
             const QByteArray antes = lee(a);
             const qint32 rc = real->GeneraFirmaDigitalG(QFile::encodeName(a), tipo, f);
@@ -286,7 +332,9 @@ private slots:
         if (fs::existeArchivo("/proc/version")) {
             Firmantes f{};
             campo(f[0].Curp, sizeof f[0].Curp, kCurpA);
-            credenciales(f, key, cer, "Contrase\xf1" "a1");
+            credenciales(f, key, cer,
+                         "Contrase\xf1"
+                         "a1");
             QCOMPARE(real->GeneraFirmaDigitalG("/proc/version", 0, f), 4);
         }
     }
@@ -301,8 +349,9 @@ private slots:
         configura(fx, dir.filePath("no.key"), cer, "x");
         QVERIFY(FirmaArchivo(fx.ctx, a, 0) != 0);
         QCOMPARE(fx.dlg.beeps, 1);
-        QCOMPARE(fx.dlg.ultimo(), QStringLiteral("ERROR, fue imposible generar la Firma Digital debido a que no se "
-                                                 "encontró el archivo KEY."));
+        QCOMPARE(fx.dlg.ultimo(),
+                 QStringLiteral("ERROR, fue imposible generar la Firma Digital debido a que no se "
+                                "encontró el archivo KEY."));
         QCOMPARE(fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(fx.dlg.registros.last().titulo, QStringLiteral("KORVA Centro de Prevalidación"));
         QCOMPARE(fx.dlg.punteros, (QList<Puntero>{Puntero::Espera, Puntero::Normal}));
@@ -328,13 +377,15 @@ private slots:
         fx.ctx.firma = ausente.get();
         QVERIFY(FirmaArchivo(fx.ctx, a, 0) != 0);
         QCOMPARE(fx.dlg.beeps, 1);
-        QVERIFY2(fx.dlg.ultimo().contains("no se pudo cargar la biblioteca de firma"), qPrintable(fx.dlg.ultimo()));
+        QVERIFY2(fx.dlg.ultimo().contains("no se pudo cargar la biblioteca de firma"),
+                 qPrintable(fx.dlg.ultimo()));
         QCOMPARE(fx.dlg.punteros.last(), Puntero::Normal);
 
         // A library by that name without the entry points.
         fx.dlg.limpia();
         const QString otra = fx.carpeta("otra");
-        QVERIFY(QFile::copy(QDir(carpetaBuild()).filePath("libsgenc_sin_simbolos.so"), otra + "/libsgenc.so"));
+        QVERIFY(
+            QFile::copy(QDir(carpetaBuild()).filePath("libsgenc_sin_simbolos.so"), otra + "/libsgenc.so"));
         auto sinSimbolos = abreBibliotecaFirma(otra);
         fx.ctx.firma = sinSimbolos.get();
         QVERIFY(FirmaArchivo(fx.ctx, a, 0) != 0);
@@ -374,7 +425,8 @@ private slots:
             QCOMPARE(QByteArray(d.ArchivoKey, k.size() + 1), k + '\0');
             QCOMPARE(d.ArchivoKey[255], ' '); // blank-padded after the NUL
             QCOMPARE(QByteArray(d.ArchivoCer), QFile::encodeName(cer));
-            QCOMPARE(QByteArray(d.Contrasena), QByteArray("Contrase\xf1" "a1")); // code page bytes
+            QCOMPARE(QByteArray(d.Contrasena), QByteArray("Contrase\xf1"
+                                                          "a1")); // code page bytes
         }
         const Firmantes vacio{};
         for (int i = 2; i < 5; ++i)
@@ -391,22 +443,29 @@ private slots:
         QTest::addColumn<QString>("texto");
         QTest::addRow("1") << 1 << "ERROR, el archivo '%1' fue movido o borrado.";
         QTest::addRow("2") << 2 << "ERROR, no se encontro el archivo key.";
-        QTest::addRow("3") << 3
-                           << "ERROR, no fue posible desencriptar la llave privada es probable que la contraseña "
-                              "este incorrecta.";
+        QTest::addRow("3")
+            << 3
+            << "ERROR, no fue posible desencriptar la llave privada es probable que la contraseña "
+               "este incorrecta.";
         QTest::addRow("4") << 4 << "ERROR, no fue posible crear un archivo temporal.";
         QTest::addRow("5") << 5 << "No se pudo leer el archivo '%1'.";
-        QTest::addRow("6") << 6
-                           << "ERROR, no fue posible encriptar la llave privada, probablemente el archivo key esta "
-                              "corrompido.";
+        QTest::addRow("6")
+            << 6
+            << "ERROR, no fue posible encriptar la llave privada, probablemente el archivo key esta "
+               "corrompido.";
         QTest::addRow("7") << 7 << "ERROR, esto ERROR no tiene descripción.";
         QTest::addRow("8") << 8 << "ERROR, no fue posible renombrar el archivo firmado.";
-        QTest::addRow("10") << 10 << "ERROR, el tipo de documento que se pretende firmar no es un documento valido.";
-        QTest::addRow("11") << 11 << "ERROR, no fue posible leer el certificado del Agente o Apoderado Aduanal.";
+        QTest::addRow("10")
+            << 10 << "ERROR, el tipo de documento que se pretende firmar no es un documento valido.";
+        QTest::addRow("11") << 11
+                            << "ERROR, no fue posible leer el certificado del Agente o Apoderado Aduanal.";
         QTest::addRow("12") << 12 << "ERROR, el certificado del Agente o Apoderado Aduanal esta vencido.";
-        QTest::addRow("13") << 13 << "ERROR, el archivo contiene más de un registro 201, solo debe existir uno.";
-        QTest::addRow("9 outside the table") << 9 << "ERROR, la biblioteca de firma no pudo firmar el archivo '%1' (código 9).";
-        QTest::addRow("negative") << -4 << "ERROR, la biblioteca de firma no pudo firmar el archivo '%1' (código -4).";
+        QTest::addRow("13") << 13
+                            << "ERROR, el archivo contiene más de un registro 201, solo debe existir uno.";
+        QTest::addRow("9 outside the table")
+            << 9 << "ERROR, la biblioteca de firma no pudo firmar el archivo '%1' (código 9).";
+        QTest::addRow("negative")
+            << -4 << "ERROR, la biblioteca de firma no pudo firmar el archivo '%1' (código -4).";
     }
 
     void everySigningResultHasItsMessage() {
@@ -434,17 +493,22 @@ private slots:
         QCOMPARE(FirmaArchivo(fx.ctx, a, 0), 0);
         QCOMPARE(fx.dlg.registros.size(), 0);
         const QByteArray firmado = lee(a);
-        QCOMPARE(verifica(a, cer), 0);
+        QProcess p;
+        p.start(QDir(carpetaBuild()).filePath("sgenc-verify"), {a, cer});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
         QCOMPARE(FirmaArchivo(fx.ctx, a, 0), 0);
         QCOMPARE(lee(a), firmado);
 
         configura(fx, key, cer, QStringLiteral("Contrasena1"));
         QVERIFY(FirmaArchivo(fx.ctx, a, 0) != 0);
-        QCOMPARE(fx.dlg.ultimo(), QStringLiteral("ERROR, no fue posible desencriptar la llave privada es probable "
-                                                 "que la contraseña este incorrecta."));
+        QCOMPARE(fx.dlg.ultimo(),
+                 QStringLiteral("ERROR, no fue posible desencriptar la llave privada es probable "
+                                "que la contraseña este incorrecta."));
         configura(fx, key, cerVencido, QStringLiteral("Contraseña1"));
         QVERIFY(FirmaArchivo(fx.ctx, a, 0) != 0);
-        QCOMPARE(fx.dlg.ultimo(), QStringLiteral("ERROR, el certificado del Agente o Apoderado Aduanal esta vencido."));
+        QCOMPARE(fx.dlg.ultimo(),
+                 QStringLiteral("ERROR, el certificado del Agente o Apoderado Aduanal esta vencido."));
         QCOMPARE(lee(a), firmado);
         // No signer in the file: silent, unsigned.
         fx.dlg.limpia();

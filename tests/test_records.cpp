@@ -102,18 +102,18 @@ private slots:
     void cargaBitacoraRebuildsTheLists() {
         Oficina o;
         QVERIFY(escribe(o.recibo + "/432145.log", "E - m4321123.045 - 09:15:00\r\n"
-                                                 "R - m4321123.045 - 09:20:41\r\n"
-                                                 "R - a4321123045.045 - 09:21:00\r\n"
-                                                 "R - a4321123.045 - 09:22:00\r\n"
-                                                 "X - corta\r\n"
-                                                 "E - s4321001123.045 - 10:00:00\r\n"));
+                                                  "R - m4321123.045 - 09:20:41\r\n"
+                                                  "R - a4321123045.045 - 09:21:00\r\n"
+                                                  "R - a4321123.045 - 09:22:00\r\n"
+                                                  "X - corta\r\n"
+                                                  "E - s4321001123.045 - 10:00:00\r\n"));
         o.st.agrega(Lista::Enviados, "ya estaba");
         CargaBitacora(o.ctx);
         QCOMPARE(o.st.lista(Lista::Enviados),
                  (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00"}));
         QCOMPARE(o.st.lista(Lista::Recibidos),
-                 (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00", "a4321123.045 - 09:22:00",
-                              "X - corta"}));
+                 (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00",
+                              "a4321123.045 - 09:22:00", "X - corta"}));
         QCOMPARE(o.st.evento(), QStringLiteral("Listo para Iniciar..."));
     }
 
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(lst.contiene("m4321123.045", t.addMSecs(400))); // the register keeps whole seconds
         QVERIFY(!lst.contiene("m4321123.045", t.addSecs(1)));   // the file changed: send it again
         QVERIFY(!lst.contiene("m4321124.045", t));
-        QVERIFY(!lst.contiene("M4321123.045", t));              // names compare exactly
+        QVERIFY(!lst.contiene("M4321123.045", t)); // names compare exactly
         lst.agrega("m4321125.045", t);
         QVERIFY(lst.contiene("m4321125.045", t));
     }
@@ -165,13 +165,16 @@ private slots:
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QStringList>("avisos");
         QTest::addRow("LF only") << QByteArray("uno\ndos\ntres") << QStringList{"uno", "dos", "tres"};
-        QTest::addRow("LF only, final LF") << QByteArray("uno\ndos\ntres\n") << QStringList{"uno", "dos", "tres"};
+        QTest::addRow("LF only, final LF")
+            << QByteArray("uno\ndos\ntres\n") << QStringList{"uno", "dos", "tres"};
         QTest::addRow("CR LF") << QByteArray("uno\r\ndos\r\n") << QStringList{"uno", "dos"};
         QTest::addRow("lone CR") << QByteArray("uno\rdos") << QStringList{"uno", "dos"};
         QTest::addRow("empty piece kept") << QByteArray("uno\n\ndos") << QStringList{"uno", "", "dos"};
-        QTest::addRow("empty CR LF line kept") << QByteArray("uno\r\n\r\ndos\r\n") << QStringList{"uno", "", "dos"};
+        QTest::addRow("empty CR LF line kept")
+            << QByteArray("uno\r\n\r\ndos\r\n") << QStringList{"uno", "", "dos"};
         QTest::addRow("mixed") << QByteArray("a\nb\r\nc") << QStringList{"a", "b", "c"};
-        QTest::addRow("code page") << QByteArray("Atenci\xf3n\r\n") << QStringList{QStringLiteral("Atención")};
+        QTest::addRow("code page") << QByteArray("Atenci\xf3n\r\n")
+                                   << QStringList{QStringLiteral("Atención")};
         QTest::addRow("empty file") << QByteArray() << QStringList{};
     }
 
@@ -186,7 +189,8 @@ private slots:
         QTest::addColumn<QString>("etiqueta");
         QTest::addRow("LF lines, leading blank") << QByteArray("Estimado cliente\nsu cuenta vence hoy\n")
                                                  << " Estimado cliente su cuenta vence hoy";
-        QTest::addRow("comma items join without separator") << QByteArray("uno, dos,tres\r\n") << "unodostres";
+        QTest::addRow("comma items join without separator")
+            << QByteArray("uno, dos,tres\r\n") << "unodostres";
         QTest::addRow("quoted commas") << QByteArray("\"Hola, cliente\", adios\r\n") << "Hola, clienteadios";
         QTest::addRow("CR LF lines") << QByteArray("linea uno\r\nlinea dos\r\n") << "linea unolinea dos";
         QTest::addRow("LF inside quotes") << QByteArray("\"a, b\nc\"") << " a, b c";
@@ -212,7 +216,8 @@ private slots:
         CargaAvisos(o.ctx);
         QCOMPARE(o.st.lista(Lista::Mensajes), (QStringList{"uno", "dos"}));
         QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("uno"));
-        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral(" Estimado cliente su cuenta vence hoy"));
+        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular),
+                 QStringLiteral(" Estimado cliente su cuenta vence hoy"));
         QCOMPARE(o.st.evento(), QStringLiteral("Cargando Avisos Generales..."));
 
         // No drive: the list is emptied and nothing else is read.
@@ -229,8 +234,10 @@ private slots:
     void rotationInTurnWithColours() {
         Oficina o;
         o.st.setLista(Lista::Mensajes, {"A", "**B", "C"});
-        const QList<QPair<QString, ColorAviso>> esperado = {
-            {"A", ColorAviso::Azul}, {"**B", ColorAviso::Rojo}, {"C", ColorAviso::Azul}, {"A", ColorAviso::Azul}};
+        const QList<QPair<QString, ColorAviso>> esperado = {{"A", ColorAviso::Azul},
+                                                            {"**B", ColorAviso::Rojo},
+                                                            {"C", ColorAviso::Azul},
+                                                            {"A", ColorAviso::Azul}};
         for (const auto& [texto, color] : esperado) {
             RotaAvisos(o.ctx);
             QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), texto);
@@ -296,8 +303,9 @@ private slots:
         };
         o.dlg.archivosaEnviar(o.ctx, envio);
         QVERIFY(envio.isEmpty());
-        QCOMPARE(o.dlg.textos().value(0), QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la "
-                                                         "lista para seleccionar archivos?"));
+        QCOMPARE(o.dlg.textos().value(0),
+                 QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la "
+                                "lista para seleccionar archivos?"));
         QCOMPARE(o.dlg.textos().size(), 3);
         LstBitacora lst;
         lst.carga(o.st);

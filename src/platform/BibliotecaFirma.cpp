@@ -33,11 +33,14 @@ public:
             return QStringLiteral("no se pudo cargar la biblioteca de firma (%1): %2")
                 .arg(lib_.fileName(), lib_.errorString());
         busca_ = reinterpret_cast<FuncionFirma>(resuelve(lib_, "BuscaCurpsG", "_BuscaCurpsG@12"));
-        genera_ = reinterpret_cast<FuncionFirma>(resuelve(lib_, "GeneraFirmaDigitalG", "_GeneraFirmaDigitalG@12"));
+        genera_ =
+            reinterpret_cast<FuncionFirma>(resuelve(lib_, "GeneraFirmaDigitalG", "_GeneraFirmaDigitalG@12"));
         if (!busca_ || !genera_) {
-            const QString falta = !busca_ ? QStringLiteral("BuscaCurpsG") : QStringLiteral("GeneraFirmaDigitalG");
+            const QString falta =
+                !busca_ ? QStringLiteral("BuscaCurpsG") : QStringLiteral("GeneraFirmaDigitalG");
             busca_ = genera_ = nullptr;
-            return QStringLiteral("la biblioteca de firma (%1) no tiene la función %2").arg(lib_.fileName(), falta);
+            return QStringLiteral("la biblioteca de firma (%1) no tiene la función %2")
+                .arg(lib_.fileName(), falta);
         }
         return {};
     }

@@ -33,7 +33,8 @@ public:
     virtual QString disponible() = 0;
 
     virtual qint32 BuscaCurpsG(const QByteArray& archivo, quint8 tipoDocumento, Firmantes& firmantes) = 0;
-    virtual qint32 GeneraFirmaDigitalG(const QByteArray& archivo, quint8 tipoDocumento, Firmantes& firmantes) = 0;
+    virtual qint32 GeneraFirmaDigitalG(const QByteArray& archivo, quint8 tipoDocumento,
+                                       Firmantes& firmantes) = 0;
 };
 
 // The library "sgenc" found by name in the given folder (the program's own,

@@ -39,16 +39,18 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
         if (!seleccion_[i])
             lstNoEnviar_.append(lstEnviar_[i]);
 
-    static const QString kBorrar = QStringLiteral("¿Deseas borrar de la lista los archivos no seleccionados?");
+    static const QString kBorrar =
+        QStringLiteral("¿Deseas borrar de la lista los archivos no seleccionados?");
     if (lstNoEnviar_.isEmpty()) {
         // every entry chosen: no question
     } else if (!lstSendFiles_.isEmpty()) {
         if (ctx_.dlg.pregunta(kBorrar, kTitulo))
             tachaNoSeleccionados();
     } else {
-        if (ctx_.dlg.pregunta(QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
-                                             "seleccionar archivos?"),
-                              kTitulo))
+        if (ctx_.dlg.pregunta(
+                QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
+                               "seleccionar archivos?"),
+                kTitulo))
             return false;
         if (ctx_.dlg.pregunta(kBorrar, kTitulo))
             tachaNoSeleccionados();

@@ -18,7 +18,8 @@ public:
     ArchivosaEnviar(Contexto& ctx, QStringList& LstSendFiles);
 
     static inline const QString kTitulo = QStringLiteral("KORVA Centro de Prevalidacion");
-    static inline const QString kEtiqueta = QStringLiteral("Selecciona las archivos que deseas enviar a validar");
+    static inline const QString kEtiqueta =
+        QStringLiteral("Selecciona las archivos que deseas enviar a validar");
 
     const QStringList& LstEnviar() const { return lstEnviar_; }
     const QStringList& LstNoEnviar() const { return lstNoEnviar_; }

@@ -137,7 +137,8 @@ void CargaAvisoParticular(Contexto& ctx) {
     if (!fs::existeArchivo(ruta))
         return;
     QFile f(ruta);
-    ctx.st.setEtiqueta(Etiqueta::AvisoParticular, f.open(QIODevice::ReadOnly) ? avisoParticular(f.readAll()) : QString());
+    ctx.st.setEtiqueta(Etiqueta::AvisoParticular,
+                       f.open(QIODevice::ReadOnly) ? avisoParticular(f.readAll()) : QString());
 }
 
 void RotaAvisos(Contexto& ctx) {

@@ -9,7 +9,10 @@ namespace korva {
 bool empiezaConUnidad(const QString& carpeta, Plataforma p) {
     if (carpeta.isEmpty())
         return false;
-    return p == Plataforma::Windows ? carpeta.at(0).isLetter() : carpeta.at(0) == QLatin1Char('/');
+    const char16_t c = carpeta.at(0).unicode();
+    if (p == Plataforma::Windows)
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    return c == u'/';
 }
 
 QString nombreLog(const QString& patente, int dia) {
@@ -21,9 +24,11 @@ QString rutaLog(const MainState& st) {
 }
 
 bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre) {
-    const QString entrada = nombre + QStringLiteral(" - ") + ctx.reloj.ahora().toString(QStringLiteral("HH:mm:ss"));
+    const QString entrada =
+        nombre + QStringLiteral(" - ") + ctx.reloj.ahora().toString(QStringLiteral("HH:mm:ss"));
     const bool enviado = evento == EventoLog::Enviado;
-    const bool ok = fs::agregaLinea(rutaLog(ctx.st), (enviado ? QStringLiteral("E - ") : QStringLiteral("R - ")) + entrada);
+    const bool ok = fs::agregaLinea(rutaLog(ctx.st),
+                                    (enviado ? QStringLiteral("E - ") : QStringLiteral("R - ")) + entrada);
     ctx.st.agrega(enviado ? Lista::Enviados : Lista::Recibidos, entrada);
     return ok;
 }

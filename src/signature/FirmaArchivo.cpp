@@ -51,8 +51,8 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
         ctx.dlg.beep();
         return avisa(ctx, movido);
     }
-    const QString falta = ctx.firma ? ctx.firma->disponible()
-                                    : QStringLiteral("no hay biblioteca de firma instalada");
+    const QString falta =
+        ctx.firma ? ctx.firma->disponible() : QStringLiteral("no hay biblioteca de firma instalada");
     if (!falta.isEmpty()) {
         ctx.dlg.beep();
         return avisa(ctx, QStringLiteral("ERROR, fue imposible generar la Firma Digital: ") + falta + '.');
@@ -64,7 +64,8 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
     if (busca == 1)
         return avisa(ctx, movido);
     if (busca == 2)
-        return avisa(ctx, QStringLiteral("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
+        return avisa(ctx,
+                     QStringLiteral("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
     if (busca != 0)
         return busca;
 
@@ -85,22 +86,31 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
 
 QString textoErrorFirma(qint32 codigo, const QString& archivo) {
     switch (codigo) {
-    case 1: return QStringLiteral("ERROR, el archivo '") + archivo + QStringLiteral("' fue movido o borrado.");
-    case 2: return QStringLiteral("ERROR, no se encontro el archivo key.");
+    case 1:
+        return QStringLiteral("ERROR, el archivo '") + archivo + QStringLiteral("' fue movido o borrado.");
+    case 2:
+        return QStringLiteral("ERROR, no se encontro el archivo key.");
     case 3:
         return QStringLiteral("ERROR, no fue posible desencriptar la llave privada es probable que la "
                               "contraseña este incorrecta.");
-    case 4: return QStringLiteral("ERROR, no fue posible crear un archivo temporal.");
-    case 5: return QStringLiteral("No se pudo leer el archivo '") + archivo + QStringLiteral("'.");
+    case 4:
+        return QStringLiteral("ERROR, no fue posible crear un archivo temporal.");
+    case 5:
+        return QStringLiteral("No se pudo leer el archivo '") + archivo + QStringLiteral("'.");
     case 6:
         return QStringLiteral("ERROR, no fue posible encriptar la llave privada, probablemente el archivo "
                               "key esta corrompido.");
-    case 7: return QStringLiteral("ERROR, esto ERROR no tiene descripción.");
-    case 8: return QStringLiteral("ERROR, no fue posible renombrar el archivo firmado.");
+    case 7:
+        return QStringLiteral("ERROR, esto ERROR no tiene descripción.");
+    case 8:
+        return QStringLiteral("ERROR, no fue posible renombrar el archivo firmado.");
     case 10:
-        return QStringLiteral("ERROR, el tipo de documento que se pretende firmar no es un documento valido.");
-    case 11: return QStringLiteral("ERROR, no fue posible leer el certificado del Agente o Apoderado Aduanal.");
-    case 12: return QStringLiteral("ERROR, el certificado del Agente o Apoderado Aduanal esta vencido.");
+        return QStringLiteral(
+            "ERROR, el tipo de documento que se pretende firmar no es un documento valido.");
+    case 11:
+        return QStringLiteral("ERROR, no fue posible leer el certificado del Agente o Apoderado Aduanal.");
+    case 12:
+        return QStringLiteral("ERROR, el certificado del Agente o Apoderado Aduanal esta vencido.");
     case 13:
         return QStringLiteral("ERROR, el archivo contiene más de un registro 201, solo debe existir uno.");
     default:

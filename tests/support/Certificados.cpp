@@ -32,15 +32,15 @@ QByteArray Certificados::certificadoDer(bool otraLlave, long desde, long hasta, 
     EVP_PKEY* k = otraLlave ? otra_ : llave_;
     X509* x = X509_new();
     X509_set_version(x, 2);
-    BIGNUM* bn = BN_bin2bn(reinterpret_cast<const unsigned char*>(serie.constData()), static_cast<int>(serie.size()),
-                           nullptr);
+    BIGNUM* bn = BN_bin2bn(reinterpret_cast<const unsigned char*>(serie.constData()),
+                           static_cast<int>(serie.size()), nullptr);
     BN_to_ASN1_INTEGER(bn, X509_get_serialNumber(x));
     BN_free(bn);
     X509_gmtime_adj(X509_getm_notBefore(x), desde);
     X509_gmtime_adj(X509_getm_notAfter(x), hasta);
     X509_NAME* n = X509_get_subject_name(x);
-    X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("AGENTE ADUANAL DE PRUEBA"),
-                               -1, -1, 0);
+    X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("AGENTE ADUANAL DE PRUEBA"), -1, -1, 0);
     X509_NAME_add_entry_by_NID(n, NID_serialNumber, MBSTRING_ASC,
                                reinterpret_cast<const unsigned char*>(curp.constData()), -1, -1, 0);
     X509_set_issuer_name(x, n);

@@ -101,19 +101,20 @@ std::string tipoRegistro(const std::string& texto) { return texto.substr(0, text
 bool mayuscula(char c) { return c >= 'A' && c <= 'Z'; }
 bool digito(char c) { return c >= '0' && c <= '9'; }
 
+// One of the characters of `conjunto`; NUL never is (strchr would find the terminator).
+bool unoDe(const char* conjunto, char c) { return c != '\0' && std::strchr(conjunto, c) != nullptr; }
+
 // [A-Z][AEIOUX][A-Z]{2}[0-9]{2}(0[1-9]|1[012])(0[1-9]|[12][0-9]|3[01])[MHX][A-Z]{5}[0-9A-Z][0-9]
 bool esCurp(const std::string& s) {
     if (s.size() != 18)
         return false;
-    if (!mayuscula(s[0]) || std::strchr("AEIOUX", s[1]) == nullptr || !mayuscula(s[2]) || !mayuscula(s[3]))
+    if (!mayuscula(s[0]) || !unoDe("AEIOUX", s[1]) || !mayuscula(s[2]) || !mayuscula(s[3]))
         return false;
     if (!digito(s[4]) || !digito(s[5]))
         return false;
     const int mes = (digito(s[6]) && digito(s[7])) ? (s[6] - '0') * 10 + (s[7] - '0') : 0;
     const int dia = (digito(s[8]) && digito(s[9])) ? (s[8] - '0') * 10 + (s[9] - '0') : 0;
-    if (mes < 1 || mes > 12 || dia < 1 || dia > 31)
-        return false;
-    if (std::strchr("MHX", s[10]) == nullptr || s[10] == '\0')
+    if (mes < 1 || mes > 12 || dia < 1 || dia > 31 || !unoDe("MHX", s[10]))
         return false;
     for (int i = 11; i < 16; ++i)
         if (!mayuscula(s[i]))
@@ -258,7 +259,8 @@ bool firma(EVP_PKEY* llave, const std::string& datos, std::string& base64) {
     if (!ok)
         return false;
     std::string out(4 * ((largo + 2) / 3) + 1, '\0');
-    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), sig.data(), static_cast<int>(largo));
+    const int n =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), sig.data(), static_cast<int>(largo));
     out.resize(static_cast<size_t>(n));
     base64 = out;
     return true;
@@ -277,8 +279,8 @@ bool verifica(EVP_PKEY* publica, const std::string& datos, const std::string& ba
         --largo;
     EVP_MD_CTX* md = EVP_MD_CTX_new();
     const bool ok = md && EVP_DigestVerifyInit(md, nullptr, EVP_sha256(), nullptr, publica) == 1 &&
-                    EVP_DigestVerify(md, sig.data(), largo, reinterpret_cast<const unsigned char*>(datos.data()),
-                                     datos.size()) == 1;
+                    EVP_DigestVerify(md, sig.data(), largo,
+                                     reinterpret_cast<const unsigned char*>(datos.data()), datos.size()) == 1;
     EVP_MD_CTX_free(md);
     return ok;
 }
@@ -394,9 +396,12 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
     const std::string ruta = archivo ? archivo : "";
     std::string bytes;
     switch (leeArchivo(ruta, bytes)) {
-    case 1: return SGENC_NO_ARCHIVO;
-    case 2: return SGENC_LECTURA;
-    default: break;
+    case 1:
+        return SGENC_NO_ARCHIVO;
+    case 2:
+        return SGENC_LECTURA;
+    default:
+        break;
     }
     if (!firmantes)
         return SGENC_SIN_FIRMANTE;
@@ -470,9 +475,12 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
 int32_t verificaFirmas(const char* archivo, const char* certificado) {
     std::string bytes;
     switch (leeArchivo(archivo ? archivo : "", bytes)) {
-    case 1: return SGENC_NO_ARCHIVO;
-    case 2: return SGENC_LECTURA;
-    default: break;
+    case 1:
+        return SGENC_NO_ARCHIVO;
+    case 2:
+        return SGENC_LECTURA;
+    default:
+        break;
     }
     Certificado cert;
     if (cargaCertificado(certificado ? certificado : "", cert) != 0)

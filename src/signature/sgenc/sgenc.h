@@ -75,38 +75,38 @@ extern "C" {
 /* One signer: 787 bytes, no padding. A record whose Curp starts with NUL is
  * not in use. */
 typedef struct SgencFirmante {
-    char Curp[SGENC_LARGO_CURP];         /* 18 characters + NUL, filled by BuscaCurpsG */
-    char ArchivoKey[SGENC_LARGO_RUTA];   /* KEY path, filled by the caller */
-    char ArchivoCer[SGENC_LARGO_RUTA];   /* CER path */
-    char Contrasena[SGENC_LARGO_RUTA];   /* the key's password */
+    char Curp[SGENC_LARGO_CURP];       /* 18 characters + NUL, filled by BuscaCurpsG */
+    char ArchivoKey[SGENC_LARGO_RUTA]; /* KEY path, filled by the caller */
+    char ArchivoCer[SGENC_LARGO_RUTA]; /* CER path */
+    char Contrasena[SGENC_LARGO_RUTA]; /* the key's password */
 } SgencFirmante;
 
 /* Results of BuscaCurpsG. */
 enum {
     SGENC_BUSCA_OK = 0,
-    SGENC_BUSCA_NO_ARCHIVO = 1,  /* the file is not there */
-    SGENC_BUSCA_LECTURA = 2,     /* the file cannot be read */
-    SGENC_BUSCA_SIN_CURP = 3     /* no signer in the file */
+    SGENC_BUSCA_NO_ARCHIVO = 1, /* the file is not there */
+    SGENC_BUSCA_LECTURA = 2,    /* the file cannot be read */
+    SGENC_BUSCA_SIN_CURP = 3    /* no signer in the file */
 };
 
 /* Results of GeneraFirmaDigitalG (and, from 20 on, of SgencVerificaFirmas). */
 enum {
     SGENC_OK = 0,
-    SGENC_NO_ARCHIVO = 1,        /* the file to sign is not there */
-    SGENC_NO_KEY = 2,            /* no KEY file at the record's path */
-    SGENC_CONTRASENA = 3,        /* the password does not open the key */
-    SGENC_TEMPORAL = 4,          /* the temporary file cannot be created or written */
-    SGENC_LECTURA = 5,           /* the file to sign cannot be read */
-    SGENC_LLAVE = 6,             /* KEY corrupt, or not the key of the certificate */
-    SGENC_SIN_FIRMANTE = 7,      /* no record in use */
-    SGENC_RENOMBRE = 8,          /* the signed file could not replace the original (read-only, ...) */
-    SGENC_TIPO = 10,             /* document type not 0, 1, 2, 6 or 7 */
-    SGENC_CERTIFICADO = 11,      /* CER missing or unreadable */
-    SGENC_VENCIDO = 12,          /* certificate expired or not yet valid */
-    SGENC_REGISTRO_201 = 13,     /* more than one "201" record */
-    SGENC_SIN_FIRMAS = 20,       /* the file carries no signature */
-    SGENC_FIRMA_INVALIDA = 21,   /* a signature does not match the records it covers */
-    SGENC_SERIE_DISTINTA = 22    /* a signature names another certificate's serial */
+    SGENC_NO_ARCHIVO = 1,      /* the file to sign is not there */
+    SGENC_NO_KEY = 2,          /* no KEY file at the record's path */
+    SGENC_CONTRASENA = 3,      /* the password does not open the key */
+    SGENC_TEMPORAL = 4,        /* the temporary file cannot be created or written */
+    SGENC_LECTURA = 5,         /* the file to sign cannot be read */
+    SGENC_LLAVE = 6,           /* KEY corrupt, or not the key of the certificate */
+    SGENC_SIN_FIRMANTE = 7,    /* no record in use */
+    SGENC_RENOMBRE = 8,        /* the signed file could not replace the original (read-only, ...) */
+    SGENC_TIPO = 10,           /* document type not 0, 1, 2, 6 or 7 */
+    SGENC_CERTIFICADO = 11,    /* CER missing or unreadable */
+    SGENC_VENCIDO = 12,        /* certificate expired or not yet valid */
+    SGENC_REGISTRO_201 = 13,   /* more than one "201" record */
+    SGENC_SIN_FIRMAS = 20,     /* the file carries no signature */
+    SGENC_FIRMA_INVALIDA = 21, /* a signature does not match the records it covers */
+    SGENC_SERIE_DISTINTA = 22  /* a signature names another certificate's serial */
 };
 
 /* Finds the signers of the file (see above) and fills their Curp fields.
