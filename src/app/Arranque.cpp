@@ -9,6 +9,8 @@
 #include "config/Revisiones.h"
 #include "cycle/Nombres.h"
 #include "exchange/Listas.h"
+#include "records/Avisos.h"
+#include "records/Bitacora.h"
 #include "records/Depuracion.h"
 #include "platform/Clock.h"
 
@@ -25,6 +27,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
     CargaConfiguracion(ctx);
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);
     st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    CargaBitacora(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
     RevisaArchivosTipo(ctx);
@@ -38,6 +41,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
     }
     if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
+    CargaAvisos(ctx);
+    st.IndiceAviso = 0;
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     st.setEtiqueta(Etiqueta::Patente, st.patente());
     st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());

@@ -4,6 +4,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Revisiones.h"
 #include "platform/Ansi.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
@@ -118,7 +119,7 @@ void CargaAvisos(Contexto& ctx) {
     ctx.st.vacia(Lista::Mensajes);
     ctx.st.setEvento(QStringLiteral("Cargando Avisos Generales..."));
     const QString carpeta = ctx.st.TxtConfiguration(slot::DirRecibo);
-    if (!empiezaConUnidad(carpeta, ctx.plataforma))
+    if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;
     const QString ruta = fs::une(carpeta, QStringLiteral("aviso.gen"));
     if (!fs::existeArchivo(ruta)) {

@@ -2,18 +2,10 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Revisiones.h"
 #include "platform/Clock.h"
 
 namespace korva {
-
-bool empiezaConUnidad(const QString& carpeta, Plataforma p) {
-    if (carpeta.isEmpty())
-        return false;
-    const char16_t c = carpeta.at(0).unicode();
-    if (p == Plataforma::Windows)
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    return c == u'/';
-}
 
 QString nombreLog(const QString& patente, int dia) {
     return patente + QString::number(dia) + QStringLiteral(".log");
@@ -42,7 +34,7 @@ int longitudNombreLog(const QString& linea) {
 
 void CargaBitacora(Contexto& ctx) {
     ctx.st.setEvento(QStringLiteral("Cargando Bitácora..."));
-    if (!empiezaConUnidad(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma))
+    if (ValidaDir(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma) != 1)
         return;
     const QString ruta = rutaLog(ctx.st);
     if (fs::existeArchivo(ruta)) {

@@ -14,10 +14,6 @@ class MainState;
 
 // --- daily log ---------------------------------------------------------------
 
-// Local stand-in for the folder check's drive-letter test: on POSIX an
-// absolute path, on Windows a leading letter.
-bool empiezaConUnidad(const QString& carpeta, Plataforma p = kPlataforma);
-
 // patent + day of the year without leading zeros + ".log": «432145.log».
 QString nombreLog(const QString& patente, int dia);
 // Today's log in the receive folder, built afresh from the current slots and
