@@ -29,8 +29,7 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
 
 // Copies of a file just sent: without the Pend copy its response would never
 // be searched, so a failure is put on the status line by name.
-void archivaEnviado(Contexto& ctx, const QString& envio, const QString& nombre) {
-    const QString origen = fs::une(envio, nombre, ctx.plataforma);
+void archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
     for (const char* sub : {"Pend", "Enviados"}) {
         const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
         if (!fs::existeCarpeta(carpeta))
@@ -46,7 +45,7 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool ju
     const QString carpeta = fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma);
     if (!fs::existeCarpeta(carpeta))
         fs::creaCarpeta(carpeta);
-    const QString ruta = fs::une(envio, nombre, ctx.plataforma);
+    const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
     if (fs::soloLectura(destino))
         fs::ponSoloLectura(destino, false); // rejected again: its earlier copy is replaced
@@ -140,7 +139,8 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
-        const QString ruta = fs::une(envio, nombre, ctx.plataforma);
+        // The file on disk may keep the upper-case letter its author gave it.
+        const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
         const bool existe = fs::existeArchivo(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
@@ -161,7 +161,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         const QDateTime fecha = modificado(ruta);
         if (SendFile(ctx, ruta, QStringLiteral("REC/") + nombre) != 0)
             continue; // tried again next cycle; the transfer has said why
-        archivaEnviado(ctx, envio, nombre);
+        archivaEnviado(ctx, ruta, envio, nombre);
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
             st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
         if (!agregaBitacora(st, nombre, fecha))

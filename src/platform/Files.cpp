@@ -34,6 +34,17 @@ bool existeArchivo(const QString& ruta) {
     return fi.exists() && fi.isFile();
 }
 
+QString rutaSinMayusculas(const QString& carpeta, const QString& nombre, Plataforma p) {
+    const QString exacta = une(carpeta, nombre, p);
+    if (p == Plataforma::Windows || QFileInfo::exists(exacta))
+        return exacta;
+    const QStringList todos = QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& n : todos)
+        if (n.compare(nombre, Qt::CaseInsensitive) == 0)
+            return une(carpeta, n, p);
+    return exacta;
+}
+
 bool existeCarpeta(const QString& ruta) {
     if (ruta.isEmpty())
         return false;

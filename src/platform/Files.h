@@ -25,6 +25,10 @@ QChar separador(Plataforma p = kPlataforma);
 QString une(const QString& carpeta, const QString& nombre, Plataforma p = kPlataforma);
 
 bool existeArchivo(const QString& ruta);
+// The path of `nombre` in the folder, found regardless of case where the
+// file system tells case apart (names of files to send are lower-cased
+// while the file on disk may be "M4321123.045"); the plain join when none.
+QString rutaSinMayusculas(const QString& carpeta, const QString& nombre, Plataforma p = kPlataforma);
 bool existeCarpeta(const QString& ruta);
 
 // Read-only means no write bit at all (owner, group, other). Checked by the

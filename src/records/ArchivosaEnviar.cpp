@@ -90,7 +90,7 @@ void ArchivosaEnviar::tachaNoSeleccionados() {
     for (const QString& nombre : lstNoEnviar_) {
         // The register needs the file's own time: a file gone meanwhile is
         // told by name and left out, the others are still struck off.
-        const QFileInfo fi(fs::une(carpeta, nombre));
+        const QFileInfo fi(fs::rutaSinMayusculas(carpeta, nombre, ctx_.plataforma));
         if (!fi.exists() || !fi.isFile()) {
             noEncontrados_.append(nombre);
             ctx_.dlg.advertencia(QStringLiteral("No se encontró el archivo '") + nombre +

@@ -1,0 +1,278 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "SesionCentro.h"
+#include "cycle/EnvioValidacion.h"
+#include "exchange/Respuestas.h"
+#include "platform/Files.h"
+#include "records/ArchivosaEnviar.h"
+
+using namespace korva;
+using namespace korva::test;
+
+namespace {
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
+}
+void pon(const QString& ruta, const QByteArray& datos, const QDateTime& t = {}) {
+    QDir().mkpath(QFileInfo(ruta).path());
+    fs::escribeAtomico(ruta, datos);
+    if (t.isValid()) {
+        QFile f(ruta);
+        f.open(QIODevice::ReadWrite);
+        f.setFileTime(t, QFileDevice::FileModificationTime);
+    }
+}
+QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
+// The response pass as the cycle runs it: Pend read at its start.
+void respuestas(Oficina4321& o) {
+    refrescaPendientes(o.ctx());
+    BuscaRespuestas(o.ctx());
+}
+} // namespace
+
+class TestPasadas : public QObject {
+    Q_OBJECT
+private slots:
+    void roadOfOneFile() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QDateTime t(QDate(2026, 2, 14), QTime(9, 30, 0));
+        pon(o.envio + "/m4321123.045", "500|1|4321|\r\n", t);
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("500|1|4321|\r\n"));
+        QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
+        QCOMPARE(en(o.envio + "/Enviados"), QStringList{"m4321123.045"});
+        QVERIFY(QFile::exists(o.envio + "/m4321123.045")); // the file itself stays
+        QCOMPARE(lee(o.recibo + "/432145.log"), QByteArray("E - m4321123.045 - 14:03:07\r\n"));
+        QCOMPARE(o.st().lista(Lista::Enviados), QStringList{"m4321123.045 - 14:03:07"});
+        QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321123.045|14/02/2026 09:30:00\r\n"));
+        QCOMPARE(o.st().evento(), QStringLiteral("Archivo Enviado.. "));
+
+        // The centre answered at once; the response pass closes the file.
+        o.f.reloj.avanza(60);
+        respuestas(o);
+        QVERIFY(lee(o.recibo + "/m4321123.err").size() > 0);
+        QVERIFY(en(o.envio + "/Pend").isEmpty());
+        QCOMPARE(lee(o.recibo + "/432145.log"),
+                 QByteArray("E - m4321123.045 - 14:03:07\r\nR - m4321123.err - 14:04:07\r\n"));
+        QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"m4321123.err - 14:04:07"});
+        QCOMPARE(c.cuenta("PASS"), 1); // one connection for both passes
+        // Sent once: the next pass sends nothing.
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 1);
+    }
+
+    void candidatesAndChecks() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        pon(o.envio + "/M4321124.045", "upper");
+        pon(o.envio + "/m1111123.045", "other patent");
+        pon(o.envio + "/m4321125.err", "an err name");
+        pon(o.envio + "/r4321126.045", "letter not in slot 10");
+        pon(o.envio + "/m4321127.0450", "too long");
+        pon(o.envio + "/m4321128.044", "wrong day");
+        pon(o.envio + "/m4321600.045", "folio out of range");
+        pon(o.envio + "/m4321000.045", "folio below");
+        pon(o.envio + "/m4321129.044", "read-only wrong day");
+        fs::ponSoloLectura(o.envio + "/m4321129.044", true);
+        QDir(o.envio).mkdir("m4321130.045");
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321124.045"});
+        QCOMPARE(lee(o.envio + "/bitacora").left(13), QByteArray("m4321124.045|"));
+        QCOMPARE(en(o.envio + "/Rechaza"),
+                 (QStringList{"m4321000.045", "m4321128.044", "m4321129.044", "m4321600.045"}));
+        QCOMPARE(o.st().lista(Lista::Rechazados),
+                 (QStringList{"m4321000.045 14:03   FOLIOS MAL", "m4321128.044 14:03  JULIANO MAL",
+                              "m4321129.044 14:03  JULIANO MAL", "m4321600.045 14:03   FOLIOS MAL"}));
+        QCOMPARE(en(o.envio), (QStringList{"M4321124.045", "bitacora", "m1111123.045", "m4321125.err",
+                                           "m4321127.0450", "m4321129.044", "r4321126.045"}));
+        // The read-only one is rejected again next time; nothing else moves.
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(o.st().lista(Lista::Rechazados).size(), 5);
+        QCOMPARE(c.cuenta("STOR"), 1);
+    }
+
+    void rewrittenFileIsSentAgain() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        pon(o.envio + "/m4321123.045", "uno", QDateTime(QDate(2026, 2, 14), QTime(9, 0, 0)));
+        EnviaArchivosValidacion(o.ctx());
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 1);
+        pon(o.envio + "/m4321123.045", "dos", QDateTime(QDate(2026, 2, 14), QTime(9, 5, 0)));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 2);
+        QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("dos"));
+        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 2);
+    }
+
+    void manualSelectionShownOnlyWithCandidates() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.st().setChk(slot::EnvioAutomatico, false);
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(o.f.dlg.seleccionesAbiertas, 0);
+        pon(o.envio + "/m4321123.045", "a");
+        pon(o.envio + "/m4321124.045", "b");
+        o.f.dlg.guionEnvio = [](ArchivosaEnviar& v) {
+            v.setSeleccionado(1, true); // only the second
+            v.CmdEnviarArchivos_Click();
+        };
+        o.f.dlg.responde(false); // the other one is not struck off
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(o.f.dlg.seleccionesAbiertas, 1);
+        QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321124.045"});
+    }
+
+    void serverGoneKeepsEverything() {
+        Oficina4321 o;
+        auto c = std::make_unique<CentroSimulado>();
+        QVERIFY2(c->listo(), qPrintable(c->diagnostico()));
+        o.conecta(*c);
+        pon(o.envio + "/m4321123.045", "a");
+        EnviaArchivosValidacion(o.ctx()); // sent and answered
+        pon(o.envio + "/m4321124.045", "b");
+        c->detiene();
+        // Upload and response both fail: nothing copied, listed or registered.
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
+        QCOMPARE(o.st().lista(Lista::Enviados).size(), 1);
+        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 1);
+        respuestas(o);
+        QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
+        QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
+        QVERIFY(!o.ventana.codigos.isEmpty());
+        // A centre back on line: the next passes recover unaided.
+        CentroSimulado nuevo;
+        QVERIFY2(nuevo.listo(), qPrintable(nuevo.diagnostico()));
+        QVERIFY(nuevo.pon("ENV/m4321123.err", "respuesta"));
+        o.conecta(nuevo);
+        EnviaArchivosValidacion(o.ctx());
+        respuestas(o);
+        QCOMPARE(QDir(nuevo.ruta("REC")).entryList(QDir::Files), QStringList{"m4321124.045"});
+        QVERIFY(en(o.envio + "/Pend").isEmpty());
+        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 2);
+    }
+
+    void responseNames_data() {
+        QTest::addColumn<QString>("pendiente");
+        QTest::addColumn<QString>("remoto");
+        QTest::addRow("m") << "m4321123.045" << "ENV/m4321123.err";
+        QTest::addRow("M upper") << "M4321123.045" << "ENV/m4321123.err";
+        QTest::addRow("c") << "c4321123.045" << "ENV/c4321123.err";
+        QTest::addRow("t") << "t4321123.045" << "ENV/t4321123.err";
+        QTest::addRow("b") << "b4321123.045" << "ENV/r4321123.045";
+        QTest::addRow("e dot") << "e4321123.045" << "ENV/a4321123.045";
+        QTest::addRow("ea") << "ea4321123045" << "ENV/ra4321123045";
+        QTest::addRow("s") << "s4321abc123.045" << "ENV/x4321abc123.045";
+        QTest::addRow("f") << "f4321abc123.045" << "ENV/a4321abc123.045";
+        QTest::addRow("no letter") << "z4321123.045" << "";
+    }
+    void responseNames() {
+        QFETCH(QString, pendiente);
+        QFETCH(QString, remoto);
+        Fixture f;
+        QCOMPARE(nombreRespuesta(f.st, pendiente), remoto);
+    }
+
+    void responsePassCases() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        pon(o.envio + "/Pend/b4321123.045", "x");
+        pon(o.envio + "/Pend/c4321124.045", "x");
+        pon(o.envio + "/Pend/m1111123.045", "another patent");
+        pon(o.envio + "/Pend/m4321125.045", "empty answer");
+        pon(o.envio + "/Pend/z4321126.045", "no response name");
+        QVERIFY(c.pon("ENV/r4321123.045", "respuesta"));
+        QVERIFY(c.pon("ENV/m4321125.err", ""));
+        QVERIFY(c.pon("ENV/m1111123.err", "not ours"));
+        respuestas(o);
+        QCOMPARE(en(o.envio + "/Pend"),
+                 (QStringList{"c4321124.045", "m1111123.045", "m4321125.045", "z4321126.045"}));
+        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"r4321123.045 - 14:03:07"});
+        QCOMPARE(c.cuenta("RETR ENV/m1111123.err") + c.cuenta("SIZE ENV/m1111123.err"), 0);
+        // The empty answer is fetched again each pass and never logged.
+        respuestas(o);
+        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(fs::leeLineas(o.recibo + "/432145.log").size(), 1);
+        QVERIFY(c.cuenta("RETR ENV/m4321125.err") >= 2);
+    }
+
+    void routesOfReceivedFiles() {
+        Oficina4321 o;
+        const QString rb = o.f.carpeta("rutab"), re = o.f.carpeta("rutae");
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::ArchivosR, {"r", "r", "r"});
+        o.st().setLista(Lista::ArchivosE, {"b", "e", "m"});
+        o.st().setLista(Lista::ReciboLocal, {rb, re, o.recibo});
+        pon(o.recibo + "/r4321123.045", "r");
+        pon(o.recibo + "/ra4321123045", "ra");
+        o.st().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
+        BuscaRespuestas(o.ctx()); // nothing pending: phase 2 alone
+        QCOMPARE(en(rb), QStringList{"r4321123.045"});
+        QCOMPARE(en(re), QStringList{"ra4321123045"});
+        QCOMPARE(en(o.recibo), (QStringList{"r4321123.045", "ra4321123045"}));
+        // Off: nothing copied.
+        QFile::remove(rb + "/r4321123.045");
+        o.st().setChk(slot::RutasAdicionales, false);
+        BuscaRespuestas(o.ctx());
+        QVERIFY(en(rb).isEmpty());
+    }
+
+    void routeLengths_data() {
+        QTest::addColumn<QString>("entrada");
+        QTest::addColumn<QString>("envia");
+        QTest::addColumn<int>("largo");
+        QTest::addRow("a dot to e") << "a4321123.045 - 1" << "e" << 12;
+        QTest::addRow("a dot not to f") << "a4321123.045 - 1" << "f" << 0;
+        QTest::addRow("a long to f") << "a4321abc123.045 - 1" << "f" << 15;
+        QTest::addRow("x always") << "x4321abc123.045 - 1" << "b" << 15;
+        QTest::addRow("m always") << "m4321123.err - 1" << "b" << 12;
+        QTest::addRow("rb not to b") << "rb4321123045 - 1" << "B" << 0;
+        QTest::addRow("rb to m") << "rb4321123045 - 1" << "m" << 12;
+    }
+    void routeLengths() {
+        QFETCH(QString, entrada);
+        QFETCH(QString, envia);
+        QFETCH(int, largo);
+        Fixture f;
+        QCOMPARE(largoParaRuta(f.st, entrada, envia.at(0)), largo);
+    }
+
+    void additionalSendFolders() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QString rm = o.f.carpeta("rutam");
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {rm});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        pon(rm + "/m4321123.045", "desde la ruta", QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+        pon(rm + "/m4321124.044", "otro dia");
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321123.045"});
+        QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
+        // Copies keep their time, so a file already sent is not picked up again.
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPasadas)
+#include "test_pasadas.moc"
