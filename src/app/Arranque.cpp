@@ -26,6 +26,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.MostrarErrores = true;
     CargaConfiguracion(ctx);
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);
+    st.ultimoCambioDia = ctx.reloj.ahora().date();
     st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
     CargaBitacora(ctx);
     ListaRechazados(ctx);

@@ -103,11 +103,25 @@ void MainState::setEtiqueta(Etiqueta e, const QString& texto) {
     emit etiquetaCambiada(e);
 }
 
-void MainState::setProgreso(int v) {
+void MainState::setProgreso(float v) {
     if (progreso_ == v)
         return;
     progreso_ = v;
     emit progresoCambiado(v);
+}
+
+void MainState::setCaptionInicio(const QString& c) {
+    if (captionInicio_ == c)
+        return;
+    captionInicio_ = c;
+    emit captionInicioCambiado();
+}
+
+void MainState::setPruebasHabilitadas(bool h) {
+    if (pruebasHabilitadas_ == h)
+        return;
+    pruebasHabilitadas_ = h;
+    emit pruebasCambiadas();
 }
 
 QString MainState::patente() const {

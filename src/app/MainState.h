@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,7 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
+    Comentario, // LblComentario on the diagnostics page
     Minutos,  // the period editor's boxes
     Segundos,
     Cuenta_
@@ -134,8 +136,9 @@ public:
     const QString& evento() const { return etiqueta(Etiqueta::Evento); }
     void setEvento(const QString& texto) { setEtiqueta(Etiqueta::Evento, texto); }
 
-    int progreso() const { return progreso_; }
-    void setProgreso(int v);
+    // The progress bar (0 to 100); fractional as the countdown steps it.
+    float progreso() const { return progreso_; }
+    void setProgreso(float v);
 
     // --- form-level variables ---------------------------------------------
     quint8 IndicePatente = 0;
@@ -161,7 +164,7 @@ signals:
     void listaCambiada(korva::Lista l);
     void etiquetaCambiada(korva::Etiqueta e);
     void vistaCambiada(); // edit mode, panels, server option, service toggle
-    void progresoCambiado(int v);
+    void progresoCambiado(float v);
 
 private:
     std::array<QString, kSlots> slots_;
@@ -174,7 +177,7 @@ private:
     bool servicioVisible_ = false;
     OpcionServidor servidor_ = OpcionServidor::Ninguna;
     Panel panel_ = Panel::Ninguno;
-    int progreso_ = 0;
+    float progreso_ = 0;
 
     // --- notices and manual send selection ---------------------------------
 public:
@@ -189,6 +192,45 @@ signals:
 
 private:
     ColorAviso colorAviso_ = ColorAviso::Azul;
+
+    // --- the cycle ----------------------------------------------------------
+public:
+    // Start_Button's caption is the started/stopped state.
+    const QString& captionInicio() const { return captionInicio_; }
+    void setCaptionInicio(const QString& c);
+    bool iniciado() const { return captionInicio_ == QLatin1String("&Detener"); }
+
+    // 0: no countdown (stopped, or a cycle is running); n > 0: n - 1 seconds
+    // since the last cycle ended.
+    qint16 SegundosTranscurridos = 0;
+    int ContadorAvisos = 0;
+    quint8 ContadorRegistro001 = 0;
+    int ContadorTicker = 0;
+    // A cycle or a tick's work is in progress: a tick that reaches the window
+    // meanwhile (a message box runs its own event loop) only moves the clock.
+    bool cicloEnCurso = false;
+    bool enTick = false;
+    // Date of the last day change, so one missed while a cycle ran is caught up.
+    QDate ultimoCambioDia;
+
+    // The diagnostics buttons and their comment follow the cycle.
+    bool pruebasHabilitadas() const { return pruebasHabilitadas_; }
+    void setPruebasHabilitadas(bool h);
+
+    // The page of the tab control the window must show.
+    void muestraPagina(int indice) { emit paginaSolicitada(indice); }
+    // The newest line of each day list in view.
+    void seleccionaUltimos() { emit ultimosSolicitados(); }
+
+signals:
+    void captionInicioCambiado();
+    void paginaSolicitada(int indice);
+    void ultimosSolicitados();
+    void pruebasCambiadas();
+
+private:
+    QString captionInicio_ = QStringLiteral("&Iniciar");
+    bool pruebasHabilitadas_ = true;
 };
 
 } // namespace korva

@@ -8,7 +8,11 @@
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
 #include "platform/Clock.h"
+#include "platform/CurlFtpClient.h"
+#include "platform/Files.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SignatureLibrary.h"
+#include "records/ui/FrmMessage.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,6 +23,15 @@ int main(int argc, char** argv) {
     korva::SystemClock reloj;
     korva::MainState estado;
     korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
+
+    korva::OpcionesCurl opciones;
+    opciones.archivoCA = korva::fs::une(ctx.carpetaPrograma, korva::kArchivoCACentro);
+    korva::CurlFtpClient ftp(opciones);
+    korva::VentanaErrorQt ventanaError;
+    auto firma = korva::abreBibliotecaFirma(QCoreApplication::applicationDirPath());
+    ctx.ftp = &ftp;
+    ctx.ventanaError = &ventanaError;
+    ctx.firma = firma.get();
 
     std::unique_ptr<korva::Form1> principal;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);

@@ -3,7 +3,10 @@
 #include <cmath>
 
 #include "app/Contexto.h"
+#include <QRegularExpression>
+
 #include "config/ConfigFile.h"
+#include "config/Revisiones.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -58,6 +61,32 @@ void seleccionaServidor(Contexto& ctx, OpcionServidor o) {
         st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
     else if (o == OpcionServidor::Secundario)
         st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorSecundario));
+}
+
+void CambiaServidor(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QString ruta = fs::une(recibo, QStringLiteral("server.dat"), ctx.plataforma);
+    if (ValidaDir(recibo, ctx.plataforma) != 1 || !fs::existeArchivo(ruta))
+        return;
+    const QStringList lineas = fs::leeLineas(ruta);
+    const QString primera = lineas.isEmpty() ? QString() : lineas.first();
+    if (valorNumerico(primera) == 1.0) {
+        seleccionaServidor(ctx, OpcionServidor::Secundario);
+        st.setEvento(QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
+    } else {
+        seleccionaServidor(ctx, OpcionServidor::Primario);
+        st.setEvento(QStringLiteral("Conexión a KORVA mediante el Servidor Primario"));
+    }
+    fs::borra(ruta);
+}
+
+double valorNumerico(const QString& texto) {
+    // The leading number of a text, as a file line is read: "1", " 1", "1x"
+    // give 1; a text without one gives 0.
+    static const QRegularExpression re(QStringLiteral("^\\s*([-+]?(\\d+\\.?\\d*|\\.\\d+))"));
+    const auto m = re.match(texto);
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
 }
 
 void clicChk(Contexto& ctx, int s, bool marcado) {

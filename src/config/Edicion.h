@@ -17,6 +17,11 @@ bool ValidaConfiguracion(Contexto& ctx);
 // program's own selections do so only when the option changes.
 void seleccionaServidor(Contexto& ctx, OpcionServidor o);
 
+// The centre's order to change servers: server.dat in the receive folder,
+// first line 1 for the secondary, anything else for the primary; deleted.
+void CambiaServidor(Contexto& ctx);
+double valorNumerico(const QString& texto);
+
 // A click on the check box of a flag slot that left it at `marcado`.
 void clicChk(Contexto& ctx, int slotBandera, bool marcado);
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/Arranque.h"
@@ -20,6 +21,8 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "cycle/Ciclo.h"
+#include "exchange/Transferencia.h"
 #include "platform/Dialogs.h"
 
 namespace korva {
@@ -61,12 +64,33 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
-    connect(&st, &MainState::progresoCambiado, this, [this](int v) { ProgressBar1->setValue(v); });
+    connect(&st, &MainState::progresoCambiado, this, [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
     for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
         muestraEtiqueta(Etiqueta(e));
     Menu_Configure->setText(st.captionConfigurar());
+    connect(Start_Button, &QPushButton::clicked, this, [this] { Start_Button_Click(ctx_); });
+    connect(&st, &MainState::captionInicioCambiado, this, [this] {
+        Start_Button->setText(ctx_.st.captionInicio());
+        Menu_Start->setText(ctx_.st.captionInicio());
+    });
+    connect(&st, &MainState::paginaSolicitada, paginas_, &QTabWidget::setCurrentIndex);
+    connect(&st, &MainState::ultimosSolicitados, this, [this] {
+        for (const char* nombre : {"LstEnviados", "LstRecibidos", "LstPendientes", "LstRechazados"}) {
+            auto* vista = findChild<QListView*>(QString::fromLatin1(nombre));
+            const int n = vista->model()->rowCount();
+            if (n > 0) {
+                vista->setCurrentIndex(vista->model()->index(n - 1, 0));
+                vista->scrollToBottom();
+            }
+        }
+    });
+    // The one clock of the cycle, ticking for as long as the window is open.
+    TmrControl = new QTimer(this);
+    TmrControl->setInterval(1000);
+    connect(TmrControl, &QTimer::timeout, this, [this] { TmrControl_Timer(ctx_); });
+    TmrControl->start();
     resize(900, 640);
 }
 
@@ -79,8 +103,8 @@ void Form1::creaMenus() {
         return a;
     };
     QMenu* programa = menuBar()->addMenu(QStringLiteral("&Programa"));
-    QAction* iniciar = entrada(programa, "Menu_Start", QStringLiteral("&Iniciar"));
-    connect(iniciar, &QAction::triggered, Start_Button, &QPushButton::click);
+    Menu_Start = entrada(programa, "Menu_Start", QStringLiteral("&Iniciar"));
+    connect(Menu_Start, &QAction::triggered, Start_Button, &QPushButton::click);
     connect(entrada(programa, "Menu_Exit", QStringLiteral("&Salir")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
@@ -203,6 +227,10 @@ void Form1::closeEvent(QCloseEvent* e) {
             ctx_.dlg.pregunta(QStringLiteral("Se realizo una modificación en la configuración del sistema, "
                                              "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
+        TmrControl->stop();
+        if (DisconnectFromHost(ctx_) != 0)
+            ctx_.dlg.error(QStringLiteral(
+                "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
     }
     e->accept();
 }

@@ -11,6 +11,7 @@ class QProgressBar;
 class QPushButton;
 class QStringListModel;
 class QTabWidget;
+class QTimer;
 
 namespace korva {
 
@@ -50,6 +51,8 @@ private:
     QLabel* LocalNameLabel;
     QLabel* LocalAddressLabel;
     QProgressBar* ProgressBar1;
+    QTimer* TmrControl;
+    QAction* Menu_Start;
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
 };

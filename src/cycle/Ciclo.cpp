@@ -1,0 +1,221 @@
+#include "cycle/Ciclo.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+#include "app/Arranque.h"
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/ConfigFile.h"
+#include "config/Revisiones.h"
+#include "cycle/EnvioValidacion.h"
+#include "cycle/Nombres.h"
+#include "exchange/Descargas.h"
+#include "exchange/Listas.h"
+#include "exchange/Respuestas.h"
+#include "exchange/Transferencia.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "records/Avisos.h"
+#include "records/Depuracion.h"
+
+namespace korva {
+
+namespace {
+
+constexpr int kPaginaConfiguracion = 0;
+constexpr int kPaginaStatus = 1;
+
+// The checks that decide whether the passes may run.
+bool revisaConfiguracion(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (!st.chk(slot::RutasAdicionales))
+        return RevisaArchivosTipo(ctx) == 1;
+    const auto envio = RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
+                                   st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal, Lista::ArchivosE);
+    if (envio && *envio != 0)
+        return false;
+    const auto recibo = RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal),
+                                    st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR);
+    if (recibo && *recibo != 0)
+        return false;
+    if (st.lista(Lista::ArchivosE).size() != st.lista(Lista::ArchivosR).size()) {
+        ctx.dlg.error(QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
+        return false;
+    }
+    return true;
+}
+
+void detenSiCorre(Contexto& ctx) {
+    if (ctx.st.iniciado())
+        Start_Button_Click(ctx);
+    ctx.st.muestraPagina(kPaginaConfiguracion);
+}
+
+} // namespace
+
+void EnviaConfiguracion(Contexto& ctx) {
+    const QString remoto = QStringLiteral("REC/") + ctx.st.TxtConfiguration(slot::Usuario) +
+                           QStringLiteral("odbc%1.reg").arg(ctx.st.IndicePatente);
+    SendFile(ctx, rutaConfiguracion(ctx), remoto);
+}
+
+void EjecutaCiclo(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const bool anidado = st.cicloEnCurso;
+    st.cicloEnCurso = true;
+    if (RevisaDir(ctx) != 0) {
+        detenSiCorre(ctx);
+        st.cicloEnCurso = anidado;
+        return;
+    }
+    st.SegundosTranscurridos = 0;
+    ctx.dlg.puntero(Puntero::Ocupado);
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    const QString enviados = fs::une(envio, QStringLiteral("Enviados"), ctx.plataforma);
+    const QString pend = fs::une(envio, QStringLiteral("Pend"), ctx.plataforma);
+    if (!fs::existeCarpeta(enviados))
+        fs::creaCarpeta(enviados);
+    if (!QFileInfo::exists(pend))
+        fs::creaCarpeta(pend);
+    refrescaPendientes(ctx);
+
+    if (revisaConfiguracion(ctx)) {
+        EnviaArchivosValidacion(ctx);
+        BuscaRespuestas(ctx);
+    } else {
+        detenSiCorre(ctx);
+    }
+
+    if (st.ContadorAvisos > 240) {
+        TraeAvisos(ctx);
+        st.ContadorAvisos = 0;
+    }
+    if (st.ContadorRegistro001 > 60) {
+        TraeRegistro001(ctx);
+        st.ContadorRegistro001 = 0;
+    }
+    ListaPendientes(ctx);
+    DisconnectFromHost(ctx);
+    ctx.dlg.puntero(Puntero::Normal);
+    st.SegundosTranscurridos = 1;
+    st.setProgreso(1);
+    st.seleccionaUltimos();
+    st.cicloEnCurso = anidado;
+}
+
+void Start_Button_Click(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (st.captionInicio() == QLatin1String("&Iniciar")) {
+        ctx.dlg.puntero(Puntero::Ocupado);
+        st.setEvento(QStringLiteral("Iniciando Conexión Espere...."));
+        st.muestraPagina(kPaginaStatus);
+        st.setBloqueado(slot::FolioInferior, true);
+        st.setBloqueado(slot::FolioSuperior, true);
+        if (ConnectToHost(ctx) != 0) {
+            st.SegundosTranscurridos = 0;
+            st.setProgreso(0);
+            st.setCaptionInicio(QStringLiteral("&Iniciar"));
+            st.muestraPagina(kPaginaConfiguracion);
+        } else {
+            st.setCaptionInicio(QStringLiteral("&Detener"));
+            st.setPruebasHabilitadas(false);
+            st.setEtiqueta(Etiqueta::Comentario,
+                           QStringLiteral("Para realizar pruebas se debe detener el proceso de validación."));
+            const bool anidado = st.cicloEnCurso;
+            st.cicloEnCurso = true;
+            TraeAvisos(ctx);
+            EnviaConfiguracion(ctx);
+            EjecutaCiclo(ctx);
+            st.cicloEnCurso = anidado;
+        }
+        ctx.dlg.puntero(Puntero::Normal);
+        return;
+    }
+    ctx.dlg.puntero(Puntero::Ocupado);
+    st.setCaptionInicio(QStringLiteral("&Iniciar"));
+    st.setEvento(QStringLiteral("Listo para hacer Conexión"));
+    if (DisconnectFromHost(ctx) != 0)
+        ctx.dlg.error(QStringLiteral(
+            "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
+    ctx.dlg.puntero(Puntero::Normal);
+    st.SegundosTranscurridos = 0;
+    st.setPruebasHabilitadas(true);
+    st.setEtiqueta(Etiqueta::Comentario, QStringLiteral("Listo para iniciar pruebas"));
+}
+
+void MuestraCuentaRegresiva(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const int P = st.periodo;
+    const double paso = P > 0 ? 100.0 / P : 100.0;
+    const float suma = static_cast<float>(st.progreso() + paso);
+    if (100.0f > suma) {
+        st.setEvento(QStringLiteral("Siguiente ciclo en :") + QString::number(P - st.SegundosTranscurridos) +
+                     QStringLiteral(" Seg."));
+        st.setProgreso(suma);
+    } else {
+        st.setProgreso(1);
+    }
+}
+
+void CambioDeDia(Contexto& ctx) {
+    MainState& st = ctx.st;
+    st.ultimoCambioDia = ctx.reloj.ahora().date();
+    // The retrieval asks for what is in Pend now, and hangs up again unless a
+    // cycle will do so.
+    refrescaPendientes(ctx);
+    BuscaRespuestas(ctx);
+    if (!st.iniciado())
+        DisconnectFromHost(ctx);
+    st.DiaJulianoActual = Get_Juliano(ctx.reloj);
+    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
+    if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+        DepuraArchivos(ctx);
+}
+
+void TmrControl_Timer(Contexto& ctx) {
+    MainState& st = ctx.st;
+    const QDateTime ahora = ctx.reloj.ahora();
+    st.setEtiqueta(Etiqueta::Hora, QLocale::system().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
+    // A tick that arrives while a cycle or another tick is at work (a message
+    // box or the selection window runs its own event loop) only moves the clock.
+    if (st.cicloEnCurso || st.enTick)
+        return;
+    st.enTick = true;
+    if (st.SegundosTranscurridos > 0) {
+        if (st.TxtActualizar == QLatin1String("1"))
+            st.SegundosTranscurridos = static_cast<qint16>(st.periodo + 1);
+        if (st.SegundosTranscurridos > st.periodo) {
+            EjecutaCiclo(ctx);
+        } else if (!st.iniciado()) {
+            st.SegundosTranscurridos = 0;
+            st.setProgreso(0);
+        } else {
+            ++st.SegundosTranscurridos;
+            MuestraCuentaRegresiva(ctx);
+        }
+        if (st.ContadorAvisos < 250)
+            ++st.ContadorAvisos;
+        if (st.chk(slot::BajarRegistro001) && st.ContadorRegistro001 < 250)
+            ++st.ContadorRegistro001;
+    }
+    if (st.ContadorTicker > 4) {
+        RotaAvisos(ctx);
+        st.ContadorTicker = 0;
+    } else {
+        ++st.ContadorTicker;
+    }
+    const QString hora = ahora.toString(QStringLiteral("HH:mm:ss"));
+    const bool ventana = hora >= QLatin1String("00:00:01") && hora <= QLatin1String("00:00:20");
+    // A day change missed while a cycle held the window is made on the first
+    // free tick of the new day.
+    const bool atrasado = st.ultimoCambioDia.isValid() && st.ultimoCambioDia < ahora.date() &&
+                          hora >= QLatin1String("00:00:01");
+    if (ventana || atrasado)
+        CambioDeDia(ctx);
+    st.enTick = false;
+}
+
+} // namespace korva

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace korva {
+
+struct Contexto;
+
+// One validation cycle, start to end: checks, outgoing pass, responses, the
+// periodic downloads, the pending list, hang up, countdown restarts.
+void EjecutaCiclo(Contexto& ctx);
+
+// Uploads the patent's configuration file as REC/<user>odbc<n>.reg.
+void EnviaConfiguracion(Contexto& ctx);
+
+// Start_Button (and Menu_Start): starts or stops by its caption.
+void Start_Button_Click(Contexto& ctx);
+
+// One tick of the one-second timer: clock, countdown, counters, ticker,
+// day change.
+void TmrControl_Timer(Contexto& ctx);
+
+// One countdown step of the status line and the progress bar.
+void MuestraCuentaRegresiva(Contexto& ctx);
+
+// Just after midnight: responses, new Julian day and date, the purge.
+void CambioDeDia(Contexto& ctx);
+
+} // namespace korva

@@ -1,0 +1,58 @@
+#include "exchange/Descargas.h"
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/Edicion.h"
+#include "config/Revisiones.h"
+#include "exchange/Transferencia.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "records/Avisos.h"
+
+namespace korva {
+
+void TraeAvisos(Contexto& ctx) {
+    MainState& st = ctx.st;
+    ctx.dlg.puntero(Puntero::Ocupado);
+    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Conectandose para traer Avisos, espere."));
+    ReceiveMultipleFiles(ctx, st.TxtConfiguration(slot::DirRecibo), QStringLiteral("ENV/general"),
+                         QStringLiteral("*.*"));
+    ctx.dlg.puntero(Puntero::Normal);
+    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Listo para iniciar"));
+    CargaAvisos(ctx);
+    CambiaServidor(ctx);
+}
+
+void TraeRegistro001(Contexto& ctx) {
+    MainState& st = ctx.st;
+    ctx.dlg.puntero(Puntero::Ocupado);
+    st.MostrarErrores = false;
+    st.setEtiqueta(Etiqueta::Despliega,
+                   QStringLiteral("Conectandose para traer Archivos del registros 001, favor de esperar.."));
+    const QString staging = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    if (ValidaDir(staging, ctx.plataforma) == 1 && ValidaDir(recibo, ctx.plataforma) == 1 &&
+        ReceiveMultipleFiles(ctx, staging, QStringLiteral("ENV"), QStringLiteral("*.r001")) == 0) {
+        for (const fs::Entrada& e : fs::lista(staging)) {
+            if (!e.nombre.endsWith(QLatin1String("r001")) || e.carpeta)
+                continue;
+            const QString origen = fs::une(staging, e.nombre, ctx.plataforma);
+            const QString destino = fs::une(recibo, e.nombre, ctx.plataforma);
+            if (fs::soloLectura(destino))
+                fs::ponSoloLectura(destino, false);
+            if (!fs::copia(origen, destino)) {
+                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + e.nombre + QStringLiteral(" a ") +
+                             recibo);
+                continue;
+            }
+            if (!fs::borra(origen))
+                st.setEvento(QStringLiteral("ERROR: no fue posible borrar ") + origen);
+            DeleteFiles(ctx, QStringLiteral("ENV/") + e.nombre);
+        }
+    }
+    st.MostrarErrores = true;
+    ctx.dlg.puntero(Puntero::Normal);
+    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Archivos del registro 001 traidos."));
+}
+
+} // namespace korva

@@ -1,0 +1,270 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "SesionCentro.h"
+#include "config/ConfigFile.h"
+#include "config/Edicion.h"
+#include "cycle/Ciclo.h"
+#include "exchange/Descargas.h"
+#include "platform/Files.h"
+
+using namespace korva;
+using namespace korva::test;
+
+namespace {
+void pon(const QString& ruta, const QByteArray& datos) {
+    QDir().mkpath(QFileInfo(ruta).path());
+    fs::escribeAtomico(ruta, datos);
+}
+QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
+
+// An office connected to a live centre, its cycle started.
+struct Arrancada {
+    CentroSimulado c;
+    Oficina4321 o;
+    Arrancada() {
+        o.conecta(c);
+        o.st().periodo = 30;
+        o.st().ConfiguracionModificada = false;
+    }
+    void inicia() { Start_Button_Click(o.ctx()); }
+    void tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            o.f.reloj.avanza(1);
+            TmrControl_Timer(o.ctx());
+        }
+    }
+};
+} // namespace
+
+class TestCiclo : public QObject {
+    Q_OBJECT
+private slots:
+    void startRunsFirstCycleAndCountsDown() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        GrabaConfiguracion(a.o.ctx());
+        pon(a.o.envio + "/m4321123.045", "500|\r\n");
+        QVERIFY(a.c.pon("ENV/general/aviso.gen", "Aviso uno\r\n"));
+        a.inicia();
+        MainState& st = a.o.st();
+        QVERIFY(st.iniciado());
+        QVERIFY(!st.pruebasHabilitadas());
+        QCOMPARE(st.etiqueta(Etiqueta::Comentario),
+                 QStringLiteral("Para realizar pruebas se debe detener el proceso de validación."));
+        QVERIFY(QFile::exists(a.c.ruta("REC/m4321123.045")));
+        QVERIFY(QFile::exists(a.c.ruta("REC/a4321odbc0.reg"))); // the configuration, as user + odbc<n>.reg
+        QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
+        QCOMPARE(st.lista(Lista::Mensajes), QStringList{"Aviso uno"});
+        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QCOMPARE(st.progreso(), 1.0f);
+        QVERIFY(!a.o.ftp->conectado()); // every cycle hangs up
+
+        // P = 30: texts 28 .. 0, the bar back to 1 on the 30th tick, a cycle on the 31st.
+        QStringList textos;
+        for (int i = 1; i <= 29; ++i) {
+            a.tick();
+            textos << st.evento();
+        }
+        QCOMPARE(textos.first(), QStringLiteral("Siguiente ciclo en :28 Seg."));
+        QCOMPARE(textos.last(), QStringLiteral("Siguiente ciclo en :0 Seg."));
+        a.tick();
+        QCOMPARE(st.evento(), QStringLiteral("Siguiente ciclo en :0 Seg."));
+        QCOMPARE(st.progreso(), 1.0f);
+        const int logins = a.c.cuenta("PASS");
+        a.tick();
+        QCOMPARE(a.c.cuenta("PASS"), logins + 1);
+        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+
+        // An immediate cycle on request.
+        // An immediate cycle on request (it answers a file sent meanwhile).
+        a.tick(3);
+        QCOMPARE(st.SegundosTranscurridos, qint16(4));
+        pon(a.o.envio + "/m4321124.045", "500|\r\n");
+        st.TxtActualizar = QStringLiteral("1");
+        a.tick();
+        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QVERIFY(QFile::exists(a.c.ruta("REC/m4321124.045")));
+        QCOMPARE(a.c.cuenta("PASS"), logins + 2);
+        st.TxtActualizar = QStringLiteral("0");
+
+        // Stop: the countdown dies on the next tick, the bar keeps its value.
+        a.tick(5);
+        const float barra = st.progreso();
+        Start_Button_Click(a.o.ctx());
+        QVERIFY(!st.iniciado());
+        QCOMPARE(st.evento(), QStringLiteral("Listo para hacer Conexión"));
+        QVERIFY(st.pruebasHabilitadas());
+        a.tick(3);
+        QCOMPARE(st.SegundosTranscurridos, qint16(0));
+        QCOMPARE(st.progreso(), barra);
+        QCOMPARE(a.c.cuenta("PASS"), logins + 2);
+    }
+
+    void startWithoutServer() {
+        Oficina4321 o;
+        {
+            CentroSimulado c;
+            QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+            o.conecta(c);
+        }
+        Start_Button_Click(o.ctx());
+        QVERIFY(!o.st().iniciado());
+        QCOMPARE(o.st().SegundosTranscurridos, qint16(0));
+        QVERIFY(o.st().evento().startsWith(QStringLiteral("ERROR al conectar- ")));
+        QCOMPARE(o.st().captionInicio(), QStringLiteral("&Iniciar"));
+    }
+
+    void countersAndTicker() {
+        Fixture f;
+        f.st.SegundosTranscurridos = 1;
+        f.st.setCaptionInicio("&Detener");
+        f.st.periodo = 300;
+        f.st.ContadorAvisos = 248;
+        f.st.setChk(slot::BajarRegistro001, false);
+        for (int i = 0; i < 5; ++i) {
+            f.reloj.avanza(1);
+            TmrControl_Timer(f.ctx);
+        }
+        QCOMPARE(f.st.ContadorAvisos, 250);
+        QCOMPARE(int(f.st.ContadorRegistro001), 0);
+        f.st.setChk(slot::BajarRegistro001, true);
+        f.st.ContadorRegistro001 = 249;
+        for (int i = 0; i < 3; ++i)
+            TmrControl_Timer(f.ctx);
+        QCOMPARE(int(f.st.ContadorRegistro001), 250);
+        // A tick during a cycle moves only the clock.
+        f.st.cicloEnCurso = true;
+        const qint16 antes = f.st.SegundosTranscurridos;
+        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(15, 0, 0)));
+        TmrControl_Timer(f.ctx);
+        QCOMPARE(f.st.SegundosTranscurridos, antes);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Hora), QStringLiteral("03:00:00 PM"));
+    }
+
+    void dayChangeWindow_data() {
+        QTest::addColumn<QTime>("hora");
+        QTest::addColumn<bool>("cambia");
+        QTest::addRow("00:00:00") << QTime(0, 0, 0) << false;
+        QTest::addRow("00:00:01") << QTime(0, 0, 1) << true;
+        QTest::addRow("00:00:20") << QTime(0, 0, 20) << true;
+        QTest::addRow("00:00:21") << QTime(0, 0, 21) << false;
+    }
+    void dayChangeWindow() {
+        QFETCH(QTime, hora);
+        QFETCH(bool, cambia);
+        Fixture f;
+        f.st.DiaJulianoActual = 45;
+        f.st.ultimoCambioDia = QDate(2026, 2, 15); // already changed today by the window
+        f.reloj.pon(QDateTime(QDate(2026, 2, 15), hora));
+        TmrControl_Timer(f.ctx);
+        QCOMPARE(f.st.DiaJulianoActual, qint16(cambia ? 46 : 45));
+    }
+
+    void dayChangeMissedDuringACycleIsCaughtUp() {
+        Fixture f;
+        f.st.DiaJulianoActual = 45;
+        f.st.ultimoCambioDia = QDate(2026, 2, 14);
+        f.st.cicloEnCurso = true;
+        for (int s = 1; s <= 20; ++s) {
+            f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, s)));
+            TmrControl_Timer(f.ctx);
+        }
+        QCOMPARE(f.st.DiaJulianoActual, qint16(45));
+        f.st.cicloEnCurso = false;
+        f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, 25)));
+        TmrControl_Timer(f.ctx);
+        QCOMPARE(f.st.DiaJulianoActual, qint16(46));
+        QCOMPARE(f.st.ultimoCambioDia, QDate(2026, 2, 15));
+    }
+
+    void cycleFinishingCounters() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        MainState& st = a.o.st();
+        QVERIFY(a.c.pon("ENV/general/aviso.gen", "x\r\n"));
+        QVERIFY(a.c.pon("ENV/m4321001.r001", "r"));
+        st.ContadorAvisos = 240;
+        st.ContadorRegistro001 = 60;
+        EjecutaCiclo(a.o.ctx());
+        QVERIFY(!QFile::exists(a.o.recibo + "/aviso.gen"));
+        QVERIFY(!QFile::exists(a.o.recibo + "/m4321001.r001"));
+        QVERIFY(QDir(a.o.envio + "/Pend").exists()); // made before the passes
+        QVERIFY(QDir(a.o.envio + "/Enviados").exists());
+        st.ContadorAvisos = 241;
+        st.ContadorRegistro001 = 61;
+        EjecutaCiclo(a.o.ctx());
+        QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
+        QVERIFY(QFile::exists(a.o.recibo + "/m4321001.r001"));
+        QCOMPARE(st.ContadorAvisos, 0);
+        QCOMPARE(int(st.ContadorRegistro001), 0);
+    }
+
+    void routeCountsDiffer() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        MainState& st = a.o.st();
+        const QString e1 = a.o.f.carpeta("e1"), e2 = a.o.f.carpeta("e2");
+        const QString r1 = a.o.f.carpeta("r1"), r2 = a.o.f.carpeta("r2"), r3 = a.o.f.carpeta("r3");
+        st.setChk(slot::RutasAdicionales, true);
+        st.setSlot(slot::LetrasValidacion, "m,b");
+        st.setSlot(slot::LetrasPago, "m,r,c");
+        st.setSlot(slot::RutasEnvioLocal, e1 + "," + e2);
+        st.setSlot(slot::RutasReciboLocal, r1 + "," + r2 + "," + r3);
+        pon(a.o.envio + "/m4321123.045", "x");
+        st.setCaptionInicio("&Detener");
+        st.setLista(Lista::Enviados, {"a", "b"});
+        EjecutaCiclo(a.o.ctx());
+        QCOMPARE(a.o.f.dlg.ultimo(),
+                 QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
+        QVERIFY(!st.iniciado());
+        QCOMPARE(a.c.cuenta("STOR"), 0);
+        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QVERIFY(!a.o.ftp->conectado());
+    }
+
+    void registro001() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        for (const char* n : {"m4321001.r001", "m4321002.r001", "m4321003.r001", "m4321004.R001"})
+            QVERIFY(a.c.pon(QStringLiteral("ENV/") + n, "r"));
+        QDir().mkpath(a.o.envio + "/Pend");
+        TraeRegistro001(a.o.ctx());
+        QCOMPARE(en(a.o.recibo), (QStringList{"m4321001.r001", "m4321002.r001", "m4321003.r001"}));
+        QCOMPARE(a.c.cuenta("DELE"), 3);
+        QVERIFY(a.o.st().MostrarErrores);
+        QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega), QStringLiteral("Archivos del registro 001 traidos."));
+        // Nothing left: no error window, the component's code on the status line.
+        const int ventanas = int(a.o.ventana.codigos.size());
+        QFile::remove(a.c.ruta("ENV/m4321004.R001"));
+        TraeRegistro001(a.o.ctx());
+        QCOMPARE(int(a.o.ventana.codigos.size()), ventanas);
+        QCOMPARE(a.o.st().evento(), QStringLiteral("Esta pendiente el archivo - 25763"));
+    }
+
+    void noticesAndServerSwitch() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        MainState& st = a.o.st();
+        st.setSlot(slot::ServidorPrimario, "uno");
+        st.setSlot(slot::ServidorSecundario, "dos");
+        TraeAvisos(a.o.ctx()); // empty general area: the error window with the no-match code
+        QCOMPARE(a.o.ventana.codigos.last(), 25763);
+        QCOMPARE(st.etiqueta(Etiqueta::Despliega), QStringLiteral("Listo para iniciar"));
+        QVERIFY(a.c.pon("ENV/general/server.dat", "1\r\n"));
+        TraeAvisos(a.o.ctx());
+        QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("dos"));
+        QCOMPARE(st.evento(), QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
+        QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
+        pon(a.o.recibo + "/server.dat", "2\r\n");
+        CambiaServidor(a.o.ctx());
+        QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("uno"));
+        QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
+        QVERIFY(st.ConfiguracionModificada);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCiclo)
+#include "test_ciclo.moc"
