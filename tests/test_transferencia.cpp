@@ -197,6 +197,7 @@ private slots:
         QCOMPARE(ReceiveFile(s.ctx(), respuesta, QStringLiteral("ENV/m4321123.err")), 0);
         QCOMPARE(s.evento(), QStringLiteral("Recibido.. ") + respuesta);
         QVERIFY(lee(respuesta).contains("m4321123.045"));
+        QVERIFY(QFileInfo(respuesta).permissions() & QFile::ReadOther);
 
         QVERIFY(c.pon(QStringLiteral("ENV/grande.bin"), grande));
         QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/grande.bin"), QStringLiteral("ENV/grande.bin")), 0);
