@@ -414,6 +414,26 @@ private slots:
         }
     }
 
+    void implicitTlsOnItsPort() {
+        CentroSimulado c(opciones(false, 0, {"--tls-implicito"}));
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Sesion s(c);
+        OpcionesCurl o;
+        o.archivoCA = c.archivoCA();
+        o.puertoImplicito = c.puerto(); // stands in for 990
+        CurlFtpClient implicito(o);
+        s.ctx().ftp = &implicito;
+        const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
+        QVERIFY(escribe(local, "500|\r\n"));
+        QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
+        QVERIFY(implicito.cifrado());
+        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("r")), QStringLiteral("REC/m4321123.045")), 0);
+        QCOMPARE(lee(s.f.ruta(QStringLiteral("r"))), QByteArray("500|\r\n"));
+        QCOMPARE(c.cuenta(QStringLiteral("AUTH")), 0);
+        QCOMPARE(c.cuenta(QStringLiteral("PROT P")), 1);
+        QCOMPARE(DisconnectFromHost(s.ctx()), 0);
+    }
+
     void centreAnswersEveryKindOfUpload() {
         CentroSimulado c(opciones(false, 0.2));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

@@ -148,6 +148,8 @@ def main():
     p.add_argument("--contrasena", default="secreto")
     p.add_argument("--puerto", type=int, default=0, help="0 picks a free port")
     p.add_argument("--tls", action="store_true", help="offer explicit FTPS")
+    p.add_argument("--tls-implicito", action="store_true",
+                   help="TLS from the first byte, as on port 990 (implies --tls)")
     p.add_argument("--certificados", help="folder for the throwaway CA and server certificate")
     p.add_argument("--retraso", type=float, default=1.0, help="seconds before a response appears")
     p.add_argument("--bitacora", help="log of every command received")
@@ -158,6 +160,7 @@ def main():
     p.add_argument("--r001", action="append", default=[])
     p.add_argument("--folios", action="store_true", help="publish ENV/folios.aut")
     args = p.parse_args()
+    args.tls = args.tls or args.tls_implicito
 
     centro = Centro(args)
     if args.aviso_gen is not None:
@@ -212,6 +215,13 @@ def main():
     class Manejador(base):
         dtp_handler = Datos
         banner = "KORVA Centro de Prevalidacion (simulado)"
+
+        if args.tls_implicito:
+            def __init__(self, *a, **k):
+                super().__init__(*a, **k)
+                if self.connected:
+                    # The handshake comes before the greeting.
+                    self.secure_connection(self.ssl_context)
 
         def pre_process_command(self, line, cmd, arg):
             centro.anota("PASS ****" if cmd == "PASS" else line)

@@ -254,7 +254,7 @@ qint32 CurlFtpClient::conecta() {
     if (host.isEmpty() || !ok || puerto <= 0 || puerto > 65535)
         return ParametrosInvalidos;
     d->pasivo = ajustes.pasivo;
-    const bool implicito = puerto == 990;
+    const bool implicito = puerto == d->opciones.puertoImplicito;
     const QString h = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     d->base = (implicito ? QByteArrayLiteral("ftps://") : QByteArrayLiteral("ftp://")) + h.toUtf8() + ':' +
               QByteArray::number(puerto) + '/';

@@ -15,6 +15,7 @@ struct OpcionesCurl {
     QString archivoCA;       // PEM bundle trusted beside the system store; may be empty
     int conexionMs = 15000;  // TCP connect and login
     int estancadoS = 60;     // no byte and no reply for this long ends the operation
+    int puertoImplicito = 990; // the port that means TLS from the first byte
 };
 
 // The transfer component over libcurl. One easy handle per connection, so the
