@@ -52,9 +52,9 @@ bool escribe(const QString& ruta, const QByteArray& datos) {
 
 struct Fase {
     const char* nombre;
-    double ms = 0;        // whole phase
-    double maxOpMs = 0;   // slowest single operation
-    int fallos = 0;       // operations whose result was not the expected one
+    double ms = 0;      // whole phase
+    double maxOpMs = 0; // slowest single operation
+    int fallos = 0;     // operations whose result was not the expected one
     double lftpMs = 0;
 };
 
@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvabench: run as root (vsftpd needs it)\n");
         return 2;
     }
-    const QString vsftpd = QStandardPaths::findExecutable(QStringLiteral("vsftpd"), {"/usr/sbin", "/usr/bin"});
+    const QString vsftpd =
+        QStandardPaths::findExecutable(QStringLiteral("vsftpd"), {"/usr/sbin", "/usr/bin"});
     if (vsftpd.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("lftp")).isEmpty()) {
         std::fprintf(stderr, "korvabench: needs vsftpd and lftp (apt-get install vsftpd lftp)\n");
         return 2;
@@ -112,13 +113,14 @@ int main(int argc, char** argv) {
 
     const quint16 puerto = puertoLibre();
     const QString conf = tmp.filePath(QStringLiteral("vsftpd.conf"));
-    escribe(conf, QStringLiteral("listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
-                                 "background=NO\nanonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\n"
-                                 "anon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
-                                 "anon_umask=022\nanon_root=%2\nno_anon_password=YES\nallow_writeable_chroot=YES\n"
-                                 "pasv_enable=YES\npasv_address=127.0.0.1\nseccomp_sandbox=NO\nisolate=NO\n"
-                                 "isolate_network=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
-                                 "secure_chroot_dir=/var/run/vsftpd/empty\nmax_per_ip=0\nmax_clients=0\n")
+    escribe(conf, QStringLiteral(
+                      "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+                      "background=NO\nanonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\n"
+                      "anon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
+                      "anon_umask=022\nanon_root=%2\nno_anon_password=YES\nallow_writeable_chroot=YES\n"
+                      "pasv_enable=YES\npasv_address=127.0.0.1\nseccomp_sandbox=NO\nisolate=NO\n"
+                      "isolate_network=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
+                      "secure_chroot_dir=/var/run/vsftpd/empty\nmax_per_ip=0\nmax_clients=0\n")
                       .arg(puerto)
                       .arg(raiz)
                       .toUtf8());
@@ -133,8 +135,7 @@ int main(int argc, char** argv) {
             QThread::msleep(50);
     }
     if (!listo) {
-        std::fprintf(stderr, "korvabench: vsftpd did not start: %s\n",
-                     servidor.readAll().constData());
+        std::fprintf(stderr, "korvabench: vsftpd did not start: %s\n", servidor.readAll().constData());
         return 2;
     }
 
@@ -174,7 +175,8 @@ int main(int argc, char** argv) {
         baja += QStringLiteral("get pub/lftp/%2 -o %1/%2\n").arg(bajadasLftp, nombre(i));
         falta += QStringLiteral("get pub/lftp/no%2 -o %1/no\n").arg(bajadasLftp, nombre(i));
     }
-    const QString guiones[3] = {tmp.filePath("sube.lftp"), tmp.filePath("baja.lftp"), tmp.filePath("falta.lftp")};
+    const QString guiones[3] = {tmp.filePath("sube.lftp"), tmp.filePath("baja.lftp"),
+                                tmp.filePath("falta.lftp")};
     escribe(guiones[0], sube.toUtf8());
     escribe(guiones[1], baja.toUtf8());
     escribe(guiones[2], falta.toUtf8());
@@ -206,15 +208,15 @@ int main(int argc, char** argv) {
     servidor.terminate();
     servidor.waitForFinished(3000);
 
-    std::printf("%d files of %d bytes, vsftpd on 127.0.0.1, plain FTP, passive, best of %d rounds\n", kArchivos,
-                kTamano, kRondas);
-    std::printf("%-13s %10s %9s %9s %10s %9s %6s %7s\n", "phase", "korva ms", "ms/op", "max op", "lftp ms", "ms/op",
-                "ratio", "failed");
+    std::printf("%d files of %d bytes, vsftpd on 127.0.0.1, plain FTP, passive, best of %d rounds\n",
+                kArchivos, kTamano, kRondas);
+    std::printf("%-13s %10s %9s %9s %10s %9s %6s %7s\n", "phase", "korva ms", "ms/op", "max op", "lftp ms",
+                "ms/op", "ratio", "failed");
     bool ok = bajadosLftp == kArchivos;
     for (const Fase& f : fases) {
         const double ratio = f.ms / f.lftpMs;
-        std::printf("%-13s %10.1f %9.3f %9.2f %10.1f %9.3f %6.2f %7d\n", f.nombre, f.ms, f.ms / kArchivos, f.maxOpMs,
-                    f.lftpMs, f.lftpMs / kArchivos, ratio, f.fallos);
+        std::printf("%-13s %10.1f %9.3f %9.2f %10.1f %9.3f %6.2f %7d\n", f.nombre, f.ms, f.ms / kArchivos,
+                    f.maxOpMs, f.lftpMs, f.lftpMs / kArchivos, ratio, f.fallos);
         ok = ok && ratio <= 1.0 && f.maxOpMs <= 20.0 && f.fallos == 0;
     }
     std::printf("targets (ratio <= 1.0, no operation over 20 ms, no failure): %s\n", ok ? "met" : "NOT met");

@@ -89,8 +89,10 @@ private slots:
         const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
         QVERIFY(escribe(local, "500|1|4321|\r\n"));
         QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
-        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("r.err")), QStringLiteral("ENV/m4321123.err")), 0);
-        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("no")), QStringLiteral("ENV/m4321999.err")), 25743);
+        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("r.err")), QStringLiteral("ENV/m4321123.err")),
+                 0);
+        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("no")), QStringLiteral("ENV/m4321999.err")),
+                 25743);
         QVERIFY(c.pon(QStringLiteral("ENV/x.r001"), "1"));
         QCOMPARE(ReceiveMultipleFiles(s.ctx(), s.f.carpeta(QStringLiteral("st")), QStringLiteral("ENV"),
                                       QStringLiteral("*.r001")),
@@ -122,7 +124,8 @@ private slots:
         QCOMPARE(s.evento(), QStringLiteral("ERROR al conectar- 25741"));
         QCOMPARE(ReceiveFile(s.ctx(), local, QStringLiteral("ENV/m4321123.err")), 25741);
         QCOMPARE(s.evento(), QStringLiteral("ERROR en conexión "));
-        QCOMPARE(ReceiveMultipleFiles(s.ctx(), s.f.tmp.path(), QStringLiteral("ENV"), QStringLiteral("*")), 25741);
+        QCOMPARE(ReceiveMultipleFiles(s.ctx(), s.f.tmp.path(), QStringLiteral("ENV"), QStringLiteral("*")),
+                 25741);
         QCOMPARE(s.evento(), QStringLiteral("Error al conectar- 25741"));
         QCOMPARE(DeleteFiles(s.ctx(), QStringLiteral("ENV/x")), 25741);
         QCOMPARE(s.evento(), QStringLiteral("Error al conectar- 25741"));
@@ -183,11 +186,15 @@ private slots:
         QVERIFY(escribe(envio + QStringLiteral("/grande.bin"), grande));
         QVERIFY(escribe(envio + QStringLiteral("/vacio"), {}));
 
-        QCOMPARE(SendFile(s.ctx(), envio + QStringLiteral("/m4321123.045"), QStringLiteral("REC/m4321123.045")), 0);
+        QCOMPARE(
+            SendFile(s.ctx(), envio + QStringLiteral("/m4321123.045"), QStringLiteral("REC/m4321123.045")),
+            0);
         QCOMPARE(s.evento(), QStringLiteral("Archivo Enviado.. "));
         QCOMPARE(s.ftp->cifrado(), tls);
-        QCOMPARE(lee(c.ruta(QStringLiteral("REC/m4321123.045"))), QByteArray("500|1|4321|1230045|\r\n801|x|\r\n"));
-        QCOMPARE(SendFile(s.ctx(), envio + QStringLiteral("/grande.bin"), QStringLiteral("REC/grande.bin")), 0);
+        QCOMPARE(lee(c.ruta(QStringLiteral("REC/m4321123.045"))),
+                 QByteArray("500|1|4321|1230045|\r\n801|x|\r\n"));
+        QCOMPARE(SendFile(s.ctx(), envio + QStringLiteral("/grande.bin"), QStringLiteral("REC/grande.bin")),
+                 0);
         QCOMPARE(SendFile(s.ctx(), envio + QStringLiteral("/vacio"), QStringLiteral("REC/vacio")), 0);
         QVERIFY(QFile::exists(c.ruta(QStringLiteral("REC/vacio"))));
 
@@ -200,10 +207,13 @@ private slots:
         QVERIFY(QFileInfo(respuesta).permissions() & QFile::ReadOther);
 
         QVERIFY(c.pon(QStringLiteral("ENV/grande.bin"), grande));
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/grande.bin"), QStringLiteral("ENV/grande.bin")), 0);
+        QCOMPARE(
+            ReceiveFile(s.ctx(), recibo + QStringLiteral("/grande.bin"), QStringLiteral("ENV/grande.bin")),
+            0);
         QVERIFY(lee(recibo + QStringLiteral("/grande.bin")) == grande);
         QVERIFY(c.pon(QStringLiteral("ENV/vacio.err"), {}));
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/vacio.err"), QStringLiteral("ENV/vacio.err")), 0);
+        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/vacio.err"), QStringLiteral("ENV/vacio.err")),
+                 0);
         QVERIFY(QFile::exists(recibo + QStringLiteral("/vacio.err")));
         QCOMPARE(QFileInfo(recibo + QStringLiteral("/vacio.err")).size(), 0);
 
@@ -226,7 +236,8 @@ private slots:
         const QString recibo = s.f.carpeta(QStringLiteral("recibo"));
         // An earlier file of the same name survives a failed download.
         QVERIFY(escribe(recibo + QStringLiteral("/m4321999.err"), "anterior"));
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321999.err"), QStringLiteral("ENV/m4321999.err")),
+        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321999.err"),
+                             QStringLiteral("ENV/m4321999.err")),
                  25743);
         QCOMPARE(s.evento(), QStringLiteral("Pendiente - m4321999.err"));
         QCOMPARE(lee(recibo + QStringLiteral("/m4321999.err")), QByteArray("anterior"));
@@ -236,16 +247,19 @@ private slots:
         QCOMPARE(s.f.st.AjustePrefijo, 1);
 
         // A 15-character name keeps its whole name in the text.
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/x"), QStringLiteral("x43211230045001")), 25743);
+        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/x"), QStringLiteral("x43211230045001")),
+                 25743);
         QCOMPARE(s.evento(), QStringLiteral("Pendiente - x43211230045001"));
         QCOMPARE(s.f.st.AjustePrefijo, -3);
 
         // Missing local file: refused before the server is asked.
         s.f.st.setEvento(QStringLiteral("x"));
-        QCOMPARE(SendFile(s.ctx(), s.f.ruta(QStringLiteral("falta.045")), QStringLiteral("REC/falta.045")), 25738);
+        QCOMPARE(SendFile(s.ctx(), s.f.ruta(QStringLiteral("falta.045")), QStringLiteral("REC/falta.045")),
+                 25738);
         QCOMPARE(s.evento(), QStringLiteral("x"));
         // Target folder missing.
-        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("no/hay/a.err")), QStringLiteral("ENV/a.err")), 25737);
+        QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("no/hay/a.err")), QStringLiteral("ENV/a.err")),
+                 25737);
         // Remote folder missing on upload.
         QVERIFY(escribe(s.f.ruta(QStringLiteral("a")), "a"));
         QCOMPARE(SendFile(s.ctx(), s.f.ruta(QStringLiteral("a")), QStringLiteral("NOHAY/a")), 25751);
@@ -269,27 +283,34 @@ private slots:
         QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*.r001")), 0);
         QCOMPARE(s.evento(), QStringLiteral("Recibiendo Archivos"));
         QDir d(stage);
-        QCOMPARE(d.entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"m4321123.r001", "m4321124.r001"}));
+        QCOMPARE(d.entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{"m4321123.r001", "m4321124.r001"}));
         QVERIFY(lee(stage + QStringLiteral("/m4321123.r001")).startsWith("001|"));
 
         const QString recibo = s.f.carpeta(QStringLiteral("recibo"));
         QVERIFY(escribe(recibo + QStringLiteral("/aviso.gen"), "viejo"));
-        QCOMPARE(ReceiveMultipleFiles(s.ctx(), recibo, QStringLiteral("ENV/general"), QStringLiteral("*.*")), 0);
+        QCOMPARE(ReceiveMultipleFiles(s.ctx(), recibo, QStringLiteral("ENV/general"), QStringLiteral("*.*")),
+                 0);
         QCOMPARE(lee(recibo + QStringLiteral("/aviso.gen")), QByteArray("Aviso general\r\n"));
         QCOMPARE(lee(recibo + QStringLiteral("/server.dat")), QByteArray("127.0.0.2\r\n"));
 
         // Published while running.
         QVERIFY(c.orden(QStringLiteral("aviso.txt Aviso particular\nfolios.aut")));
-        QCOMPARE(ReceiveMultipleFiles(s.ctx(), recibo, QStringLiteral("ENV/general/"), QStringLiteral("aviso.*")), 0);
+        QCOMPARE(
+            ReceiveMultipleFiles(s.ctx(), recibo, QStringLiteral("ENV/general/"), QStringLiteral("aviso.*")),
+            0);
         QCOMPARE(lee(recibo + QStringLiteral("/aviso.txt")), QByteArray("Aviso particular\r\n"));
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/folio.aut"), QStringLiteral("ENV/folios.aut")), 0);
+        QCOMPARE(
+            ReceiveFile(s.ctx(), recibo + QStringLiteral("/folio.aut"), QStringLiteral("ENV/folios.aut")), 0);
 
         QVERIFY(s.ventana.codigos.isEmpty());
         QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*.zzz")), 25763);
         QCOMPARE(s.evento(), QStringLiteral("Esta pendiente el archivo - 25763"));
         QCOMPARE(s.ventana.codigos, QList<qint32>{25763});
         s.f.st.MostrarErrores = false;
-        QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV/general"), QStringLiteral("*.r001")), 25763);
+        QCOMPARE(
+            ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV/general"), QStringLiteral("*.r001")),
+            25763);
         QCOMPARE(s.ventana.codigos.size(), 1);
         s.f.st.MostrarErrores = true;
 
@@ -317,7 +338,8 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("RETR")), 1);
 
         // Only hostile names match: refused, nothing fetched.
-        QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*fuera.r001")), 25753);
+        QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*fuera.r001")),
+                 25753);
         QCOMPARE(c.cuenta(QStringLiteral("RETR")), 1);
     }
 
@@ -359,7 +381,8 @@ private slots:
         QVERIFY(escribe(recibo + QStringLiteral("/m4321123.err"), "anterior"));
         QCOMPARE(ConnectToHost(s.ctx()), 0);
         QVERIFY(c.orden(QStringLiteral("muere-tras 200000")));
-        const qint16 rc = ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"), QStringLiteral("ENV/m4321123.err"));
+        const qint16 rc = ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"),
+                                      QStringLiteral("ENV/m4321123.err"));
         QVERIFY2(rc == 25724 || rc == 25715, qPrintable(QString::number(rc)));
         QCOMPARE(s.evento(), QStringLiteral("Pendiente - m4321123.err"));
         QCOMPARE(lee(recibo + QStringLiteral("/m4321123.err")), QByteArray("anterior"));
@@ -379,7 +402,8 @@ private slots:
         QVERIFY(c.orden(QStringLiteral("pausa-tras 100000")));
         QElapsedTimer t;
         t.start();
-        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"), QStringLiteral("ENV/m4321123.err")),
+        QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"),
+                             QStringLiteral("ENV/m4321123.err")),
                  25717);
         QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
         QVERIFY(QDir(recibo).isEmpty(QDir::Files | QDir::Hidden));

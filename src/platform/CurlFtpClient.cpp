@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <filesystem>
 #include <cstring>
 #include <curl/curl.h>
+#include <filesystem>
 
 #include "platform/FtpErrores.h"
 
@@ -69,7 +69,7 @@ struct Descarga {
     bool abre() {
         // Readable by the broker's software like any file it finds there.
         abierto = archivo.open() && archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                                            QFile::ReadGroup | QFile::ReadOther);
+                                                           QFile::ReadGroup | QFile::ReadOther);
         return abierto;
     }
     // Renames the complete file over the target, without a sync to disk:
@@ -79,8 +79,8 @@ struct Descarga {
         if (!archivo.flush())
             return false;
         std::error_code ec;
-        std::filesystem::rename(QFile::encodeName(archivo.fileName()).toStdString(),
-                                QFile::encodeName(destino).toStdString(), ec);
+        std::filesystem::rename(std::filesystem::path(archivo.fileName().toStdU16String()),
+                                std::filesystem::path(destino.toStdU16String()), ec);
         if (ec)
             return false;
         archivo.setAutoRemove(false);
@@ -160,7 +160,6 @@ struct CurlFtpClient::Impl {
     bool cifrado = false;
     bool pasivo = true;
     QByteArray base; // scheme://host:port/
-    QByteArray ca;
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
 
@@ -283,12 +282,13 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
     // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
-    curl_easy_setopt(e, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
+    curl_easy_setopt(e, CURLOPT_SSLVERSION,
+                     long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    d->ca = confianza(d->opciones.archivoCA);
-    if (!d->ca.isEmpty()) {
-        curl_blob blob{d->ca.data(), size_t(d->ca.size()), CURL_BLOB_NOCOPY};
+    QByteArray ca = confianza(d->opciones.archivoCA);
+    if (!ca.isEmpty()) {
+        curl_blob blob{ca.data(), size_t(ca.size()), CURL_BLOB_COPY};
         curl_easy_setopt(e, CURLOPT_CAINFO_BLOB, &blob);
     }
     d->cifrado = implicito;

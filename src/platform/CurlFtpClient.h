@@ -12,9 +12,9 @@ namespace korva {
 inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
 
 struct OpcionesCurl {
-    QString archivoCA;       // PEM bundle trusted beside the system store; may be empty
-    int conexionMs = 15000;  // TCP connect and login
-    int estancadoS = 60;     // no byte and no reply for this long ends the operation
+    QString archivoCA;         // PEM bundle trusted beside the system store; may be empty
+    int conexionMs = 15000;    // TCP connect and login
+    int estancadoS = 60;       // no byte and no reply for this long ends the operation
     int puertoImplicito = 990; // the port that means TLS from the first byte
 };
 
@@ -34,7 +34,8 @@ public:
     qint32 desconecta() override;
     qint32 recibe(const QString& local, const QString& remoto) override;
     qint32 envia(const QString& local, const QString& remoto) override;
-    qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara) override;
+    qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
+                        const QString& mascara) override;
     qint32 borra(const QString& remoto) override;
 
     // True when the open connection negotiated TLS.

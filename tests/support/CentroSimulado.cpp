@@ -10,13 +10,20 @@ namespace korva::test {
 CentroSimulado::CentroSimulado(const OpcionesCentro& o) {
     const QString fuente = qEnvironmentVariable("KORVA_SOURCE_DIR");
     QStringList args{fuente + QStringLiteral("/tools/centro_simulado.py"),
-                     QStringLiteral("--raiz"), dir_.filePath(QStringLiteral("cuenta")),
-                     QStringLiteral("--usuario"), usuario(),
-                     QStringLiteral("--contrasena"), contrasena(),
-                     QStringLiteral("--bitacora"), dir_.filePath(QStringLiteral("bitacora.log")),
-                     QStringLiteral("--control"), dir_.filePath(QStringLiteral("control")),
-                     QStringLiteral("--certificados"), dir_.filePath(QStringLiteral("certificados")),
-                     QStringLiteral("--retraso"), QString::number(o.retraso)};
+                     QStringLiteral("--raiz"),
+                     dir_.filePath(QStringLiteral("cuenta")),
+                     QStringLiteral("--usuario"),
+                     usuario(),
+                     QStringLiteral("--contrasena"),
+                     contrasena(),
+                     QStringLiteral("--bitacora"),
+                     dir_.filePath(QStringLiteral("bitacora.log")),
+                     QStringLiteral("--control"),
+                     dir_.filePath(QStringLiteral("control")),
+                     QStringLiteral("--certificados"),
+                     dir_.filePath(QStringLiteral("certificados")),
+                     QStringLiteral("--retraso"),
+                     QString::number(o.retraso)};
     if (o.tls)
         args << QStringLiteral("--tls");
     args << o.argumentos;
