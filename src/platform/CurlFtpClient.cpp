@@ -72,12 +72,13 @@ struct Descarga {
                                                            QFile::ReadGroup | QFile::ReadOther);
         return abierto;
     }
-    // Renames the complete file over the target, without a sync to disk:
-    // that sync tripled the time of a download; the broker's software sees
-    // the old file or the new one, never part of it.
+    // Renames the complete file over the target: the broker's software sees
+    // the old file or the new one, never part of it. No sync to disk, which
+    // would triple the time of a download.
     bool confirma() {
         if (!archivo.flush())
             return false;
+        archivo.close(); // an open file cannot be renamed on Windows
         std::error_code ec;
         std::filesystem::rename(std::filesystem::path(archivo.fileName().toStdU16String()),
                                 std::filesystem::path(destino.toStdU16String()), ec);
