@@ -421,6 +421,14 @@ private slots:
             QCOMPARE(s.evento(), QStringLiteral("ERROR al conectar- 25794"));
             QCOMPARE(s.ventana.codigos, QList<qint32>{25794});
             QCOMPARE(c.cuenta(QStringLiteral("USER")), 0); // no password over an untrusted link
+
+            // The centre's CA placed in the program folder is trusted beside the system's.
+            QVERIFY(QFile::copy(c.archivoCA(), s.f.ruta(kArchivoCACentro)));
+            CurlFtpClient delPrograma(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+            s.ctx().ftp = &delPrograma;
+            QCOMPARE(ConnectToHost(s.ctx()), 0);
+            QVERIFY(delPrograma.cifrado());
+            QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         }
         {
             // Active data connections under TLS hang in this libcurl: a fast

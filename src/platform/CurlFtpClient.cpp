@@ -243,6 +243,12 @@ CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()
 
 CurlFtpClient::~CurlFtpClient() = default;
 
+OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) {
+    OpcionesCurl o;
+    o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
+    return o;
+}
+
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
 

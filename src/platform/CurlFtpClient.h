@@ -27,6 +27,8 @@ struct OpcionesCurl {
 class CurlFtpClient final : public FtpClient {
 public:
     explicit CurlFtpClient(OpcionesCurl opciones = {});
+    // The program's own options: the centre's CA bundle from the program folder.
+    static OpcionesCurl opcionesDelPrograma(const QString& carpetaPrograma);
     ~CurlFtpClient() override;
 
     bool conectado() const override;

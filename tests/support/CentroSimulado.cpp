@@ -27,7 +27,8 @@ CentroSimulado::CentroSimulado(const OpcionesCentro& o) {
     if (o.tls)
         args << QStringLiteral("--tls");
     args << o.argumentos;
-    proc_.setProcessChannelMode(QProcess::SeparateChannels);
+    // The server's own log goes to a file: an unread pipe would fill and stall it.
+    proc_.setStandardErrorFile(dir_.filePath(QStringLiteral("centro.err")));
     proc_.start(QStringLiteral("/usr/bin/python3"), args);
     if (!proc_.waitForStarted(5000)) {
         diagnostico_ = proc_.errorString();
@@ -49,7 +50,8 @@ CentroSimulado::CentroSimulado(const OpcionesCentro& o) {
         if (puerto_)
             return;
     }
-    diagnostico_ = QString::fromUtf8(salida + proc_.readAllStandardError());
+    QFile err(dir_.filePath(QStringLiteral("centro.err")));
+    diagnostico_ = QString::fromUtf8(salida + (err.open(QIODevice::ReadOnly) ? err.readAll() : QByteArray()));
 }
 
 CentroSimulado::~CentroSimulado() { detiene(); }
