@@ -11,10 +11,12 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -54,11 +56,12 @@ struct Fase {
     const char* nombre;
     double ms = 0;      // whole phase
     double maxOpMs = 0; // slowest single operation
+    double p99Ms = 0;   // and the 99th percentile, less swayed by a busy machine
     int fallos = 0;     // operations whose result was not the expected one
     double lftpMs = 0;
 };
 
-double corre(const std::function<bool(int)>& op, int n, double* maxOp, int* fallos) {
+double corre(const std::function<bool(int)>& op, int n, std::vector<double>* tiempos, int* fallos) {
     QElapsedTimer total;
     total.start();
     for (int i = 0; i < n; ++i) {
@@ -66,7 +69,7 @@ double corre(const std::function<bool(int)>& op, int n, double* maxOp, int* fall
         t.start();
         if (!op(i))
             ++*fallos;
-        *maxOp = std::max(*maxOp, t.nsecsElapsed() / 1e6);
+        tiempos->push_back(t.nsecsElapsed() / 1e6);
     }
     return total.nsecsElapsed() / 1e6;
 }
@@ -192,13 +195,15 @@ int main(int argc, char** argv) {
     for (int f = 0; f < 3; ++f) {
         fases[f].ms = fases[f].lftpMs = 1e12;
         for (int ronda = 0; ronda < kRondas; ++ronda) {
-            double maxOp = 0;
+            std::vector<double> tiempos;
             // Each round opens its connection, as lftp's does.
-            const double ms = corre(ops[f], kArchivos, &maxOp, &fases[f].fallos);
+            const double ms = corre(ops[f], kArchivos, &tiempos, &fases[f].fallos);
             DisconnectFromHost(ctx);
             if (ms < fases[f].ms) {
                 fases[f].ms = ms;
-                fases[f].maxOpMs = maxOp;
+                std::sort(tiempos.begin(), tiempos.end());
+                fases[f].maxOpMs = tiempos.back();
+                fases[f].p99Ms = tiempos[tiempos.size() * 99 / 100];
             }
             fases[f].lftpMs = std::min(fases[f].lftpMs, lftp(guiones[f]));
         }
@@ -210,13 +215,13 @@ int main(int argc, char** argv) {
 
     std::printf("%d files of %d bytes, vsftpd on 127.0.0.1, plain FTP, passive, best of %d rounds\n",
                 kArchivos, kTamano, kRondas);
-    std::printf("%-13s %10s %9s %9s %10s %9s %6s %7s\n", "phase", "korva ms", "ms/op", "max op", "lftp ms",
-                "ms/op", "ratio", "failed");
+    std::printf("%-13s %10s %9s %8s %9s %10s %9s %6s %7s\n", "phase", "korva ms", "ms/op", "p99 op", "max op",
+                "lftp ms", "ms/op", "ratio", "failed");
     bool ok = bajadosLftp == kArchivos;
     for (const Fase& f : fases) {
         const double ratio = f.ms / f.lftpMs;
-        std::printf("%-13s %10.1f %9.3f %9.2f %10.1f %9.3f %6.2f %7d\n", f.nombre, f.ms, f.ms / kArchivos,
-                    f.maxOpMs, f.lftpMs, f.lftpMs / kArchivos, ratio, f.fallos);
+        std::printf("%-13s %10.1f %9.3f %8.2f %9.2f %10.1f %9.3f %6.2f %7d\n", f.nombre, f.ms,
+                    f.ms / kArchivos, f.p99Ms, f.maxOpMs, f.lftpMs, f.lftpMs / kArchivos, ratio, f.fallos);
         ok = ok && ratio <= 1.0 && f.maxOpMs <= 20.0 && f.fallos == 0;
     }
     std::printf("targets (ratio <= 1.0, no operation over 20 ms, no failure): %s\n", ok ? "met" : "NOT met");
