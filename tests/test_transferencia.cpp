@@ -393,6 +393,21 @@ private slots:
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
     }
 
+    void serverHungUpBetweenOperations() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Sesion s(c);
+        const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
+        QVERIFY(escribe(local, "x"));
+        QCOMPARE(ConnectToHost(s.ctx()), 0);
+        QVERIFY(c.orden(QStringLiteral("cierra-sesiones")));
+        QTRY_COMPARE(c.cuenta(QStringLiteral("SESIONES-CERRADAS")), 1);
+        // libcurl finds the cached connection dead and logs in afresh.
+        QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
+        QVERIFY(QFile::exists(c.ruta(QStringLiteral("REC/m4321123.045"))));
+        QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 2);
+    }
+
     void stalledDownloadEndsWithCode() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

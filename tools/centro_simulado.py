@@ -9,7 +9,7 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES
+    pausa-tras BYTES | cierra-sesiones
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -75,6 +75,7 @@ class Centro:
         self.pausa_tras = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
+        self.servidor = None
 
     def anota(self, linea):
         if self.bitacora:
@@ -108,6 +109,11 @@ class Centro:
             self.muere_tras = int(resto)
         elif clave == "pausa-tras":
             self.pausa_tras = int(resto)
+        elif clave == "cierra-sesiones":
+            for h in list(self.ioloop.socket_map.values()):
+                if hasattr(h, "authorizer") and h is not self.servidor:
+                    h.close()
+            self.anota("SESIONES-CERRADAS")
         else:
             self.anota("ORDEN-DESCONOCIDA " + linea.strip())
 
@@ -264,6 +270,7 @@ def main():
 
     servidor = FTPServer(("127.0.0.1", args.puerto), Manejador)
     centro.ioloop = servidor.ioloop
+    centro.servidor = servidor
     servidor.ioloop.call_every(0.1, centro.lee_control)
     print("LISTO %d" % servidor.address[1], flush=True)
     try:
