@@ -74,7 +74,8 @@ private slots:
         // Trailing blanks belong to the texts.
         QCOMPARE(MensajeError(25763),
                  QStringLiteral("No concidio ningún archvios con las lista especificada (WildCard). "));
-        QCOMPARE(MensajeError(25718), QStringLiteral("Fin de datos corre en el Socket, transmisión completa. "));
+        QCOMPARE(MensajeError(25718),
+                 QStringLiteral("Fin de datos corre en el Socket, transmisión completa. "));
         QVERIFY(MensajeError(25734).endsWith(QStringLiteral("invalido. ")));
         QVERIFY(MensajeError(25793).endsWith(QStringLiteral("credenciales del cliente. ")));
         QVERIFY(MensajeError(25794).endsWith(QStringLiteral("(es inseguro). ")));
@@ -95,18 +96,30 @@ private slots:
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("mascara");
         QTest::addColumn<bool>("coincide");
-        QTest::addRow("r001") << "m4321123.r001" << "*.r001" << true;
-        QTest::addRow("r001 upper case") << "m4321123.R001" << "*.r001" << false;
-        QTest::addRow("r001 longer tail") << "m4321123.r0011" << "*.r001" << false;
-        QTest::addRow("star dot star") << "aviso.gen" << "*.*" << true;
-        QTest::addRow("star dot star needs dot") << "general" << "*.*" << false;
-        QTest::addRow("star alone") << "x" << "*" << true;
-        QTest::addRow("empty name") << "" << "*" << true;
-        QTest::addRow("question mark") << "ab" << "a?" << true;
-        QTest::addRow("question needs a char") << "a" << "a?" << false;
-        QTest::addRow("backtracking") << "aXbXbc" << "a*b*c" << true;
-        QTest::addRow("literal") << "server.dat" << "server.dat" << true;
-        QTest::addRow("literal differs") << "server.da" << "server.dat" << false;
+        QTest::addRow("r001") << "m4321123.r001"
+                              << "*.r001" << true;
+        QTest::addRow("r001 upper case") << "m4321123.R001"
+                                         << "*.r001" << false;
+        QTest::addRow("r001 longer tail") << "m4321123.r0011"
+                                          << "*.r001" << false;
+        QTest::addRow("star dot star") << "aviso.gen"
+                                       << "*.*" << true;
+        QTest::addRow("star dot star needs dot") << "general"
+                                                 << "*.*" << false;
+        QTest::addRow("star alone") << "x"
+                                    << "*" << true;
+        QTest::addRow("empty name") << ""
+                                    << "*" << true;
+        QTest::addRow("question mark") << "ab"
+                                       << "a?" << true;
+        QTest::addRow("question needs a char") << "a"
+                                               << "a?" << false;
+        QTest::addRow("backtracking") << "aXbXbc"
+                                      << "a*b*c" << true;
+        QTest::addRow("literal") << "server.dat"
+                                 << "server.dat" << true;
+        QTest::addRow("literal differs") << "server.da"
+                                         << "server.dat" << false;
     }
     void mask() {
         QFETCH(QString, nombre);

@@ -9,7 +9,7 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES
+    pausa-tras BYTES | cierra-sesiones
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -75,6 +75,7 @@ class Centro:
         self.pausa_tras = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
+        self.servidor = None
 
     def anota(self, linea):
         if self.bitacora:
@@ -108,6 +109,11 @@ class Centro:
             self.muere_tras = int(resto)
         elif clave == "pausa-tras":
             self.pausa_tras = int(resto)
+        elif clave == "cierra-sesiones":
+            for h in list(self.ioloop.socket_map.values()):
+                if hasattr(h, "authorizer") and h is not self.servidor:
+                    h.close()
+            self.anota("SESIONES-CERRADAS")
         else:
             self.anota("ORDEN-DESCONOCIDA " + linea.strip())
 
@@ -148,6 +154,8 @@ def main():
     p.add_argument("--contrasena", default="secreto")
     p.add_argument("--puerto", type=int, default=0, help="0 picks a free port")
     p.add_argument("--tls", action="store_true", help="offer explicit FTPS")
+    p.add_argument("--tls-implicito", action="store_true",
+                   help="TLS from the first byte, as on port 990 (implies --tls)")
     p.add_argument("--certificados", help="folder for the throwaway CA and server certificate")
     p.add_argument("--retraso", type=float, default=1.0, help="seconds before a response appears")
     p.add_argument("--bitacora", help="log of every command received")
@@ -158,6 +166,7 @@ def main():
     p.add_argument("--r001", action="append", default=[])
     p.add_argument("--folios", action="store_true", help="publish ENV/folios.aut")
     args = p.parse_args()
+    args.tls = args.tls or args.tls_implicito
 
     centro = Centro(args)
     if args.aviso_gen is not None:
@@ -213,6 +222,13 @@ def main():
         dtp_handler = Datos
         banner = "KORVA Centro de Prevalidacion (simulado)"
 
+        if args.tls_implicito:
+            def __init__(self, *a, **k):
+                super().__init__(*a, **k)
+                if self.connected:
+                    # The handshake comes before the greeting.
+                    self.secure_connection(self.ssl_context)
+
         def pre_process_command(self, line, cmd, arg):
             centro.anota("PASS ****" if cmd == "PASS" else line)
             return super().pre_process_command(line, cmd, arg)
@@ -254,6 +270,7 @@ def main():
 
     servidor = FTPServer(("127.0.0.1", args.puerto), Manejador)
     centro.ioloop = servidor.ioloop
+    centro.servidor = servidor
     servidor.ioloop.call_every(0.1, centro.lee_control)
     print("LISTO %d" % servidor.address[1], flush=True)
     try:

@@ -84,8 +84,6 @@ const QHash<qint32, QString>& tabla() {
 
 } // namespace
 
-QString MensajeError(qint32 codigo) {
-    return tabla().value(codigo, QStringLiteral("Error sin descripción"));
-}
+QString MensajeError(qint32 codigo) { return tabla().value(codigo, QStringLiteral("Error sin descripción")); }
 
 } // namespace korva

@@ -3,9 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <cstring>
 #include <curl/curl.h>
+#include <filesystem>
 
 #include "platform/FtpErrores.h"
 
@@ -57,10 +58,35 @@ bool conexionSigue(CURLcode rc) {
 }
 
 struct Descarga {
-    QSaveFile archivo;
+    QTemporaryFile archivo;
+    QString destino;
     bool abierto = false;
     bool falloApertura = false;
-    explicit Descarga(const QString& ruta) : archivo(ruta) {}
+    explicit Descarga(const QString& ruta)
+        : archivo(QFileInfo(ruta).absolutePath() + QStringLiteral("/.") + QFileInfo(ruta).fileName() +
+                  QStringLiteral(".XXXXXX")),
+          destino(ruta) {}
+    bool abre() {
+        // Readable by the broker's software like any file it finds there.
+        abierto = archivo.open() && archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ReadGroup | QFile::ReadOther);
+        return abierto;
+    }
+    // Renames the complete file over the target: the broker's software sees
+    // the old file or the new one, never part of it. No sync to disk, which
+    // would triple the time of a download.
+    bool confirma() {
+        if (!archivo.flush())
+            return false;
+        archivo.close(); // an open file cannot be renamed on Windows
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(archivo.fileName().toStdU16String()),
+                                std::filesystem::path(destino.toStdU16String()), ec);
+        if (ec)
+            return false;
+        archivo.setAutoRemove(false);
+        return true;
+    }
 };
 
 // The temporary file is opened with the first byte, so a missing remote file
@@ -68,11 +94,10 @@ struct Descarga {
 size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
     auto* d = static_cast<Descarga*>(p);
     if (!d->abierto) {
-        if (!d->archivo.open(QIODevice::WriteOnly)) {
+        if (!d->abre()) {
             d->falloApertura = true;
             return 0;
         }
-        d->abierto = true;
     }
     return d->archivo.write(datos, qint64(n)) == qint64(n) ? n : 0;
 }
@@ -136,7 +161,6 @@ struct CurlFtpClient::Impl {
     bool cifrado = false;
     bool pasivo = true;
     QByteArray base; // scheme://host:port/
-    QByteArray ca;
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
 
@@ -219,6 +243,12 @@ CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()
 
 CurlFtpClient::~CurlFtpClient() = default;
 
+OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) {
+    OpcionesCurl o;
+    o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
+    return o;
+}
+
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
 
@@ -230,7 +260,7 @@ qint32 CurlFtpClient::conecta() {
     if (host.isEmpty() || !ok || puerto <= 0 || puerto > 65535)
         return ParametrosInvalidos;
     d->pasivo = ajustes.pasivo;
-    const bool implicito = puerto == 990;
+    const bool implicito = puerto == d->opciones.puertoImplicito;
     const QString h = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     d->base = (implicito ? QByteArrayLiteral("ftps://") : QByteArrayLiteral("ftp://")) + h.toUtf8() + ':' +
               QByteArray::number(puerto) + '/';
@@ -259,12 +289,13 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
     // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
-    curl_easy_setopt(e, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
+    curl_easy_setopt(e, CURLOPT_SSLVERSION,
+                     long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    d->ca = confianza(d->opciones.archivoCA);
-    if (!d->ca.isEmpty()) {
-        curl_blob blob{d->ca.data(), size_t(d->ca.size()), CURL_BLOB_NOCOPY};
+    QByteArray ca = confianza(d->opciones.archivoCA);
+    if (!ca.isEmpty()) {
+        curl_blob blob{ca.data(), size_t(ca.size()), CURL_BLOB_COPY};
         curl_easy_setopt(e, CURLOPT_CAINFO_BLOB, &blob);
     }
     d->cifrado = implicito;
@@ -272,6 +303,9 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->cifrado);
     curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(e, CURLOPT_FTPPORT, d->pasivo ? nullptr : "-");
+    // No SIZE before RETR: a missing file fails at RETR all the same, and a
+    // download costs one round trip less.
+    curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
 
     // Logging in is a body-less request for the login folder.
     d->operacion({});
@@ -299,14 +333,11 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
         return ArchivoLocalNoCreado;
     Descarga des(local);
-    des.archivo.setDirectWriteFallback(false);
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, escribeDescarga);
     curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &des);
     const CURLcode rc = d->ejecuta();
     if (rc != CURLE_OK) {
-        if (des.abierto)
-            des.archivo.cancelWriting();
         if (des.falloApertura) {
             if (!conexionSigue(rc))
                 d->cierra();
@@ -315,9 +346,9 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
         return d->falla(rc);
     }
     // An empty remote file never reaches the write callback.
-    if (!des.abierto && !des.archivo.open(QIODevice::WriteOnly))
+    if (!des.abierto && !des.abre())
         return ArchivoLocalNoCreado;
-    return des.archivo.commit() ? Ninguno : ArchivoLocalNoEscrito;
+    return des.confirma() ? Ninguno : ArchivoLocalNoEscrito;
 }
 
 qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {

@@ -12,9 +12,10 @@ namespace korva {
 inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
 
 struct OpcionesCurl {
-    QString archivoCA;       // PEM bundle trusted beside the system store; may be empty
-    int conexionMs = 15000;  // TCP connect and login
-    int estancadoS = 60;     // no byte and no reply for this long ends the operation
+    QString archivoCA;         // PEM bundle trusted beside the system store; may be empty
+    int conexionMs = 15000;    // TCP connect and login
+    int estancadoS = 60;       // no byte and no reply for this long ends the operation
+    int puertoImplicito = 990; // the port that means TLS from the first byte
 };
 
 // The transfer component over libcurl. One easy handle per connection, so the
@@ -26,6 +27,8 @@ struct OpcionesCurl {
 class CurlFtpClient final : public FtpClient {
 public:
     explicit CurlFtpClient(OpcionesCurl opciones = {});
+    // The program's own options: the centre's CA bundle from the program folder.
+    static OpcionesCurl opcionesDelPrograma(const QString& carpetaPrograma);
     ~CurlFtpClient() override;
 
     bool conectado() const override;
@@ -33,7 +36,8 @@ public:
     qint32 desconecta() override;
     qint32 recibe(const QString& local, const QString& remoto) override;
     qint32 envia(const QString& local, const QString& remoto) override;
-    qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara) override;
+    qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
+                        const QString& mascara) override;
     qint32 borra(const QString& remoto) override;
 
     // True when the open connection negotiated TLS.

@@ -32,7 +32,8 @@ public:
     virtual qint32 envia(const QString& local, const QString& remoto) = 0;
     // Copies every file of the remote folder whose name matches the mask
     // ("*" any run of characters, "?" one character) into the local folder.
-    virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara) = 0;
+    virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
+                                const QString& mascara) = 0;
     virtual qint32 borra(const QString& remoto) = 0;
 };
 

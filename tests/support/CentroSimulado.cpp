@@ -10,17 +10,25 @@ namespace korva::test {
 CentroSimulado::CentroSimulado(const OpcionesCentro& o) {
     const QString fuente = qEnvironmentVariable("KORVA_SOURCE_DIR");
     QStringList args{fuente + QStringLiteral("/tools/centro_simulado.py"),
-                     QStringLiteral("--raiz"), dir_.filePath(QStringLiteral("cuenta")),
-                     QStringLiteral("--usuario"), usuario(),
-                     QStringLiteral("--contrasena"), contrasena(),
-                     QStringLiteral("--bitacora"), dir_.filePath(QStringLiteral("bitacora.log")),
-                     QStringLiteral("--control"), dir_.filePath(QStringLiteral("control")),
-                     QStringLiteral("--certificados"), dir_.filePath(QStringLiteral("certificados")),
-                     QStringLiteral("--retraso"), QString::number(o.retraso)};
+                     QStringLiteral("--raiz"),
+                     dir_.filePath(QStringLiteral("cuenta")),
+                     QStringLiteral("--usuario"),
+                     usuario(),
+                     QStringLiteral("--contrasena"),
+                     contrasena(),
+                     QStringLiteral("--bitacora"),
+                     dir_.filePath(QStringLiteral("bitacora.log")),
+                     QStringLiteral("--control"),
+                     dir_.filePath(QStringLiteral("control")),
+                     QStringLiteral("--certificados"),
+                     dir_.filePath(QStringLiteral("certificados")),
+                     QStringLiteral("--retraso"),
+                     QString::number(o.retraso)};
     if (o.tls)
         args << QStringLiteral("--tls");
     args << o.argumentos;
-    proc_.setProcessChannelMode(QProcess::SeparateChannels);
+    // The server's own log goes to a file: an unread pipe would fill and stall it.
+    proc_.setStandardErrorFile(dir_.filePath(QStringLiteral("centro.err")));
     proc_.start(QStringLiteral("/usr/bin/python3"), args);
     if (!proc_.waitForStarted(5000)) {
         diagnostico_ = proc_.errorString();
@@ -42,7 +50,8 @@ CentroSimulado::CentroSimulado(const OpcionesCentro& o) {
         if (puerto_)
             return;
     }
-    diagnostico_ = QString::fromUtf8(salida + proc_.readAllStandardError());
+    QFile err(dir_.filePath(QStringLiteral("centro.err")));
+    diagnostico_ = QString::fromUtf8(salida + (err.open(QIODevice::ReadOnly) ? err.readAll() : QByteArray()));
 }
 
 CentroSimulado::~CentroSimulado() { detiene(); }

@@ -8,8 +8,8 @@ namespace korva::test {
 
 struct OpcionesCentro {
     bool tls = false;
-    double retraso = 0;       // seconds before a response appears
-    QStringList argumentos;   // further options of the script
+    double retraso = 0;     // seconds before a response appears
+    QStringList argumentos; // further options of the script
 };
 
 // The simulated centre (tools/centro_simulado.py) on 127.0.0.1 and a free
