@@ -39,6 +39,7 @@ public:
     bool pregunta(const QString&, const QString&) override { return false; }
     void beep() override {}
     void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto&, QStringList&) override {}
 };
 
 quint16 puertoLibre() {

@@ -9,7 +9,6 @@
 #include "app/ui/QtDialogs.h"
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
-#include "platform/Files.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
 #include "records/ui/FrmMessage.h"
@@ -24,9 +23,7 @@ int main(int argc, char** argv) {
     korva::MainState estado;
     korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
 
-    korva::OpcionesCurl opciones;
-    opciones.archivoCA = korva::fs::une(ctx.carpetaPrograma, korva::kArchivoCACentro);
-    korva::CurlFtpClient ftp(opciones);
+    korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
     auto firma = korva::abreBibliotecaFirma(QCoreApplication::applicationDirPath());
     ctx.ftp = &ftp;

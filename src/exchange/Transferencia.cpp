@@ -2,31 +2,12 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "cycle/Nombres.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
 #include "records/VentanaError.h"
 
 namespace korva {
-namespace {
-
-// Length of a name by its first letter, for the "Pendiente - " text.
-// Local stand-in for the file-name vocabulary's numLetras.
-qint16 numLetras(MainState& st, const QString& letra) {
-    static const QString largos = QStringLiteral("SsxXfFaA");
-    if (letra == QLatin1String("E") || letra == QLatin1String("e")) {
-        st.AjustePrefijo = 1;
-        return 12;
-    }
-    if (letra.size() == 1 && largos.contains(letra)) {
-        st.AjustePrefijo = -3;
-        return 15;
-    }
-    st.AjustePrefijo = 0;
-    return 12;
-}
-
-} // namespace
-
 qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
         return 0;
