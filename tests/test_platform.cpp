@@ -15,7 +15,7 @@ private slots:
         const QString s = QStringLiteral("Contraseña ó € “x” Ÿ");
         const QByteArray b = ansi::codifica(s);
         QCOMPARE(b.size(), s.size());
-        QCOMPARE(static_cast<unsigned char>(b[8]), 0xF1u); // ñ
+        QCOMPARE(static_cast<unsigned char>(b[8]), 0xF1u);  // ñ
         QCOMPARE(static_cast<unsigned char>(b[13]), 0x80u); // €
         QCOMPARE(ansi::decodifica(b), s);
         // Every byte decodes and encodes back to itself.
@@ -42,12 +42,27 @@ private slots:
         QVERIFY(fs::soloLectura(f));
         QCOMPARE(QFileInfo(f).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
+        QVERIFY(fs::lista(d.path()).at(0).soloLectura);
+        // Any one write bit, whoever it is for, makes the file writable.
+        for (const auto bit : {QFile::WriteOwner, QFile::WriteGroup, QFile::WriteOther}) {
+            QVERIFY(QFile::setPermissions(f, QFile::ReadOwner | bit));
+            QVERIFY2(!fs::soloLectura(f), qPrintable(QString::number(int(bit), 16)));
+            QVERIFY(!fs::lista(d.path()).at(0).soloLectura);
+        }
+        QVERIFY(fs::ponSoloLectura(f, true));
         QVERIFY(fs::ponSoloLectura(f, false));
         QVERIFY(!fs::soloLectura(f));
+        QVERIFY(!fs::lista(d.path()).at(0).soloLectura);
         QVERIFY(!fs::soloLectura(d.filePath("missing")));
     }
 
+    void copyOverwritesKeepsTimeAndRefusesReadOnly_data() {
+        QTest::addColumn<fs::Sincroniza>("sincroniza");
+        QTest::addRow("synced to disk") << fs::Sincroniza::Si;
+        QTest::addRow("left to the system") << fs::Sincroniza::No;
+    }
     void copyOverwritesKeepsTimeAndRefusesReadOnly() {
+        QFETCH(fs::Sincroniza, sincroniza);
         QTemporaryDir d;
         const QString a = d.filePath("a"), b = d.filePath("b");
         QVERIFY(fs::escribeAtomico(a, "nuevo"));
@@ -58,17 +73,22 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(t, QFileDevice::FileModificationTime));
         }
-        QVERIFY(fs::copia(a, b));
+        QVERIFY(fs::copia(a, b, sincroniza));
         QFile fb(b);
         QVERIFY(fb.open(QIODevice::ReadOnly));
         QCOMPARE(fb.readAll(), QByteArray("nuevo"));
         QCOMPARE(QFileInfo(b).lastModified(), t);
         QVERIFY(fs::ponSoloLectura(b, true));
-        QVERIFY(!fs::copia(a, b));
-        QVERIFY(!fs::copia(d.filePath("missing"), d.filePath("c")));
+        QVERIFY(!fs::copia(a, b, sincroniza));
+        QVERIFY(!fs::copia(d.filePath("missing"), d.filePath("c"), sincroniza));
         QVERIFY(!QFileInfo::exists(d.filePath("c")));
+        QVERIFY(!fs::copia(a, d.filePath("no-such-folder/c"), sincroniza));
+        // A new copy is readable by the broker's other programs, like any file.
+        QVERIFY(fs::copia(a, d.filePath("c"), sincroniza));
+        QVERIFY(QFileInfo(d.filePath("c")).permissions() & QFile::ReadOther);
+        QCOMPARE(QFileInfo(d.filePath("c")).lastModified(), t);
         // Nothing temporary is left behind.
-        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
     void atomicWritePrivateMode() {

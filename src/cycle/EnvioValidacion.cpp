@@ -28,15 +28,16 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
 }
 
 // Copies of a file just sent: without the Pend copy its response would never
-// be searched, so a failure is put on the status line by name.
+// be searched, so a failure is put on the status line by name. The file stays
+// in the send folder, so the copies need not wait for the disk.
 void archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
     for (const char* sub : {"Pend", "Enviados"}) {
         const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
         if (!fs::existeCarpeta(carpeta))
             fs::creaCarpeta(carpeta);
-        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma)))
-            ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                             carpeta);
+        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma), fs::Sincroniza::No))
+            ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre +
+                             QStringLiteral(" a ") + carpeta);
     }
 }
 
@@ -57,7 +58,8 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool ju
     st.setEvento(QStringLiteral("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
     st.agrega(Lista::Rechazados,
-              nombre + QLatin1Char(' ') + hora + (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
+              nombre + QLatin1Char(' ') + hora +
+                  (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
 }
 
 // Hands the signed file back to the additional folder it came from.
@@ -75,7 +77,8 @@ void refrescaRutas(Contexto& ctx, const QString& envio) {
             const QString nombre = entrada.left(st.LongitudNombre);
             const QString local = fs::une(envio, nombre, ctx.plataforma);
             const QString remota = fs::une(rutas[r], nombre, ctx.plataforma);
-            if (fs::existeArchivo(local) && fs::existeArchivo(remota) && modificado(local) != modificado(remota))
+            if (fs::existeArchivo(local) && fs::existeArchivo(remota) &&
+                modificado(local) != modificado(remota))
                 fs::copia(local, remota);
         }
     }

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <filesystem>
 
 #include "platform/Ansi.h"
 
@@ -14,7 +16,15 @@ namespace {
 // is always yes for root.
 constexpr QFileDevice::Permissions kEscritura =
     QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+// Bit by bit through permission(), which reads the mode already fetched:
+// permissions() stats the file again and asks for this process's own rights
+// three more times, which costs more than the rest of a folder listing.
+bool sinEscritura(const QFileInfo& fi) {
+    return !fi.permission(QFileDevice::WriteOwner) && !fi.permission(QFileDevice::WriteGroup) &&
+           !fi.permission(QFileDevice::WriteOther);
 }
+} // namespace
 
 QChar separador(Plataforma p) { return p == Plataforma::Windows ? QChar('\\') : QChar('/'); }
 
@@ -56,7 +66,7 @@ bool soloLectura(const QString& ruta) {
     QFileInfo fi(ruta);
     if (!fi.exists())
         return false;
-    return (fi.permissions() & kEscritura) == 0;
+    return sinEscritura(fi);
 }
 
 bool ponSoloLectura(const QString& ruta, bool ro) {
@@ -71,7 +81,22 @@ bool ponSoloLectura(const QString& ruta, bool ro) {
     return f.setPermissions(p);
 }
 
-bool copia(const QString& origen, const QString& destino) {
+namespace {
+bool vuelca(QFile& in, QFileDevice& out) {
+    char buf[1 << 16];
+    for (;;) {
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (out.write(buf, n) != n)
+            return false;
+    }
+}
+} // namespace
+
+bool copia(const QString& origen, const QString& destino, Sincroniza s) {
     // A read-only target refuses the copy, as on the desktop the program
     // came from; callers clear the attribute first where they mean to.
     if (soloLectura(destino))
@@ -80,23 +105,34 @@ bool copia(const QString& origen, const QString& destino) {
     if (!in.open(QIODevice::ReadOnly))
         return false;
     const QDateTime mtime = QFileInfo(in).lastModified();
+    if (s == Sincroniza::No) {
+        // QSaveFile always waits for the disk: a hidden temporary beside the
+        // target, renamed over it once complete.
+        const QFileInfo fi(destino);
+        QTemporaryFile out(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                           QStringLiteral(".XXXXXX"));
+        if (!out.open() ||
+            !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
+            return false;
+        if (!vuelca(in, out) || !out.flush())
+            return false;
+        out.setFileTime(mtime, QFileDevice::FileModificationTime);
+        out.close(); // an open file cannot be renamed on Windows
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(out.fileName().toStdU16String()),
+                                std::filesystem::path(destino.toStdU16String()), ec);
+        if (ec)
+            return false;
+        out.setAutoRemove(false);
+        return true;
+    }
     QSaveFile out(destino);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    char buf[1 << 16];
-    for (;;) {
-        const qint64 n = in.read(buf, sizeof buf);
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
-        if (n == 0)
-            break;
-        if (out.write(buf, n) != n) {
-            out.cancelWriting();
-            return false;
-        }
+    if (!vuelca(in, out)) {
+        out.cancelWriting();
+        return false;
     }
     if (!out.commit())
         return false;
@@ -171,7 +207,7 @@ QList<Entrada> lista(const QString& carpeta) {
         QDateTime m = fi.lastModified();
         m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
         e.modificado = m;
-        e.soloLectura = (fi.permissions() & kEscritura) == 0;
+        e.soloLectura = sinEscritura(fi);
         e.oculto = e.nombre.startsWith('.');
         out.append(e);
     }

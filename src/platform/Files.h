@@ -36,10 +36,15 @@ bool existeCarpeta(const QString& ruta);
 bool soloLectura(const QString& ruta);
 bool ponSoloLectura(const QString& ruta, bool soloLectura);
 
+// Whether a copy is on the disk before copia returns. A caller that deletes
+// the source next needs it; a copy beside a source that stays does not, and
+// waiting for the disk costs more than uploading the file.
+enum class Sincroniza { Si, No };
+
 // Copies a file over whatever the target holds; the target appears complete
 // or not at all, and keeps the source's modification time. A read-only
 // target is refused.
-bool copia(const QString& origen, const QString& destino);
+bool copia(const QString& origen, const QString& destino, Sincroniza s = Sincroniza::Si);
 
 // Writes a whole file through a temporary in the same folder and a rename.
 // privado: POSIX mode 0600 (the file holds passwords).

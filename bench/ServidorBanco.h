@@ -1,0 +1,72 @@
+#pragma once
+
+// What the benchmarks share: vsftpd on 127.0.0.1 and lftp beside our client.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include "platform/Dialogs.h"
+
+namespace korva::banco {
+
+// Any password logs this user in; its last four characters are the patent.
+inline const QString kUsuario = QStringLiteral("korva4321");
+inline const QString kContrasena = QStringLiteral("banco");
+
+// Root, vsftpd, lftp, unshare and the ftp user are all there; otherwise says
+// what is missing on stderr.
+bool requisitos(const char* programa);
+
+quint16 puertoLibre();
+bool escribe(const QString& ruta, const QByteArray& datos);
+int cuentaArchivos(const QString& carpeta);
+
+// Moves a folder out of the way into `basura` (same file system) instead of
+// deleting it. On a file system without a journal, ext4 skips every inode
+// freed in the last minutes when it creates a file, one by one: deleting
+// thousands of files between rounds would make the next round's files
+// slower to create than any real office ever sees.
+bool aparta(const QString& carpeta, const QString& basura);
+
+// First lines of an lftp script: one plain-FTP connection as kUsuario.
+QString abreLftp(quint16 puerto);
+// Runs the script and returns its wall time in milliseconds.
+double lftp(const QString& guion);
+
+// Nobody answers: the benchmarks never ask.
+class SinDialogos final : public Dialogs {
+public:
+    void mensaje(Icono, const QString&, const QString&) override {}
+    bool pregunta(const QString&, const QString&) override { return false; }
+    void beep() override {}
+    void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto&, QStringList&) override {}
+};
+
+// vsftpd in the foreground on a free loopback port, stopped with this object.
+// Logins go through a permit-all PAM service bound over the system's one in a
+// private mount namespace, so the real /etc never changes; every user is
+// mapped to the ftp user and chrooted to a root-owned folder.
+class Vsftpd {
+public:
+    ~Vsftpd();
+    // `trabajo`: a folder for the server's files; `carpetas`: sub-folders of
+    // the account, writable by the ftp user.
+    bool arranca(const QString& trabajo, const QStringList& carpetas);
+    quint16 puerto() const { return puerto_; }
+    // Local path of a remote name inside the account.
+    QString ruta(const QString& remoto) const { return raiz_ + QLatin1Char('/') + remoto; }
+    // An account folder set aside (see aparta) and made again, empty.
+    bool renueva(const QString& carpeta, const QString& basura);
+    QString error() const { return error_; }
+
+private:
+    QProcess proceso_;
+    QString raiz_;
+    QString error_;
+    quint16 puerto_ = 0;
+};
+
+} // namespace korva::banco
