@@ -187,6 +187,7 @@ struct CurlFtpClient::Impl {
             return CURLE_FAILED_INIT;
         CURLcode rc = CURLE_OK;
         bool hecho = false;
+        int sinSockets = 0;
         while (!hecho) {
             int activos = 0;
             if (curl_multi_perform(multi, &activos) != CURLM_OK) {
@@ -200,8 +201,22 @@ struct CurlFtpClient::Impl {
                     hecho = true;
                 }
             }
-            if (!hecho)
-                curl_multi_poll(multi, nullptr, 0, 1, nullptr);
+            if (hecho)
+                break;
+            // After the passive-mode reply this libcurl returns before it
+            // opens the data connection, with no socket to wait on: a poll
+            // would sleep its whole millisecond on every transfer. Run it
+            // again at once, a few times, before waiting on a timer.
+            fd_set r, w, x;
+            FD_ZERO(&r);
+            FD_ZERO(&w);
+            FD_ZERO(&x);
+            int maximo = -1;
+            curl_multi_fdset(multi, &r, &w, &x, &maximo);
+            if (maximo < 0 && ++sinSockets <= 8)
+                continue;
+            sinSockets = 0;
+            curl_multi_poll(multi, nullptr, 0, 1, nullptr);
         }
         curl_multi_remove_handle(multi, easy);
         return rc;
