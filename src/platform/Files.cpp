@@ -204,9 +204,10 @@ QList<Entrada> lista(const QString& carpeta) {
         e.carpeta = !e.enlace && fi.isDir();
         e.regular = !e.enlace && fi.isFile();
         e.tamano = fi.size();
-        QDateTime m = fi.lastModified();
-        m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
-        e.modificado = m;
+        // Not cut to the second here: every change of a local date-time asks
+        // the system for the time zone again, once per file of a folder that
+        // may hold thousands, and the register compares it to the second.
+        e.modificado = fi.lastModified();
         e.soloLectura = sinEscritura(fi);
         e.oculto = e.nombre.startsWith('.');
         out.append(e);

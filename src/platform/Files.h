@@ -63,7 +63,7 @@ QByteArray comoTexto(const QStringList& lineas);
 struct Entrada {
     QString nombre;
     qint64 tamano = 0;
-    QDateTime modificado; // local time, to the second
+    QDateTime modificado; // local time, with the fraction of a second the system keeps
     bool carpeta = false;
     bool regular = false; // a plain file, not a link
     bool enlace = false;
