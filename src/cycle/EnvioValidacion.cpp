@@ -33,9 +33,13 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
 void archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
     for (const char* sub : {"Pend", "Enviados"}) {
         const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
-        if (!fs::existeCarpeta(carpeta))
-            fs::creaCarpeta(carpeta);
-        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma), fs::Sincroniza::No))
+        const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
+        // The folder is made when a copy finds it missing, not looked for
+        // before every copy of the pass.
+        bool copiado = fs::copia(origen, destino, fs::Sincroniza::No);
+        if (!copiado && !fs::existeCarpeta(carpeta))
+            copiado = fs::creaCarpeta(carpeta) && fs::copia(origen, destino, fs::Sincroniza::No);
+        if (!copiado)
             ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre +
                              QStringLiteral(" a ") + carpeta);
     }
