@@ -47,6 +47,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
     LblDespliega->setToolTip(
         QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
+    LblDespliega->setAutoFillBackground(true);
+    LblDespliega->installEventFilter(this);
     arriba->addWidget(Start_Button);
     arriba->addWidget(salir);
     arriba->addWidget(LblDespliega, 1);
@@ -64,6 +66,9 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    connect(&st, &MainState::colorAvisoCambiado, this, &Form1::muestraColorAviso);
+    muestraColorAviso();
+    config_->logo()->installEventFilter(this);
     connect(&st, &MainState::progresoCambiado, this, [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
@@ -128,8 +133,7 @@ void Form1::creaMenus() {
 QWidget* Form1::creaStatus() {
     auto* w = new QWidget;
     auto* g = new QGridLayout(w);
-    auto* logo = new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación"));
-    g->addWidget(logo, 0, 0);
+    g->addWidget(logo(QStringLiteral("LURMA")), 0, 0);
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
     g->addWidget(Evento, 0, 1, 1, 2);
@@ -179,7 +183,7 @@ QWidget* Form1::creaStatus() {
 QWidget* Form1::creaConexion() {
     auto* w = new QWidget;
     auto* g = new QGridLayout(w);
-    g->addWidget(new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación")), 0, 0, 1, 2);
+    g->addWidget(logo(QStringLiteral("LURMA")), 0, 0, 1, 2);
     g->addWidget(new QLabel(QStringLiteral("Equipo:")), 1, 0);
     LocalNameLabel = new QLabel;
     LocalNameLabel->setObjectName(QStringLiteral("LocalNameLabel"));
@@ -217,6 +221,42 @@ void Form1::muestraEtiqueta(Etiqueta e) {
     case Etiqueta::LocalAddress: LocalAddressLabel->setText(t); break;
     default: break;
     }
+}
+
+QLabel* Form1::logo(const QString& nombre) {
+    auto* l = new QLabel(QStringLiteral("<b>") + nombre + QStringLiteral("</b><br>Centro de Prevalidación"));
+    l->setObjectName(QStringLiteral("Logo") + nombre);
+    l->installEventFilter(this);
+    return l;
+}
+
+void Form1::muestraColorAviso() {
+    // "**" notices stand out in red on the window colour; the others are dark
+    // blue on the button face.
+    QPalette p = LblDespliega->palette();
+    const QPalette sistema;
+    if (ctx_.st.colorAviso() == ColorAviso::Rojo) {
+        p.setColor(QPalette::WindowText, Qt::red);
+        p.setColor(QPalette::Window, sistema.color(QPalette::Window));
+    } else {
+        p.setColor(QPalette::WindowText, QColor(0, 0, 192));
+        p.setColor(QPalette::Window, sistema.color(QPalette::Button));
+    }
+    LblDespliega->setPalette(p);
+}
+
+bool Form1::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        if (o == LblDespliega) {
+            LblDespliega_DblClick(ctx_);
+            return true;
+        }
+        if (o->objectName().startsWith(QLatin1String("Logo"))) {
+            alternaServicio(ctx_);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(o, e);
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -31,6 +31,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void creaMenus();
@@ -38,6 +39,8 @@ private:
     QWidget* creaConexion();
     void muestraLista(Lista l);
     void muestraEtiqueta(Etiqueta e);
+    void muestraColorAviso();
+    QLabel* logo(const QString& nombre);
 
     Contexto& ctx_;
     PaginaConfiguracion* config_;
