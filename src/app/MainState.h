@@ -36,7 +36,7 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
-    Minutos,  // the period editor's boxes
+    Minutos, // the period editor's boxes
     Segundos,
     Cuenta_
 };
@@ -86,9 +86,9 @@ class MainState : public QObject {
 public:
     static constexpr int kSlots = 25;
     // Slots that have a check box mirroring them.
-    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,           slot::Firmar,
-                                                          slot::EnvioAutomatico,  slot::RutasAdicionales,
-                                                          slot::DepurarArchivos,  slot::BajarRegistro001};
+    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,          slot::Firmar,
+                                                         slot::EnvioAutomatico, slot::RutasAdicionales,
+                                                         slot::DepurarArchivos, slot::BajarRegistro001};
 
     MainState();
 
@@ -189,6 +189,24 @@ signals:
 
 private:
     ColorAviso colorAviso_ = ColorAviso::Azul;
+
+    // --- menu utilities: folio authorization, restore ----------------------
+public:
+    // Slots 5 and 6 unlocked by the centre's authorization, waiting to be
+    // saved; the folio menu entry's caption follows it.
+    bool foliosAutorizados() const { return foliosAutorizados_; }
+    void setFoliosAutorizados(bool a);
+    QString captionFolios() const;
+    // The restore ends the run: the main window closes itself (with its save
+    // question) when asked. The flag stays set for a window that opens later.
+    bool cierrePendiente = false;
+    void solicitaCierre();
+signals:
+    void foliosCambiado();
+    void cierreSolicitado();
+
+private:
+    bool foliosAutorizados_ = false;
 };
 
 } // namespace korva
