@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "Fixture.h"
-#include "app/Patentes.h"
 #include "config/ConfigFile.h"
 #include "exchange/PedirArchivo.h"
 #include "platform/Files.h"
@@ -371,15 +370,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(i.tmp.filePath("no-existe")));
     }
 
-    void respaldoCreaLaSegundaCarpeta() {
-        Instalacion i;
-        QVERIFY(!QFileInfo::exists(i.respaldo2()));
-        i.dlg.responde(true);
-        Menu_HaceRespaldo(i.ctx);
-        QCOMPARE(en(i.respaldo2()), (QStringList{"0", "1", "usuarios.dat"}));
-        QCOMPARE(i.dlg.registros.size(), 1);
-    }
-
     // --- restore --------------------------------------------------------
     void recuperaConPatenteAjena() {
         Instalacion i;
@@ -475,21 +465,6 @@ private slots:
             QCOMPARE(cierre.count(), 0);
             QVERIFY(i.dlg.punteros.isEmpty());
         }
-    }
-
-    void respaldoYRecuperacionDeIdaYVuelta() {
-        // What the patent selection reads after a restore is what was backed up.
-        Instalacion i;
-        i.dlg.responde(true);
-        Menu_HaceRespaldo(i.ctx);
-        const QByteArray cero = lee(i.ruta("odbc0.reg"));
-        pon(i.ruta("odbc0.reg"), "otra cosa\r\n");
-        i.dlg.responde(true);
-        Menu_RecuperaConf(i.ctx);
-        QCOMPARE(lee(i.ruta("odbc0.reg")), cero);
-        Patentes p(i.dlg, i.tmp.path());
-        p.carga();
-        QCOMPARE(p.claves(), (QStringList{"Agencia 4321", "Otra 1234"}));
     }
 };
 
