@@ -136,4 +136,21 @@ void MainState::setColorAviso(ColorAviso c) {
     emit colorAvisoCambiado();
 }
 
+void MainState::setFoliosAutorizados(bool a) {
+    if (foliosAutorizados_ == a)
+        return;
+    foliosAutorizados_ = a;
+    emit foliosCambiado();
+}
+
+QString MainState::captionFolios() const {
+    return foliosAutorizados_ ? QStringLiteral("Guardar Cambios de Folios")
+                              : QStringLiteral("C&ambiar Folios");
+}
+
+void MainState::solicitaCierre() {
+    cierrePendiente = true;
+    emit cierreSolicitado();
+}
+
 } // namespace korva

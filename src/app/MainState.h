@@ -231,6 +231,24 @@ signals:
 private:
     QString captionInicio_ = QStringLiteral("&Iniciar");
     bool pruebasHabilitadas_ = true;
+
+    // --- menu utilities: folio authorization, restore ----------------------
+public:
+    // Slots 5 and 6 unlocked by the centre's authorization, waiting to be
+    // saved; the folio menu entry's caption follows it.
+    bool foliosAutorizados() const { return foliosAutorizados_; }
+    void setFoliosAutorizados(bool a);
+    QString captionFolios() const;
+    // The restore ends the run: the main window closes itself (with its save
+    // question) when asked. The flag stays set for a window that opens later.
+    bool cierrePendiente = false;
+    void solicitaCierre();
+signals:
+    void foliosCambiado();
+    void cierreSolicitado();
+
+private:
+    bool foliosAutorizados_ = false;
 };
 
 } // namespace korva
