@@ -21,7 +21,11 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "config/Folios.h"
 #include "cycle/Ciclo.h"
+#include "exchange/ui/FrmEliminarBusqueda.h"
+#include "exchange/ui/FrmPedirArchivo.h"
+#include "records/Respaldo.h"
 #include "exchange/Transferencia.h"
 #include "platform/Dialogs.h"
 
@@ -66,6 +70,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    // A restore ends the run: the window closes itself, with its save question.
+    connect(&st, &MainState::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
     connect(&st, &MainState::colorAvisoCambiado, this, &Form1::muestraColorAviso);
     muestraColorAviso();
     config_->logo()->installEventFilter(this);
@@ -115,16 +121,23 @@ void Form1::creaMenus() {
     QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
     Menu_Configure = entrada(sistema, "Menu_Configure", QStringLiteral("&Configuración"));
     connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
-    entrada(sistema, "Menu_Folios", QStringLiteral("C&ambiar Folios"));
+    QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.captionFolios());
+    connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
+    connect(&ctx_.st, &MainState::foliosCambiado, this,
+            [this, folios] { folios->setText(ctx_.st.captionFolios()); });
     connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")), &QAction::triggered,
             this, [this] { Menu_GuardaConf(ctx_); });
     QMenu* respaldo = sistema->addMenu(QStringLiteral("&Respaldar Configuración"));
-    entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo"));
-    entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración"));
+    connect(entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo")), &QAction::triggered, this,
+            [this] { korva::Menu_HaceRespaldo(ctx_); });
+    connect(entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración")), &QAction::triggered,
+            this, [this] { korva::Menu_RecuperaConf(ctx_); });
 
     QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilerias"));
-    entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo"));
-    entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda"));
+    connect(entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo")), &QAction::triggered, this,
+            [this] { FrmPedirArchivo::abre(ctx_, this); });
+    connect(entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda")), &QAction::triggered, this,
+            [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     entrada(ayuda, "Menu_About", QStringLiteral("Acerca de..."));
