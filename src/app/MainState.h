@@ -189,6 +189,31 @@ signals:
 
 private:
     ColorAviso colorAviso_ = ColorAviso::Azul;
+
+    // --- the cycle and the diagnostics exclude each other ------------------
+public:
+    // While the cycle is started the diagnostics start buttons are disabled;
+    // while a diagnostic runs Start_Button is.
+    bool cicloIniciado() const { return cicloIniciado_; }
+    void setCicloIniciado(bool i) {
+        if (i != cicloIniciado_) {
+            cicloIniciado_ = i;
+            emit exclusionCambiada();
+        }
+    }
+    bool diagnosticoActivo() const { return diagnosticoActivo_; }
+    void setDiagnosticoActivo(bool a) {
+        if (a != diagnosticoActivo_) {
+            diagnosticoActivo_ = a;
+            emit exclusionCambiada();
+        }
+    }
+signals:
+    void exclusionCambiada();
+
+private:
+    bool cicloIniciado_ = false;
+    bool diagnosticoActivo_ = false;
 };
 
 } // namespace korva

@@ -1,0 +1,262 @@
+#include "records/Visor.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+
+#include "app/Contexto.h"
+#include "cycle/Nombres.h"
+#include "platform/Ansi.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Impresoras.h"
+
+namespace korva {
+namespace {
+
+const QString kDemasiadoGrande = QStringLiteral("El registro es demasiado grande para presentarlo");
+
+} // namespace
+
+Visor::Visor(QObject* parent) : QAbstractListModel(parent) {}
+
+int Visor::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : entradas(); }
+
+QVariant Visor::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= entradas())
+        return {};
+    return entrada(index.row());
+}
+
+QString Visor::entrada(int i) const {
+    const Pieza& p = piezas_.at(i);
+    if (p.inicio < 0)
+        return kDemasiadoGrande;
+    return texto_.mid(p.inicio, p.largo);
+}
+
+QList<qint32> Visor::tabla() const {
+    QList<qint32> t;
+    for (int k = 1; k <= kCortes && tabla_[k] != 0; ++k)
+        t.append(tabla_[k]);
+    return t;
+}
+
+void Visor::setTxtRegistro(const QString& t) {
+    if (t == registro_)
+        return;
+    registro_ = t;
+    emit registroCambiado();
+}
+
+void Visor::setCaption(const QString& c) {
+    caption_ = c;
+    emit captionCambiado();
+}
+
+void Visor::limpia() {
+    beginResetModel();
+    piezas_.clear();
+    texto_.clear();
+    endResetModel();
+}
+
+void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, int& cortes) {
+    const qint32 largo = fin - ini;
+    if (largo >= kRegistroMaximo) {
+        piezas_.append({-1, 0});
+        return;
+    }
+    const QChar* t = texto_.constData();
+    const bool conSaltos = std::find(t + ini, t + fin, QLatin1Char('\n')) != t + fin;
+    if (!conSaltos && largo <= kLargoEntrada) {
+        piezas_.append({ini, largo});
+        return;
+    }
+    // Line feeds end an entry and are dropped; otherwise an entry closes
+    // after its 102nd character, and that cut is what the table records.
+    qint32 pendiente = ini;
+    int cuenta = 0;
+    for (qint32 i = ini; i < fin; ++i) {
+        if (t[i] == QLatin1Char('\n')) {
+            piezas_.append({pendiente, i - pendiente});
+            pendiente = i + 1;
+            cuenta = 0;
+        } else if (cuenta > kLargoEntrada) {
+            piezas_.append({pendiente, i + 1 - pendiente});
+            if (cortes < kCortes)
+                arreglo[++cortes] = n;
+            pendiente = i + 1;
+            cuenta = 0;
+        } else {
+            ++cuenta;
+        }
+    }
+    if (pendiente < fin)
+        piezas_.append({pendiente, fin - pendiente});
+}
+
+void Visor::cargaTexto(QString texto, Arreglo& arreglo) {
+    beginResetModel();
+    piezas_.clear();
+    texto_ = std::move(texto);
+    arreglo.fill(0);
+    int cortes = 0;
+    qint32 n = 1;
+    const qint32 total = qint32(texto_.size());
+    const QChar* t = texto_.constData();
+    qint32 ini = 0;
+    // Records end at CR LF or a lone CR; a bare LF stays inside its record.
+    while (ini < total) {
+        qint32 fin = ini;
+        while (fin < total && t[fin] != QLatin1Char('\r'))
+            ++fin;
+        cortaRegistro(ini, fin, n, arreglo, cortes);
+        ++n;
+        ini = fin + 1;
+        if (fin < total && ini < total && t[ini] == QLatin1Char('\n'))
+            ++ini;
+    }
+    piezas_.squeeze();
+    endResetModel();
+}
+
+void Visor::RecibeArreglos(const Arreglo& arreglo) {
+    tabla_.fill(0);
+    // Record numbers of any size are kept: a table cut at record 100 would
+    // send "go to record" to the wrong entry in any file longer than that.
+    for (int k = 1; k <= kCortes && arreglo[k] > 0; ++k)
+        tabla_[k] = arreglo[k];
+    setTxtRegistro(QString());
+}
+
+int Visor::CmdRegistro(Dialogs& dlg) {
+    const QString texto = registro_.trimmed();
+    if (texto.isEmpty()) {
+        dlg.error(QStringLiteral("Favor de capturar el número del reglon en que desea posicionarse."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    bool numero = false;
+    const double valor = texto.toDouble(&numero);
+    if (!numero || valor <= 0 || valor != std::floor(valor)) {
+        dlg.error(QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    int k = 1;
+    while (k < 100 && tabla_[k] != 0 && valor > tabla_[k])
+        ++k;
+    const qint64 m = qint64(entradas()) - k + 1;
+    if (valor >= kRegistroMaximo || valor > double(m)) {
+        dlg.error(QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
+                                 "menor a ") +
+                  QString::number(m) + QStringLiteral("."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    const int i = int(valor) + k - 2;
+    emit seleccionaEntrada(i);
+    return i;
+}
+
+void Visor::LstArchivos_Click(int L) {
+    int k = 1;
+    while (k <= kCortes && tabla_[k] != 0 && tabla_[k] <= L - k + 1)
+        ++k;
+    setTxtRegistro(QString::number(L - k + 2));
+}
+
+QStringList Visor::lineasImpresion() const {
+    QStringList l;
+    l.reserve(entradas() + 4);
+    // The caption and the closing line each carry a CR of their own, which
+    // the printout shows as an empty line.
+    l << caption_ << QString();
+    for (int i = 0; i < entradas(); ++i)
+        l << entrada(i);
+    l << QString() << kTitulo;
+    return l;
+}
+
+void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora) {
+    if (impresora < 0) {
+        dlg.error(QStringLiteral("Favor de selecionar la impresora a utilizar."));
+        return;
+    }
+    const QStringList nombres = impresoras ? impresoras->nombres() : QStringList();
+    if (impresora >= nombres.size() || !impresoras->imprime(impresora, lineasImpresion())) {
+        dlg.error(QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+        return;
+    }
+    dlg.mensaje(Icono::Ninguno,
+                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') + QStringLiteral("En la Impresora '") +
+                    nombres.at(impresora) + QLatin1Char('\''),
+                kTitulo);
+}
+
+void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const QString& Directorio) {
+    ctx.st.setEvento(QStringLiteral("Cargando Archivo Respuesta ..."));
+    visor.limpia();
+    const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
+    if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
+        ctx.dlg.error(QStringLiteral("No se encontro el Archivo '") + Archivo + QStringLiteral("' en el directorio '") +
+                      Directorio + QStringLiteral("' ha sido borrado o movido."));
+        return;
+    }
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly)) {
+        ctx.dlg.error(QStringLiteral("No fue posible leer el Archivo '") + Archivo +
+                      QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
+        return;
+    }
+    QString texto = ansi::decodifica(f.readAll());
+    f.close();
+    Visor::Arreglo arreglo;
+    visor.cargaTexto(std::move(texto), arreglo);
+    visor.setCaption(QStringLiteral("KORVAVal   -> Archivo '") + Archivo + QStringLiteral("' ubicado en '") +
+                     Directorio + QLatin1Char('\''));
+    emit visor.mostrar();
+    visor.RecibeArreglos(arreglo);
+}
+
+ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entrada) {
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    int largo = 12;
+    ArchivoDeLista a;
+    switch (lista) {
+    case Lista::Recibidos: {
+        const QChar c = entrada.isEmpty() ? QChar() : entrada.at(0);
+        const bool larga = QStringLiteral("xXaA").contains(c) && !entrada.isEmpty() &&
+                           (entrada.size() < 9 || entrada.at(8) != QLatin1Char('.'));
+        largo = larga ? 15 : 12;
+        a.Directorio = st.TxtConfiguration(slot::DirRecibo);
+        break;
+    }
+    case Lista::Enviados:
+        a.Directorio = fs::une(envio, QStringLiteral("Enviados"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    case Lista::Pendientes:
+        a.Directorio = fs::une(envio, QStringLiteral("Pend"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    case Lista::Rechazados:
+        a.Directorio = fs::une(envio, QStringLiteral("Rechaza"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    default:
+        return {};
+    }
+    a.Archivo = entrada.left(largo);
+    return a;
+}
+
+void abreEntrada(Contexto& ctx, Visor& visor, Lista lista, const QString& entrada) {
+    const ArchivoDeLista a = archivoDeEntrada(ctx.st, lista, entrada);
+    if (a.Directorio.isEmpty() && a.Archivo.isEmpty())
+        return;
+    MuestraArchivo(ctx, visor, a.Archivo, a.Directorio);
+}
+
+} // namespace korva
