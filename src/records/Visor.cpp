@@ -84,7 +84,10 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
             cuenta = 0;
         } else if (cuenta > kLargoEntrada) {
             piezas_.append({pendiente, i + 1 - pendiente});
-            if (cortes < kCortes)
+            // Only a cut that leaves more of the record behind adds an entry;
+            // counting one at the record's very end (a record of exactly 102
+            // characters) would shift every later record by one.
+            if (cortes < kCortes && i + 1 < fin)
                 arreglo[++cortes] = n;
             pendiente = i + 1;
             cuenta = 0;
