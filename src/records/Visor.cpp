@@ -1,8 +1,8 @@
 #include "records/Visor.h"
 
 #include <QFile>
-#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/Contexto.h"
 #include "cycle/Nombres.h"
@@ -32,7 +32,7 @@ QString Visor::entrada(int i) const {
     const Pieza& p = piezas_.at(i);
     if (p.inicio < 0)
         return kDemasiadoGrande;
-    return texto_.mid(p.inicio, p.largo);
+    return ansi::decodifica(QByteArray::fromRawData(datos_.constData() + p.inicio, p.largo));
 }
 
 QList<qint32> Visor::tabla() const {
@@ -57,7 +57,7 @@ void Visor::setCaption(const QString& c) {
 void Visor::limpia() {
     beginResetModel();
     piezas_.clear();
-    texto_.clear();
+    datos_.clear();
     endResetModel();
 }
 
@@ -67,8 +67,8 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
         piezas_.append({-1, 0});
         return;
     }
-    const QChar* t = texto_.constData();
-    const bool conSaltos = std::find(t + ini, t + fin, QLatin1Char('\n')) != t + fin;
+    const char* t = datos_.constData();
+    const bool conSaltos = std::memchr(t + ini, '\n', size_t(largo)) != nullptr;
     if (!conSaltos && largo <= kLargoEntrada) {
         piezas_.append({ini, largo});
         return;
@@ -78,7 +78,7 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
     qint32 pendiente = ini;
     int cuenta = 0;
     for (qint32 i = ini; i < fin; ++i) {
-        if (t[i] == QLatin1Char('\n')) {
+        if (t[i] == '\n') {
             piezas_.append({pendiente, i - pendiente});
             pendiente = i + 1;
             cuenta = 0;
@@ -99,25 +99,26 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
         piezas_.append({pendiente, fin - pendiente});
 }
 
-void Visor::cargaTexto(QString texto, Arreglo& arreglo) {
+void Visor::cargaDatos(QByteArray datos, Arreglo& arreglo) {
     beginResetModel();
     piezas_.clear();
-    texto_ = std::move(texto);
+    datos_ = std::move(datos);
     arreglo.fill(0);
     int cortes = 0;
     qint32 n = 1;
-    const qint32 total = qint32(texto_.size());
-    const QChar* t = texto_.constData();
+    const qint32 total = qint32(datos_.size());
+    const char* t = datos_.constData();
     qint32 ini = 0;
     // Records end at CR LF or a lone CR; a bare LF stays inside its record.
+    // The code page keeps CR and LF as single bytes, so the cuts are found
+    // in the bytes themselves.
     while (ini < total) {
-        qint32 fin = ini;
-        while (fin < total && t[fin] != QLatin1Char('\r'))
-            ++fin;
+        const void* cr = std::memchr(t + ini, '\r', size_t(total - ini));
+        const qint32 fin = cr ? qint32(static_cast<const char*>(cr) - t) : total;
         cortaRegistro(ini, fin, n, arreglo, cortes);
         ++n;
         ini = fin + 1;
-        if (fin < total && ini < total && t[ini] == QLatin1Char('\n'))
+        if (fin < total && ini < total && t[ini] == '\n')
             ++ini;
     }
     piezas_.squeeze();
@@ -213,10 +214,10 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
                       QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
         return;
     }
-    QString texto = ansi::decodifica(f.readAll());
+    QByteArray datos = f.readAll();
     f.close();
     Visor::Arreglo arreglo;
-    visor.cargaTexto(std::move(texto), arreglo);
+    visor.cargaDatos(std::move(datos), arreglo);
     visor.setCaption(QStringLiteral("KORVAVal   -> Archivo '") + Archivo + QStringLiteral("' ubicado en '") +
                      Directorio + QLatin1Char('\''));
     emit visor.mostrar();

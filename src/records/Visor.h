@@ -16,8 +16,8 @@ class Impresoras;
 // The file viewer's content: a file of records shown entry by entry, long
 // records cut into pieces, with the split table that turns record numbers
 // into list positions and back. It is the model of the viewer's list: the
-// entries are read from the loaded text when shown, so a large file costs
-// one copy of its text and a few bytes per entry.
+// file's bytes are kept as read and an entry is decoded only when shown, so
+// a large file costs one copy of itself and a few bytes per entry.
 class Visor final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -42,9 +42,9 @@ public:
 
     // Empties the list (the caption stays until the next load).
     void limpia();
-    // Takes the text of a file whose records end at CR LF or CR, cuts it into
-    // entries and fills the split table.
-    void cargaTexto(QString texto, Arreglo& arreglo);
+    // Takes the bytes of a file (code page text) whose records end at CR LF
+    // or CR, cuts them into entries and fills the split table.
+    void cargaDatos(QByteArray datos, Arreglo& arreglo);
     void setCaption(const QString& c);
     void RecibeArreglos(const Arreglo& arreglo);
 
@@ -72,7 +72,7 @@ private:
     };
     void cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, int& cortes);
 
-    QString texto_;
+    QByteArray datos_;
     QList<Pieza> piezas_;
     std::array<qint32, 101> tabla_{}; // 1-based; one slot beyond 99 stays 0
     QString caption_;

@@ -1,0 +1,125 @@
+// Opens a large file in the viewer window and compares the time with
+// `wc -l` on the same file; reports the peak memory the opening added.
+//
+//   build/bench_visor [--registros N] [--archivo RUTA]
+//
+// Run with QT_QPA_PLATFORM=offscreen where there is no display.
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+#include <sys/resource.h>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "records/ui/FrmArchivos.h"
+
+using namespace korva;
+
+namespace {
+
+class SinDialogos final : public Dialogs {
+public:
+    void mensaje(Icono, const QString& texto, const QString&) override {
+        std::fprintf(stderr, "mensaje: %s\n", qPrintable(texto));
+    }
+    bool pregunta(const QString&, const QString&) override { return false; }
+    using Dialogs::pregunta;
+    void beep() override {}
+    void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto&, QStringList&) override {}
+};
+
+long picoKb() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss;
+}
+
+// A validation file: pedimento records of the usual widths, one in twenty
+// longer than an entry so the viewer has cuts to make.
+void generaArchivo(const QString& ruta, int registros) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("no se pudo escribir %s", qPrintable(ruta));
+    QRandomGenerator g(45);
+    QByteArray linea;
+    for (int i = 1; i <= registros; ++i) {
+        const int largo = (i % 20 == 0) ? 120 + int(g.bounded(200)) : 20 + int(g.bounded(80));
+        linea = QByteArray::number(500 + i % 12) + "|";
+        while (linea.size() < largo)
+            linea += QByteArray::number(g.bounded(1000000)) + "|";
+        linea.truncate(largo);
+        f.write(linea);
+        f.write("\r\n");
+    }
+}
+
+double msDeWc(const QString& ruta) {
+    double mejor = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QProcess p;
+        p.start(QStringLiteral("wc"), {QStringLiteral("-l"), ruta});
+        p.waitForFinished(-1);
+        mejor = qMin(mejor, t.nsecsElapsed() / 1e6);
+    }
+    return mejor;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int registros = 200000;
+    QString archivo;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--registros"))
+            registros = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--archivo"))
+            archivo = args[i + 1];
+    }
+    QTemporaryDir tmp;
+    if (archivo.isEmpty()) {
+        archivo = tmp.filePath(QStringLiteral("m4321123.045"));
+        generaArchivo(archivo, registros);
+    }
+    const QFileInfo fi(archivo);
+    const double mb = fi.size() / 1048576.0;
+
+    MainState st;
+    SinDialogos dlg;
+    SystemClock reloj;
+    Contexto ctx{st, dlg, reloj, tmp.path()};
+    FrmArchivos frm(ctx);
+    frm.resize(800, 600);
+    // Warm the file cache and the view for both sides alike.
+    msDeWc(archivo);
+    QCoreApplication::processEvents();
+
+    const long antesKb = picoKb();
+    QElapsedTimer t;
+    t.start();
+    MuestraArchivo(ctx, frm.visor(), fi.fileName(), fi.absolutePath());
+    QCoreApplication::processEvents(); // the window shown and its first page laid out
+    const double msVisor = t.nsecsElapsed() / 1e6;
+    const long despuesKb = picoKb();
+
+    const double msWc = msDeWc(archivo);
+    const double extraMb = (despuesKb - antesKb) / 1024.0;
+    std::printf("archivo: %s, %.1f MB, %d entradas\n", qPrintable(archivo), mb, frm.visor().entradas());
+    std::printf("visor: %.1f ms   wc -l: %.1f ms   razon: %.2f (limite 5)\n", msVisor, msWc, msVisor / msWc);
+    std::printf("memoria pico añadida: %.1f MB = %.2f x el archivo (limite 4)\n", extraMb, extraMb / mb);
+    return 0;
+}
