@@ -39,6 +39,12 @@ public:
     void archivosaEnviar(Contexto&, QStringList&) override {}
 };
 
+double cpuMs(int quien) {
+    rusage r{};
+    getrusage(quien, &r);
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
+}
+
 long picoKb() {
     rusage r{};
     getrusage(RUSAGE_SELF, &r);
@@ -64,17 +70,24 @@ void generaArchivo(const QString& ruta, int registros) {
     }
 }
 
-double msDeWc(const QString& ruta) {
-    double mejor = 1e9;
+// Best of five runs: wall time, and the processor time wc itself used.
+struct Medida {
+    double ms = 1e9;
+    double cpu = 1e9;
+};
+Medida msDeWc(const QString& ruta) {
+    Medida m;
     for (int i = 0; i < 5; ++i) {
+        const double antes = cpuMs(RUSAGE_CHILDREN);
         QElapsedTimer t;
         t.start();
         QProcess p;
         p.start(QStringLiteral("wc"), {QStringLiteral("-l"), ruta});
         p.waitForFinished(-1);
-        mejor = qMin(mejor, t.nsecsElapsed() / 1e6);
+        m.ms = qMin(m.ms, t.nsecsElapsed() / 1e6);
+        m.cpu = qMin(m.cpu, cpuMs(RUSAGE_CHILDREN) - antes);
     }
-    return mejor;
+    return m;
 }
 
 } // namespace
@@ -109,17 +122,23 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
 
     const long antesKb = picoKb();
+    const double cpuAntes = cpuMs(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
     MuestraArchivo(ctx, frm.visor(), fi.fileName(), fi.absolutePath());
+    const double msCarga = t.nsecsElapsed() / 1e6;
     QCoreApplication::processEvents(); // the window shown and its first page laid out
     const double msVisor = t.nsecsElapsed() / 1e6;
+    const double cpuVisor = cpuMs(RUSAGE_SELF) - cpuAntes;
     const long despuesKb = picoKb();
 
-    const double msWc = msDeWc(archivo);
+    const Medida wc = msDeWc(archivo);
     const double extraMb = (despuesKb - antesKb) / 1024.0;
     std::printf("archivo: %s, %.1f MB, %d entradas\n", qPrintable(archivo), mb, frm.visor().entradas());
-    std::printf("visor: %.1f ms   wc -l: %.1f ms   razon: %.2f (limite 5)\n", msVisor, msWc, msVisor / msWc);
+    std::printf("carga: %.1f ms, ventana: %.1f ms\n", msCarga, msVisor - msCarga);
+    std::printf("tiempo real  visor: %.1f ms   wc -l: %.1f ms   razon: %.2f (limite 5)\n", msVisor, wc.ms,
+                msVisor / wc.ms);
+    std::printf("procesador   visor: %.1f ms   wc -l: %.1f ms\n", cpuVisor, wc.cpu);
     std::printf("memoria pico añadida: %.1f MB = %.2f x el archivo (limite 4)\n", extraMb, extraMb / mb);
     return 0;
 }

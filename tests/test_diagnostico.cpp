@@ -75,8 +75,8 @@ private slots:
         QCOMPARE(b.eco.intervalo(), 1000);
         QCOMPARE(b.eco.destino(), QStringLiteral("10.1.1.1"));
         QCOMPARE(b.d.captionCmdPruebas(), QStringLiteral("Termi&nar Prueba"));
-        QVERIFY(b.d.LblComentario().startsWith(
-            QStringLiteral("Se esta ejecutando el modo de prueba constante a la dirección   10.1.1.1 , el sistema")));
+        QVERIFY(b.d.LblComentario().startsWith(QStringLiteral(
+            "Se esta ejecutando el modo de prueba constante a la dirección   10.1.1.1 , el sistema")));
         QVERIFY(!b.d.habilitadoPingTest());
         QVERIFY(!b.d.habilitadoComdProbar());
         QVERIFY(b.d.habilitadoCmdPruebas());
@@ -135,9 +135,10 @@ private slots:
         b.d.HostName = QStringLiteral("sitio.example");
         b.eco.guion.enqueue({true, 16, 27});
         b.d.ComdProbar();
-        QCOMPARE(b.d.PingOutPut(),
-                 QStringLiteral("   Ping a [93.184.216.34]: 32 bytes enviados, 16 bytes recibidos, icmp_seq=1, "
-                                "lapso=27 ms  50% Perdidas\r\n"));
+        QCOMPARE(
+            b.d.PingOutPut(),
+            QStringLiteral("   Ping a [93.184.216.34]: 32 bytes enviados, 16 bytes recibidos, icmp_seq=1, "
+                           "lapso=27 ms  50% Perdidas\r\n"));
         QVERIFY(b.fx.dlg.registros.isEmpty());
     }
 
@@ -161,9 +162,8 @@ private slots:
         Banco b;
         QSignalSpy exclusion(&b.fx.st, &MainState::exclusionCambiada);
         b.d.PingTest();
-        QCOMPARE(b.eco.destinos,
-                 QStringList({"192.168.10.5", "192.168.10.5", "192.168.10.5", kExterno, kExterno, kExterno, kCentro,
-                              kCentro, kCentro}));
+        QCOMPARE(b.eco.destinos, QStringList({"192.168.10.5", "192.168.10.5", "192.168.10.5", kExterno,
+                                              kExterno, kExterno, kCentro, kCentro, kCentro}));
         const QString t = b.d.PingOutPut();
         QVERIFY(t.startsWith(b.encabezadoLocal()));
         QVERIFY(t.contains(QStringLiteral("\r\n") + QString(41, ' ') +
@@ -234,6 +234,8 @@ private slots:
         Banco b;
         b.fx.st.setCicloIniciado(true);
         QVERIFY(!b.d.habilitadoPingTest() && !b.d.habilitadoComdProbar() && !b.d.habilitadoCmdPruebas());
+        QCOMPARE(b.d.LblComentario(),
+                 QStringLiteral("Para realizar pruebas se debe detener el proceso de validación."));
         b.d.PingTest();
         b.d.ComdProbar();
         b.d.CmdPruebas();
@@ -241,6 +243,7 @@ private slots:
         QVERIFY(!b.eco.continuo());
         b.fx.st.setCicloIniciado(false);
         QVERIFY(b.d.habilitadoPingTest() && b.d.habilitadoComdProbar() && b.d.habilitadoCmdPruebas());
+        QCOMPARE(b.d.LblComentario(), QStringLiteral("Listo para iniciar pruebas"));
     }
 
     void transcripcionNoPasaDelLimite() {
@@ -315,7 +318,8 @@ private slots:
         eco.caidos.insert(kCentro);
         p.PingTest()->click();
         QVERIFY(p.LblComentario()->styleSheet().contains(QStringLiteral("255, 0, 0")));
-        QVERIFY(p.PingOutPut()->toPlainText().contains(QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA 10.1.1.1")));
+        QVERIFY(
+            p.PingOutPut()->toPlainText().contains(QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA 10.1.1.1")));
         QVERIFY(!p.PingOutPut()->toPlainText().contains(QLatin1Char('\r')));
 
         p.CmdPruebas()->click();

@@ -70,8 +70,8 @@ private slots:
         QCOMPARE(a.v.tabla(), QList<qint32>({2, 2}));
         QCOMPARE(mostrar.count(), 1);
         QCOMPARE(a.v.TxtRegistro(), QString());
-        QCOMPARE(a.v.caption(), QStringLiteral("KORVAVal   -> Archivo 'm4321123.err' ubicado en '") + a.carpeta +
-                                    QStringLiteral("'"));
+        QCOMPARE(a.v.caption(), QStringLiteral("KORVAVal   -> Archivo 'm4321123.err' ubicado en '") +
+                                    a.carpeta + QStringLiteral("'"));
         QCOMPARE(a.fx.st.evento(), QStringLiteral("Cargando Archivo Respuesta ..."));
         QVERIFY(a.fx.dlg.registros.isEmpty());
 
@@ -102,7 +102,8 @@ private slots:
     void registroNoValidoSeRechaza_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("mensaje");
-        const QString vacio = QStringLiteral("Favor de capturar el número del reglon en que desea posicionarse.");
+        const QString vacio =
+            QStringLiteral("Favor de capturar el número del reglon en que desea posicionarse.");
         const QString invalido =
             QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos.");
         QTest::addRow("empty") << "" << vacio;
@@ -111,8 +112,9 @@ private slots:
         QTest::addRow("zero") << "0" << invalido;
         QTest::addRow("negative") << "-3" << invalido;
         QTest::addRow("fraction") << "1.5" << invalido;
-        QTest::addRow("limit") << "32000" << "El archivo contiene menos registros del número buscado, proporcione "
-                                             "un número menor a 40000.";
+        QTest::addRow("limit") << "32000"
+                               << "El archivo contiene menos registros del número buscado, proporcione "
+                                  "un número menor a 40000.";
     }
     void registroNoValidoSeRechaza() {
         QFETCH(QString, texto);
@@ -196,8 +198,9 @@ private slots:
         QCOMPARE(mostrar.count(), 0);
         QCOMPARE(a.fx.dlg.registros.size(), 1);
         QCOMPARE(a.fx.dlg.registros[0].icono, Icono::Error);
-        QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("No se encontro el Archivo 'm4321999.err' en el directorio '") +
-                                        a.carpeta + QStringLiteral("' ha sido borrado o movido."));
+        QCOMPARE(a.fx.dlg.ultimo(),
+                 QStringLiteral("No se encontro el Archivo 'm4321999.err' en el directorio '") + a.carpeta +
+                     QStringLiteral("' ha sido borrado o movido."));
     }
 
     void entradaDeCadaLista_data() {
@@ -206,16 +209,32 @@ private slots:
         QTest::addColumn<QString>("archivo");
         QTest::addColumn<QString>("carpeta");
         const int rec = int(Lista::Recibidos), env = int(Lista::Enviados);
-        QTest::addRow("response") << rec << "m4321123.err - 10:15:02" << "m4321123.err" << "/recibo";
-        QTest::addRow("a with a dot") << rec << "a4321123.045 - 10:15:02" << "a4321123.045" << "/recibo";
-        QTest::addRow("long a") << rec << "A43210001234.045 - 10:15:02" << "A43210001234.04" << "/recibo";
-        QTest::addRow("long x") << rec << "x432100012.3456 - 10:15:02" << "x432100012.3456" << "/recibo";
-        QTest::addRow("s is short when received") << rec << "s43210001234.045 - 1" << "s43210001234" << "/recibo";
-        QTest::addRow("sent") << env << "m4321123.045 - 10:00:00" << "m4321123.045" << "/envio/Enviados";
-        QTest::addRow("sent s") << env << "s43210001234.045 - 10:00:00" << "s43210001234.04" << "/envio/Enviados";
-        QTest::addRow("pending") << int(Lista::Pendientes) << "e4321123.045 En Espera" << "e4321123.045"
+        QTest::addRow("response") << rec << "m4321123.err - 10:15:02"
+                                  << "m4321123.err"
+                                  << "/recibo";
+        QTest::addRow("a with a dot") << rec << "a4321123.045 - 10:15:02"
+                                      << "a4321123.045"
+                                      << "/recibo";
+        QTest::addRow("long a") << rec << "A43210001234.045 - 10:15:02"
+                                << "A43210001234.04"
+                                << "/recibo";
+        QTest::addRow("long x") << rec << "x432100012.3456 - 10:15:02"
+                                << "x432100012.3456"
+                                << "/recibo";
+        QTest::addRow("s is short when received") << rec << "s43210001234.045 - 1"
+                                                  << "s43210001234"
+                                                  << "/recibo";
+        QTest::addRow("sent") << env << "m4321123.045 - 10:00:00"
+                              << "m4321123.045"
+                              << "/envio/Enviados";
+        QTest::addRow("sent s") << env << "s43210001234.045 - 10:00:00"
+                                << "s43210001234.04"
+                                << "/envio/Enviados";
+        QTest::addRow("pending") << int(Lista::Pendientes) << "e4321123.045 En Espera"
+                                 << "e4321123.045"
                                  << "/envio/Pend";
-        QTest::addRow("rejected f") << int(Lista::Rechazados) << "f43210001234.045" << "f43210001234.04"
+        QTest::addRow("rejected f") << int(Lista::Rechazados) << "f43210001234.045"
+                                    << "f43210001234.04"
                                     << "/envio/Rechaza";
     }
     void entradaDeCadaLista() {
@@ -241,10 +260,12 @@ private slots:
         QVERIFY(a.fx.dlg.registros.isEmpty());
 
         // The placeholder of an empty pending list names no file.
-        abreEntrada(a.fx.ctx, a.v, Lista::Pendientes, QStringLiteral("No hay archivos pendientes de respuesta"));
-        QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("No se encontro el Archivo 'No hay archi' en el directorio '") +
-                                        fs::une(a.fx.ruta(QStringLiteral("envio")), QStringLiteral("Pend")) +
-                                        QStringLiteral("' ha sido borrado o movido."));
+        abreEntrada(a.fx.ctx, a.v, Lista::Pendientes,
+                    QStringLiteral("No hay archivos pendientes de respuesta"));
+        QCOMPARE(a.fx.dlg.ultimo(),
+                 QStringLiteral("No se encontro el Archivo 'No hay archi' en el directorio '") +
+                     fs::une(a.fx.ruta(QStringLiteral("envio")), QStringLiteral("Pend")) +
+                     QStringLiteral("' ha sido borrado o movido."));
         QCOMPARE(a.v.entradas(), 0);
     }
 
@@ -297,7 +318,8 @@ private slots:
         QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("Favor de selecionar la impresora a utilizar."));
         a.v.CmdImprimir(a.fx.dlg, &impresoras, int(impresoras.nombres().size()) - 1);
         QCOMPARE(a.fx.dlg.ultimo(),
-                 QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+                 QStringLiteral(
+                     "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
         QCOMPARE(a.fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(a.fx.dlg.registros.size(), 2);
     }

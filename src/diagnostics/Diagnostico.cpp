@@ -12,12 +12,12 @@ namespace {
 
 const QString kFinLinea = QStringLiteral("\r\n");
 
-const QString kFallaLocal = QStringLiteral(
-    "La comunicación no se puede dar por que conputadora no tiene activado el protocolo TCP-IP, comuniquese con "
-    "su personal de Informática para que active el protocolo.");
-const QString kFallaExterna = QStringLiteral(
-    "La comunicación no se puede dar por que la salida a Internet no esta respondiendo, reinicie su equipo, si "
-    "la falla persiste comuniquese con su proveedore de Internet.");
+const QString kFallaLocal = QStringLiteral("La comunicación no se puede dar por que conputadora no tiene "
+                                           "activado el protocolo TCP-IP, comuniquese con "
+                                           "su personal de Informática para que active el protocolo.");
+const QString kFallaExterna = QStringLiteral("La comunicación no se puede dar por que la salida a Internet "
+                                             "no esta respondiendo, reinicie su equipo, si "
+                                             "la falla persiste comuniquese con su proveedore de Internet.");
 const QString kFallaCentro = QStringLiteral(
     "La comunicación no se puede dar por que el servidor de KORVA no responde, espere unos minutos e intente "
     "nuevamente, si la falla persiste comuniquese a KORVA Centro de Prevalidación.");
@@ -42,7 +42,21 @@ QString calificacion(double recibidos, double enviados) {
 Diagnostico::Diagnostico(Contexto& ctx, Eco& eco, QObject* parent) : QObject(parent), ctx_(ctx), eco_(eco) {
     connect(&eco_, &Eco::respuesta, this, &Diagnostico::alResponder);
     connect(&eco_, &Eco::estadisticas, this, &Diagnostico::alEstadisticas);
-    connect(&ctx_.st, &MainState::exclusionCambiada, this, &Diagnostico::cambiado);
+    connect(&ctx_.st, &MainState::exclusionCambiada, this, &Diagnostico::alCambiarCiclo);
+}
+
+// Starting the cycle disables the tests and says why; stopping it says the
+// tests are ready again.
+void Diagnostico::alCambiarCiclo() {
+    const bool iniciado = ctx_.st.cicloIniciado();
+    if (iniciado == cicloVisto_) {
+        emit cambiado();
+        return;
+    }
+    cicloVisto_ = iniciado;
+    comenta(iniciado ? QStringLiteral("Para realizar pruebas se debe detener el proceso de validación.")
+                     : QStringLiteral("Listo para iniciar pruebas"),
+            ColorComentario::Azul);
 }
 
 QString Diagnostico::captionCmdPruebas() const {
@@ -109,25 +123,30 @@ void Diagnostico::PingTest() {
 
     agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
     eco_.setDestino(eco_.direccionLocal());
-    comenta(QStringLiteral("Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
-                           "proceso de validación, espere."),
-            ColorComentario::Azul);
+    comenta(
+        QStringLiteral("Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
+                       "proceso de validación, espere."),
+        ColorComentario::Azul);
     etapa(local, fallas);
 
     if (fallas == 0) {
-        agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName + kFinLinea);
+        agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName +
+               kFinLinea);
         eco_.setDestino(HostName.trimmed());
-        comenta(QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
-                               "iniciar el proceso de validación, espere."),
-                ColorComentario::Azul);
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
+                           "iniciar el proceso de validación, espere."),
+            ColorComentario::Azul);
         etapa(externa, fallas);
     }
     if (fallas == 0) {
-        agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) + kFinLinea);
+        agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
+               kFinLinea);
         eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
-        comenta(QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
-                               "proceso de validación, espere."),
-                ColorComentario::Azul);
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
+                           "proceso de validación, espere."),
+            ColorComentario::Azul);
         etapa(centro, fallas);
     }
 
@@ -163,8 +182,8 @@ void Diagnostico::ComdProbar() {
     eco_.setSincrono(Check1);
     if (!eco_.envia()) {
         ctx_.dlg.mensaje(Icono::Ninguno,
-                         QStringLiteral("Fallo, direccion IP es ") + eco_.direccionResuelta() + QStringLiteral(" (") +
-                             host + QStringLiteral(")"),
+                         QStringLiteral("Fallo, direccion IP es ") + eco_.direccionResuelta() +
+                             QStringLiteral(" (") + host + QStringLiteral(")"),
                          kTitulo);
         const QString porque = eco_.impedimento();
         if (!porque.isEmpty())
@@ -187,8 +206,9 @@ void Diagnostico::CmdPruebas() {
         eco_.setContinuo(true);
         ctx_.st.setDiagnosticoActivo(true);
         comenta(QStringLiteral("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
-                    QStringLiteral(", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
-                                   "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
+                    QStringLiteral(
+                        ", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
+                        "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
                 ColorComentario::Azul);
     } else {
         eco_.setContinuo(false);
@@ -202,10 +222,11 @@ void Diagnostico::CmdPruebas() {
 
 void Diagnostico::alResponder(quint16 secuencia, quint16 bytes, qint32 ms) {
     const double perdida = (Eco::kBytes - double(bytes)) / Eco::kBytes * 100.0;
-    agrega(QStringLiteral("   Ping a [") + eco_.direccionResuelta() + QStringLiteral("]: 32 bytes enviados, ") +
-           QString::number(bytes) + QStringLiteral(" bytes recibidos, icmp_seq=") + QString::number(secuencia) +
-           QStringLiteral(", lapso=") + QString::number(ms) + QStringLiteral(" ms  ") + QString::number(perdida) +
-           QStringLiteral("% Perdidas") + kFinLinea);
+    agrega(QStringLiteral("   Ping a [") + eco_.direccionResuelta() +
+           QStringLiteral("]: 32 bytes enviados, ") + QString::number(bytes) +
+           QStringLiteral(" bytes recibidos, icmp_seq=") + QString::number(secuencia) +
+           QStringLiteral(", lapso=") + QString::number(ms) + QStringLiteral(" ms  ") +
+           QString::number(perdida) + QStringLiteral("% Perdidas") + kFinLinea);
     recv_ = QString::number(eco_.recibidos());
     emit cambiado();
 }

@@ -53,12 +53,13 @@ public:
     Eco& eco() const { return eco_; }
 
 signals:
-    void cambiado();             // labels, captions, colours, enabled states
+    void cambiado();              // labels, captions, colours, enabled states
     void transcripcionCambiada(); // PingOutPut
 
 private:
     void alResponder(quint16 secuencia, quint16 bytes, qint32 ms);
     void alEstadisticas();
+    void alCambiarCiclo();
     void agrega(const QString& texto);
     void vaciaSalida();
     void comenta(const QString& texto, ColorComentario c);
@@ -74,6 +75,7 @@ private:
     QString comentario_;
     ColorComentario color_ = ColorComentario::Azul;
     bool tresEtapas_ = false; // the three-stage test is running
+    bool cicloVisto_ = false;
 };
 
 } // namespace korva

@@ -62,8 +62,9 @@ public:
     QString impedimento() const override {
         if (abreSocket())
             return {};
-        return QStringLiteral("El sistema no permite enviar ecos ICMP a este programa: se necesita que su grupo "
-                              "esté en net.ipv4.ping_group_range o el permiso CAP_NET_RAW.");
+        return QStringLiteral(
+            "El sistema no permite enviar ecos ICMP a este programa: se necesita que su grupo "
+            "esté en net.ipv4.ping_group_range o el permiso CAP_NET_RAW.");
     }
 
 protected:
@@ -105,7 +106,8 @@ protected:
 
         QElapsedTimer reloj;
         reloj.start();
-        if (::sendto(s->fd, paquete, sizeof paquete, 0, reinterpret_cast<sockaddr*>(&destino), sizeof destino) < 0)
+        if (::sendto(s->fd, paquete, sizeof paquete, 0, reinterpret_cast<sockaddr*>(&destino),
+                     sizeof destino) < 0)
             return r;
         for (;;) {
             const qint64 resta = esperaMs - reloj.elapsed();

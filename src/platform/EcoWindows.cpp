@@ -43,8 +43,8 @@ protected:
         for (int i = 0; i < kBytes; ++i)
             datos[i] = char('a' + i % 23);
         char respuesta[sizeof(ICMP_ECHO_REPLY) + kBytes + 8 + 64];
-        const DWORD n = IcmpSendEcho(h, destino, datos, WORD(kBytes), nullptr, respuesta, DWORD(sizeof respuesta),
-                                     DWORD(esperaMs));
+        const DWORD n = IcmpSendEcho(h, destino, datos, WORD(kBytes), nullptr, respuesta,
+                                     DWORD(sizeof respuesta), DWORD(esperaMs));
         if (n > 0) {
             const auto* eco = reinterpret_cast<const ICMP_ECHO_REPLY*>(respuesta);
             if (eco->Status == IP_SUCCESS) {

@@ -1,6 +1,9 @@
 #include "records/Visor.h"
 
 #include <QFile>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +18,25 @@ namespace korva {
 namespace {
 
 const QString kDemasiadoGrande = QStringLiteral("El registro es demasiado grande para presentarlo");
+
+// First CR or LF in [p, fin), or fin. One pass finds both the end of a
+// record and whether it holds line feeds, sixteen bytes at a time.
+const char* siguienteCorte(const char* p, const char* fin) {
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; fin - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (m)
+            return p + __builtin_ctz(unsigned(m));
+    }
+#endif
+    for (; p < fin; ++p)
+        if (*p == '\r' || *p == '\n')
+            return p;
+    return fin;
+}
 
 } // namespace
 
@@ -32,7 +54,7 @@ QString Visor::entrada(int i) const {
     const Pieza& p = piezas_.at(i);
     if (p.inicio < 0)
         return kDemasiadoGrande;
-    return ansi::decodifica(QByteArray::fromRawData(datos_.constData() + p.inicio, p.largo));
+    return ansi::decodifica(QByteArray::fromRawData(archivo_.datos() + p.inicio, p.largo));
 }
 
 QList<qint32> Visor::tabla() const {
@@ -56,21 +78,20 @@ void Visor::setCaption(const QString& c) {
 
 void Visor::limpia() {
     beginResetModel();
-    piezas_.clear();
-    datos_.clear();
+    piezas_ = {};
+    archivo_.libera();
     endResetModel();
 }
 
-void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, int& cortes) {
+void Visor::cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arreglo& arreglo, int& cortes) {
     const qint32 largo = fin - ini;
     if (largo >= kRegistroMaximo) {
-        piezas_.append({-1, 0});
+        piezas_.push_back({-1, 0});
         return;
     }
-    const char* t = datos_.constData();
-    const bool conSaltos = std::memchr(t + ini, '\n', size_t(largo)) != nullptr;
+    const char* t = archivo_.datos();
     if (!conSaltos && largo <= kLargoEntrada) {
-        piezas_.append({ini, largo});
+        piezas_.push_back({ini, largo});
         return;
     }
     // Line feeds end an entry and are dropped; otherwise an entry closes
@@ -79,11 +100,11 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
     int cuenta = 0;
     for (qint32 i = ini; i < fin; ++i) {
         if (t[i] == '\n') {
-            piezas_.append({pendiente, i - pendiente});
+            piezas_.push_back({pendiente, i - pendiente});
             pendiente = i + 1;
             cuenta = 0;
         } else if (cuenta > kLargoEntrada) {
-            piezas_.append({pendiente, i + 1 - pendiente});
+            piezas_.push_back({pendiente, i + 1 - pendiente});
             // Only a cut that leaves more of the record behind adds an entry;
             // counting one at the record's very end (a record of exactly 102
             // characters) would shift every later record by one.
@@ -96,32 +117,40 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, in
         }
     }
     if (pendiente < fin)
-        piezas_.append({pendiente, fin - pendiente});
+        piezas_.push_back({pendiente, fin - pendiente});
 }
 
-void Visor::cargaDatos(QByteArray datos, Arreglo& arreglo) {
+void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
     beginResetModel();
-    piezas_.clear();
-    datos_ = std::move(datos);
+    piezas_ = {};
+    archivo_ = std::move(archivo);
     arreglo.fill(0);
     int cortes = 0;
     qint32 n = 1;
-    const qint32 total = qint32(datos_.size());
-    const char* t = datos_.constData();
+    const qint32 total = qint32(archivo_.tamano());
+    const char* t = archivo_.datos();
+    piezas_.reserve(size_t(total / 48));
     qint32 ini = 0;
     // Records end at CR LF or a lone CR; a bare LF stays inside its record.
     // The code page keeps CR and LF as single bytes, so the cuts are found
     // in the bytes themselves.
     while (ini < total) {
-        const void* cr = std::memchr(t + ini, '\r', size_t(total - ini));
-        const qint32 fin = cr ? qint32(static_cast<const char*>(cr) - t) : total;
-        cortaRegistro(ini, fin, n, arreglo, cortes);
+        const char* corte = siguienteCorte(t + ini, t + total);
+        const bool conSaltos = corte < t + total && *corte == '\n';
+        if (conSaltos) {
+            const void* cr = std::memchr(corte, '\r', size_t(t + total - corte));
+            corte = cr ? static_cast<const char*>(cr) : t + total;
+        }
+        const qint32 fin = qint32(corte - t);
+        if (!conSaltos && fin - ini <= kLargoEntrada)
+            piezas_.push_back({ini, fin - ini}); // the common record: one entry as it is
+        else
+            cortaRegistro(ini, fin, conSaltos, n, arreglo, cortes);
         ++n;
         ini = fin + 1;
         if (fin < total && ini < total && t[ini] == '\n')
             ++ini;
     }
-    piezas_.squeeze();
     endResetModel();
 }
 
@@ -144,7 +173,8 @@ int Visor::CmdRegistro(Dialogs& dlg) {
     bool numero = false;
     const double valor = texto.toDouble(&numero);
     if (!numero || valor <= 0 || valor != std::floor(valor)) {
-        dlg.error(QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
+        dlg.error(
+            QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
         emit enfocaRegistro();
         return -1;
     }
@@ -153,9 +183,10 @@ int Visor::CmdRegistro(Dialogs& dlg) {
         ++k;
     const qint64 m = qint64(entradas()) - k + 1;
     if (valor >= kRegistroMaximo || valor > double(m)) {
-        dlg.error(QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
-                                 "menor a ") +
-                  QString::number(m) + QStringLiteral("."));
+        dlg.error(
+            QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
+                           "menor a ") +
+            QString::number(m) + QStringLiteral("."));
         emit enfocaRegistro();
         return -1;
     }
@@ -190,12 +221,13 @@ void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora) {
     }
     const QStringList nombres = impresoras ? impresoras->nombres() : QStringList();
     if (impresora >= nombres.size() || !impresoras->imprime(impresora, lineasImpresion())) {
-        dlg.error(QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+        dlg.error(QStringLiteral(
+            "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
         return;
     }
     dlg.mensaje(Icono::Ninguno,
-                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') + QStringLiteral("En la Impresora '") +
-                    nombres.at(impresora) + QLatin1Char('\''),
+                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') +
+                    QStringLiteral("En la Impresora '") + nombres.at(impresora) + QLatin1Char('\''),
                 kTitulo);
 }
 
@@ -204,20 +236,19 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
     visor.limpia();
     const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
     if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
-        ctx.dlg.error(QStringLiteral("No se encontro el Archivo '") + Archivo + QStringLiteral("' en el directorio '") +
-                      Directorio + QStringLiteral("' ha sido borrado o movido."));
+        ctx.dlg.error(QStringLiteral("No se encontro el Archivo '") + Archivo +
+                      QStringLiteral("' en el directorio '") + Directorio +
+                      QStringLiteral("' ha sido borrado o movido."));
         return;
     }
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) {
+    ArchivoEnMemoria archivo;
+    if (!archivo.lee(ruta)) {
         ctx.dlg.error(QStringLiteral("No fue posible leer el Archivo '") + Archivo +
                       QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
         return;
     }
-    QByteArray datos = f.readAll();
-    f.close();
     Visor::Arreglo arreglo;
-    visor.cargaDatos(std::move(datos), arreglo);
+    visor.carga(std::move(archivo), arreglo);
     visor.setCaption(QStringLiteral("KORVAVal   -> Archivo '") + Archivo + QStringLiteral("' ubicado en '") +
                      Directorio + QLatin1Char('\''));
     emit visor.mostrar();

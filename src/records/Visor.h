@@ -4,8 +4,10 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <vector>
 
 #include "app/MainState.h"
+#include "platform/ArchivoEnMemoria.h"
 
 namespace korva {
 
@@ -42,9 +44,9 @@ public:
 
     // Empties the list (the caption stays until the next load).
     void limpia();
-    // Takes the bytes of a file (code page text) whose records end at CR LF
-    // or CR, cuts them into entries and fills the split table.
-    void cargaDatos(QByteArray datos, Arreglo& arreglo);
+    // Takes a file of code page text whose records end at CR LF or CR, cuts
+    // it into entries and fills the split table.
+    void carga(ArchivoEnMemoria archivo, Arreglo& arreglo);
     void setCaption(const QString& c);
     void RecibeArreglos(const Arreglo& arreglo);
 
@@ -70,10 +72,10 @@ private:
         qint32 inicio; // -1: the too-long placeholder
         qint32 largo;
     };
-    void cortaRegistro(qint32 ini, qint32 fin, qint32 n, Arreglo& arreglo, int& cortes);
+    void cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arreglo& arreglo, int& cortes);
 
-    QByteArray datos_;
-    QList<Pieza> piezas_;
+    ArchivoEnMemoria archivo_;
+    std::vector<Pieza> piezas_;
     std::array<qint32, 101> tabla_{}; // 1-based; one slot beyond 99 stays 0
     QString caption_;
     QString registro_;

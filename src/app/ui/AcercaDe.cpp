@@ -51,8 +51,9 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
 void AcercaDe::abreInfoSistema() {
     const QString herramienta = buscaInfoSistema(ruta_);
     if (herramienta.isEmpty()) {
-        dlg_.informacion(QStringLiteral("La información del sistema no está disponible en este momento: no se "
-                                        "encontró ninguna herramienta de información del sistema instalada."));
+        dlg_.informacion(
+            QStringLiteral("La información del sistema no está disponible en este momento: no se "
+                           "encontró ninguna herramienta de información del sistema instalada."));
         return;
     }
     if (!QProcess::startDetached(herramienta, {}))

@@ -16,11 +16,16 @@ namespace korva {
 
 FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::Window), ctx_(ctx) {
     setObjectName(QStringLiteral("frmArchivos"));
+    setWindowTitle(QStringLiteral("KORVAVal"));
     lista_ = new QListView;
     lista_->setObjectName(QStringLiteral("LstArchivos"));
     // Every entry is one line of the same height: the view lays out a file
     // of any size without measuring each entry.
     lista_->setUniformItemSizes(true);
+    // A file of a few hundred thousand entries shows its first page at once
+    // and the view finishes its layout in a few batches behind it.
+    lista_->setLayoutMode(QListView::Batched);
+    lista_->setBatchSize(20000);
     lista_->setModel(&visor_);
     QFont letra(QStringLiteral("Courier"));
     letra.setStyleHint(QFont::TypeWriter);
@@ -72,12 +77,15 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
         activateWindow();
         lista_->setFocus();
     });
-    connect(lista_, &QListView::clicked, this, [this](const QModelIndex& m) { visor_.LstArchivos_Click(m.row()); });
+    connect(lista_, &QListView::clicked, this,
+            [this](const QModelIndex& m) { visor_.LstArchivos_Click(m.row()); });
     connect(cmdRegistro_, &QPushButton::clicked, this, [this] { visor_.CmdRegistro(ctx_.dlg); });
     connect(cmdImprimir_, &QPushButton::clicked, this,
             [this] { visor_.CmdImprimir(ctx_.dlg, ctx_.impresoras, impresoras_->currentIndex()); });
     connect(cmdCerrar_, &QPushButton::clicked, this, [this] {
         hide();
+        if (QWidget* principal = parentWidget())
+            principal->activateWindow();
         emit cerrado();
     });
     llenaImpresoras();
