@@ -173,6 +173,29 @@ private slots:
         QCOMPARE(todas(a.v), QStringList({kMuyGrande}));
     }
 
+    // Large files take the large-page buffer; an empty one opens empty.
+    void archivosGrandesYVacios() {
+        Abierto a;
+        QByteArray t;
+        for (int i = 1; i <= 60000; ++i)
+            t += "501|" + QByteArray::number(i) + "|" + registro(i % 50 == 0 ? 150 : 40, 'd') + "\r\n";
+        QVERIFY(t.size() > 3 * 1024 * 1024);
+        a.abre(t);
+        QCOMPARE(a.v.entradas(), 60000 + 1200);
+        QCOMPARE(a.v.entrada(0), QStringLiteral("501|1|") + QString(40, 'd'));
+        QCOMPARE(a.v.entrada(a.v.entradas() - 2), QStringLiteral("501|60000|") + QString(92, 'd'));
+        QCOMPARE(a.v.entrada(a.v.entradas() - 1), QString(58, 'd'));
+        QCOMPARE(a.v.tabla().size(), 99);
+        a.v.setTxtRegistro(QStringLiteral("49"));
+        QCOMPARE(a.v.entrada(a.v.CmdRegistro(a.fx.dlg)), QStringLiteral("501|49|") + QString(40, 'd'));
+
+        QSignalSpy mostrar(&a.v, &Visor::mostrar);
+        a.abre(QByteArray());
+        QCOMPARE(a.v.entradas(), 0);
+        QCOMPARE(mostrar.count(), 1);
+        QVERIFY(a.fx.dlg.registros.isEmpty());
+    }
+
     // A long record past record 100 still maps record numbers to entries.
     void registrosMasAllaDelCien() {
         Abierto a;
