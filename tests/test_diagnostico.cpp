@@ -334,6 +334,11 @@ private slots:
 
         fx.st.setCicloIniciado(true);
         QVERIFY(!p.PingTest()->isEnabled() && !p.ComdProbar()->isEnabled() && !p.CmdPruebas()->isEnabled());
+
+        // Without a component in the context the page brings this platform's.
+        PaginaDiagnostico propia(fx.ctx);
+        QVERIFY(!propia.PingTest()->isEnabled());
+        QCOMPARE(propia.logica().eco().espera(), 2000);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStringListModel>
 #include <QTest>
 
 #include "Fixture.h"
@@ -384,6 +385,19 @@ private slots:
         QVERIFY(!frm.isVisible());
         QCOMPARE(cerrado.count(), 1);
         QCOMPARE(frm.LstArchivos()->model()->rowCount(), 5);
+
+        // A day list's view opens its entry's file on a double click.
+        QStringListModel recibidos({QStringLiteral("m4321123.err - 10:15:02")});
+        QListView vista;
+        vista.setModel(&recibidos);
+        frm.conectaLista(&vista, Lista::Recibidos);
+        vista.show();
+        frm.visor().limpia();
+        const QPoint p = vista.visualRect(recibidos.index(0)).center();
+        QTest::mouseClick(vista.viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(vista.viewport(), Qt::LeftButton, {}, p);
+        QVERIFY(frm.isVisible());
+        QCOMPARE(frm.visor().entradas(), 5);
     }
 };
 

@@ -14,6 +14,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "platform/Eco.h"
 
 namespace korva {
 namespace {
@@ -32,10 +33,23 @@ QPushButton* boton(const char* nombre, const QString& texto) {
 
 } // namespace
 
-PaginaDiagnostico::PaginaDiagnostico(Contexto& ctx, Eco& eco, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), logica_(ctx, eco) {
+PaginaDiagnostico::PaginaDiagnostico(Contexto& ctx, Eco& eco, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+    construye(eco);
+}
+
+PaginaDiagnostico::PaginaDiagnostico(Contexto& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+    if (!ctx.eco)
+        propio_ = creaEcoSistema();
+    construye(ctx.eco ? *ctx.eco : *propio_);
+}
+
+// The logic goes first: it refers to the echo component it was given.
+PaginaDiagnostico::~PaginaDiagnostico() { delete logica_; }
+
+void PaginaDiagnostico::construye(Eco& eco) {
+    logica_ = new Diagnostico(ctx_, eco);
     setObjectName(QStringLiteral("PaginaDiagnostico"));
-    hostName_ = new QLineEdit(logica_.HostName);
+    hostName_ = new QLineEdit(logica_->HostName);
     hostName_->setObjectName(QStringLiteral("HostName"));
     check1_ = new QCheckBox(QStringLiteral("Síncrono"));
     check1_->setObjectName(QStringLiteral("Check1"));
@@ -91,45 +105,45 @@ PaginaDiagnostico::PaginaDiagnostico(Contexto& ctx, Eco& eco, QWidget* parent)
     raiz->addLayout(cifras);
     raiz->addWidget(comentario_);
 
-    connect(hostName_, &QLineEdit::textChanged, this, [this](const QString& t) { logica_.HostName = t; });
-    connect(check1_, &QCheckBox::toggled, this, [this](bool m) { logica_.Check1 = m; });
-    connect(pingTest_, &QPushButton::clicked, &logica_, &Diagnostico::PingTest);
-    connect(comdProbar_, &QPushButton::clicked, &logica_, &Diagnostico::ComdProbar);
-    connect(cmdPruebas_, &QPushButton::clicked, &logica_, &Diagnostico::CmdPruebas);
-    connect(&logica_, &Diagnostico::cambiado, this, &PaginaDiagnostico::muestra);
-    connect(&logica_, &Diagnostico::transcripcionCambiada, this, &PaginaDiagnostico::muestraSalida);
+    connect(hostName_, &QLineEdit::textChanged, this, [this](const QString& t) { logica_->HostName = t; });
+    connect(check1_, &QCheckBox::toggled, this, [this](bool m) { logica_->Check1 = m; });
+    connect(pingTest_, &QPushButton::clicked, logica_, &Diagnostico::PingTest);
+    connect(comdProbar_, &QPushButton::clicked, logica_, &Diagnostico::ComdProbar);
+    connect(cmdPruebas_, &QPushButton::clicked, logica_, &Diagnostico::CmdPruebas);
+    connect(logica_, &Diagnostico::cambiado, this, &PaginaDiagnostico::muestra);
+    connect(logica_, &Diagnostico::transcripcionCambiada, this, &PaginaDiagnostico::muestraSalida);
     connect(&ctx_.st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::LocalName || e == Etiqueta::LocalAddress)
             muestraLocales();
     });
 
-    logica_.ReiniciaPruebas();
+    logica_->ReiniciaPruebas();
     muestra();
     muestraLocales();
 }
 
 void PaginaDiagnostico::muestra() {
-    check1_->setChecked(logica_.Check1);
-    send_->setText(logica_.SendLabel());
-    recv_->setText(logica_.RecvLabel());
-    loss_->setText(logica_.LossLabel());
-    resultado_->setText(logica_.LblResultado());
-    comentario_->setText(logica_.LblComentario());
+    check1_->setChecked(logica_->Check1);
+    send_->setText(logica_->SendLabel());
+    recv_->setText(logica_->RecvLabel());
+    loss_->setText(logica_->LossLabel());
+    resultado_->setText(logica_->LblResultado());
+    comentario_->setText(logica_->LblComentario());
     // &HC00000 is dark blue in the page's colour values; 255 is red.
-    comentario_->setStyleSheet(logica_.colorComentario() == ColorComentario::Rojo
+    comentario_->setStyleSheet(logica_->colorComentario() == ColorComentario::Rojo
                                    ? QStringLiteral("color: rgb(255, 0, 0);")
                                    : QStringLiteral("color: rgb(0, 0, 192);"));
-    cmdPruebas_->setText(logica_.captionCmdPruebas());
-    pingTest_->setEnabled(logica_.habilitadoPingTest());
-    comdProbar_->setEnabled(logica_.habilitadoComdProbar());
-    cmdPruebas_->setEnabled(logica_.habilitadoCmdPruebas());
+    cmdPruebas_->setText(logica_->captionCmdPruebas());
+    pingTest_->setEnabled(logica_->habilitadoPingTest());
+    comdProbar_->setEnabled(logica_->habilitadoComdProbar());
+    cmdPruebas_->setEnabled(logica_->habilitadoCmdPruebas());
     // Synchronous requests block the thread: paint the progress text now.
     if (comentario_->isVisible())
         comentario_->repaint();
 }
 
 void PaginaDiagnostico::muestraSalida() {
-    QString t = logica_.PingOutPut();
+    QString t = logica_->PingOutPut();
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (t.endsWith(QLatin1Char('\n')))
         t.chop(1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "diagnostics/Diagnostico.h"
 
@@ -22,8 +23,12 @@ class PaginaDiagnostico final : public QWidget {
     Q_OBJECT
 public:
     PaginaDiagnostico(Contexto& ctx, Eco& eco, QWidget* parent = nullptr);
+    // With the context's echo component, or this platform's own when the
+    // context has none.
+    explicit PaginaDiagnostico(Contexto& ctx, QWidget* parent = nullptr);
+    ~PaginaDiagnostico() override;
 
-    Diagnostico& logica() { return logica_; }
+    Diagnostico& logica() { return *logica_; }
 
     QPushButton* PingTest() const { return pingTest_; }
     QPushButton* ComdProbar() const { return comdProbar_; }
@@ -37,9 +42,11 @@ private:
     void muestra();
     void muestraSalida();
     void muestraLocales();
+    void construye(Eco& eco);
 
     Contexto& ctx_;
-    Diagnostico logica_;
+    std::unique_ptr<Eco> propio_;
+    Diagnostico* logica_ = nullptr;
     QLineEdit* hostName_;
     QCheckBox* check1_;
     QPlainTextEdit* salida_;

@@ -93,6 +93,11 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
 
 void FrmArchivos::abre(Lista lista, const QString& entrada) { abreEntrada(ctx_, visor_, lista, entrada); }
 
+void FrmArchivos::conectaLista(QAbstractItemView* vista, Lista lista) {
+    connect(vista, &QAbstractItemView::doubleClicked, this,
+            [this, lista](const QModelIndex& m) { abre(lista, m.data().toString()); });
+}
+
 void FrmArchivos::llenaImpresoras() {
     impresoras_->clear();
     if (ctx_.impresoras)

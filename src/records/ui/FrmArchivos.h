@@ -4,6 +4,7 @@
 
 #include "records/Visor.h"
 
+class QAbstractItemView;
 class QComboBox;
 class QLineEdit;
 class QListView;
@@ -24,6 +25,8 @@ public:
     Visor& visor() { return visor_; }
     // Opens the file an entry of one of the four day lists names.
     void abre(Lista lista, const QString& entrada);
+    // A double click on an entry of that day list's view opens its file.
+    void conectaLista(QAbstractItemView* vista, Lista lista);
 
     QListView* LstArchivos() const { return lista_; }
     QLineEdit* TxtRegistro() const { return registro_; }
