@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -172,6 +173,69 @@ private slots:
         // A bare-LF file of 32000 characters or more shows only the placeholder.
         a.abre(QByteArray("linea\n").repeated(6000));
         QCOMPARE(todas(a.v), QStringList({kMuyGrande}));
+    }
+
+    // The byte scanner agrees with a plain character-by-character reading
+    // on files of random records, line feeds and line ends.
+    void lecturaRapidaCoincideConLaSencilla() {
+        Abierto a;
+        QRandomGenerator g(801);
+        int cortes = 0;
+        for (int vuelta = 0; vuelta < 300; ++vuelta) {
+            QByteArray t;
+            const int largo = int(g.bounded(vuelta < 150 ? 400 : 4000));
+            // one byte in this many ends or breaks a line
+            const int saltos = 1 + int(g.bounded(vuelta % 3 == 0 ? 400 : 60));
+            for (int i = 0; i < largo; ++i) {
+                const int r = int(g.bounded(saltos));
+                t += r == 0 ? '\r' : r == 1 ? '\n' : char('a' + g.bounded(26));
+            }
+            a.abre(t);
+
+            QStringList entradas;
+            QList<qint32> tabla;
+            const QString texto = QString::fromLatin1(t);
+            int n = 1;
+            int i = 0;
+            while (i < texto.size()) {
+                int fin = texto.indexOf(QLatin1Char('\r'), i);
+                if (fin < 0)
+                    fin = int(texto.size());
+                const QString reg = texto.mid(i, fin - i);
+                if (!reg.contains(QLatin1Char('\n')) && reg.size() <= 100) {
+                    entradas << reg;
+                } else {
+                    QString pendiente;
+                    int cuenta = 0;
+                    for (int k = 0; k < reg.size(); ++k) {
+                        if (reg[k] == QLatin1Char('\n')) {
+                            entradas << pendiente;
+                            pendiente.clear();
+                            cuenta = 0;
+                        } else if (cuenta > 100) {
+                            entradas << pendiente + reg[k];
+                            if (tabla.size() < 99 && k + 1 < reg.size())
+                                tabla << n;
+                            pendiente.clear();
+                            cuenta = 0;
+                        } else {
+                            pendiente += reg[k];
+                            ++cuenta;
+                        }
+                    }
+                    if (!pendiente.isEmpty())
+                        entradas << pendiente;
+                }
+                ++n;
+                i = fin + 1;
+                if (fin < texto.size() && i < texto.size() && texto[i] == QLatin1Char('\n'))
+                    ++i;
+            }
+            QCOMPARE(todas(a.v), entradas);
+            QCOMPARE(a.v.tabla(), tabla);
+            cortes += int(tabla.size());
+        }
+        QVERIFY(cortes > 100); // the length cuts were exercised too
     }
 
     // Large files take the large-page buffer; an empty one opens empty.
