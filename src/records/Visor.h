@@ -31,6 +31,12 @@ public:
     explicit Visor(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The view asks for every row's index while it lays out the list; a
+    // flat list answers without the generic checks.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override {
+        return row >= 0 && row < entradas() && column == 0 && !parent.isValid() ? createIndex(row, 0)
+                                                                                : QModelIndex();
+    }
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     int entradas() const { return int(piezas_.size()); }

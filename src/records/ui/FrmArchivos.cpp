@@ -22,10 +22,6 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
     // Every entry is one line of the same height: the view lays out a file
     // of any size without measuring each entry.
     lista_->setUniformItemSizes(true);
-    // A file of a few hundred thousand entries shows its first page at once
-    // and the view finishes its layout in a few batches behind it.
-    lista_->setLayoutMode(QListView::Batched);
-    lista_->setBatchSize(20000);
     lista_->setModel(&visor_);
     QFont letra(QStringLiteral("Courier"));
     letra.setStyleHint(QFont::TypeWriter);
