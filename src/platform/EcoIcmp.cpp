@@ -36,7 +36,11 @@ struct Socket {
     int fd = -1;
     bool crudo = false;
     explicit Socket(int tipo) {
+#ifdef SOCK_CLOEXEC
         fd = ::socket(AF_INET, tipo | SOCK_CLOEXEC, IPPROTO_ICMP);
+#else
+        fd = ::socket(AF_INET, tipo, IPPROTO_ICMP);
+#endif
         crudo = tipo == SOCK_RAW;
     }
     ~Socket() {

@@ -16,6 +16,7 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
     : QDialog(parent), dlg_(dlg), ruta_(rutaBusqueda) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Acerca de KORVAVal"));
+    setMinimumWidth(420);
     auto* titulo = new QLabel(QStringLiteral("<b>KORVAVal</b>"));
     titulo->setObjectName(QStringLiteral("lblTitle"));
     auto* version = new QLabel(AcercaDe::version());
