@@ -273,6 +273,14 @@ private slots:
         QCOMPARE(b.eco.enviados(), 0);
         QTRY_COMPARE(b.eco.enviados(), 1);
         QCOMPARE(lineasDeEco(b.d.PingOutPut()), 1);
+
+        // The three stages queue their requests; each goes to its own stage's target.
+        b.eco.destinos.clear();
+        b.d.PingTest();
+        QCOMPARE(b.d.LblComentario(), QStringLiteral("La comunicación esta operando correctamente."));
+        QTRY_COMPARE(b.eco.destinos.size(), 9);
+        QCOMPARE(b.eco.destinos, QStringList({"192.168.10.5", "192.168.10.5", "192.168.10.5", "10.1.1.1",
+                                              "10.1.1.1", "10.1.1.1", kCentro, kCentro, kCentro}));
     }
 
     void ecoRealALoopback() {

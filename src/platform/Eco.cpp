@@ -38,18 +38,19 @@ void Eco::reinicia() {
 
 bool Eco::envia() {
     if (sincrono_)
-        return enviaAhora();
-    QTimer::singleShot(0, this, [this] { enviaAhora(); });
+        return enviaAhora(destino_);
+    // The target is taken now: a test stage may change it before this runs.
+    QTimer::singleShot(0, this, [this, host = destino_] { enviaAhora(host); });
     return true;
 }
 
 void Eco::pulso() {
     if (continuo_)
-        enviaAhora();
+        enviaAhora(destino_);
 }
 
-bool Eco::enviaAhora() {
-    resuelta_ = resuelve(destino_.trimmed());
+bool Eco::enviaAhora(const QString& host) {
+    resuelta_ = resuelve(host.trimmed());
     ++enviados_;
     const quint16 seq = ++secuencia_;
     Resultado r;

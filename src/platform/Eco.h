@@ -73,7 +73,7 @@ protected:
     virtual Resultado eco(const QString& direccion, quint16 secuencia, int esperaMs) = 0;
 
 private:
-    bool enviaAhora();
+    bool enviaAhora(const QString& host);
 
     QString destino_;
     QString resuelta_;
