@@ -1,6 +1,7 @@
 #include "records/Visor.h"
 
 #include <QFile>
+#include <QFileInfo>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -16,6 +17,8 @@
 
 namespace korva {
 namespace {
+
+constexpr qint64 kArchivoMaximo = qint64(1) << 30;
 
 const QString kDemasiadoGrande = QStringLiteral("El registro es demasiado grande para presentarlo");
 
@@ -242,7 +245,10 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
         return;
     }
     ArchivoEnMemoria archivo;
-    if (!archivo.lee(ruta)) {
+    // Entry positions are 32-bit: a file of a gigabyte or more is refused as
+    // unreadable rather than shown cut short.
+    if (QFileInfo(ruta).size() >= kArchivoMaximo || !archivo.lee(ruta) ||
+        archivo.tamano() >= kArchivoMaximo) {
         ctx.dlg.error(QStringLiteral("No fue posible leer el Archivo '") + Archivo +
                       QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
         return;
