@@ -117,12 +117,7 @@ void MainState::setCaptionInicio(const QString& c) {
     emit captionInicioCambiado();
 }
 
-void MainState::setPruebasHabilitadas(bool h) {
-    if (pruebasHabilitadas_ == h)
-        return;
-    pruebasHabilitadas_ = h;
-    emit pruebasCambiadas();
-}
+
 
 QString MainState::patente() const {
     const QString& u = slots_[slot::Usuario];

@@ -37,7 +37,6 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
-    Comentario, // LblComentario on the diagnostics page
     Minutos,  // the period editor's boxes
     Segundos,
     Cuenta_
@@ -213,10 +212,6 @@ public:
     // Date of the last day change, so one missed while a cycle ran is caught up.
     QDate ultimoCambioDia;
 
-    // The diagnostics buttons and their comment follow the cycle.
-    bool pruebasHabilitadas() const { return pruebasHabilitadas_; }
-    void setPruebasHabilitadas(bool h);
-
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }
     // The newest line of each day list in view.
@@ -226,11 +221,9 @@ signals:
     void captionInicioCambiado();
     void paginaSolicitada(int indice);
     void ultimosSolicitados();
-    void pruebasCambiadas();
 
 private:
     QString captionInicio_ = QStringLiteral("&Iniciar");
-    bool pruebasHabilitadas_ = true;
 
     // --- menu utilities: folio authorization, restore ----------------------
 public:
@@ -249,6 +242,31 @@ signals:
 
 private:
     bool foliosAutorizados_ = false;
+
+    // --- the cycle and the diagnostics exclude each other ------------------
+public:
+    // While the cycle is started the diagnostics start buttons are disabled;
+    // while a diagnostic runs Start_Button is.
+    bool cicloIniciado() const { return cicloIniciado_; }
+    void setCicloIniciado(bool i) {
+        if (i != cicloIniciado_) {
+            cicloIniciado_ = i;
+            emit exclusionCambiada();
+        }
+    }
+    bool diagnosticoActivo() const { return diagnosticoActivo_; }
+    void setDiagnosticoActivo(bool a) {
+        if (a != diagnosticoActivo_) {
+            diagnosticoActivo_ = a;
+            emit exclusionCambiada();
+        }
+    }
+signals:
+    void exclusionCambiada();
+
+private:
+    bool cicloIniciado_ = false;
+    bool diagnosticoActivo_ = false;
 };
 
 } // namespace korva

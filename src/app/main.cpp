@@ -10,7 +10,9 @@
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Eco.h"
 #include "platform/SignatureLibrary.h"
+#include "platform/ui/ImpresorasQt.h"
 #include "records/ui/FrmMessage.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     ctx.ftp = &ftp;
     ctx.ventanaError = &ventanaError;
     ctx.firma = firma.get();
+    auto eco = korva::creaEcoSistema();
+    ctx.eco = eco.get();
+    korva::ImpresorasQt impresoras;
+    ctx.impresoras = &impresoras;
 
     std::unique_ptr<korva::Form1> principal;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);

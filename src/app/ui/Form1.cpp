@@ -21,7 +21,10 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "app/ui/AcercaDe.h"
 #include "config/Folios.h"
+#include "diagnostics/ui/PaginaDiagnostico.h"
+#include "records/ui/FrmArchivos.h"
 #include "cycle/Ciclo.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
@@ -78,6 +81,18 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(&st, &MainState::progresoCambiado, this, [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
+    // The cycle and the diagnostics exclude each other.
+    connect(&st, &MainState::exclusionCambiada, this,
+            [this] { Start_Button->setEnabled(!ctx_.st.diagnosticoActivo()); });
+    // The file viewer, loaded hidden; a double click on a day list opens the
+    // entry's file in it.
+    visor_ = new FrmArchivos(ctx, this);
+    visor_->setWindowFlag(Qt::Window);
+    visor_->hide();
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstEnviados")), Lista::Enviados);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRecibidos")), Lista::Recibidos);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstPendientes")), Lista::Pendientes);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRechazados")), Lista::Rechazados);
     for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
         muestraEtiqueta(Etiqueta(e));
     Menu_Configure->setText(st.captionConfigurar());
@@ -140,7 +155,8 @@ void Form1::creaMenus() {
             [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
-    entrada(ayuda, "Menu_About", QStringLiteral("Acerca de..."));
+    connect(entrada(ayuda, "Menu_About", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+            [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }
 
 QWidget* Form1::creaStatus() {
@@ -195,17 +211,9 @@ QWidget* Form1::creaStatus() {
 
 QWidget* Form1::creaConexion() {
     auto* w = new QWidget;
-    auto* g = new QGridLayout(w);
-    g->addWidget(logo(QStringLiteral("LURMA")), 0, 0, 1, 2);
-    g->addWidget(new QLabel(QStringLiteral("Equipo:")), 1, 0);
-    LocalNameLabel = new QLabel;
-    LocalNameLabel->setObjectName(QStringLiteral("LocalNameLabel"));
-    g->addWidget(LocalNameLabel, 1, 1);
-    g->addWidget(new QLabel(QStringLiteral("Dirección IP:")), 2, 0);
-    LocalAddressLabel = new QLabel;
-    LocalAddressLabel->setObjectName(QStringLiteral("LocalAddressLabel"));
-    g->addWidget(LocalAddressLabel, 2, 1);
-    g->setRowStretch(3, 1);
+    auto* v = new QVBoxLayout(w);
+    v->addWidget(logo(QStringLiteral("LURMA")));
+    v->addWidget(new PaginaDiagnostico(ctx_), 1);
     return w;
 }
 
@@ -230,8 +238,6 @@ void Form1::muestraEtiqueta(Etiqueta e) {
     case Etiqueta::DiaJuliano: DiaJuliano->setText(t); break;
     case Etiqueta::Hora: Hora->setText(t); break;
     case Etiqueta::Despliega: LblDespliega->setText(t); break;
-    case Etiqueta::LocalName: LocalNameLabel->setText(t); break;
-    case Etiqueta::LocalAddress: LocalAddressLabel->setText(t); break;
     default: break;
     }
 }
@@ -281,6 +287,7 @@ void Form1::closeEvent(QCloseEvent* e) {
                                              "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
         TmrControl->stop();
+        visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
             ctx_.dlg.error(QStringLiteral(
                 "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));

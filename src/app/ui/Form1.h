@@ -17,6 +17,7 @@ namespace korva {
 
 struct Contexto;
 class PaginaConfiguracion;
+class FrmArchivos;
 
 // The main window: binds the run's state to the controls and forwards the
 // user's clicks to the procedures. Its start-up runs in the constructor,
@@ -51,11 +52,10 @@ private:
     QLabel* Evento;
     QLabel* DiaJuliano;
     QLabel* Hora;
-    QLabel* LocalNameLabel;
-    QLabel* LocalAddressLabel;
     QProgressBar* ProgressBar1;
     QTimer* TmrControl;
     QAction* Menu_Start;
+    FrmArchivos* visor_;
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
 };
