@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/Candado.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "app/ui/Form1.h"
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
 
     korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
-    auto firma = korva::abreBibliotecaFirma(QCoreApplication::applicationDirPath());
+    auto firma = korva::abreBibliotecaFirma(korva::carpetaBibliotecas());
     ctx.ftp = &ftp;
     ctx.ventanaError = &ventanaError;
     ctx.firma = firma.get();
@@ -39,7 +40,15 @@ int main(int argc, char** argv) {
     std::unique_ptr<korva::Form1> principal;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
     entrada->setAttribute(Qt::WA_DeleteOnClose);
+    korva::CandadoPatente candado;
     QObject::connect(entrada, &korva::FrmEntrada::entrar, [&](int posicion) {
+        if (!candado.toma(ctx.carpetaPrograma, posicion)) {
+            const QStringList claves = entrada->patentes().claves();
+            dialogos.error(QStringLiteral("La patente ") + claves.value(posicion) +
+                           QStringLiteral(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
+                                          "ventana o elija otra patente."));
+            return;
+        }
         principal = std::make_unique<korva::Form1>(ctx, posicion);
         principal->show();
         entrada->close();
