@@ -1,5 +1,8 @@
 #include "platform/Eco.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
+
 #include "platform/Host.h"
 
 namespace korva {
@@ -10,6 +13,19 @@ Eco::Eco() {
 }
 
 Eco::~Eco() = default;
+
+QString Eco::resuelve(const QString& host) {
+    if (host.isEmpty())
+        return {};
+    QHostAddress a;
+    if (a.setAddress(host))
+        return a.protocol() == QAbstractSocket::IPv4Protocol ? a.toString() : QString();
+    const QHostInfo info = QHostInfo::fromName(host);
+    for (const QHostAddress& d : info.addresses())
+        if (d.protocol() == QAbstractSocket::IPv4Protocol)
+            return d.toString();
+    return {};
+}
 
 void Eco::setDestino(const QString& host) { destino_ = host; }
 

@@ -67,8 +67,8 @@ signals:
 
 protected:
     Eco();
-    // The address of a host name or address text; empty when unknown.
-    virtual QString resuelve(const QString& host) = 0;
+    // The IPv4 address of a host name or address text; empty when unknown.
+    virtual QString resuelve(const QString& host);
     // One echo to an address already resolved, waiting at most esperaMs.
     virtual Resultado eco(const QString& direccion, quint16 secuencia, int esperaMs) = 0;
 

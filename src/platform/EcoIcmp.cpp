@@ -72,19 +72,6 @@ public:
     }
 
 protected:
-    QString resuelve(const QString& host) override {
-        if (host.isEmpty())
-            return {};
-        QHostAddress a;
-        if (a.setAddress(host))
-            return a.protocol() == QAbstractSocket::IPv4Protocol ? a.toString() : QString();
-        const QHostInfo info = QHostInfo::fromName(host);
-        for (const QHostAddress& d : info.addresses())
-            if (d.protocol() == QAbstractSocket::IPv4Protocol)
-                return d.toString();
-        return {};
-    }
-
     Resultado eco(const QString& direccion, quint16 secuencia, int esperaMs) override {
         Resultado r;
         auto s = abreSocket();
