@@ -77,8 +77,10 @@ espera 10 pend_vacio || falla "pending copies left: $(ls "$work/env/Pend")"
   falla "rejected: $(ls "$work/env/Rechaza")"
 [ -f "$work/env/m4321105."* ] 2>/dev/null && falla "a rejected file stayed in the send folder"
 log="$work/rec/4321$((10#$dia)).log"
+# The last "R - " line follows its response's arrival by a moment.
+cuatro_r() { [ "$(grep -c '^R - ' "$log")" = 4 ]; }
+espera 10 cuatro_r || falla "log R lines: $(cat "$log")"
 [ "$(grep -c '^E - ' "$log")" = 4 ] || falla "log E lines: $(cat "$log")"
-[ "$(grep -c '^R - ' "$log")" = 4 ] || falla "log R lines: $(cat "$log")"
 [ "$(wc -l <"$work/env/bitacora")" = 4 ] || falla "register: $(cat "$work/env/bitacora")"
 
 # Stop, then close: the program ends and hangs up.
