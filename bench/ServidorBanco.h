@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/Dialogs.h"
-
 namespace korva::banco {
 
 // Any password logs this user in; its last four characters are the patent.
@@ -34,16 +32,6 @@ bool aparta(const QString& carpeta, const QString& basura);
 QString abreLftp(quint16 puerto);
 // Runs the script and returns its wall time in milliseconds.
 double lftp(const QString& guion);
-
-// Nobody answers: the benchmarks never ask.
-class SinDialogos final : public Dialogs {
-public:
-    void mensaje(Icono, const QString&, const QString&) override {}
-    bool pregunta(const QString&, const QString&) override { return false; }
-    void beep() override {}
-    void puntero(Puntero) override {}
-    void archivosaEnviar(Contexto&, QStringList&) override {}
-};
 
 // vsftpd in the foreground on a free loopback port, stopped with this object.
 // Logins go through a permit-all PAM service bound over the system's one in a

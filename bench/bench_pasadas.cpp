@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ServidorBanco.h"
+#include "SinDialogos.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "cycle/EnvioValidacion.h"
@@ -29,6 +30,7 @@
 
 using namespace korva;
 using namespace korva::banco;
+using korva::bench::SinDialogos;
 
 namespace {
 
@@ -135,7 +137,7 @@ int main(int argc, char** argv) {
     QStringList viejas;
     for (const fs::Entrada& e : fs::lista(envioGrande))
         if (!candidatos.contains(e.nombre))
-            viejas << lineaBitacora(e.nombre, e.modificado);
+            viejas << lineaBitacora(e.nombre, e.modificado());
     const QByteArray registroGrande = fs::comoTexto(viejas);
     const int entradasGrande = int(QDir(envioGrande).entryList(QDir::Files).size());
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ServidorBanco.h"
+#include "SinDialogos.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -20,6 +21,7 @@
 
 using namespace korva;
 using namespace korva::banco;
+using korva::bench::SinDialogos;
 
 namespace {
 

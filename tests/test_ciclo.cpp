@@ -51,9 +51,7 @@ private slots:
         a.inicia();
         MainState& st = a.o.st();
         QVERIFY(st.iniciado());
-        QVERIFY(!st.pruebasHabilitadas());
-        QCOMPARE(st.etiqueta(Etiqueta::Comentario),
-                 QStringLiteral("Para realizar pruebas se debe detener el proceso de validación."));
+        QVERIFY(st.cicloIniciado());
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321123.045")));
         QVERIFY(QFile::exists(a.c.ruta("REC/a4321odbc0.reg"))); // the configuration, as user + odbc<n>.reg
         QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
@@ -96,7 +94,7 @@ private slots:
         Start_Button_Click(a.o.ctx());
         QVERIFY(!st.iniciado());
         QCOMPARE(st.evento(), QStringLiteral("Listo para hacer Conexión"));
-        QVERIFY(st.pruebasHabilitadas());
+        QVERIFY(!st.cicloIniciado());
         a.tick(3);
         QCOMPARE(st.SegundosTranscurridos, qint16(0));
         QCOMPARE(st.progreso(), barra);

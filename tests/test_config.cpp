@@ -220,6 +220,41 @@ private slots:
         QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("1"));
     }
 
+    void periodEditor_data() {
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("seg");
+        QTest::addColumn<int>("periodo");
+        QTest::addColumn<QString>("minBox");
+        QTest::addColumn<QString>("segBox");
+        QTest::addRow("5 and 60") << "5" << "60" << 360 << "6" << "0";
+        QTest::addRow("minutes 6 refused") << "6" << "0" << 30 << "0" << "30";
+        QTest::addRow("seconds 61 refused") << "0" << "61" << 30 << "0" << "30";
+        QTest::addRow("empty refused") << "" << "10" << 30 << "0" << "30";
+        QTest::addRow("text refused") << "a" << "10" << 30 << "0" << "30";
+        QTest::addRow("2 and 5") << "2" << "5" << 125 << "2" << "5";
+        QTest::addRow("1 and 0") << "1" << "0" << 60 << "1" << "0";
+        QTest::addRow("half to even down") << "0" << "2.5" << 2 << "0" << "2";
+        QTest::addRow("half to even up") << "0" << "3.5" << 4 << "0" << "4";
+    }
+    void periodEditor() {
+        QFETCH(QString, min);
+        QFETCH(QString, seg);
+        QFETCH(int, periodo);
+        QFETCH(QString, minBox);
+        QFETCH(QString, segBox);
+        Fixture f;
+        SldControl_Change(f.ctx, 30);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), QStringLiteral("0"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), QStringLiteral("30"));
+        f.st.setEtiqueta(Etiqueta::Minutos, min);
+        f.st.setEtiqueta(Etiqueta::Segundos, seg);
+        AplicaLapso(f.ctx);
+        QCOMPARE(f.st.periodo, periodo);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), minBox);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), segBox);
+        QCOMPARE(f.st.progreso(), 1.0f);
+    }
+
     void validaDir_data() {
         QTest::addColumn<QString>("dir");
         QTest::addColumn<int>("windows");

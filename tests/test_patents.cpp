@@ -1,7 +1,10 @@
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 
 #include "Fixture.h"
+#include "app/Candado.h"
 #include "app/Patentes.h"
 #include "platform/Files.h"
 
@@ -164,6 +167,49 @@ private slots:
         r.carga();
         QVERIFY(f.dlg.ultimo().contains("usuarios.mov"));
         QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("C"));
+    }
+
+    void onePatentOneInstance() {
+        Fixture f;
+        CandadoPatente a, b, c;
+        QVERIFY(a.toma(f.tmp.path(), 0));
+        QVERIFY(!b.toma(f.tmp.path(), 0)); // the same patent twice
+        QVERIFY(c.toma(f.tmp.path(), 1));  // another patent side by side
+        QVERIFY(CandadoPatente::ocupada(f.tmp.path(), 0));
+        QVERIFY(!CandadoPatente::ocupada(f.tmp.path(), 2));
+        a.suelta();
+        QVERIFY(b.toma(f.tmp.path(), 0));
+
+        // A lock left by a process that is gone is taken over.
+        Fixture g;
+        QProcess p;
+        p.start(QStringLiteral("/bin/true"));
+        QVERIFY(p.waitForFinished());
+        const QByteArray muerto = QByteArray::number(p.processId() ? p.processId() : 999999);
+        fs::escribeAtomico(g.ruta("odbc3.lock"), muerto + "\nkorvaval\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        CandadoPatente d;
+        QVERIFY(d.toma(g.tmp.path(), 3));
+    }
+
+    void openPatentsAreNotMoved() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        CandadoPatente otra;
+        QVERIFY(otra.toma(f.tmp.path(), 2)); // C is open elsewhere
+        p.selecciona(0);
+        QCOMPARE(p.entrar(), 0); // no exchange with C
+        QCOMPARE(contenido(f.ruta("odbc2.reg")), QStringLiteral("C"));
+        p.selecciona(1);
+        f.dlg.responde(true);
+        p.eliminar(); // B's removal would move C's file
+        QVERIFY(f.dlg.ultimo().contains("otra ventana de KORVAVal"));
+        QCOMPARE(p.claves(), (QStringList{"A", "B", "C"}));
+        QCOMPARE(contenido(f.ruta("odbc1.reg")), QStringLiteral("B"));
+        otra.suelta();
+        f.dlg.responde(true);
+        p.eliminar();
+        QCOMPARE(p.claves(), (QStringList{"A", "C"}));
     }
 
     void at256PatentsCreationIsRefused() {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include "Fixture.h"
@@ -131,6 +132,22 @@ private slots:
         DepuraArchivos(f.ctx);
         QVERIFY(en(c.env).isEmpty());
         QCOMPARE(en(c.env + "/Respalda"), QStringList{"a4321123.045"});
+    }
+
+    void linksAreNeverFollowed() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        const QString fuera = f.carpeta("fuera");
+        toca(fuera, {"m4321123.045", "a4321124.045"});
+        QFile::link(fuera + "/m4321123.045", c.env + "/m4321123.045");
+        QFile::link(fuera + "/a4321124.045", c.rec + "/a4321124.045");
+        QFile::link(fuera, c.env + "/Pend"); // a Pend that leads elsewhere
+        toca(fuera, {"r4321125.045"});
+        DepuraArchivos(f.ctx);
+        QCOMPARE(en(fuera), (QStringList{"a4321124.045", "m4321123.045", "r4321125.045"}));
+        QVERIFY(QFileInfo(c.env + "/m4321123.045").isSymLink());
+        QVERIFY(QFileInfo(c.rec + "/a4321124.045").isSymLink());
+        QVERIFY(!QFile::exists(c.rec + "/Respalda/a4321124.045"));
     }
 
     void failedCopyKeepsTheResponse() {

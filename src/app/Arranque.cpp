@@ -13,10 +13,18 @@
 #include "records/Bitacora.h"
 #include "records/Depuracion.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 
 namespace korva {
 
 QString fechaCorta(const QDate& d) { return QLocale::system().toString(d, QStringLiteral("d MMM yyyy")); }
+
+void LblDespliega_DblClick(Contexto& ctx) {
+    QString texto;
+    for (const QString& aviso : ctx.st.lista(Lista::Mensajes))
+        texto += aviso + QLatin1Char('\r');
+    ctx.dlg.mensaje(Icono::Ninguno, texto, kTitulo);
+}
 
 void CargaForm1(Contexto& ctx, int posicion) {
     MainState& st = ctx.st;

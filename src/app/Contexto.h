@@ -12,6 +12,8 @@ class Clock;
 class FtpClient;
 class VentanaError;
 class SignatureLibrary;
+class Eco;
+class Impresoras;
 
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
@@ -24,6 +26,8 @@ struct Contexto {
     FtpClient* ftp = nullptr;
     VentanaError* ventanaError = nullptr;
     SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
+    Eco* eco = nullptr;                 // echo component of the diagnostics page
+    Impresoras* impresoras = nullptr;   // the machine's printers, for the viewer
 };
 
 } // namespace korva

@@ -117,12 +117,7 @@ void MainState::setCaptionInicio(const QString& c) {
     emit captionInicioCambiado();
 }
 
-void MainState::setPruebasHabilitadas(bool h) {
-    if (pruebasHabilitadas_ == h)
-        return;
-    pruebasHabilitadas_ = h;
-    emit pruebasCambiadas();
-}
+
 
 QString MainState::patente() const {
     const QString& u = slots_[slot::Usuario];
@@ -134,6 +129,23 @@ void MainState::setColorAviso(ColorAviso c) {
         return;
     colorAviso_ = c;
     emit colorAvisoCambiado();
+}
+
+void MainState::setFoliosAutorizados(bool a) {
+    if (foliosAutorizados_ == a)
+        return;
+    foliosAutorizados_ = a;
+    emit foliosCambiado();
+}
+
+QString MainState::captionFolios() const {
+    return foliosAutorizados_ ? QStringLiteral("Guardar Cambios de Folios")
+                              : QStringLiteral("C&ambiar Folios");
+}
+
+void MainState::solicitaCierre() {
+    cierrePendiente = true;
+    emit cierreSolicitado();
 }
 
 } // namespace korva

@@ -37,7 +37,6 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
-    Comentario, // LblComentario on the diagnostics page
     Minutos,  // the period editor's boxes
     Segundos,
     Cuenta_
@@ -213,10 +212,6 @@ public:
     // Date of the last day change, so one missed while a cycle ran is caught up.
     QDate ultimoCambioDia;
 
-    // The diagnostics buttons and their comment follow the cycle.
-    bool pruebasHabilitadas() const { return pruebasHabilitadas_; }
-    void setPruebasHabilitadas(bool h);
-
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }
     // The newest line of each day list in view.
@@ -226,11 +221,52 @@ signals:
     void captionInicioCambiado();
     void paginaSolicitada(int indice);
     void ultimosSolicitados();
-    void pruebasCambiadas();
 
 private:
     QString captionInicio_ = QStringLiteral("&Iniciar");
-    bool pruebasHabilitadas_ = true;
+
+    // --- menu utilities: folio authorization, restore ----------------------
+public:
+    // Slots 5 and 6 unlocked by the centre's authorization, waiting to be
+    // saved; the folio menu entry's caption follows it.
+    bool foliosAutorizados() const { return foliosAutorizados_; }
+    void setFoliosAutorizados(bool a);
+    QString captionFolios() const;
+    // The restore ends the run: the main window closes itself (with its save
+    // question) when asked. The flag stays set for a window that opens later.
+    bool cierrePendiente = false;
+    void solicitaCierre();
+signals:
+    void foliosCambiado();
+    void cierreSolicitado();
+
+private:
+    bool foliosAutorizados_ = false;
+
+    // --- the cycle and the diagnostics exclude each other ------------------
+public:
+    // While the cycle is started the diagnostics start buttons are disabled;
+    // while a diagnostic runs Start_Button is.
+    bool cicloIniciado() const { return cicloIniciado_; }
+    void setCicloIniciado(bool i) {
+        if (i != cicloIniciado_) {
+            cicloIniciado_ = i;
+            emit exclusionCambiada();
+        }
+    }
+    bool diagnosticoActivo() const { return diagnosticoActivo_; }
+    void setDiagnosticoActivo(bool a) {
+        if (a != diagnosticoActivo_) {
+            diagnosticoActivo_ = a;
+            emit exclusionCambiada();
+        }
+    }
+signals:
+    void exclusionCambiada();
+
+private:
+    bool cicloIniciado_ = false;
+    bool diagnosticoActivo_ = false;
 };
 
 } // namespace korva

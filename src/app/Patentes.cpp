@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/Candado.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -19,7 +20,9 @@ bool renombra(const QString& de, const QString& a) {
 }
 } // namespace
 
-Patentes::Patentes(Dialogs& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::move(carpeta)) {}
+Patentes::Patentes(Dialogs& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::move(carpeta)) {
+    ocupada = [this](int i) { return CandadoPatente::ocupada(carpeta_, i); };
+}
 
 QString Patentes::rutaUsuarios() const { return fs::une(carpeta_, kUsuarios); }
 
@@ -67,6 +70,10 @@ void Patentes::ReordenaPatentes() {
     const int l = int(claves_.size()) - 1;
     if (s < 0 || s == l || !fs::existeArchivo(rutaConfiguracion(s)) || !fs::existeArchivo(rutaConfiguracion(l)))
         return;
+    // A patent open in another window keeps its place: entering goes on
+    // with the chosen position, as when a file is missing.
+    if (ocupada(s) || ocupada(l))
+        return;
     QStringList nuevas = claves_;
     nuevas.swapItemsAt(s, l);
     const int temporal = int(claves_.size());
@@ -112,6 +119,14 @@ void Patentes::eliminar() {
     if (s < 0) {
         carga();
         return;
+    }
+    for (int i = s; i < claves_.size(); ++i) {
+        if (ocupada(i)) {
+            dlg_.error(QStringLiteral("No es posible eliminar la patente ") + clave +
+                       QStringLiteral(" mientras la patente ") + claves_.at(i) +
+                       QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de nuevo."));
+            return;
+        }
     }
     QStringList nuevas = claves_;
     nuevas.removeAt(s);

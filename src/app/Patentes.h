@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace korva {
 
@@ -45,6 +46,10 @@ public:
     void crear();   // "C&rear Patente"
     bool aceptar(); // "&Aceptar": true when the patent was created
     void eliminar(); // "E&liminar Patente" (asks first)
+
+    // Whether another running instance holds a position; such a patent's
+    // configuration file must not be moved under it.
+    std::function<bool(int)> ocupada;
 
     QString rutaUsuarios() const;
     QString rutaConfiguracion(int i) const;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/Candado.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "app/ui/Form1.h"
@@ -10,7 +11,9 @@
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Eco.h"
 #include "platform/SignatureLibrary.h"
+#include "platform/ui/ImpresorasQt.h"
 #include "records/ui/FrmMessage.h"
 
 int main(int argc, char** argv) {
@@ -25,15 +28,27 @@ int main(int argc, char** argv) {
 
     korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
-    auto firma = korva::abreBibliotecaFirma(QCoreApplication::applicationDirPath());
+    auto firma = korva::abreBibliotecaFirma(korva::carpetaBibliotecas());
     ctx.ftp = &ftp;
     ctx.ventanaError = &ventanaError;
     ctx.firma = firma.get();
+    auto eco = korva::creaEcoSistema();
+    ctx.eco = eco.get();
+    korva::ImpresorasQt impresoras;
+    ctx.impresoras = &impresoras;
 
     std::unique_ptr<korva::Form1> principal;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
     entrada->setAttribute(Qt::WA_DeleteOnClose);
+    korva::CandadoPatente candado;
     QObject::connect(entrada, &korva::FrmEntrada::entrar, [&](int posicion) {
+        if (!candado.toma(ctx.carpetaPrograma, posicion)) {
+            const QStringList claves = entrada->patentes().claves();
+            dialogos.error(QStringLiteral("La patente ") + claves.value(posicion) +
+                           QStringLiteral(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
+                                          "ventana o elija otra patente."));
+            return;
+        }
         principal = std::make_unique<korva::Form1>(ctx, posicion);
         principal->show();
         entrada->close();

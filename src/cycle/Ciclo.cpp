@@ -120,9 +120,7 @@ void Start_Button_Click(Contexto& ctx) {
             st.muestraPagina(kPaginaConfiguracion);
         } else {
             st.setCaptionInicio(QStringLiteral("&Detener"));
-            st.setPruebasHabilitadas(false);
-            st.setEtiqueta(Etiqueta::Comentario,
-                           QStringLiteral("Para realizar pruebas se debe detener el proceso de validación."));
+            st.setCicloIniciado(true); // the diagnostics wait until it stops
             const bool anidado = st.cicloEnCurso;
             st.cicloEnCurso = true;
             TraeAvisos(ctx);
@@ -141,8 +139,7 @@ void Start_Button_Click(Contexto& ctx) {
             "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
     ctx.dlg.puntero(Puntero::Normal);
     st.SegundosTranscurridos = 0;
-    st.setPruebasHabilitadas(true);
-    st.setEtiqueta(Etiqueta::Comentario, QStringLiteral("Listo para iniciar pruebas"));
+    st.setCicloIniciado(false);
 }
 
 void MuestraCuentaRegresiva(Contexto& ctx) {

@@ -112,7 +112,7 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
                 continue;
             if (!esTipoValidacion(st, n))
                 continue;
-            if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado) || rutas[r] == envio)
+            if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()) || rutas[r] == envio)
                 continue;
             fs::copia(fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma));
         }
@@ -137,7 +137,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         if (!pruebaPatente(st, n) || n.size() != st.LongitudNombre || n.endsWith(QLatin1String("err")) ||
             !esTipoValidacion(st, n))
             continue;
-        if (!bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado))
+        if (!bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()))
             LstSendFiles << n.toLower();
     }
     if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())

@@ -14,7 +14,7 @@ namespace {
 // This patent's files of a folder, in listing order.
 QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
     QStringList nombres;
-    for (const fs::Entrada& e : fs::lista(carpeta)) {
+    for (const fs::Entrada& e : fs::lista(carpeta, fs::Detalle::Tipo)) {
         preparaNombre(ctx.st, e.nombre);
         if (!e.carpeta && pruebaPatente(ctx.st, e.nombre))
             nombres << e.nombre;

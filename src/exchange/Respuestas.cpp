@@ -14,7 +14,7 @@ namespace korva {
 void refrescaPendientes(Contexto& ctx) {
     const QString pend = fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
     QStringList nombres;
-    for (const fs::Entrada& e : fs::lista(pend))
+    for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
         if (e.regular && !e.oculto)
             nombres << e.nombre;
     ctx.st.RemoteFileListBox = nombres;

@@ -32,10 +32,12 @@ int codigo(QChar c) {
 }
 
 QString decodifica(const QByteArray& bytes) {
-    QString s;
-    s.reserve(bytes.size());
-    for (char b : bytes)
-        s.append(caracter(static_cast<unsigned char>(b)));
+    // Latin-1 is the code page but for 0x80..0x9F: convert in one go, then
+    // mend those few characters.
+    QString s = QString::fromLatin1(bytes);
+    for (QChar& c : s)
+        if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+            c = caracter(c.unicode());
     return s;
 }
 
@@ -48,24 +50,21 @@ QByteArray codifica(const QString& texto) {
 }
 
 QStringList lineas(const QByteArray& bytes) {
+    const QString texto = decodifica(bytes);
     QStringList out;
     qsizetype inicio = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (bytes[i] == '\n') {
-            qsizetype fin = i;
-            if (fin > inicio && bytes[fin - 1] == '\r')
-                --fin;
-            out.append(decodifica(bytes.mid(inicio, fin - inicio)));
-            inicio = i + 1;
-        }
-    }
-    if (inicio < n) {
-        qsizetype fin = n;
-        if (bytes[fin - 1] == '\r')
+    const qsizetype n = texto.size();
+    auto agrega = [&](qsizetype fin) {
+        if (fin > inicio && texto.at(fin - 1) == QLatin1Char('\r'))
             --fin;
-        out.append(decodifica(bytes.mid(inicio, fin - inicio)));
+        out.append(texto.mid(inicio, fin - inicio));
+    };
+    for (qsizetype i = texto.indexOf(QLatin1Char('\n')); i >= 0; i = texto.indexOf(QLatin1Char('\n'), inicio)) {
+        agrega(i);
+        inicio = i + 1;
     }
+    if (inicio < n)
+        agrega(n);
     return out;
 }
 

@@ -9,6 +9,13 @@
 
 #include "platform/Ansi.h"
 
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 namespace korva::fs {
 
 namespace {
@@ -189,8 +196,10 @@ QByteArray comoTexto(const QStringList& lineas) {
     return b;
 }
 
-QList<Entrada> lista(const QString& carpeta) {
+QList<Entrada> lista(const QString& carpeta, Detalle detalle) {
     QList<Entrada> out;
+#ifdef Q_OS_WIN
+    Q_UNUSED(detalle);
     QDir d(carpeta);
     if (!d.exists())
         return out;
@@ -204,14 +213,51 @@ QList<Entrada> lista(const QString& carpeta) {
         e.carpeta = !e.enlace && fi.isDir();
         e.regular = !e.enlace && fi.isFile();
         e.tamano = fi.size();
-        // Not cut to the second here: every change of a local date-time asks
-        // the system for the time zone again, once per file of a folder that
-        // may hold thousands, and the register compares it to the second.
-        e.modificado = fi.lastModified();
+        e.segundos = fi.lastModified().toSecsSinceEpoch();
         e.soloLectura = sinEscritura(fi);
         e.oculto = e.nombre.startsWith('.');
         out.append(e);
     }
+#else
+    // One lstat per entry: the pending and sent folders hold thousands of
+    // files and the lists are rebuilt every cycle.
+    const QByteArray base = QFile::encodeName(carpeta);
+    DIR* d = ::opendir(base.constData());
+    if (!d)
+        return out;
+    while (const dirent* de = ::readdir(d)) {
+        const char* n = de->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        Entrada e;
+#ifdef _DIRENT_HAVE_D_TYPE
+        if (detalle == Detalle::Tipo && de->d_type != DT_UNKNOWN) {
+            e.nombre = QFile::decodeName(n);
+            e.enlace = de->d_type == DT_LNK;
+            e.carpeta = de->d_type == DT_DIR;
+            e.regular = de->d_type == DT_REG;
+            e.oculto = n[0] == '.';
+            out.append(std::move(e));
+            continue;
+        }
+#endif
+        struct stat sb;
+        const QByteArray ruta = base + '/' + n;
+        if (::lstat(ruta.constData(), &sb) != 0)
+            continue; // gone since the listing
+        e.nombre = QFile::decodeName(n);
+        e.enlace = S_ISLNK(sb.st_mode);
+        e.carpeta = S_ISDIR(sb.st_mode);
+        e.regular = S_ISREG(sb.st_mode);
+        e.tamano = sb.st_size;
+        e.segundos = sb.st_mtime;
+        e.soloLectura = (sb.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        e.oculto = n[0] == '.';
+        out.append(std::move(e));
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end(), [](const Entrada& a, const Entrada& b) { return a.nombre < b.nombre; });
+#endif
     return out;
 }
 

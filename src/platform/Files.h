@@ -63,7 +63,10 @@ QByteArray comoTexto(const QStringList& lineas);
 struct Entrada {
     QString nombre;
     qint64 tamano = 0;
-    QDateTime modificado; // local time, with the fraction of a second the system keeps
+    qint64 segundos = 0; // modification time, seconds since the epoch
+    // Local time, to the second (converted on demand: the zone lookup is the
+    // dearest part of listing a large folder).
+    QDateTime modificado() const { return QDateTime::fromSecsSinceEpoch(segundos); }
     bool carpeta = false;
     bool regular = false; // a plain file, not a link
     bool enlace = false;
@@ -73,7 +76,10 @@ struct Entrada {
 
 // Lists a folder first, so callers act on a fixed list: deleting while a
 // directory iterator runs would return entries already gone.
-QList<Entrada> lista(const QString& carpeta);
+// Tipo: names and kinds only (no size, time or attribute), which the file
+// system gives without a stat per entry; for the lists rebuilt every cycle.
+enum class Detalle { Completo, Tipo };
+QList<Entrada> lista(const QString& carpeta, Detalle detalle = Detalle::Completo);
 
 } // namespace fs
 } // namespace korva

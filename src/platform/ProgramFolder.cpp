@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace korva {
@@ -14,6 +15,16 @@ QString carpetaPrograma() {
 #endif
     QDir().mkpath(c);
     return c;
+}
+
+QString carpetaBibliotecas() {
+    const QString junto = QCoreApplication::applicationDirPath();
+#ifndef Q_OS_WIN
+    const QString instalada = QDir(junto).filePath(QStringLiteral("../lib/korvaval"));
+    if (!QFileInfo::exists(QDir(junto).filePath(QStringLiteral("libsgenc.so"))) && QFileInfo::exists(instalada))
+        return QDir::cleanPath(instalada);
+#endif
+    return junto;
 }
 
 } // namespace korva

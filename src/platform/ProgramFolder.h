@@ -9,4 +9,8 @@ namespace korva {
 // folder on Windows. Created when missing.
 QString carpetaPrograma();
 
+// Where the signature library is: beside the executable in the build tree,
+// lib/korvaval beside bin/ once installed.
+QString carpetaBibliotecas();
+
 } // namespace korva

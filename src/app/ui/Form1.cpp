@@ -21,7 +21,14 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "app/ui/AcercaDe.h"
+#include "config/Folios.h"
+#include "diagnostics/ui/PaginaDiagnostico.h"
+#include "records/ui/FrmArchivos.h"
 #include "cycle/Ciclo.h"
+#include "exchange/ui/FrmEliminarBusqueda.h"
+#include "exchange/ui/FrmPedirArchivo.h"
+#include "records/Respaldo.h"
 #include "exchange/Transferencia.h"
 #include "platform/Dialogs.h"
 
@@ -47,6 +54,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
     LblDespliega->setToolTip(
         QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
+    LblDespliega->setAutoFillBackground(true);
+    LblDespliega->installEventFilter(this);
     arriba->addWidget(Start_Button);
     arriba->addWidget(salir);
     arriba->addWidget(LblDespliega, 1);
@@ -64,9 +73,26 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    // A restore ends the run: the window closes itself, with its save question.
+    connect(&st, &MainState::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
+    connect(&st, &MainState::colorAvisoCambiado, this, &Form1::muestraColorAviso);
+    muestraColorAviso();
+    config_->logo()->installEventFilter(this);
     connect(&st, &MainState::progresoCambiado, this, [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
+    // The cycle and the diagnostics exclude each other.
+    connect(&st, &MainState::exclusionCambiada, this,
+            [this] { Start_Button->setEnabled(!ctx_.st.diagnosticoActivo()); });
+    // The file viewer, loaded hidden; a double click on a day list opens the
+    // entry's file in it.
+    visor_ = new FrmArchivos(ctx, this);
+    visor_->setWindowFlag(Qt::Window);
+    visor_->hide();
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstEnviados")), Lista::Enviados);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRecibidos")), Lista::Recibidos);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstPendientes")), Lista::Pendientes);
+    visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRechazados")), Lista::Rechazados);
     for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
         muestraEtiqueta(Etiqueta(e));
     Menu_Configure->setText(st.captionConfigurar());
@@ -110,26 +136,33 @@ void Form1::creaMenus() {
     QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
     Menu_Configure = entrada(sistema, "Menu_Configure", QStringLiteral("&Configuración"));
     connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
-    entrada(sistema, "Menu_Folios", QStringLiteral("C&ambiar Folios"));
+    QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.captionFolios());
+    connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
+    connect(&ctx_.st, &MainState::foliosCambiado, this,
+            [this, folios] { folios->setText(ctx_.st.captionFolios()); });
     connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")), &QAction::triggered,
             this, [this] { Menu_GuardaConf(ctx_); });
     QMenu* respaldo = sistema->addMenu(QStringLiteral("&Respaldar Configuración"));
-    entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo"));
-    entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración"));
+    connect(entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo")), &QAction::triggered, this,
+            [this] { korva::Menu_HaceRespaldo(ctx_); });
+    connect(entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración")), &QAction::triggered,
+            this, [this] { korva::Menu_RecuperaConf(ctx_); });
 
     QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilerias"));
-    entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo"));
-    entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda"));
+    connect(entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo")), &QAction::triggered, this,
+            [this] { FrmPedirArchivo::abre(ctx_, this); });
+    connect(entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda")), &QAction::triggered, this,
+            [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
-    entrada(ayuda, "Menu_About", QStringLiteral("Acerca de..."));
+    connect(entrada(ayuda, "Menu_About", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+            [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }
 
 QWidget* Form1::creaStatus() {
     auto* w = new QWidget;
     auto* g = new QGridLayout(w);
-    auto* logo = new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación"));
-    g->addWidget(logo, 0, 0);
+    g->addWidget(logo(QStringLiteral("LURMA")), 0, 0);
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
     g->addWidget(Evento, 0, 1, 1, 2);
@@ -178,17 +211,9 @@ QWidget* Form1::creaStatus() {
 
 QWidget* Form1::creaConexion() {
     auto* w = new QWidget;
-    auto* g = new QGridLayout(w);
-    g->addWidget(new QLabel(QStringLiteral("<b>LURMA</b><br>Centro de Prevalidación")), 0, 0, 1, 2);
-    g->addWidget(new QLabel(QStringLiteral("Equipo:")), 1, 0);
-    LocalNameLabel = new QLabel;
-    LocalNameLabel->setObjectName(QStringLiteral("LocalNameLabel"));
-    g->addWidget(LocalNameLabel, 1, 1);
-    g->addWidget(new QLabel(QStringLiteral("Dirección IP:")), 2, 0);
-    LocalAddressLabel = new QLabel;
-    LocalAddressLabel->setObjectName(QStringLiteral("LocalAddressLabel"));
-    g->addWidget(LocalAddressLabel, 2, 1);
-    g->setRowStretch(3, 1);
+    auto* v = new QVBoxLayout(w);
+    v->addWidget(logo(QStringLiteral("LURMA")));
+    v->addWidget(new PaginaDiagnostico(ctx_), 1);
     return w;
 }
 
@@ -213,10 +238,44 @@ void Form1::muestraEtiqueta(Etiqueta e) {
     case Etiqueta::DiaJuliano: DiaJuliano->setText(t); break;
     case Etiqueta::Hora: Hora->setText(t); break;
     case Etiqueta::Despliega: LblDespliega->setText(t); break;
-    case Etiqueta::LocalName: LocalNameLabel->setText(t); break;
-    case Etiqueta::LocalAddress: LocalAddressLabel->setText(t); break;
     default: break;
     }
+}
+
+QLabel* Form1::logo(const QString& nombre) {
+    auto* l = new QLabel(QStringLiteral("<b>") + nombre + QStringLiteral("</b><br>Centro de Prevalidación"));
+    l->setObjectName(QStringLiteral("Logo") + nombre);
+    l->installEventFilter(this);
+    return l;
+}
+
+void Form1::muestraColorAviso() {
+    // "**" notices stand out in red on the window colour; the others are dark
+    // blue on the button face.
+    QPalette p = LblDespliega->palette();
+    const QPalette sistema;
+    if (ctx_.st.colorAviso() == ColorAviso::Rojo) {
+        p.setColor(QPalette::WindowText, Qt::red);
+        p.setColor(QPalette::Window, sistema.color(QPalette::Window));
+    } else {
+        p.setColor(QPalette::WindowText, QColor(0, 0, 192));
+        p.setColor(QPalette::Window, sistema.color(QPalette::Button));
+    }
+    LblDespliega->setPalette(p);
+}
+
+bool Form1::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        if (o == LblDespliega) {
+            LblDespliega_DblClick(ctx_);
+            return true;
+        }
+        if (o->objectName().startsWith(QLatin1String("Logo"))) {
+            alternaServicio(ctx_);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(o, e);
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
@@ -228,6 +287,7 @@ void Form1::closeEvent(QCloseEvent* e) {
                                              "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
         TmrControl->stop();
+        visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
             ctx_.dlg.error(QStringLiteral(
                 "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));

@@ -17,6 +17,7 @@ namespace korva {
 
 struct Contexto;
 class PaginaConfiguracion;
+class FrmArchivos;
 
 // The main window: binds the run's state to the controls and forwards the
 // user's clicks to the procedures. Its start-up runs in the constructor,
@@ -31,6 +32,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void creaMenus();
@@ -38,6 +40,8 @@ private:
     QWidget* creaConexion();
     void muestraLista(Lista l);
     void muestraEtiqueta(Etiqueta e);
+    void muestraColorAviso();
+    QLabel* logo(const QString& nombre);
 
     Contexto& ctx_;
     PaginaConfiguracion* config_;
@@ -48,11 +52,10 @@ private:
     QLabel* Evento;
     QLabel* DiaJuliano;
     QLabel* Hora;
-    QLabel* LocalNameLabel;
-    QLabel* LocalAddressLabel;
     QProgressBar* ProgressBar1;
     QTimer* TmrControl;
     QAction* Menu_Start;
+    FrmArchivos* visor_;
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
 };

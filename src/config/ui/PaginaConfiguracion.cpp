@@ -71,8 +71,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     auto* raiz = new QVBoxLayout(this);
     auto* cabeza = new QHBoxLayout;
     logo_ = new QLabel(QStringLiteral("<b>KORVA</b><br>Centro de Prevalidación"));
-    logo_->setObjectName(QStringLiteral("Logo"));
-    logo_->installEventFilter(this);
+    logo_->setObjectName(QStringLiteral("LogoKORVA"));
     cabeza->addWidget(logo_);
     cabeza->addStretch();
     auto* patente = new QLabel;
@@ -284,12 +283,6 @@ void PaginaConfiguracion::sincronizaVista() {
     OpnSecundario->setAutoExclusive(true);
 }
 
-bool PaginaConfiguracion::eventFilter(QObject* o, QEvent* e) {
-    if (o == logo_ && e->type() == QEvent::MouseButtonDblClick) {
-        alternaServicio(ctx_);
-        return true;
-    }
-    return QWidget::eventFilter(o, e);
-}
+
 
 } // namespace korva

@@ -25,13 +25,12 @@ public:
 
     QLineEdit* caja(int n) const { return cajas_.at(n); }
     QCheckBox* casilla(int slotBandera) const;
-    // Double click on the page's logo: the service toggle.
+    // The page's logo; the main window makes its double click the service toggle.
     QWidget* logo() const;
 
 private:
     void sincronizaVista();
     void sincronizaBloqueo();
-    bool eventFilter(QObject* o, QEvent* e) override;
 
     Contexto& ctx_;
     std::array<QLineEdit*, MainState::kSlots> cajas_{};

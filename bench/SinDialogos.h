@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+namespace korva::bench {
+
+// Benchmarks run unattended: every message is dismissed, every question No.
+class SinDialogos final : public Dialogs {
+public:
+    void mensaje(Icono, const QString&, const QString&) override {}
+    bool pregunta(const QString&, const QString&) override { return false; }
+    void beep() override {}
+    void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto&, QStringList&) override {}
+};
+
+} // namespace korva::bench

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace korva {
+
+// One KORVAVal per patent of a program folder: the running instance holds
+// odbc<n>.lock beside the configuration file. A crashed instance leaves no
+// stale lock: the file names its process, and a lock whose process is gone
+// is taken over.
+class CandadoPatente {
+public:
+    CandadoPatente();
+    ~CandadoPatente();
+
+    // False when another running instance holds that patent.
+    bool toma(const QString& carpetaPrograma, int posicion);
+    void suelta();
+    bool tomado() const;
+
+    // Whether another running instance holds the patent at that position.
+    static bool ocupada(const QString& carpetaPrograma, int posicion);
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+};
+
+} // namespace korva

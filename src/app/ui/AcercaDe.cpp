@@ -1,0 +1,65 @@
+#include "app/ui/AcercaDe.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/InfoSistema.h"
+#include "platform/Dialogs.h"
+
+namespace korva {
+
+AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
+    : QDialog(parent), dlg_(dlg), ruta_(rutaBusqueda) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Acerca de KORVAVal"));
+    setMinimumWidth(420);
+    auto* titulo = new QLabel(QStringLiteral("<b>KORVAVal</b>"));
+    titulo->setObjectName(QStringLiteral("lblTitle"));
+    auto* version = new QLabel(AcercaDe::version());
+    version->setObjectName(QStringLiteral("lblVersion"));
+    auto* descripcion = new QLabel(QStringLiteral(
+        "Envía los archivos de validación y de pago electrónico a KORVA Centro de Prevalidación, recibe sus "
+        "respuestas y avisos, y lleva la bitácora diaria de lo enviado y lo recibido."));
+    descripcion->setObjectName(QStringLiteral("lblDescription"));
+    descripcion->setWordWrap(true);
+    ok_ = new QPushButton(QStringLiteral("Aceptar"));
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    sysInfo_ = new QPushButton(QStringLiteral("&Info. del Sistema..."));
+    sysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
+    const QString herramienta = buscaInfoSistema(ruta_);
+    sysInfo_->setToolTip(herramienta.isEmpty()
+                             ? QStringLiteral("No hay una herramienta de información del sistema instalada")
+                             : QStringLiteral("Abre ") + QFileInfo(herramienta).fileName());
+
+    auto* raiz = new QVBoxLayout(this);
+    raiz->addWidget(titulo);
+    raiz->addWidget(version);
+    raiz->addWidget(descripcion);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(ok_);
+    botones->addWidget(sysInfo_);
+    raiz->addLayout(botones);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(sysInfo_, &QPushButton::clicked, this, &AcercaDe::abreInfoSistema);
+}
+
+void AcercaDe::abreInfoSistema() {
+    const QString herramienta = buscaInfoSistema(ruta_);
+    if (herramienta.isEmpty()) {
+        dlg_.informacion(
+            QStringLiteral("La información del sistema no está disponible en este momento: no se "
+                           "encontró ninguna herramienta de información del sistema instalada."));
+        return;
+    }
+    if (!QProcess::startDetached(herramienta, {}))
+        dlg_.error(QStringLiteral("No fue posible abrir la información del sistema (") +
+                   QFileInfo(herramienta).fileName() + QStringLiteral(")."));
+}
+
+} // namespace korva

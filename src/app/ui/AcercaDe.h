@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace korva {
+
+class Dialogs;
+
+// The about box: title, version, description, and a button that opens the
+// system's information tool where one is installed.
+class AcercaDe final : public QDialog {
+    Q_OBJECT
+public:
+    // rutaBusqueda: folders to look for the tool in (default: PATH).
+    explicit AcercaDe(Dialogs& dlg, QWidget* parent = nullptr, const QString& rutaBusqueda = QString());
+
+    static QString version() { return QStringLiteral("Versión 8.0.0"); }
+    QPushButton* CmdSysInfo() const { return sysInfo_; }
+    QPushButton* CmdOK() const { return ok_; }
+
+    // Opens the tool; says so when there is none or it does not start.
+    void abreInfoSistema();
+
+private:
+    Dialogs& dlg_;
+    QString ruta_;
+    QPushButton* sysInfo_;
+    QPushButton* ok_;
+};
+
+} // namespace korva

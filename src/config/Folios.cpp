@@ -1,0 +1,53 @@
+#include "config/Folios.h"
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/Edicion.h"
+#include "exchange/Transferencia.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/FtpClient.h"
+
+namespace korva {
+
+namespace {
+
+void pideAutorizacion(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (!ctx.dlg.pregunta(kPreguntaFolios))
+        return;
+    // Only the file's existence matters: the copy goes as soon as it lands.
+    const QString local = fs::une(st.TxtConfiguration(slot::DirRecibo), kCopiaAutorizacion, ctx.plataforma);
+    const qint16 rc = ReceiveFile(ctx, local, kArchivoAutorizacion);
+    if (rc != 0) {
+        // Whatever the cause (no file, no connection, failed download) the
+        // broker sees the one denial; the session is not left hanging.
+        if (ctx.ftp && ctx.ftp->conectado())
+            DisconnectFromHost(ctx);
+        ctx.dlg.error(kAutorizacionNegada);
+        return;
+    }
+    fs::borra(local);
+    st.setBloqueado(slot::FolioInferior, false);
+    st.setBloqueado(slot::FolioSuperior, false);
+    DisconnectFromHost(ctx);
+    st.setFoliosAutorizados(true);
+}
+
+void guardaFolios(Contexto& ctx) {
+    Menu_GuardaConf(ctx);
+    ctx.st.setFoliosAutorizados(false);
+    ctx.st.setBloqueado(slot::FolioInferior, true);
+    ctx.st.setBloqueado(slot::FolioSuperior, true);
+}
+
+} // namespace
+
+void Menu_Folios(Contexto& ctx) {
+    if (ctx.st.foliosAutorizados())
+        guardaFolios(ctx);
+    else
+        pideAutorizacion(ctx);
+}
+
+} // namespace korva

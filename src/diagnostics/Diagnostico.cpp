@@ -1,0 +1,256 @@
+#include "diagnostics/Diagnostico.h"
+
+#include <cmath>
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "platform/Dialogs.h"
+#include "platform/Eco.h"
+
+namespace korva {
+namespace {
+
+const QString kFinLinea = QStringLiteral("\r\n");
+
+const QString kFallaLocal = QStringLiteral("La comunicación no se puede dar por que conputadora no tiene "
+                                           "activado el protocolo TCP-IP, comuniquese con "
+                                           "su personal de Informática para que active el protocolo.");
+const QString kFallaExterna = QStringLiteral("La comunicación no se puede dar por que la salida a Internet "
+                                             "no esta respondiendo, reinicie su equipo, si "
+                                             "la falla persiste comuniquese con su proveedore de Internet.");
+const QString kFallaCentro = QStringLiteral(
+    "La comunicación no se puede dar por que el servidor de KORVA no responde, espere unos minutos e intente "
+    "nuevamente, si la falla persiste comuniquese a KORVA Centro de Prevalidación.");
+
+QString blancos(int n) { return QString(n, QLatin1Char(' ')); }
+
+} // namespace
+
+QString calificacion(double recibidos, double enviados) {
+    const double q = recibidos / enviados;
+    if (q >= 0.9)
+        return QStringLiteral("Excelente");
+    if (q >= 0.75)
+        return QStringLiteral("Buena");
+    if (q >= 0.65)
+        return QStringLiteral("Regular");
+    if (q >= 0.5)
+        return QStringLiteral("Mala");
+    return QStringLiteral("Deficiente");
+}
+
+Diagnostico::Diagnostico(Contexto& ctx, Eco& eco, QObject* parent) : QObject(parent), ctx_(ctx), eco_(eco) {
+    connect(&eco_, &Eco::respuesta, this, &Diagnostico::alResponder);
+    connect(&eco_, &Eco::estadisticas, this, &Diagnostico::alEstadisticas);
+    connect(&ctx_.st, &MainState::exclusionCambiada, this, &Diagnostico::alCambiarCiclo);
+}
+
+// Starting the cycle disables the tests and says why; stopping it says the
+// tests are ready again.
+void Diagnostico::alCambiarCiclo() {
+    const bool iniciado = ctx_.st.cicloIniciado();
+    if (iniciado == cicloVisto_) {
+        emit cambiado();
+        return;
+    }
+    cicloVisto_ = iniciado;
+    comenta(iniciado ? QStringLiteral("Para realizar pruebas se debe detener el proceso de validación.")
+                     : QStringLiteral("Listo para iniciar pruebas"),
+            ColorComentario::Azul);
+}
+
+QString Diagnostico::captionCmdPruebas() const {
+    return eco_.continuo() ? QStringLiteral("Termi&nar Prueba") : QStringLiteral("I&niciar Prueba");
+}
+
+bool Diagnostico::habilitadoPingTest() const {
+    return !ctx_.st.cicloIniciado() && !tresEtapas_ && !eco_.continuo();
+}
+bool Diagnostico::habilitadoComdProbar() const { return habilitadoPingTest(); }
+bool Diagnostico::habilitadoCmdPruebas() const { return !ctx_.st.cicloIniciado() && !tresEtapas_; }
+
+void Diagnostico::ReiniciaPruebas() {
+    Check1 = true;
+    eco_.setSincrono(true);
+    eco_.setContinuo(false);
+    eco_.setEspera(2000);
+    send_ = QStringLiteral("0");
+    recv_ = QStringLiteral("0");
+    loss_ = QStringLiteral("0%");
+    emit cambiado();
+}
+
+void Diagnostico::agrega(const QString& texto) {
+    if (salida_.size() > kLimiteTranscripcion)
+        salida_.clear();
+    salida_ += texto;
+    emit transcripcionCambiada();
+}
+
+void Diagnostico::vaciaSalida() {
+    salida_.clear();
+    emit transcripcionCambiada();
+}
+
+void Diagnostico::comenta(const QString& texto, ColorComentario c) {
+    comentario_ = texto;
+    color_ = c;
+    emit cambiado();
+}
+
+// Three requests to the target already set; the flag goes up after each one
+// answered. Counts the failure that ends the test.
+void Diagnostico::etapa(bool& bandera, int& fallas) {
+    eco_.reinicia();
+    for (int i = 0; i < 3 && fallas == 0; ++i) {
+        if (eco_.envia())
+            bandera = true;
+        else
+            ++fallas;
+    }
+}
+
+void Diagnostico::PingTest() {
+    if (!habilitadoPingTest())
+        return;
+    vaciaSalida();
+    tresEtapas_ = true;
+    ctx_.st.setDiagnosticoActivo(true);
+    emit cambiado();
+    bool local = false, externa = false, centro = false;
+    int fallas = 0;
+    eco_.setSincrono(Check1);
+
+    agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
+    eco_.setDestino(eco_.direccionLocal());
+    comenta(
+        QStringLiteral("Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
+                       "proceso de validación, espere."),
+        ColorComentario::Azul);
+    etapa(local, fallas);
+
+    if (fallas == 0) {
+        agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName +
+               kFinLinea);
+        eco_.setDestino(HostName.trimmed());
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
+                           "iniciar el proceso de validación, espere."),
+            ColorComentario::Azul);
+        etapa(externa, fallas);
+    }
+    if (fallas == 0) {
+        agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
+               kFinLinea);
+        eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
+                           "proceso de validación, espere."),
+            ColorComentario::Azul);
+        etapa(centro, fallas);
+    }
+
+    tresEtapas_ = false;
+    ctx_.st.setDiagnosticoActivo(eco_.continuo());
+    if (fallas == 0) {
+        agrega(blancos(8) + QString(47, QLatin1Char('*')) + QStringLiteral(" FIN DE PRUEBA  ") +
+               QString(47, QLatin1Char('*')) + kFinLinea);
+        comenta(QStringLiteral("La comunicación esta operando correctamente."), ColorComentario::Azul);
+    } else if (!local) {
+        comenta(kFallaLocal, ColorComentario::Rojo);
+    } else if (!externa) {
+        comenta(kFallaExterna, ColorComentario::Rojo);
+    } else if (!centro) {
+        comenta(kFallaCentro, ColorComentario::Rojo);
+    } else {
+        emit cambiado(); // a failure after the centre answered: no verdict text
+    }
+    // A machine that may not send echoes at all says so, not only "TCP-IP".
+    if (fallas != 0 && !local) {
+        const QString porque = eco_.impedimento();
+        if (!porque.isEmpty())
+            agrega(porque + kFinLinea);
+    }
+}
+
+void Diagnostico::ComdProbar() {
+    if (!habilitadoComdProbar())
+        return;
+    const QString host = HostName.trimmed();
+    eco_.setDestino(host);
+    vaciaSalida();
+    eco_.setSincrono(Check1);
+    if (!eco_.envia()) {
+        ctx_.dlg.mensaje(Icono::Ninguno,
+                         QStringLiteral("Fallo, direccion IP es ") + eco_.direccionResuelta() +
+                             QStringLiteral(" (") + host + QStringLiteral(")"),
+                         kTitulo);
+        const QString porque = eco_.impedimento();
+        if (!porque.isEmpty())
+            agrega(porque + kFinLinea);
+    }
+}
+
+void Diagnostico::CmdPruebas() {
+    if (!habilitadoCmdPruebas())
+        return;
+    if (!eco_.continuo()) {
+        vaciaSalida();
+        const QString host = HostName.trimmed();
+        eco_.setDestino(host);
+        // Counters start from zero so the loss and the rating speak of this
+        // test only, not of the requests of earlier ones.
+        eco_.reinicia();
+        eco_.setIntervalo(1000);
+        eco_.setSincrono(Check1);
+        eco_.setContinuo(true);
+        ctx_.st.setDiagnosticoActivo(true);
+        comenta(QStringLiteral("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
+                    QStringLiteral(
+                        ", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
+                        "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
+                ColorComentario::Azul);
+    } else {
+        eco_.setContinuo(false);
+        send_ = QStringLiteral("0");
+        recv_ = QStringLiteral("0");
+        loss_ = QStringLiteral("0%");
+        ctx_.st.setDiagnosticoActivo(false);
+        comenta(QStringLiteral("La prueba ha terminado."), ColorComentario::Azul);
+    }
+}
+
+void Diagnostico::alResponder(quint16 secuencia, quint16 bytes, qint32 ms) {
+    const double perdida = (Eco::kBytes - double(bytes)) / Eco::kBytes * 100.0;
+    agrega(QStringLiteral("   Ping a [") + eco_.direccionResuelta() +
+           QStringLiteral("]: 32 bytes enviados, ") + QString::number(bytes) +
+           QStringLiteral(" bytes recibidos, icmp_seq=") + QString::number(secuencia) +
+           QStringLiteral(", lapso=") + QString::number(ms) + QStringLiteral(" ms  ") +
+           QString::number(perdida) + QStringLiteral("% Perdidas") + kFinLinea);
+    recv_ = QString::number(eco_.recibidos());
+    emit cambiado();
+}
+
+void Diagnostico::alEstadisticas() {
+    const int s = eco_.enviados();
+    const int r = eco_.recibidos();
+    if (s > 1) {
+        const double perdida = 100.0 - r * 100.0 / s;
+        loss_ = QString::number(std::lround(perdida)) + QLatin1Char('%');
+        CalificaEnlace();
+    }
+    send_ = QString::number(s);
+    emit cambiado();
+}
+
+void Diagnostico::CalificaEnlace() {
+    const double enviados = send_.toDouble();
+    // Labels put back to 0 by the end of a continuous test have nothing to
+    // rate yet; dividing by them would rate a broken link "Excelente".
+    if (enviados <= 0)
+        return;
+    resultado_ = calificacion(recv_.toDouble(), enviados);
+    emit cambiado();
+}
+
+} // namespace korva

@@ -1,0 +1,303 @@
+#include "records/Visor.h"
+
+#include <QFile>
+#include <QFileInfo>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <cmath>
+#include <cstring>
+
+#include "app/Contexto.h"
+#include "cycle/Nombres.h"
+#include "platform/Ansi.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Impresoras.h"
+
+namespace korva {
+namespace {
+
+constexpr qint64 kArchivoMaximo = qint64(1) << 30;
+
+const QString kDemasiadoGrande = QStringLiteral("El registro es demasiado grande para presentarlo");
+
+// First CR or LF in [p, fin), or fin. One pass finds both the end of a
+// record and whether it holds line feeds, sixteen bytes at a time.
+const char* siguienteCorte(const char* p, const char* fin) {
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; fin - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (m)
+            return p + __builtin_ctz(unsigned(m));
+    }
+#endif
+    for (; p < fin; ++p)
+        if (*p == '\r' || *p == '\n')
+            return p;
+    return fin;
+}
+
+} // namespace
+
+Visor::Visor(QObject* parent) : QAbstractListModel(parent) {}
+
+int Visor::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : entradas(); }
+
+QVariant Visor::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= entradas())
+        return {};
+    return entrada(index.row());
+}
+
+QString Visor::entrada(int i) const {
+    const Pieza& p = piezas_.at(i);
+    if (p.inicio < 0)
+        return kDemasiadoGrande;
+    return ansi::decodifica(QByteArray::fromRawData(archivo_.datos() + p.inicio, p.largo));
+}
+
+QList<qint32> Visor::tabla() const {
+    QList<qint32> t;
+    for (int k = 1; k <= kCortes && tabla_[k] != 0; ++k)
+        t.append(tabla_[k]);
+    return t;
+}
+
+void Visor::setTxtRegistro(const QString& t) {
+    if (t == registro_)
+        return;
+    registro_ = t;
+    emit registroCambiado();
+}
+
+void Visor::setCaption(const QString& c) {
+    caption_ = c;
+    emit captionCambiado();
+}
+
+void Visor::limpia() {
+    beginResetModel();
+    piezas_ = {};
+    archivo_.libera();
+    endResetModel();
+}
+
+void Visor::cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arreglo& arreglo, int& cortes) {
+    const qint32 largo = fin - ini;
+    if (largo >= kRegistroMaximo) {
+        piezas_.push_back({-1, 0});
+        return;
+    }
+    const char* t = archivo_.datos();
+    if (!conSaltos && largo <= kLargoEntrada) {
+        piezas_.push_back({ini, largo});
+        return;
+    }
+    // Line feeds end an entry and are dropped; otherwise an entry closes
+    // after its 102nd character, and that cut is what the table records.
+    qint32 pendiente = ini;
+    int cuenta = 0;
+    for (qint32 i = ini; i < fin; ++i) {
+        if (t[i] == '\n') {
+            piezas_.push_back({pendiente, i - pendiente});
+            pendiente = i + 1;
+            cuenta = 0;
+        } else if (cuenta > kLargoEntrada) {
+            piezas_.push_back({pendiente, i + 1 - pendiente});
+            // Only a cut that leaves more of the record behind adds an entry;
+            // counting one at the record's very end (a record of exactly 102
+            // characters) would shift every later record by one.
+            if (cortes < kCortes && i + 1 < fin)
+                arreglo[++cortes] = n;
+            pendiente = i + 1;
+            cuenta = 0;
+        } else {
+            ++cuenta;
+        }
+    }
+    if (pendiente < fin)
+        piezas_.push_back({pendiente, fin - pendiente});
+}
+
+void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
+    beginResetModel();
+    piezas_ = {};
+    archivo_ = std::move(archivo);
+    arreglo.fill(0);
+    int cortes = 0;
+    qint32 n = 1;
+    const qint32 total = qint32(archivo_.tamano());
+    const char* t = archivo_.datos();
+    piezas_.reserve(size_t(total / 48));
+    qint32 ini = 0;
+    // Records end at CR LF or a lone CR; a bare LF stays inside its record.
+    // The code page keeps CR and LF as single bytes, so the cuts are found
+    // in the bytes themselves.
+    while (ini < total) {
+        const char* corte = siguienteCorte(t + ini, t + total);
+        const bool conSaltos = corte < t + total && *corte == '\n';
+        if (conSaltos) {
+            const void* cr = std::memchr(corte, '\r', size_t(t + total - corte));
+            corte = cr ? static_cast<const char*>(cr) : t + total;
+        }
+        const qint32 fin = qint32(corte - t);
+        if (!conSaltos && fin - ini <= kLargoEntrada)
+            piezas_.push_back({ini, fin - ini}); // the common record: one entry as it is
+        else
+            cortaRegistro(ini, fin, conSaltos, n, arreglo, cortes);
+        ++n;
+        ini = fin + 1;
+        if (fin < total && ini < total && t[ini] == '\n')
+            ++ini;
+    }
+    endResetModel();
+}
+
+void Visor::RecibeArreglos(const Arreglo& arreglo) {
+    tabla_.fill(0);
+    // Record numbers of any size are kept: a table cut at record 100 would
+    // send "go to record" to the wrong entry in any file longer than that.
+    for (int k = 1; k <= kCortes && arreglo[k] > 0; ++k)
+        tabla_[k] = arreglo[k];
+    setTxtRegistro(QString());
+}
+
+int Visor::CmdRegistro(Dialogs& dlg) {
+    const QString texto = registro_.trimmed();
+    if (texto.isEmpty()) {
+        dlg.error(QStringLiteral("Favor de capturar el número del reglon en que desea posicionarse."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    bool numero = false;
+    const double valor = texto.toDouble(&numero);
+    if (!numero || valor <= 0 || valor != std::floor(valor)) {
+        dlg.error(
+            QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    int k = 1;
+    while (k < 100 && tabla_[k] != 0 && valor > tabla_[k])
+        ++k;
+    const qint64 m = qint64(entradas()) - k + 1;
+    if (valor >= kRegistroMaximo || valor > double(m)) {
+        dlg.error(
+            QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
+                           "menor a ") +
+            QString::number(m) + QStringLiteral("."));
+        emit enfocaRegistro();
+        return -1;
+    }
+    const int i = int(valor) + k - 2;
+    emit seleccionaEntrada(i);
+    return i;
+}
+
+void Visor::LstArchivos_Click(int L) {
+    int k = 1;
+    while (k <= kCortes && tabla_[k] != 0 && tabla_[k] <= L - k + 1)
+        ++k;
+    setTxtRegistro(QString::number(L - k + 2));
+}
+
+QStringList Visor::lineasImpresion() const {
+    QStringList l;
+    l.reserve(entradas() + 4);
+    // The caption and the closing line each carry a CR of their own, which
+    // the printout shows as an empty line.
+    l << caption_ << QString();
+    for (int i = 0; i < entradas(); ++i)
+        l << entrada(i);
+    l << QString() << kTitulo;
+    return l;
+}
+
+void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora) {
+    if (impresora < 0) {
+        dlg.error(QStringLiteral("Favor de selecionar la impresora a utilizar."));
+        return;
+    }
+    const QStringList nombres = impresoras ? impresoras->nombres() : QStringList();
+    if (impresora >= nombres.size() || !impresoras->imprime(impresora, lineasImpresion())) {
+        dlg.error(QStringLiteral(
+            "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+        return;
+    }
+    dlg.mensaje(Icono::Ninguno,
+                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') +
+                    QStringLiteral("En la Impresora '") + nombres.at(impresora) + QLatin1Char('\''),
+                kTitulo);
+}
+
+void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const QString& Directorio) {
+    ctx.st.setEvento(QStringLiteral("Cargando Archivo Respuesta ..."));
+    visor.limpia();
+    const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
+    if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
+        ctx.dlg.error(QStringLiteral("No se encontro el Archivo '") + Archivo +
+                      QStringLiteral("' en el directorio '") + Directorio +
+                      QStringLiteral("' ha sido borrado o movido."));
+        return;
+    }
+    ArchivoEnMemoria archivo;
+    // Entry positions are 32-bit: a file of a gigabyte or more is refused as
+    // unreadable rather than shown cut short.
+    if (QFileInfo(ruta).size() >= kArchivoMaximo || !archivo.lee(ruta) ||
+        archivo.tamano() >= kArchivoMaximo) {
+        ctx.dlg.error(QStringLiteral("No fue posible leer el Archivo '") + Archivo +
+                      QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
+        return;
+    }
+    Visor::Arreglo arreglo;
+    visor.carga(std::move(archivo), arreglo);
+    visor.setCaption(QStringLiteral("KORVAVal   -> Archivo '") + Archivo + QStringLiteral("' ubicado en '") +
+                     Directorio + QLatin1Char('\''));
+    emit visor.mostrar();
+    visor.RecibeArreglos(arreglo);
+}
+
+ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entrada) {
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    int largo = 12;
+    ArchivoDeLista a;
+    switch (lista) {
+    case Lista::Recibidos: {
+        const QChar c = entrada.isEmpty() ? QChar() : entrada.at(0);
+        const bool larga = QStringLiteral("xXaA").contains(c) && !entrada.isEmpty() &&
+                           (entrada.size() < 9 || entrada.at(8) != QLatin1Char('.'));
+        largo = larga ? 15 : 12;
+        a.Directorio = st.TxtConfiguration(slot::DirRecibo);
+        break;
+    }
+    case Lista::Enviados:
+        a.Directorio = fs::une(envio, QStringLiteral("Enviados"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    case Lista::Pendientes:
+        a.Directorio = fs::une(envio, QStringLiteral("Pend"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    case Lista::Rechazados:
+        a.Directorio = fs::une(envio, QStringLiteral("Rechaza"));
+        largo = numLetras(st, entrada.left(1));
+        break;
+    default:
+        return {};
+    }
+    a.Archivo = entrada.left(largo);
+    return a;
+}
+
+void abreEntrada(Contexto& ctx, Visor& visor, Lista lista, const QString& entrada) {
+    const ArchivoDeLista a = archivoDeEntrada(ctx.st, lista, entrada);
+    if (a.Directorio.isEmpty() && a.Archivo.isEmpty())
+        return;
+    MuestraArchivo(ctx, visor, a.Archivo, a.Directorio);
+}
+
+} // namespace korva

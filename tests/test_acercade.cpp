@@ -1,0 +1,60 @@
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "Fixture.h"
+#include "app/InfoSistema.h"
+#include "app/ui/AcercaDe.h"
+
+using namespace korva;
+using namespace korva::test;
+
+class TestAcercaDe : public QObject {
+    Q_OBJECT
+private slots:
+    void muestraTituloVersionYDescripcion() {
+        Fixture fx;
+        AcercaDe a(fx.dlg, nullptr, fx.carpeta(QStringLiteral("vacia")));
+        QCOMPARE(a.windowTitle(), QStringLiteral("Acerca de KORVAVal"));
+        QCOMPARE(a.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Versión 8.0.0"));
+        QVERIFY(a.findChild<QLabel*>("lblTitle")->text().contains(QStringLiteral("KORVAVal")));
+        QVERIFY(!a.findChild<QLabel*>("lblDescription")->text().isEmpty());
+    }
+
+    void abreLaHerramientaEncontrada() {
+        Fixture fx;
+        const QString bin = fx.carpeta(QStringLiteral("bin"));
+        const QString marca = fx.ruta(QStringLiteral("abierta"));
+        // The second choice is found when the first is missing.
+        const QString herramienta = bin + QStringLiteral("/") + herramientasInfoSistema().at(1);
+        QFile f(herramienta);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\ntouch '" + marca.toUtf8() + "'\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(buscaInfoSistema(bin), herramienta);
+
+        AcercaDe a(fx.dlg, nullptr, bin);
+        QVERIFY(a.CmdSysInfo()->toolTip().contains(herramientasInfoSistema().at(1)));
+        a.CmdSysInfo()->click();
+        QTRY_VERIFY(QFile::exists(marca));
+        QVERIFY(fx.dlg.registros.isEmpty());
+    }
+
+    void diceCuandoNoHayHerramienta() {
+        Fixture fx;
+        const QString vacia = fx.carpeta(QStringLiteral("vacia"));
+        QVERIFY(buscaInfoSistema(vacia).isEmpty());
+        AcercaDe a(fx.dlg, nullptr, vacia);
+        a.CmdSysInfo()->click();
+        QCOMPARE(fx.dlg.registros.size(), 1);
+        QCOMPARE(fx.dlg.registros[0].icono, Icono::Informacion);
+        QVERIFY(fx.dlg.ultimo().contains(QStringLiteral("no se encontró ninguna herramienta")));
+        a.CmdOK()->click();
+        QCOMPARE(a.result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(TestAcercaDe)
+#include "test_acercade.moc"

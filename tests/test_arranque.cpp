@@ -1,0 +1,84 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "Fixture.h"
+#include "app/Arranque.h"
+#include "config/ConfigFile.h"
+#include "platform/Files.h"
+
+using namespace korva;
+using korva::test::Fixture;
+
+namespace {
+// A saved configuration for position 0 with folders under the fixture.
+void configura(Fixture& f, const QString& usuario, const QString& depurar, bool rutas) {
+    f.st.setSlot(slot::Usuario, usuario);
+    f.st.setSlot(slot::DirEnvio, f.carpeta("env"));
+    f.st.setSlot(slot::DirRecibo, f.carpeta("rec"));
+    f.st.setSlot(slot::DepurarArchivos, depurar);
+    f.st.setSlot(slot::RutasAdicionales, rutas ? "1" : "0");
+    f.st.setSlot(slot::RutasEnvioLocal, f.ruta("no-existe"));
+    f.st.setSlot(slot::ServidorActual, f.st.TxtConfiguration(slot::ServidorPrimario));
+    QVERIFY(GrabaConfiguracion(f.ctx));
+}
+} // namespace
+
+class TestArranque : public QObject {
+    Q_OBJECT
+private slots:
+    void startUp_data() {
+        QTest::addColumn<QString>("depurar");
+        QTest::addColumn<bool>("purga");
+        QTest::addRow("1 purges") << "1" << true;
+        QTest::addRow("0 does not") << "0" << false;
+        QTest::addRow("1 with a blank does not") << "1 " << false;
+    }
+    void startUp() {
+        QFETCH(QString, depurar);
+        QFETCH(bool, purga);
+        Fixture escrito;
+        configura(escrito, "ftp4321", depurar, false);
+        Fixture f;
+        QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
+        QDir().mkpath(escrito.ruta("env/Pend"));
+        fs::escribeAtomico(escrito.ruta("env/m4321123.044"), "old");
+        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+        CargaForm1(f.ctx, 0);
+        QCOMPARE(QFile::exists(escrito.ruta("env/m4321123.044")), !purga);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
+                 QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> 4321"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
+        QCOMPARE(f.st.periodo, 30);
+        QVERIFY(!f.st.ConfiguracionModificada);
+        QVERIFY(f.st.MostrarErrores);
+        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
+    }
+
+    void routesCheckedOnlyWhenTicked() {
+        Fixture escrito;
+        configura(escrito, "ab", "0", true);
+        Fixture f;
+        QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
+        CargaForm1(f.ctx, 0);
+        QVERIFY(f.dlg.ultimo().contains("Rutas de Envio Local"));
+        QCOMPARE(f.st.panel(), Panel::Rutas);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo), QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
+        QVERIFY(!f.st.ConfiguracionModificada);
+    }
+
+    void allNoticesBox() {
+        Fixture f;
+        LblDespliega_DblClick(f.ctx);
+        QCOMPARE(f.dlg.ultimo(), QString());
+        f.st.setLista(Lista::Mensajes, {"uno", "dos"});
+        LblDespliega_DblClick(f.ctx);
+        QCOMPARE(f.dlg.ultimo(), QStringLiteral("uno\rdos\r"));
+        QCOMPARE(f.dlg.registros.last().icono, Icono::Ninguno);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArranque)
+#include "test_arranque.moc"
