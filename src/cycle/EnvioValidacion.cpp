@@ -27,17 +27,22 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
     return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
 }
 
-// Copies of a file just sent: without the Pend copy its response would never
-// be searched, so a failure is put on the status line by name.
-void archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
+// Copies of a file just sent, a failure put on the status line by name.
+// False when the Pend copy failed: without it the response would never be
+// searched.
+bool archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
+    bool pendiente = true;
     for (const char* sub : {"Pend", "Enviados"}) {
         const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
         if (!fs::existeCarpeta(carpeta))
             fs::creaCarpeta(carpeta);
-        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma)))
+        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma))) {
             ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
                              carpeta);
+            pendiente = pendiente && qstrcmp(sub, "Pend") != 0;
+        }
     }
+    return pendiente;
 }
 
 void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool julianoMal) {
@@ -159,9 +164,19 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
         const QDateTime fecha = modificado(ruta);
-        if (SendFile(ctx, ruta, QStringLiteral("REC/") + nombre) != 0)
-            continue; // tried again next cycle; the transfer has said why
-        archivaEnviado(ctx, ruta, envio, nombre);
+        if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
+            // Tried again next cycle. A failed connection has said why; an
+            // upload cut short says nothing of its own.
+            const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
+            if (st.evento() != conexion)
+                st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
+                             QString::number(rc));
+            continue;
+        }
+        // Not recorded as sent without its Pend copy (a full disk): it goes
+        // again next cycle, and its response is searched then.
+        if (!archivaEnviado(ctx, ruta, envio, nombre))
+            continue;
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
             st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
         if (!agregaBitacora(st, nombre, fecha))
