@@ -27,22 +27,16 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
     return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
 }
 
-// Copies of a file just sent, a failure put on the status line by name.
-// False when the Pend copy failed: without it the response would never be
-// searched.
-bool archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
-    bool pendiente = true;
-    for (const char* sub : {"Pend", "Enviados"}) {
-        const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
-        if (!fs::existeCarpeta(carpeta))
-            fs::creaCarpeta(carpeta);
-        if (!fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma))) {
-            ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                             carpeta);
-            pendiente = pendiente && qstrcmp(sub, "Pend") != 0;
-        }
-    }
-    return pendiente;
+// A copy of a file being sent into a sub-folder of the send folder, a
+// failure put on the status line by name.
+bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const QString& sub, const QString& nombre) {
+    const QString carpeta = fs::une(envio, sub, ctx.plataforma);
+    if (!fs::existeCarpeta(carpeta))
+        fs::creaCarpeta(carpeta);
+    if (fs::copia(origen, fs::une(carpeta, nombre, ctx.plataforma)))
+        return true;
+    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
+    return false;
 }
 
 void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool julianoMal) {
@@ -164,19 +158,26 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
         const QDateTime fecha = modificado(ruta);
+        // The Pend copy comes first: a file goes only once its response will
+        // be searched (a full disk holds it back, with the reason on the
+        // status line). A copy already waiting there serves as well.
+        const QString pendiente =
+            fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        const bool yaPendiente = fs::existeArchivo(pendiente);
+        if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
+            continue;
         if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
             // Tried again next cycle. A failed connection has said why; an
             // upload cut short says nothing of its own.
+            if (!yaPendiente)
+                fs::borra(pendiente);
             const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
             if (st.evento() != conexion)
                 st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
                              QString::number(rc));
             continue;
         }
-        // Not recorded as sent without its Pend copy (a full disk): it goes
-        // again next cycle, and its response is searched then.
-        if (!archivaEnviado(ctx, ruta, envio, nombre))
-            continue;
+        archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
             st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
         if (!agregaBitacora(st, nombre, fecha))
