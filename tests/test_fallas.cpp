@@ -96,6 +96,14 @@ private:
     bool activo_ = false;
 };
 
+// A helper's failed check ends the test, not the helper alone.
+#define SIGUE(paso)                                                                                                    \
+    do {                                                                                                               \
+        paso;                                                                                                          \
+        if (QTest::currentTestFailed())                                                                                \
+            return;                                                                                                    \
+    } while (0)
+
 QString logDelDia(Oficina4321& o) { return o.recibo + QStringLiteral("/432145.log"); }
 
 } // namespace
@@ -173,12 +181,12 @@ private slots:
         EjecutaCiclo(o.ctx());
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25711"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25711});
-        sinEnviar(o, datos);
+        SIGUE(sinEnviar(o, datos));
 
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         o.conecta(c);
-        recupera(o, c, datos);
+        SIGUE(recupera(o, c, datos));
     }
 
     void badLoginThenPasswordCorrected() {
@@ -193,10 +201,10 @@ private slots:
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25741"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
         QCOMPARE(c.cuenta("LOGIN"), 0);
-        sinEnviar(o, datos);
+        SIGUE(sinEnviar(o, datos));
 
         o.st().setSlot(slot::ContrasenaFtp, c.contrasena());
-        recupera(o, c, datos);
+        SIGUE(recupera(o, c, datos));
     }
 
     void centreDiesDuringUpload() {
@@ -220,12 +228,12 @@ private slots:
                  qPrintable(o.st().evento()));
         QVERIFY(o.ventana.codigos.isEmpty());
         QVERIFY(!o.ftp->conectado());
-        sinEnviar(o, datos);
+        SIGUE(sinEnviar(o, datos));
 
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         o.conecta(c);
-        recupera(o, c, datos);
+        SIGUE(recupera(o, c, datos));
     }
 
     void uploadCutGivesItsCode() {
@@ -257,13 +265,13 @@ private slots:
         }
         QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
         QVERIFY(o.ventana.codigos.isEmpty());
-        sinRecibir(o);
+        SIGUE(sinRecibir(o));
 
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         QVERIFY(c.pon("ENV/" + kRespuesta, respuesta));
         o.conecta(c);
-        recibeCompleta(o, respuesta);
+        SIGUE(recibeCompleta(o, respuesta));
     }
 
     void centreDiesDuringRegistro001() {
@@ -327,12 +335,12 @@ private slots:
         QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
         QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25717);
         DisconnectFromHost(o.ctx());
-        sinRecibir(o);
+        SIGUE(sinRecibir(o));
         QVERIFY(c.vivo());
 
         // The same centre flowing again.
         QVERIFY(c.orden(QStringLiteral("pausa-tras")));
-        recibeCompleta(o, respuesta);
+        SIGUE(recibeCompleta(o, respuesta));
     }
 
     void untrustedCertificateThenCentreCaInstalled() {
@@ -351,7 +359,7 @@ private slots:
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25794"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25794});
         QCOMPARE(c.cuenta("USER"), 0); // no credentials over a link not trusted
-        sinEnviar(o, datos);
+        SIGUE(sinEnviar(o, datos));
 
         // The centre's CA in the program folder, as the program's own options read it.
         QVERIFY(QFile::copy(c.archivoCA(), QDir(o.ctx().carpetaPrograma).filePath(kArchivoCACentro)));
@@ -360,7 +368,7 @@ private slots:
         delPrograma.estancadoS = 3;
         o.ftp = std::make_unique<CurlFtpClient>(delPrograma);
         o.ctx().ftp = o.ftp.get();
-        recupera(o, c, datos);
+        SIGUE(recupera(o, c, datos));
         QVERIFY(c.cuenta("AUTH") >= 1);
     }
 
@@ -383,11 +391,11 @@ private slots:
         QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
         QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25737);
         DisconnectFromHost(o.ctx());
-        sinRecibir(o);
+        SIGUE(sinRecibir(o));
         QVERIFY(todo(o.recibo).isEmpty());
 
         QVERIFY(soloLecturaReal(o.recibo, false));
-        recibeCompleta(o, respuesta);
+        SIGUE(recibeCompleta(o, respuesta));
     }
 
     void diskFullDuringDownload() {
@@ -405,8 +413,8 @@ private slots:
             QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25740);
             DisconnectFromHost(o.ctx());
         }
-        sinRecibir(o);
-        recibeCompleta(o, respuesta);
+        SIGUE(sinRecibir(o));
+        SIGUE(recibeCompleta(o, respuesta));
     }
 
     void diskFullHoldsTheUploadBack() {
@@ -426,9 +434,9 @@ private slots:
                                       o.envio + QStringLiteral("/Pend"));
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
         QVERIFY(o.ventana.codigos.isEmpty());
-        sinEnviar(o, datos); // and no part of a copy under its final name, nor a leftover
+        SIGUE(sinEnviar(o, datos)); // and no part of a copy under its final name, nor a leftover
         // Room again: sent once, and its response fetched.
-        recupera(o, c, datos);
+        SIGUE(recupera(o, c, datos));
     }
 
     void cutUploadLeavesAnEarlierPendingCopy() {
