@@ -9,7 +9,11 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES | cierra-sesiones
+    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
+
+muere-tras and pausa-tras count the bytes each data connection has sent,
+muere-subida the bytes of an upload received; given without BYTES they are
+off again.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -73,6 +77,7 @@ class Centro:
         self.nlst_extra = []
         self.muere_tras = None
         self.pausa_tras = None
+        self.muere_subida = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -106,9 +111,11 @@ class Centro:
         elif clave == "nlst-extra":
             self.nlst_extra.append(resto)
         elif clave == "muere-tras":
-            self.muere_tras = int(resto)
+            self.muere_tras = int(resto) if resto else None
         elif clave == "pausa-tras":
-            self.pausa_tras = int(resto)
+            self.pausa_tras = int(resto) if resto else None
+        elif clave == "muere-subida":
+            self.muere_subida = int(resto) if resto else None
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -192,6 +199,7 @@ def main():
 
     class Datos(base_dtp):
         enviados = 0
+        recibidos = 0
 
         def use_sendfile(self):
             return False  # every byte through send(), so muere-tras can count them
@@ -217,6 +225,15 @@ def main():
             n = super().send(data)
             self.enviados += n or 0
             return n
+
+        def recv(self, n):
+            # The centre dies in the middle of an upload, part of it on its disk.
+            datos = super().recv(n)
+            self.recibidos += len(datos or b"")
+            if centro.muere_subida is not None and self.recibidos > centro.muere_subida:
+                centro.anota("MUERE")
+                os._exit(3)
+            return datos
 
     class Manejador(base):
         dtp_handler = Datos

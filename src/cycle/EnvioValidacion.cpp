@@ -27,22 +27,19 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
     return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
 }
 
-// Copies of a file just sent: without the Pend copy its response would never
-// be searched, so a failure is put on the status line by name. The file stays
-// in the send folder, so the copies need not wait for the disk.
-void archivaEnviado(Contexto& ctx, const QString& origen, const QString& envio, const QString& nombre) {
-    for (const char* sub : {"Pend", "Enviados"}) {
-        const QString carpeta = fs::une(envio, QString::fromLatin1(sub), ctx.plataforma);
-        const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
-        // The folder is made when a copy finds it missing, not looked for
-        // before every copy of the pass.
-        bool copiado = fs::copia(origen, destino, fs::Sincroniza::No);
-        if (!copiado && !fs::existeCarpeta(carpeta))
-            copiado = fs::creaCarpeta(carpeta) && fs::copia(origen, destino, fs::Sincroniza::No);
-        if (!copiado)
-            ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre +
-                             QStringLiteral(" a ") + carpeta);
-    }
+// A copy of a file being sent into a sub-folder of the send folder, a
+// failure put on the status line by name. The file itself stays in the send
+// folder, so the copy need not wait for the disk; the folder is made when a
+// copy finds it missing, not looked for before every copy of the pass.
+bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const QString& sub, const QString& nombre) {
+    const QString carpeta = fs::une(envio, sub, ctx.plataforma);
+    const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
+    if (fs::copia(origen, destino, fs::Sincroniza::No))
+        return true;
+    if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) && fs::copia(origen, destino, fs::Sincroniza::No))
+        return true;
+    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
+    return false;
 }
 
 void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool julianoMal) {
@@ -166,9 +163,26 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
         const QDateTime fecha = modificado(ruta);
-        if (SendFile(ctx, ruta, QStringLiteral("REC/") + nombre) != 0)
-            continue; // tried again next cycle; the transfer has said why
-        archivaEnviado(ctx, ruta, envio, nombre);
+        // The Pend copy comes first: a file goes only once its response will
+        // be searched (a full disk holds it back, with the reason on the
+        // status line). A copy already waiting there serves as well.
+        const QString pendiente =
+            fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        const bool yaPendiente = fs::existeArchivo(pendiente);
+        if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
+            continue;
+        if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
+            // Tried again next cycle. A failed connection has said why; an
+            // upload cut short says nothing of its own.
+            if (!yaPendiente)
+                fs::borra(pendiente);
+            const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
+            if (st.evento() != conexion)
+                st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
+                             QString::number(rc));
+            continue;
+        }
+        archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
             st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
         if (!agregaBitacora(st, nombre, fecha))

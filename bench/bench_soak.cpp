@@ -1,0 +1,206 @@
+// A long working day in a few minutes: the started cycle driven by the
+// one-second tick of a scripted clock, with a one-second period, against the
+// simulated centre over FTPS. Ten files dropped before every cycle; every
+// response must arrive once and only once. Resident memory is read after a
+// warm-up and at the end; the growth must stay under 5 MB.
+//
+//     build/bench_soak [--ciclos N] [--archivos N] [--plano]
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+#include "CentroSimulado.h"
+#include "ScriptedClock.h"
+#include "SinDialogos.h"
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/ConfigFile.h"
+#include "cycle/Ciclo.h"
+#include "platform/CurlFtpClient.h"
+#include "platform/Files.h"
+
+using namespace korva;
+
+namespace {
+
+constexpr int kCalentamiento = 20; // cycles before the first memory reading
+constexpr qint64 kLimiteCrecimientoKB = 5 * 1024;
+
+qint64 residenteKB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& l : f.readAll().split('\n'))
+        if (l.startsWith("VmRSS:"))
+            return l.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+int valor(const QStringList& args, const QString& opcion, int porDefecto) {
+    const qsizetype i = args.indexOf(opcion);
+    return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : porDefecto;
+}
+
+// The name of the k-th file of the day: folios 1..999 in turn, so a name comes
+// back every hundred cycles, rewritten, as the broker's software would.
+QString nombreDe(int k) { return QStringLiteral("m4321%1.045").arg(k % 999 + 1, 3, 10, QLatin1Char('0')); }
+QString respuestaDe(const QString& enviado) { return enviado.left(8) + QStringLiteral(".err"); }
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int ciclos = valor(args, QStringLiteral("--ciclos"), 500);
+    const int porCiclo = valor(args, QStringLiteral("--archivos"), 10);
+    const bool plano = args.contains(QStringLiteral("--plano"));
+    if (qEnvironmentVariableIsEmpty("KORVA_SOURCE_DIR"))
+        qputenv("KORVA_SOURCE_DIR", KORVA_SOURCE_DIR);
+
+    test::OpcionesCentro oc;
+    oc.tls = !plano;
+    oc.argumentos = {QStringLiteral("--aviso-gen"), QStringLiteral("Aviso de prueba")};
+    test::CentroSimulado centro(oc);
+    if (!centro.listo()) {
+        std::fprintf(stderr, "bench_soak: the simulated centre did not start: %s\n", qPrintable(centro.diagnostico()));
+        return 2;
+    }
+
+    QTemporaryDir dir;
+    MainState st;
+    bench::SinDialogos dlg;
+    test::ScriptedClock reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+    Contexto ctx{st, dlg, reloj, dir.path()};
+    const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
+    QDir().mkpath(envio);
+    QDir().mkpath(recibo);
+    st.setSlot(slot::Usuario, QStringLiteral("a4321"));
+    st.setSlot(slot::DirEnvio, envio);
+    st.setSlot(slot::DirRecibo, recibo);
+    st.setSlot(slot::FolioInferior, QStringLiteral("001"));
+    st.setSlot(slot::FolioSuperior, QStringLiteral("999"));
+    st.setChk(slot::EnvioAutomatico, true);
+    st.setChk(slot::Firmar, false);
+    st.setChk(slot::BajarRegistro001, true);
+    st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+    st.setSlot(slot::Puerto, QString::number(centro.puerto()));
+    st.setSlot(slot::ContrasenaFtp, centro.contrasena());
+    st.setChk(slot::Pasivo, true);
+    st.DiaJulianoActual = 45;
+    st.periodo = 1;
+    OpcionesCurl oftp;
+    oftp.archivoCA = centro.archivoCA();
+    oftp.conexionMs = 5000;
+    oftp.estancadoS = 10;
+    CurlFtpClient ftp(oftp);
+    ctx.ftp = &ftp;
+    GrabaConfiguracion(ctx);
+    st.ConfiguracionModificada = false;
+
+    // Each file's content and time are its own, so a name that comes back is a
+    // new file to the register.
+    int siguiente = 0;
+    QStringList enVuelo; // sent in the last cycle: their responses come in the next one
+    const QDateTime base(QDate(2026, 2, 14), QTime(7, 0, 0));
+    auto deja = [&] {
+        QStringList nombres;
+        for (int j = 0; j < porCiclo; ++j, ++siguiente) {
+            const QString n = nombreDe(siguiente);
+            const QString ruta = envio + QLatin1Char('/') + n;
+            fs::escribeAtomico(ruta, QStringLiteral("500|%1|4321|\r\n").arg(siguiente).toLatin1());
+            QFile f(ruta);
+            f.open(QIODevice::ReadWrite);
+            f.setFileTime(base.addSecs(siguiente), QFileDevice::FileModificationTime);
+            nombres << n;
+        }
+        return nombres;
+    };
+
+    int faltantes = 0, repetidas = 0, ajenas = 0, sinEnviar = 0, recibidasTotal = 0, r001 = 0;
+    auto revisa = [&](const QStringList& esperadas, qsizetype desde) {
+        // The received list's entries added by the cycle: "name - HH:mm:ss".
+        QHash<QString, int> vistas;
+        const QStringList& rec = st.lista(Lista::Recibidos);
+        for (qsizetype i = desde; i < rec.size(); ++i)
+            ++vistas[rec[i].left(12)];
+        for (const QString& e : esperadas) {
+            const int n = vistas.take(respuestaDe(e));
+            faltantes += n == 0 ? 1 : 0;
+            repetidas += n > 1 ? n - 1 : 0;
+            recibidasTotal += n;
+        }
+        for (auto it = vistas.cbegin(); it != vistas.cend(); ++it)
+            ajenas += it.value();
+    };
+
+    QStringList lote = deja();
+    Start_Button_Click(ctx); // connects, notices, configuration, first cycle
+    if (!st.iniciado()) {
+        std::fprintf(stderr, "bench_soak: the cycle did not start: %s\n", qPrintable(st.evento()));
+        return 2;
+    }
+    int hechos = 1;
+    qint64 rssInicio = -1;
+    QElapsedTimer t;
+    t.start();
+    qint64 msCalentamiento = 0;
+    auto trasCiclo = [&](qsizetype recibidosAntes, qsizetype enviadosAntes) {
+        sinEnviar += int(lote.size() - (st.lista(Lista::Enviados).size() - enviadosAntes));
+        revisa(enVuelo, recibidosAntes);
+        enVuelo = lote;
+        if (hechos % 50 == 0)
+            centro.orden(QStringLiteral("r001 m4321%1.r001").arg(hechos / 50, 3, 10, QLatin1Char('0')));
+        if (hechos == kCalentamiento) {
+            rssInicio = residenteKB();
+            msCalentamiento = t.elapsed();
+        }
+    };
+    trasCiclo(0, 0);
+    lote = deja();
+    while (hechos < ciclos + 1) {
+        const bool toca = st.SegundosTranscurridos > st.periodo;
+        const qsizetype recibidos = st.lista(Lista::Recibidos).size();
+        const qsizetype enviados = st.lista(Lista::Enviados).size();
+        reloj.avanza(1);
+        TmrControl_Timer(ctx);
+        if (!toca)
+            continue;
+        ++hechos;
+        trasCiclo(recibidos, enviados);
+        // The extra last cycle only fetches the responses of the one before.
+        lote = hechos < ciclos ? deja() : QStringList();
+    }
+    const qint64 ms = t.elapsed();
+    const qint64 rssFin = residenteKB();
+    Start_Button_Click(ctx); // stop
+
+    for (const QString& n : QDir(recibo).entryList({QStringLiteral("*.r001")}, QDir::Files))
+        r001 += n.isEmpty() ? 0 : 1;
+    const qsizetype pendientes = QDir(envio + QStringLiteral("/Pend")).entryList(QDir::Files).size();
+    const int enviados = int(st.lista(Lista::Enviados).size());
+    const qint64 crecimiento = rssFin - rssInicio;
+    const double msPorCiclo = double(ms - msCalentamiento) / std::max(1, hechos - kCalentamiento);
+
+    std::printf("bench_soak: %d cycles (+1 to fetch the last responses), %d files a cycle, %s\n", ciclos, porCiclo,
+                plano ? "plain FTP" : "FTPS");
+    std::printf("  files sent         %d (expected %d; %d left unsent)\n", enviados, ciclos * porCiclo, sinEnviar);
+    std::printf("  responses received %d (missing %d, twice %d, unexpected %d); Pend left %lld\n", recibidasTotal,
+                faltantes, repetidas, ajenas, static_cast<long long>(pendientes));
+    std::printf("  registro 001 files %d (published %d); logins at the centre %d\n", r001, ciclos / 50,
+                centro.cuenta(QStringLiteral("LOGIN")));
+    std::printf("  time               %.1f s, %.1f ms a cycle after warm-up\n", ms / 1000.0, msPorCiclo);
+    std::printf("  resident memory    %lld KB after %d cycles, %lld KB at the end: growth %lld KB (limit %lld KB)\n",
+                static_cast<long long>(rssInicio), kCalentamiento, static_cast<long long>(rssFin),
+                static_cast<long long>(crecimiento), static_cast<long long>(kLimiteCrecimientoKB));
+
+    const bool bien = enviados == ciclos * porCiclo && sinEnviar == 0 && faltantes == 0 && repetidas == 0 &&
+                      ajenas == 0 && recibidasTotal == ciclos * porCiclo && pendientes == 0 && rssInicio > 0 &&
+                      crecimiento < kLimiteCrecimientoKB;
+    std::printf("%s\n", bien ? "PASS" : "FAIL");
+    return bien ? 0 : 1;
+}

@@ -1,0 +1,462 @@
+// Faults met while a cycle runs, against the simulated centre and the real
+// client: whatever breaks, no file is lost, no part of a file sits under a
+// final name, the broker is told, and a later cycle finishes the work alone.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "SesionCentro.h"
+#include "cycle/Ciclo.h"
+#include "exchange/Transferencia.h"
+#include "platform/Files.h"
+
+using namespace korva;
+using namespace korva::test;
+
+namespace {
+
+const QString kEnviado = QStringLiteral("m4321123.045");
+const QString kRespuesta = QStringLiteral("m4321123.err");
+
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
+}
+void pon(const QString& ruta, const QByteArray& datos) {
+    QDir().mkpath(QFileInfo(ruta).path());
+    QVERIFY(fs::escribeAtomico(ruta, datos));
+}
+// Every file, hidden ones too: a download's temporary file is hidden.
+QStringList todo(const QString& carpeta) {
+    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+// Random bytes, so a truncated copy can never compare equal.
+QByteArray azar(qsizetype n) {
+    QList<quint32> palabras((n + 3) / 4);
+    QRandomGenerator g{quint32(n)};
+    g.fillRange(palabras.data(), palabras.size());
+    return QByteArray(reinterpret_cast<const char*>(palabras.constData()), n);
+}
+OpcionesCentro tls() {
+    OpcionesCentro o;
+    o.tls = true;
+    return o;
+}
+
+// Root writes through the permission bits; the immutable attribute stops it
+// too. Anyone else gets a folder without write permission.
+bool soloLecturaReal(const QString& carpeta, bool activa) {
+    if (geteuid() != 0)
+        return QFile::setPermissions(carpeta, activa ? QFile::ReadOwner | QFile::ExeOwner
+                                                     : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int banderas = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &banderas) == 0;
+    if (ok) {
+        banderas = activa ? (banderas | FS_IMMUTABLE_FL) : (banderas & ~FS_IMMUTABLE_FL);
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &banderas) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+// A full disk as the process meets it: every write past the limit fails
+// (EFBIG rather than ENOSPC), for root too. Processes already running, such
+// as the centre, keep their own limit.
+class DiscoLleno {
+public:
+    explicit DiscoLleno(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &antes_);
+        senal_ = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
+        rlimit r = antes_;
+        r.rlim_cur = bytes;
+        activo_ = setrlimit(RLIMIT_FSIZE, &r) == 0;
+    }
+    ~DiscoLleno() {
+        setrlimit(RLIMIT_FSIZE, &antes_);
+        std::signal(SIGXFSZ, senal_);
+    }
+    bool activo() const { return activo_; }
+
+private:
+    rlimit antes_{};
+    void (*senal_)(int) = SIG_DFL;
+    bool activo_ = false;
+};
+
+// A helper's failed check ends the test, not the helper alone.
+#define SIGUE(paso)                                                                                                    \
+    do {                                                                                                               \
+        paso;                                                                                                          \
+        if (QTest::currentTestFailed())                                                                                \
+            return;                                                                                                    \
+    } while (0)
+
+QString logDelDia(Oficina4321& o) { return o.recibo + QStringLiteral("/432145.log"); }
+
+} // namespace
+
+class TestFallas : public QObject {
+    Q_OBJECT
+
+    // The file to send is where the broker left it, and no trace says it went.
+    static void sinEnviar(Oficina4321& o, const QByteArray& contenido) {
+        QCOMPARE(lee(o.envio + "/" + kEnviado), contenido);
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
+        QVERIFY(todo(o.envio + "/Enviados").isEmpty());
+        QVERIFY(!lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
+        QVERIFY(o.st().lista(Lista::Enviados).isEmpty());
+        QVERIFY(!QFile::exists(logDelDia(o)));
+    }
+
+    // A response awaited: still pending, nothing under its name in the
+    // receive folder, not listed as received.
+    static void sinRecibir(Oficina4321& o) {
+        QCOMPARE(todo(o.envio + "/Pend"), QStringList{kEnviado});
+        QVERIFY2(!todo(o.recibo).contains(kRespuesta), qPrintable(todo(o.recibo).join(' ')));
+        for (const QString& n : todo(o.recibo))
+            QVERIFY2(!n.startsWith(QLatin1Char('.')), qPrintable(n)); // no download left half-way
+        QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
+        QCOMPARE(o.st().lista(Lista::Pendientes).first(), kEnviado + QStringLiteral(" - 14:03  En Espera"));
+    }
+
+    // The road of the file from the send folder to its response, in two
+    // cycles against a healthy centre (its response is asked for from the
+    // cycle after the upload).
+    static void recupera(Oficina4321& o, CentroSimulado& c, const QByteArray& contenido) {
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), contenido);
+        QCOMPARE(todo(o.envio + "/Pend"), QStringList{kEnviado});
+        QCOMPARE(lee(o.envio + "/Enviados/" + kEnviado), contenido);
+        EjecutaCiclo(o.ctx());
+        QVERIFY(lee(o.recibo + "/" + kRespuesta).startsWith("KORVA Centro de Prevalidacion"));
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
+        QCOMPARE(o.st().lista(Lista::Enviados).size(), 1);
+        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 1);
+        QCOMPARE(o.st().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+        QVERIFY(!o.ftp->conectado());
+    }
+
+    // A pending file whose response waits on the centre, large enough to be
+    // cut in the middle.
+    static QByteArray esperaRespuesta(Oficina4321& o, CentroSimulado& c, qsizetype largo) {
+        pon(o.envio + "/Pend/" + kEnviado, "500|1|4321|\r\n");
+        const QByteArray r = azar(largo);
+        if (!c.pon("ENV/" + kRespuesta, r))
+            return {};
+        return r;
+    }
+
+    static void recibeCompleta(Oficina4321& o, const QByteArray& respuesta) {
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(o.recibo + "/" + kRespuesta), respuesta);
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
+        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 1);
+        QVERIFY(lee(logDelDia(o)).startsWith("R - " + kRespuesta.toLatin1()));
+    }
+
+private slots:
+    void connectionRefusedThenCentreBack() {
+        Oficina4321 o;
+        {
+            CentroSimulado c;
+            QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+            o.conecta(c); // stopped at the end of this block: its port refuses
+        }
+        const QByteArray datos = "500|1|4321|\r\n";
+        pon(o.envio + "/" + kEnviado, datos);
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25711"));
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25711});
+        SIGUE(sinEnviar(o, datos));
+
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        o.conecta(c);
+        SIGUE(recupera(o, c, datos));
+    }
+
+    void badLoginThenPasswordCorrected() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.st().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
+        const QByteArray datos = "500|1|4321|\r\n";
+        pon(o.envio + "/" + kEnviado, datos);
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25741"));
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
+        QCOMPARE(c.cuenta("LOGIN"), 0);
+        SIGUE(sinEnviar(o, datos));
+
+        o.st().setSlot(slot::ContrasenaFtp, c.contrasena());
+        SIGUE(recupera(o, c, datos));
+    }
+
+    void centreDiesDuringUpload() {
+        Oficina4321 o;
+        const QByteArray datos = azar(4 << 20);
+        {
+            CentroSimulado c;
+            QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+            o.conecta(c);
+            pon(o.envio + "/" + kEnviado, datos);
+            QVERIFY(c.orden(QStringLiteral("muere-subida 65536")));
+            EjecutaCiclo(o.ctx());
+            QTRY_VERIFY(!c.vivo());
+            QVERIFY(QFileInfo(c.ruta("REC/" + kEnviado)).size() < datos.size()); // cut in the middle
+        }
+        // The upload's own failure raises no window; the status line names
+        // the file that did not go, with its code.
+        QVERIFY2(QRegularExpression(QStringLiteral("^ERROR al enviar m4321123\\.045 - 257(16|24|15)$"))
+                     .match(o.st().evento())
+                     .hasMatch(),
+                 qPrintable(o.st().evento()));
+        QVERIFY(o.ventana.codigos.isEmpty());
+        QVERIFY(!o.ftp->conectado());
+        SIGUE(sinEnviar(o, datos));
+
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        o.conecta(c);
+        SIGUE(recupera(o, c, datos));
+    }
+
+    void uploadCutGivesItsCode() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        pon(o.envio + "/" + kEnviado, azar(4 << 20));
+        QCOMPARE(ConnectToHost(o.ctx()), 0);
+        QVERIFY(c.orden(QStringLiteral("muere-subida 65536")));
+        const qint16 rc = SendFile(o.ctx(), o.envio + "/" + kEnviado, "REC/" + kEnviado);
+        // A write to a dead peer, or the dead peer's silence after the data.
+        QVERIFY2(rc == 25716 || rc == 25724 || rc == 25715, qPrintable(QString::number(rc)));
+        QVERIFY(!o.ftp->conectado());
+    }
+
+    void centreDiesDuringDownload() {
+        Oficina4321 o;
+        QByteArray respuesta;
+        {
+            CentroSimulado c;
+            QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+            o.conecta(c);
+            respuesta = esperaRespuesta(o, c, 4 << 20);
+            QVERIFY(!respuesta.isEmpty());
+            QVERIFY(c.orden(QStringLiteral("muere-tras 200000")));
+            EjecutaCiclo(o.ctx());
+            QTRY_VERIFY(!c.vivo());
+        }
+        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        QVERIFY(o.ventana.codigos.isEmpty());
+        SIGUE(sinRecibir(o));
+
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        QVERIFY(c.pon("ENV/" + kRespuesta, respuesta));
+        o.conecta(c);
+        SIGUE(recibeCompleta(o, respuesta));
+    }
+
+    void centreDiesDuringRegistro001() {
+        const QStringList nombres{"m4321001.r001", "m4321002.r001", "m4321003.r001"};
+        QList<QByteArray> datos{azar(3000), azar(4 << 20), azar(5000)};
+        Oficina4321 o;
+        o.st().setChk(slot::BajarRegistro001, true);
+        {
+            CentroSimulado c;
+            QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+            o.conecta(c);
+            for (int i = 0; i < nombres.size(); ++i)
+                QVERIFY(c.pon("ENV/" + nombres[i], datos[i]));
+            QVERIFY(c.orden(QStringLiteral("muere-tras 200000")));
+            o.st().ContadorRegistro001 = 61;
+            EjecutaCiclo(o.ctx());
+            QTRY_VERIFY(!c.vivo());
+            for (int i = 0; i < nombres.size(); ++i)
+                QCOMPARE(lee(c.ruta("ENV/" + nombres[i])), datos[i]); // none deleted on the centre
+        }
+        QCOMPARE(int(o.st().ContadorRegistro001), 0);
+        QVERIFY(o.st().MostrarErrores);
+        QVERIFY(o.ventana.codigos.isEmpty()); // the download runs without error windows
+        QVERIFY2(o.st().evento().startsWith(QStringLiteral("Esta pendiente el archivo - ")),
+                 qPrintable(o.st().evento()));
+        QVERIFY(todo(o.recibo).isEmpty());
+        // Whatever reached the staging folder is whole, and nothing is half-way.
+        for (const QString& n : todo(o.envio + "/Pend")) {
+            const qsizetype i = nombres.indexOf(n);
+            QVERIFY2(i >= 0, qPrintable(n));
+            QCOMPARE(lee(o.envio + "/Pend/" + n), datos[i]);
+        }
+
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        for (int i = 0; i < nombres.size(); ++i)
+            QVERIFY(c.pon("ENV/" + nombres[i], datos[i]));
+        o.conecta(c);
+        o.st().ContadorRegistro001 = 61;
+        EjecutaCiclo(o.ctx());
+        for (int i = 0; i < nombres.size(); ++i) {
+            QCOMPARE(lee(o.recibo + "/" + nombres[i]), datos[i]);
+            QVERIFY(!QFile::exists(c.ruta("ENV/" + nombres[i])));
+        }
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
+        QCOMPARE(o.st().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+    }
+
+    void stalledDataConnection() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QByteArray respuesta = esperaRespuesta(o, c, 4 << 20);
+        QVERIFY(!respuesta.isEmpty());
+        QVERIFY(c.orden(QStringLiteral("pausa-tras 100000")));
+        QElapsedTimer t;
+        t.start();
+        EjecutaCiclo(o.ctx());
+        QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed()))); // the stall time-out, 3 s
+        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25717);
+        DisconnectFromHost(o.ctx());
+        SIGUE(sinRecibir(o));
+        QVERIFY(c.vivo());
+
+        // The same centre flowing again.
+        QVERIFY(c.orden(QStringLiteral("pausa-tras")));
+        SIGUE(recibeCompleta(o, respuesta));
+    }
+
+    void untrustedCertificateThenCentreCaInstalled() {
+        CentroSimulado c(tls());
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        OpcionesCurl sinCA;
+        sinCA.conexionMs = 3000;
+        sinCA.estancadoS = 3;
+        o.ftp = std::make_unique<CurlFtpClient>(sinCA);
+        o.ctx().ftp = o.ftp.get();
+        const QByteArray datos = "500|1|4321|\r\n";
+        pon(o.envio + "/" + kEnviado, datos);
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25794"));
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25794});
+        QCOMPARE(c.cuenta("USER"), 0); // no credentials over a link not trusted
+        SIGUE(sinEnviar(o, datos));
+
+        // The centre's CA in the program folder, as the program's own options read it.
+        QVERIFY(QFile::copy(c.archivoCA(), QDir(o.ctx().carpetaPrograma).filePath(kArchivoCACentro)));
+        OpcionesCurl delPrograma = CurlFtpClient::opcionesDelPrograma(o.ctx().carpetaPrograma);
+        delPrograma.conexionMs = 3000;
+        delPrograma.estancadoS = 3;
+        o.ftp = std::make_unique<CurlFtpClient>(delPrograma);
+        o.ctx().ftp = o.ftp.get();
+        SIGUE(recupera(o, c, datos));
+        QVERIFY(c.cuenta("AUTH") >= 1);
+    }
+
+    void receiveFolderReadOnly() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QByteArray respuesta = esperaRespuesta(o, c, 1000);
+        QVERIFY(!respuesta.isEmpty());
+        if (!soloLecturaReal(o.recibo, true))
+            QSKIP("this file system keeps no immutable attribute, and root writes through permission bits");
+        struct Quita {
+            QString carpeta;
+            ~Quita() { soloLecturaReal(carpeta, false); }
+        } quita{o.recibo};
+        QVERIFY(!QFile(o.recibo + "/prueba").open(QIODevice::WriteOnly));
+
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25737);
+        DisconnectFromHost(o.ctx());
+        SIGUE(sinRecibir(o));
+        QVERIFY(todo(o.recibo).isEmpty());
+
+        QVERIFY(soloLecturaReal(o.recibo, false));
+        SIGUE(recibeCompleta(o, respuesta));
+    }
+
+    void diskFullDuringDownload() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QByteArray respuesta = esperaRespuesta(o, c, 1 << 20);
+        QVERIFY(!respuesta.isEmpty());
+        {
+            DiscoLleno lleno(64 * 1024);
+            QVERIFY(lleno.activo());
+            EjecutaCiclo(o.ctx());
+            QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+            QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25740);
+            DisconnectFromHost(o.ctx());
+        }
+        SIGUE(sinRecibir(o));
+        SIGUE(recibeCompleta(o, respuesta));
+    }
+
+    void diskFullHoldsTheUploadBack() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QByteArray datos = azar(256 * 1024);
+        pon(o.envio + "/" + kEnviado, datos);
+        {
+            DiscoLleno lleno(64 * 1024);
+            QVERIFY(lleno.activo());
+            EjecutaCiclo(o.ctx());
+        }
+        // Not sent without the Pend copy its response would be searched by.
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado + QStringLiteral(" a ") +
+                                      o.envio + QStringLiteral("/Pend"));
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
+        QVERIFY(o.ventana.codigos.isEmpty());
+        SIGUE(sinEnviar(o, datos)); // and no part of a copy under its final name, nor a leftover
+        // Room again: sent once, and its response fetched.
+        SIGUE(recupera(o, c, datos));
+    }
+
+    void cutUploadLeavesAnEarlierPendingCopy() {
+        // The same name sent again (the broker rewrote it) while the first
+        // send's response is still awaited.
+        Oficina4321 o;
+        pon(o.envio + "/Pend/" + kEnviado, "primera version");
+        const QByteArray datos = azar(4 << 20);
+        pon(o.envio + "/" + kEnviado, datos);
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        o.conecta(c);
+        QVERIFY(c.orden(QStringLiteral("muere-subida 65536")));
+        EjecutaCiclo(o.ctx());
+        QTRY_VERIFY(!c.vivo());
+        QCOMPARE(todo(o.envio + "/Pend"), QStringList{kEnviado});
+        QVERIFY(todo(o.envio + "/Enviados").isEmpty());
+        QVERIFY(o.st().lista(Lista::Enviados).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFallas)
+#include "test_fallas.moc"
