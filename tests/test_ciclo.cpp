@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "Archivos.h"
+
 #include "SesionCentro.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
@@ -14,11 +16,6 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-void pon(const QString& ruta, const QByteArray& datos) {
-    QDir().mkpath(QFileInfo(ruta).path());
-    fs::escribeAtomico(ruta, datos);
-}
-QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
 
 // An office connected to a live centre, its cycle started.
 struct Arrancada {
@@ -46,7 +43,7 @@ private slots:
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         GrabaConfiguracion(a.o.ctx());
-        pon(a.o.envio + "/m4321123.045", "500|\r\n");
+        QVERIFY(pon(a.o.envio + "/m4321123.045", "500|\r\n"));
         QVERIFY(a.c.pon("ENV/general/aviso.gen", "Aviso uno\r\n"));
         a.inicia();
         MainState& st = a.o.st();
@@ -80,7 +77,7 @@ private slots:
         // An immediate cycle on request (it answers a file sent meanwhile).
         a.tick(3);
         QCOMPARE(st.SegundosTranscurridos, qint16(4));
-        pon(a.o.envio + "/m4321124.045", "500|\r\n");
+        QVERIFY(pon(a.o.envio + "/m4321124.045", "500|\r\n"));
         st.TxtActualizar = QStringLiteral("1");
         a.tick();
         QCOMPARE(st.SegundosTranscurridos, qint16(1));
@@ -211,7 +208,7 @@ private slots:
         st.setSlot(slot::LetrasPago, "m,r,c");
         st.setSlot(slot::RutasEnvioLocal, e1 + "," + e2);
         st.setSlot(slot::RutasReciboLocal, r1 + "," + r2 + "," + r3);
-        pon(a.o.envio + "/m4321123.045", "x");
+        QVERIFY(pon(a.o.envio + "/m4321123.045", "x"));
         st.setCaptionInicio("&Detener");
         st.setLista(Lista::Enviados, {"a", "b"});
         EjecutaCiclo(a.o.ctx());
@@ -256,7 +253,7 @@ private slots:
         QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("dos"));
         QCOMPARE(st.evento(), QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
-        pon(a.o.recibo + "/server.dat", "2\r\n");
+        QVERIFY(pon(a.o.recibo + "/server.dat", "2\r\n"));
         CambiaServidor(a.o.ctx());
         QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("uno"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));

@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
+
+#include "Archivos.h"
 #include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -28,14 +30,6 @@ namespace {
 const QString kEnviado = QStringLiteral("m4321123.045");
 const QString kRespuesta = QStringLiteral("m4321123.err");
 
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
-}
-void pon(const QString& ruta, const QByteArray& datos) {
-    QDir().mkpath(QFileInfo(ruta).path());
-    QVERIFY(fs::escribeAtomico(ruta, datos));
-}
 // Every file, hidden ones too: a download's temporary file is hidden.
 QStringList todo(const QString& carpeta) {
     return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -153,9 +147,8 @@ class TestFallas : public QObject {
     // A pending file whose response waits on the centre, large enough to be
     // cut in the middle.
     static QByteArray esperaRespuesta(Oficina4321& o, CentroSimulado& c, qsizetype largo) {
-        pon(o.envio + "/Pend/" + kEnviado, "500|1|4321|\r\n");
         const QByteArray r = azar(largo);
-        if (!c.pon("ENV/" + kRespuesta, r))
+        if (!pon(o.envio + "/Pend/" + kEnviado, "500|1|4321|\r\n") || !c.pon("ENV/" + kRespuesta, r))
             return {};
         return r;
     }
@@ -177,7 +170,7 @@ private slots:
             o.conecta(c); // stopped at the end of this block: its port refuses
         }
         const QByteArray datos = "500|1|4321|\r\n";
-        pon(o.envio + "/" + kEnviado, datos);
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25711"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25711});
@@ -196,7 +189,7 @@ private slots:
         o.conecta(c);
         o.st().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
         const QByteArray datos = "500|1|4321|\r\n";
-        pon(o.envio + "/" + kEnviado, datos);
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25741"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
@@ -214,7 +207,7 @@ private slots:
             CentroSimulado c;
             QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
             o.conecta(c);
-            pon(o.envio + "/" + kEnviado, datos);
+            QVERIFY(pon(o.envio + "/" + kEnviado, datos));
             QVERIFY(c.orden(QStringLiteral("muere-subida 65536")));
             EjecutaCiclo(o.ctx());
             QTRY_VERIFY(!c.vivo());
@@ -241,7 +234,7 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        pon(o.envio + "/" + kEnviado, azar(4 << 20));
+        QVERIFY(pon(o.envio + "/" + kEnviado, azar(4 << 20)));
         QCOMPARE(ConnectToHost(o.ctx()), 0);
         QVERIFY(c.orden(QStringLiteral("muere-subida 65536")));
         const qint16 rc = SendFile(o.ctx(), o.envio + "/" + kEnviado, "REC/" + kEnviado);
@@ -354,7 +347,7 @@ private slots:
         o.ftp = std::make_unique<CurlFtpClient>(sinCA);
         o.ctx().ftp = o.ftp.get();
         const QByteArray datos = "500|1|4321|\r\n";
-        pon(o.envio + "/" + kEnviado, datos);
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25794"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25794});
@@ -423,7 +416,7 @@ private slots:
         Oficina4321 o;
         o.conecta(c);
         const QByteArray datos = azar(256 * 1024);
-        pon(o.envio + "/" + kEnviado, datos);
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         {
             DiscoLleno lleno(64 * 1024);
             QVERIFY(lleno.activo());
@@ -443,9 +436,9 @@ private slots:
         // The same name sent again (the broker rewrote it) while the first
         // send's response is still awaited.
         Oficina4321 o;
-        pon(o.envio + "/Pend/" + kEnviado, "primera version");
+        QVERIFY(pon(o.envio + "/Pend/" + kEnviado, "primera version"));
         const QByteArray datos = azar(4 << 20);
-        pon(o.envio + "/" + kEnviado, datos);
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         o.conecta(c);

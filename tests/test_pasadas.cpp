@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "Archivos.h"
+
 #include "SesionCentro.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Respuestas.h"
@@ -13,20 +15,6 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
-}
-void pon(const QString& ruta, const QByteArray& datos, const QDateTime& t = {}) {
-    QDir().mkpath(QFileInfo(ruta).path());
-    fs::escribeAtomico(ruta, datos);
-    if (t.isValid()) {
-        QFile f(ruta);
-        f.open(QIODevice::ReadWrite);
-        f.setFileTime(t, QFileDevice::FileModificationTime);
-    }
-}
-QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
 // The response pass as the cycle runs it: Pend read at its start.
 void respuestas(Oficina4321& o) {
     refrescaPendientes(o.ctx());
@@ -43,7 +31,7 @@ private slots:
         Oficina4321 o;
         o.conecta(c);
         const QDateTime t(QDate(2026, 2, 14), QTime(9, 30, 0));
-        pon(o.envio + "/m4321123.045", "500|1|4321|\r\n", t);
+        QVERIFY(pon(o.envio + "/m4321123.045", "500|1|4321|\r\n", t));
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("500|1|4321|\r\n"));
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
@@ -73,15 +61,15 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        pon(o.envio + "/M4321124.045", "upper");
-        pon(o.envio + "/m1111123.045", "other patent");
-        pon(o.envio + "/m4321125.err", "an err name");
-        pon(o.envio + "/r4321126.045", "letter not in slot 10");
-        pon(o.envio + "/m4321127.0450", "too long");
-        pon(o.envio + "/m4321128.044", "wrong day");
-        pon(o.envio + "/m4321600.045", "folio out of range");
-        pon(o.envio + "/m4321000.045", "folio below");
-        pon(o.envio + "/m4321129.044", "read-only wrong day");
+        QVERIFY(pon(o.envio + "/M4321124.045", "upper"));
+        QVERIFY(pon(o.envio + "/m1111123.045", "other patent"));
+        QVERIFY(pon(o.envio + "/m4321125.err", "an err name"));
+        QVERIFY(pon(o.envio + "/r4321126.045", "letter not in slot 10"));
+        QVERIFY(pon(o.envio + "/m4321127.0450", "too long"));
+        QVERIFY(pon(o.envio + "/m4321128.044", "wrong day"));
+        QVERIFY(pon(o.envio + "/m4321600.045", "folio out of range"));
+        QVERIFY(pon(o.envio + "/m4321000.045", "folio below"));
+        QVERIFY(pon(o.envio + "/m4321129.044", "read-only wrong day"));
         fs::ponSoloLectura(o.envio + "/m4321129.044", true);
         QDir(o.envio).mkdir("m4321130.045");
         EnviaArchivosValidacion(o.ctx());
@@ -105,11 +93,11 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        pon(o.envio + "/m4321123.045", "uno", QDateTime(QDate(2026, 2, 14), QTime(9, 0, 0)));
+        QVERIFY(pon(o.envio + "/m4321123.045", "uno", QDateTime(QDate(2026, 2, 14), QTime(9, 0, 0))));
         EnviaArchivosValidacion(o.ctx());
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(c.cuenta("STOR"), 1);
-        pon(o.envio + "/m4321123.045", "dos", QDateTime(QDate(2026, 2, 14), QTime(9, 5, 0)));
+        QVERIFY(pon(o.envio + "/m4321123.045", "dos", QDateTime(QDate(2026, 2, 14), QTime(9, 5, 0))));
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(c.cuenta("STOR"), 2);
         QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("dos"));
@@ -124,8 +112,8 @@ private slots:
         o.st().setChk(slot::EnvioAutomatico, false);
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(o.f.dlg.seleccionesAbiertas, 0);
-        pon(o.envio + "/m4321123.045", "a");
-        pon(o.envio + "/m4321124.045", "b");
+        QVERIFY(pon(o.envio + "/m4321123.045", "a"));
+        QVERIFY(pon(o.envio + "/m4321124.045", "b"));
         o.f.dlg.guionEnvio = [](ArchivosaEnviar& v) {
             v.setSeleccionado(1, true); // only the second
             v.CmdEnviarArchivos_Click();
@@ -141,9 +129,9 @@ private slots:
         auto c = std::make_unique<CentroSimulado>();
         QVERIFY2(c->listo(), qPrintable(c->diagnostico()));
         o.conecta(*c);
-        pon(o.envio + "/m4321123.045", "a");
+        QVERIFY(pon(o.envio + "/m4321123.045", "a"));
         EnviaArchivosValidacion(o.ctx()); // sent and answered
-        pon(o.envio + "/m4321124.045", "b");
+        QVERIFY(pon(o.envio + "/m4321124.045", "b"));
         c->detiene();
         // Upload and response both fail: nothing copied, listed or registered.
         EnviaArchivosValidacion(o.ctx());
@@ -192,11 +180,11 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        pon(o.envio + "/Pend/b4321123.045", "x");
-        pon(o.envio + "/Pend/c4321124.045", "x");
-        pon(o.envio + "/Pend/m1111123.045", "another patent");
-        pon(o.envio + "/Pend/m4321125.045", "empty answer");
-        pon(o.envio + "/Pend/z4321126.045", "no response name");
+        QVERIFY(pon(o.envio + "/Pend/b4321123.045", "x"));
+        QVERIFY(pon(o.envio + "/Pend/c4321124.045", "x"));
+        QVERIFY(pon(o.envio + "/Pend/m1111123.045", "another patent"));
+        QVERIFY(pon(o.envio + "/Pend/m4321125.045", "empty answer"));
+        QVERIFY(pon(o.envio + "/Pend/z4321126.045", "no response name"));
         QVERIFY(c.pon("ENV/r4321123.045", "respuesta"));
         QVERIFY(c.pon("ENV/m4321125.err", ""));
         QVERIFY(c.pon("ENV/m1111123.err", "not ours"));
@@ -220,8 +208,8 @@ private slots:
         o.st().setLista(Lista::ArchivosR, {"r", "r", "r"});
         o.st().setLista(Lista::ArchivosE, {"b", "e", "m"});
         o.st().setLista(Lista::ReciboLocal, {rb, re, o.recibo});
-        pon(o.recibo + "/r4321123.045", "r");
-        pon(o.recibo + "/ra4321123045", "ra");
+        QVERIFY(pon(o.recibo + "/r4321123.045", "r"));
+        QVERIFY(pon(o.recibo + "/ra4321123045", "ra"));
         o.st().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
         BuscaRespuestas(o.ctx()); // nothing pending: phase 2 alone
         QCOMPARE(en(rb), QStringList{"r4321123.045"});
@@ -263,8 +251,8 @@ private slots:
         o.st().setChk(slot::RutasAdicionales, true);
         o.st().setLista(Lista::EnvioLocal, {rm});
         o.st().setLista(Lista::ArchivosE, {"m"});
-        pon(rm + "/m4321123.045", "desde la ruta", QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
-        pon(rm + "/m4321124.044", "otro dia");
+        QVERIFY(pon(rm + "/m4321123.045", "desde la ruta", QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0))));
+        QVERIFY(pon(rm + "/m4321124.044", "otro dia"));
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321123.045"});
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTest>
+
+#include "Archivos.h"
 #include <memory>
 
 #include "CentroSimulado.h"
@@ -16,11 +18,6 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
-}
 
 bool escribe(const QString& ruta, const QByteArray& datos) {
     QFile f(ruta);

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "Archivos.h"
 #include <algorithm>
 
 #include "Fixture.h"
@@ -14,12 +16,6 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
-}
-QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
-void pon(const QString& ruta, const QByteArray& datos) { QVERIFY(fs::escribeAtomico(ruta, datos)); }
 
 // Patent 4321 with its send folder, folios 001-500 and today being day 45.
 struct Oficina : Fixture {
@@ -45,10 +41,10 @@ struct Instalacion : Fixture {
     QString recibo;
     Instalacion() {
         recibo = carpeta("rec");
-        pon(ruta("usuarios.dat"), "Agencia 4321\r\nOtra 1234\r\n");
+        QVERIFY(pon(ruta("usuarios.dat"), "Agencia 4321\r\nOtra 1234\r\n"));
         fs::ponSoloLectura(ruta("usuarios.dat"), true);
-        pon(ruta("odbc0.reg"), "h\r\na4321\r\nviejo0\r\n");
-        pon(ruta("odbc1.reg"), "h\r\nb1234\r\nviejo1\r\n");
+        QVERIFY(pon(ruta("odbc0.reg"), "h\r\na4321\r\nviejo0\r\n"));
+        QVERIFY(pon(ruta("odbc1.reg"), "h\r\nb1234\r\nviejo1\r\n"));
         st.IndicePatente = 0;
         st.setSlot(slot::Usuario, QStringLiteral("a4321"));
         st.setSlot(slot::DirRecibo, recibo);
@@ -212,7 +208,7 @@ private slots:
     void solicitudVaciaUnPendienteExistente() {
         Oficina o;
         QDir().mkpath(o.pend());
-        pon(o.pend() + "/m4321123.045", "sent copy");
+        QVERIFY(pon(o.pend() + "/m4321123.045", "sent copy"));
         PedirArchivo p(o.ctx);
         p.setTxtFolio("123");
         QVERIFY(p.CmdAceptar_Click());
@@ -222,7 +218,7 @@ private slots:
     void solicitudQueNoSePuedeCrear() {
         Oficina o;
         // A file where the pending folder should be: nothing can be created.
-        pon(o.pend(), "not a folder");
+        QVERIFY(pon(o.pend(), "not a folder"));
         PedirArchivo p(o.ctx);
         p.setTxtFolio("123");
         QVERIFY(!p.CmdAceptar_Click());
@@ -235,11 +231,11 @@ private slots:
     void cancelaBusqueda() {
         Oficina o;
         QDir().mkpath(o.pend() + "/sub4321");
-        pon(o.pend() + "/m4321123.045", "");
-        pon(o.pend() + "/m1111123.045", ""); // another patent
-        pon(o.pend() + "/e4321123.045", ""); // "e" name with "." 9th: characters 3-6 are 3211
-        pon(o.pend() + "/ea4321123045", ""); // "e" name: patent at 3-6
-        pon(o.pend() + "/E4321123.045", "");
+        QVERIFY(pon(o.pend() + "/m4321123.045", ""));
+        QVERIFY(pon(o.pend() + "/m1111123.045", "")); // another patent
+        QVERIFY(pon(o.pend() + "/e4321123.045", "")); // "e" name with "." 9th: characters 3-6 are 3211
+        QVERIFY(pon(o.pend() + "/ea4321123045", "")); // "e" name: patent at 3-6
+        QVERIFY(pon(o.pend() + "/E4321123.045", ""));
         EliminarBusqueda e(o.ctx);
         QCOMPARE(e.LstFiles(), (QStringList{"ea4321123045", "m4321123.045"}));
         QVERIFY(e.CmdEliminarHabilitado());
@@ -263,7 +259,7 @@ private slots:
         QVERIFY(e.LstFiles().isEmpty());
         QVERIFY(!e.CmdEliminarHabilitado());
         QDir().mkpath(o.pend());
-        pon(o.pend() + "/m1111123.045", "");
+        QVERIFY(pon(o.pend() + "/m1111123.045", ""));
         e.carga();
         QVERIFY(!e.CmdEliminarHabilitado());
     }
@@ -271,8 +267,8 @@ private slots:
     void cancelaUnArchivoQueNoSeBorra() {
         Oficina o;
         QDir().mkpath(o.pend());
-        pon(o.pend() + "/m4321123.045", "");
-        pon(o.pend() + "/m4321124.045", "");
+        QVERIFY(pon(o.pend() + "/m4321123.045", ""));
+        QVERIFY(pon(o.pend() + "/m4321124.045", ""));
         fs::ponSoloLectura(o.pend() + "/m4321123.045", true);
         EliminarBusqueda e(o.ctx);
         // Gone meanwhile (the cycle closed it): not reported as cancelled.
@@ -313,7 +309,7 @@ private slots:
         QCOMPARE(i.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
 
         // A second backup replaces the first one file by file.
-        pon(i.ruta("odbc1.reg"), "h\r\nb1234\r\nnuevo1\r\n");
+        QVERIFY(pon(i.ruta("odbc1.reg"), "h\r\nb1234\r\nnuevo1\r\n"));
         i.dlg.limpia();
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
@@ -323,8 +319,8 @@ private slots:
     void respaldoConUnaPatenteSinArchivo() {
         Instalacion i;
         QFile::remove(i.ruta("odbc1.reg"));
-        pon(i.ruta("usuarios.dat"), "Agencia 4321\r\nOtra 1234\r\nTercera 7777\r\n");
-        pon(i.ruta("odbc2.reg"), "h\r\nc7777\r\n");
+        QVERIFY(pon(i.ruta("usuarios.dat"), "Agencia 4321\r\nOtra 1234\r\nTercera 7777\r\n"));
+        QVERIFY(pon(i.ruta("odbc2.reg"), "h\r\nc7777\r\n"));
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
         QCOMPARE(i.dlg.textos(), (QStringList{kPreguntaRespaldo,
@@ -376,11 +372,11 @@ private slots:
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
         // The backup of position 1 now holds another patent's user.
-        pon(i.respaldo1() + "/0", "h\r\na4321\r\nrespaldado0\r\n");
-        pon(i.respaldo1() + "/1", "h\r\nz9999\r\nrespaldado1\r\n");
-        pon(i.ruta("odbc0.reg"), "h\r\na4321\r\nroto\r\n");
+        QVERIFY(pon(i.respaldo1() + "/0", "h\r\na4321\r\nrespaldado0\r\n"));
+        QVERIFY(pon(i.respaldo1() + "/1", "h\r\nz9999\r\nrespaldado1\r\n"));
+        QVERIFY(pon(i.ruta("odbc0.reg"), "h\r\na4321\r\nroto\r\n"));
         fs::ponSoloLectura(i.ruta("usuarios.dat"), false);
-        pon(i.ruta("usuarios.dat"), "Agencia 4321\r\n");
+        QVERIFY(pon(i.ruta("usuarios.dat"), "Agencia 4321\r\n"));
         fs::ponSoloLectura(i.ruta("usuarios.dat"), true);
 
         QSignalSpy cierre(&i.st, &MainState::cierreSolicitado);
@@ -404,8 +400,8 @@ private slots:
     void recuperaDeLaSegundaCarpetaYSinRespaldo() {
         Instalacion i;
         QDir().mkpath(i.respaldo2());
-        pon(i.respaldo2() + "/usuarios.dat", "Agencia 4321\r\n");
-        pon(i.respaldo2() + "/0", "h\r\na4321\r\nsegunda\r\n");
+        QVERIFY(pon(i.respaldo2() + "/usuarios.dat", "Agencia 4321\r\n"));
+        QVERIFY(pon(i.respaldo2() + "/0", "h\r\na4321\r\nsegunda\r\n"));
         i.dlg.responde(true);
         QVERIFY(Menu_RecuperaConf(i.ctx));
         QCOMPARE(i.dlg.registros.size(), 1);
@@ -429,7 +425,7 @@ private slots:
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
         // Position 0's file cannot be replaced (a folder in its place); 1 still is.
-        pon(i.respaldo1() + "/1", "h\r\nb1234\r\nrespaldado1\r\n");
+        QVERIFY(pon(i.respaldo1() + "/1", "h\r\nb1234\r\nrespaldado1\r\n"));
         QFile::remove(i.ruta("odbc0.reg"));
         QDir().mkpath(i.ruta("odbc0.reg"));
         i.dlg.limpia();
@@ -445,8 +441,8 @@ private slots:
         for (bool recuperar : {false, true}) {
             Instalacion i;
             QDir().mkpath(i.respaldo1());
-            pon(i.respaldo1() + "/usuarios.dat", "Otra 1234\r\n");
-            pon(i.respaldo1() + "/0", "h\r\nb1234\r\n");
+            QVERIFY(pon(i.respaldo1() + "/usuarios.dat", "Otra 1234\r\n"));
+            QVERIFY(pon(i.respaldo1() + "/0", "h\r\nb1234\r\n"));
             i.st.setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
             QSignalSpy cierre(&i.st, &MainState::cierreSolicitado);
             i.dlg.responde(false);
