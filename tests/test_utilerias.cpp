@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "OficinaEnvio.h"
+
 #include "Archivos.h"
 #include <algorithm>
 
@@ -17,19 +19,7 @@ using namespace korva::test;
 
 namespace {
 
-// Patent 4321 with its send folder, folios 001-500 and today being day 45.
-struct Oficina : Fixture {
-    QString envio;
-    Oficina() {
-        envio = carpeta("env");
-        st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-        st.setSlot(slot::DirEnvio, envio);
-        st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-        st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
-        st.setEtiqueta(Etiqueta::DiaJuliano, QStringLiteral("45"));
-    }
-    QString pend() const { return envio + "/Pend"; }
-};
+using Oficina = OficinaEnvio;
 
 const QString kPreguntaRespaldo = QStringLiteral(
     "!Precaución!, si respalda la configuración actual se eliminará toda configuración anterior. ¿Desea "

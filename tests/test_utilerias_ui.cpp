@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "OficinaEnvio.h"
+
 #include "Fixture.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
@@ -17,18 +19,7 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-struct Oficina : Fixture {
-    QString envio;
-    Oficina() {
-        envio = carpeta("env");
-        st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-        st.setSlot(slot::DirEnvio, envio);
-        st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-        st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
-        st.setEtiqueta(Etiqueta::DiaJuliano, QStringLiteral("45"));
-    }
-    QString pend() const { return envio + "/Pend"; }
-};
+using Oficina = OficinaEnvio;
 // Lets a closed window that releases itself go.
 void liberaCerradas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 } // namespace
