@@ -86,15 +86,17 @@ void Visor::limpia() {
     endResetModel();
 }
 
-void Visor::cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arreglo& arreglo, int& cortes) {
+namespace {
+
+void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32 n,
+                   std::vector<Visor::Pieza>& piezas, Visor::Arreglo& arreglo, int& cortes) {
     const qint32 largo = fin - ini;
-    if (largo >= kRegistroMaximo) {
-        piezas_.push_back({-1, 0});
+    if (largo >= Visor::kRegistroMaximo) {
+        piezas.push_back({-1, 0});
         return;
     }
-    const char* t = archivo_.datos();
-    if (!conSaltos && largo <= kLargoEntrada) {
-        piezas_.push_back({ini, largo});
+    if (!conSaltos && largo <= Visor::kLargoEntrada) {
+        piezas.push_back({ini, largo});
         return;
     }
     // Line feeds end an entry and are dropped; otherwise an entry closes
@@ -103,15 +105,15 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arre
     int cuenta = 0;
     for (qint32 i = ini; i < fin; ++i) {
         if (t[i] == '\n') {
-            piezas_.push_back({pendiente, i - pendiente});
+            piezas.push_back({pendiente, i - pendiente});
             pendiente = i + 1;
             cuenta = 0;
-        } else if (cuenta > kLargoEntrada) {
-            piezas_.push_back({pendiente, i + 1 - pendiente});
+        } else if (cuenta > Visor::kLargoEntrada) {
+            piezas.push_back({pendiente, i + 1 - pendiente});
             // Only a cut that leaves more of the record behind adds an entry;
             // counting one at the record's very end (a record of exactly 102
             // characters) would shift every later record by one.
-            if (cortes < kCortes && i + 1 < fin)
+            if (cortes < Visor::kCortes && i + 1 < fin)
                 arreglo[++cortes] = n;
             pendiente = i + 1;
             cuenta = 0;
@@ -120,19 +122,17 @@ void Visor::cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arre
         }
     }
     if (pendiente < fin)
-        piezas_.push_back({pendiente, fin - pendiente});
+        piezas.push_back({pendiente, fin - pendiente});
 }
 
-void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
-    beginResetModel();
-    piezas_ = {};
-    archivo_ = std::move(archivo);
+} // namespace
+
+void Visor::cortaEntradas(const char* t, qint32 total, std::vector<Pieza>& piezas, Arreglo& arreglo) {
+    piezas = {};
     arreglo.fill(0);
     int cortes = 0;
     qint32 n = 1;
-    const qint32 total = qint32(archivo_.tamano());
-    const char* t = archivo_.datos();
-    piezas_.reserve(size_t(total / 48));
+    piezas.reserve(size_t(total / 48));
     qint32 ini = 0;
     // Records end at CR LF or a lone CR; a bare LF stays inside its record.
     // The code page keeps CR and LF as single bytes, so the cuts are found
@@ -146,14 +146,20 @@ void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
         }
         const qint32 fin = qint32(corte - t);
         if (!conSaltos && fin - ini <= kLargoEntrada)
-            piezas_.push_back({ini, fin - ini}); // the common record: one entry as it is
+            piezas.push_back({ini, fin - ini}); // the common record: one entry as it is
         else
-            cortaRegistro(ini, fin, conSaltos, n, arreglo, cortes);
+            cortaRegistro(t, ini, fin, conSaltos, n, piezas, arreglo, cortes);
         ++n;
         ini = fin + 1;
         if (fin < total && ini < total && t[ini] == '\n')
             ++ini;
     }
+}
+
+void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
+    beginResetModel();
+    archivo_ = std::move(archivo);
+    cortaEntradas(archivo_.datos(), qint32(archivo_.tamano()), piezas_, arreglo);
     endResetModel();
 }
 

@@ -66,6 +66,15 @@ public:
     // "&Imprimir" on the printer at position `impresora` (-1: none chosen).
     void CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora);
 
+    // Where an entry's bytes lie in the file.
+    struct Pieza {
+        qint32 inicio; // -1: the too-long placeholder
+        qint32 largo;
+    };
+    // How carga cuts a file's bytes into entries and fills the split table;
+    // on its own so the cutting can be checked without a file.
+    static void cortaEntradas(const char* datos, qint32 total, std::vector<Pieza>& piezas, Arreglo& arreglo);
+
 signals:
     void registroCambiado();
     void enfocaRegistro();         // focus back to the record-number box
@@ -74,12 +83,6 @@ signals:
     void captionCambiado();
 
 private:
-    struct Pieza {
-        qint32 inicio; // -1: the too-long placeholder
-        qint32 largo;
-    };
-    void cortaRegistro(qint32 ini, qint32 fin, bool conSaltos, qint32 n, Arreglo& arreglo, int& cortes);
-
     ArchivoEnMemoria archivo_;
     std::vector<Pieza> piezas_;
     std::array<qint32, 101> tabla_{}; // 1-based; one slot beyond 99 stays 0

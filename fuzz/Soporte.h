@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Dialogs.h"
+
+// What every fuzz target shares: the Qt application object, a program folder
+// of its own and message boxes that nobody answers.
+namespace korva::fuzz {
+
+// Creates the QCoreApplication once; call from LLVMFuzzerInitialize.
+void iniciaQt(int* argc, char*** argv);
+
+// A temporary folder made once per process and removed at exit.
+const QString& carpeta();
+
+// Message boxes are counted and dropped; every question is answered No.
+class DialogosMudos final : public Dialogs {
+public:
+    void mensaje(Icono, const QString&, const QString&) override { ++mensajes; }
+    bool pregunta(const QString&, const QString&) override { return false; }
+    using Dialogs::pregunta;
+    void beep() override {}
+    void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto&, QStringList& LstSendFiles) override { LstSendFiles.clear(); }
+    int mensajes = 0;
+};
+
+} // namespace korva::fuzz
+
+// A property that failed: the input that broke it is what libFuzzer keeps.
+#define FUZZ_CHECK(cond)                                                                              \
+    do {                                                                                              \
+        if (!(cond)) {                                                                                \
+            std::fprintf(stderr, "%s:%d: falla %s\n", __FILE__, __LINE__, #cond);                     \
+            std::abort();                                                                             \
+        }                                                                                             \
+    } while (0)

@@ -1,0 +1,76 @@
+// The patent's configuration file as found on disk, whatever its bytes, and
+// the password scramble it carries.
+#include <QFile>
+
+#include "Soporte.h"
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/ConfigFile.h"
+#include "platform/Ansi.h"
+#include "platform/Clock.h"
+
+using namespace korva;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    fuzz::iniciaQt(argc, argv);
+    return 0;
+}
+
+namespace {
+
+std::array<QString, MainState::kSlots> slotsDe(const MainState& st) {
+    std::array<QString, MainState::kSlots> s;
+    for (int n = 0; n < MainState::kSlots; ++n)
+        s[n] = st.TxtConfiguration(n);
+    return s;
+}
+
+void escribe(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    FUZZ_CHECK(f.write(bytes) == bytes.size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    // The scramble: any code page text comes back as it went in, and any
+    // line decodes without reading past it.
+    const QString texto = ansi::decodifica(bytes);
+    FUZZ_CHECK(clave::desenreda(clave::revuelve(texto)) == texto);
+    const QString suelta = clave::desenreda(texto);
+    FUZZ_CHECK(suelta.size() <= texto.count(QLatin1Char('|')));
+
+    static SystemClock reloj;
+    fuzz::DialogosMudos dlg;
+    MainState st;
+    Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
+    escribe(rutaConfiguracion(ctx), bytes);
+    CargaConfiguracion(ctx);
+    FUZZ_CHECK(dlg.mensajes == 0);
+    bool numero = false;
+    st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&numero);
+    FUZZ_CHECK(numero);
+
+    // What was loaded is saved and loaded again unchanged, but for the line
+    // ends a hand-edited file may hide in a slot: a slot box is one line,
+    // and saving drops them.
+    auto primera = slotsDe(st);
+    for (QString& s : primera)
+        s.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    FUZZ_CHECK(GrabaConfiguracion(ctx));
+    MainState st2;
+    Contexto ctx2{st2, dlg, reloj, fuzz::carpeta()};
+    CargaConfiguracion(ctx2);
+    const auto segunda = slotsDe(st2);
+    for (int n = 0; n < MainState::kSlots; ++n)
+        if (primera[n] != segunda[n]) {
+            std::fprintf(stderr, "slot %d: \"%s\" / \"%s\"\n", n, qPrintable(primera[n]), qPrintable(segunda[n]));
+            FUZZ_CHECK(primera[n] == segunda[n]);
+        }
+    for (int s : MainState::kSlotsBandera)
+        FUZZ_CHECK(st.chk(s) == st2.chk(s));
+    return 0;
+}

@@ -1,0 +1,84 @@
+// File names as they come from folders and the centre's listings, against a
+// configuration whose letters, patent and folio range come from the input.
+// Input: lines of the configuration slots 1, 5, 6, 10 and 11, the Julian day
+// and the send letter of a route, then the name itself.
+#include <QByteArray>
+#include <QList>
+
+#include "Soporte.h"
+#include "app/MainState.h"
+#include "cycle/Nombres.h"
+#include "exchange/Respuestas.h"
+#include "platform/Ansi.h"
+
+using namespace korva;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    fuzz::iniciaQt(argc, argv);
+    return 0;
+}
+
+namespace {
+
+bool ajusteValido(const MainState& st) {
+    return (st.LongitudNombre == 12 || st.LongitudNombre == 15) &&
+           (st.AjustePrefijo == 1 || st.AjustePrefijo == 0 || st.AjustePrefijo == -3);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QList<QByteArray> partes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)).split('\n');
+    auto parte = [&](int i) { return ansi::decodifica(partes.value(i)); };
+
+    static MainState st;
+    st.setSlot(slot::Usuario, parte(0));
+    st.setSlot(slot::FolioInferior, parte(1));
+    st.setSlot(slot::FolioSuperior, parte(2));
+    st.setSlot(slot::LetrasValidacion, parte(3));
+    st.setSlot(slot::LetrasPago, parte(4));
+    st.DiaJulianoActual = qint16(parte(5).toInt());
+    const QString ruta = parte(6);
+    const QChar letraEnvio = ruta.isEmpty() ? QChar() : ruta.at(0);
+    // The name is the rest, line feeds and all: a listing may carry anything.
+    QByteArray bytesNombre;
+    for (int i = 7; i < partes.size(); ++i)
+        bytesNombre += (i > 7 ? "\n" : "") + partes.at(i);
+    const QString nombre = ansi::decodifica(bytesNombre);
+
+    preparaNombre(st, nombre);
+    FUZZ_CHECK(ajusteValido(st));
+
+    const QString prefijo = prefijoDe(st, nombre);
+    FUZZ_CHECK(prefijo.isEmpty() || (nombre.startsWith(prefijo) &&
+                                     prefijo.size() == st.LongitudNombre + st.AjustePrefijo - 7));
+    const QString patente = patenteDe(st, nombre);
+    FUZZ_CHECK(patente.isEmpty() || (patente.size() == 4 && prefijo.endsWith(patente)));
+    const QString folio = folioDe(st, nombre);
+    FUZZ_CHECK(folio.isEmpty() || (folio.size() == 3 && nombre.contains(folio)));
+    const QString dia = diaDe(nombre);
+    FUZZ_CHECK(dia.isEmpty() ? nombre.size() < 3 : (dia.size() == 3 && nombre.endsWith(dia)));
+
+    if (pruebaJuliano(st, nombre))
+        FUZZ_CHECK(dia.toInt() == st.DiaJulianoActual);
+    if (pruebaPatente(st, nombre))
+        FUZZ_CHECK(patente == st.TxtConfiguration(slot::Usuario).right(4));
+    if (pruebaFolio(st, nombre))
+        FUZZ_CHECK(folio.size() == 3 && folio.compare(st.TxtConfiguration(slot::FolioInferior)) >= 0 &&
+                   folio.compare(st.TxtConfiguration(slot::FolioSuperior)) <= 0);
+    if (esTipoValidacion(st, nombre))
+        FUZZ_CHECK(st.TxtConfiguration(slot::LetrasValidacion).contains(nombre.at(0).toLower()));
+
+    const quint8 tipo = TipoDocumento(nombre);
+    FUZZ_CHECK(tipo == 0 || tipo == 1 || tipo == 2 || tipo == 6 || tipo == 7 || tipo == kNoFirmable);
+
+    const QString respuesta = nombreRespuesta(st, nombre);
+    FUZZ_CHECK(ajusteValido(st));
+    FUZZ_CHECK(respuesta.isEmpty() || respuesta.startsWith(QLatin1String("ENV/")));
+
+    const int largo = largoParaRuta(st, nombre, letraEnvio);
+    FUZZ_CHECK(largo == 0 || largo == 12 || largo == 15);
+    FUZZ_CHECK(ajusteValido(st));
+    return 0;
+}
