@@ -31,10 +31,10 @@ public:
 } // namespace korva::fuzz
 
 // A property that failed: the input that broke it is what libFuzzer keeps.
-#define FUZZ_CHECK(cond)                                                                              \
-    do {                                                                                              \
-        if (!(cond)) {                                                                                \
-            std::fprintf(stderr, "%s:%d: falla %s\n", __FILE__, __LINE__, #cond);                     \
-            std::abort();                                                                             \
-        }                                                                                             \
+#define FUZZ_CHECK(cond)                                                                                     \
+    do {                                                                                                     \
+        if (!(cond)) {                                                                                       \
+            std::fprintf(stderr, "%s:%d: falla %s\n", __FILE__, __LINE__, #cond);                            \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)

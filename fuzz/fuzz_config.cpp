@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto segunda = slotsDe(st2);
     for (int n = 0; n < MainState::kSlots; ++n)
         if (primera[n] != segunda[n]) {
-            std::fprintf(stderr, "slot %d: \"%s\" / \"%s\"\n", n, qPrintable(primera[n]), qPrintable(segunda[n]));
+            std::fprintf(stderr, "slot %d: \"%s\" / \"%s\"\n", n, qPrintable(primera[n]),
+                         qPrintable(segunda[n]));
             FUZZ_CHECK(primera[n] == segunda[n]);
         }
     for (int s : MainState::kSlotsBandera)

@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(ajusteValido(st));
 
     const QString prefijo = prefijoDe(st, nombre);
-    FUZZ_CHECK(prefijo.isEmpty() || (nombre.startsWith(prefijo) &&
-                                     prefijo.size() == st.LongitudNombre + st.AjustePrefijo - 7));
+    FUZZ_CHECK(prefijo.isEmpty() ||
+               (nombre.startsWith(prefijo) && prefijo.size() == st.LongitudNombre + st.AjustePrefijo - 7));
     const QString patente = patenteDe(st, nombre);
     FUZZ_CHECK(patente.isEmpty() || (patente.size() == 4 && prefijo.endsWith(patente)));
     const QString folio = folioDe(st, nombre);

@@ -126,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int registro = 1, primera = 0;
     for (int L = 0; L < visor.entradas() && registro < 300; ++L) {
         // Entry L belongs to the record whose entries it falls within.
-        const int delRegistro = 1 + int(std::count(arreglo.begin() + 1, arreglo.begin() + 1 + cortes, registro));
+        const int delRegistro =
+            1 + int(std::count(arreglo.begin() + 1, arreglo.begin() + 1 + cortes, registro));
         if (L - primera >= delRegistro) {
             ++registro;
             primera = L;

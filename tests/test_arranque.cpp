@@ -65,7 +65,8 @@ private slots:
         CargaForm1(f.ctx, 0);
         QVERIFY(f.dlg.ultimo().contains("Rutas de Envio Local"));
         QCOMPARE(f.st.panel(), Panel::Rutas);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo), QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
+                 QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
         QVERIFY(!f.st.ConfiguracionModificada);
     }
 

@@ -212,8 +212,9 @@ private slots:
         st.setCaptionInicio("&Detener");
         st.setLista(Lista::Enviados, {"a", "b"});
         EjecutaCiclo(a.o.ctx());
-        QCOMPARE(a.o.f.dlg.ultimo(),
-                 QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
+        QCOMPARE(
+            a.o.f.dlg.ultimo(),
+            QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         QVERIFY(!st.iniciado());
         QCOMPARE(a.c.cuenta("STOR"), 0);
         QCOMPARE(st.SegundosTranscurridos, qint16(1));
@@ -230,7 +231,8 @@ private slots:
         QCOMPARE(en(a.o.recibo), (QStringList{"m4321001.r001", "m4321002.r001", "m4321003.r001"}));
         QCOMPARE(a.c.cuenta("DELE"), 3);
         QVERIFY(a.o.st().MostrarErrores);
-        QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega), QStringLiteral("Archivos del registro 001 traidos."));
+        QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega),
+                 QStringLiteral("Archivos del registro 001 traidos."));
         // Nothing left: no error window, the component's code on the status line.
         const int ventanas = int(a.o.ventana.codigos.size());
         QFile::remove(a.c.ruta("ENV/m4321004.R001"));

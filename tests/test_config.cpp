@@ -18,7 +18,9 @@ QByteArray lee(const QString& ruta) {
     f.open(QIODevice::ReadOnly);
     return f.readAll();
 }
-void escribe(const QString& ruta, const QStringList& lineas) { fs::escribeAtomico(ruta, fs::comoTexto(lineas)); }
+void escribe(const QString& ruta, const QStringList& lineas) {
+    fs::escribeAtomico(ruta, fs::comoTexto(lineas));
+}
 QStringList numeradas(int n) {
     QStringList l;
     for (int i = 0; i < n; ++i)
@@ -43,14 +45,22 @@ private slots:
     void scrambleMalformed_data() {
         QTest::addColumn<QString>("linea");
         QTest::addColumn<QString>("texto");
-        QTest::addRow("no leading bar") << "1986|1966" << "b";
-        QTest::addRow("letters") << "|19x6|1966" << "b?";
-        QTest::addRow("empty group") << "||1966" << "b?";
-        QTest::addRow("out of range") << "|99999|1966" << "b?";
-        QTest::addRow("huge") << "|123456789012345678901234567890" << "?";
-        QTest::addRow("negative") << "|-5" << "?";
-        QTest::addRow("only bars") << "|||" << "???";
-        QTest::addRow("not a multiple rounds") << "|1990" << "c";
+        QTest::addRow("no leading bar") << "1986|1966"
+                                        << "b";
+        QTest::addRow("letters") << "|19x6|1966"
+                                 << "b?";
+        QTest::addRow("empty group") << "||1966"
+                                     << "b?";
+        QTest::addRow("out of range") << "|99999|1966"
+                                      << "b?";
+        QTest::addRow("huge") << "|123456789012345678901234567890"
+                              << "?";
+        QTest::addRow("negative") << "|-5"
+                                  << "?";
+        QTest::addRow("only bars") << "|||"
+                                   << "???";
+        QTest::addRow("not a multiple rounds") << "|1990"
+                                               << "c";
     }
     void scrambleMalformed() {
         QFETCH(QString, linea);
@@ -226,15 +236,33 @@ private slots:
         QTest::addColumn<int>("periodo");
         QTest::addColumn<QString>("minBox");
         QTest::addColumn<QString>("segBox");
-        QTest::addRow("5 and 60") << "5" << "60" << 360 << "6" << "0";
-        QTest::addRow("minutes 6 refused") << "6" << "0" << 30 << "0" << "30";
-        QTest::addRow("seconds 61 refused") << "0" << "61" << 30 << "0" << "30";
-        QTest::addRow("empty refused") << "" << "10" << 30 << "0" << "30";
-        QTest::addRow("text refused") << "a" << "10" << 30 << "0" << "30";
-        QTest::addRow("2 and 5") << "2" << "5" << 125 << "2" << "5";
-        QTest::addRow("1 and 0") << "1" << "0" << 60 << "1" << "0";
-        QTest::addRow("half to even down") << "0" << "2.5" << 2 << "0" << "2";
-        QTest::addRow("half to even up") << "0" << "3.5" << 4 << "0" << "4";
+        QTest::addRow("5 and 60") << "5"
+                                  << "60" << 360 << "6"
+                                  << "0";
+        QTest::addRow("minutes 6 refused") << "6"
+                                           << "0" << 30 << "0"
+                                           << "30";
+        QTest::addRow("seconds 61 refused") << "0"
+                                            << "61" << 30 << "0"
+                                            << "30";
+        QTest::addRow("empty refused") << ""
+                                       << "10" << 30 << "0"
+                                       << "30";
+        QTest::addRow("text refused") << "a"
+                                      << "10" << 30 << "0"
+                                      << "30";
+        QTest::addRow("2 and 5") << "2"
+                                 << "5" << 125 << "2"
+                                 << "5";
+        QTest::addRow("1 and 0") << "1"
+                                 << "0" << 60 << "1"
+                                 << "0";
+        QTest::addRow("half to even down") << "0"
+                                           << "2.5" << 2 << "0"
+                                           << "2";
+        QTest::addRow("half to even up") << "0"
+                                         << "3.5" << 4 << "0"
+                                         << "4";
     }
     void periodEditor() {
         QFETCH(QString, min);
@@ -304,11 +332,16 @@ private slots:
         QTest::addColumn<QString>("r");
         QTest::addColumn<int>("res");
         QTest::addColumn<int>("items");
-        QTest::addRow("agree") << "m,b,c" << "m,r,c" << 1 << 3;
-        QTest::addRow("fewer") << "m,b,c" << "m,r" << 0 << 3;
-        QTest::addRow("same items other commas") << "mb,c" << "m,r,c" << 0 << 3;
-        QTest::addRow("defaults") << "m,b,c,s,t,e,f,e" << "m,r,c,x,t,r,a,a" << 1 << 8;
-        QTest::addRow("blank is an item") << "m, b" << "m,rc" << 1 << 3;
+        QTest::addRow("agree") << "m,b,c"
+                               << "m,r,c" << 1 << 3;
+        QTest::addRow("fewer") << "m,b,c"
+                               << "m,r" << 0 << 3;
+        QTest::addRow("same items other commas") << "mb,c"
+                                                 << "m,r,c" << 0 << 3;
+        QTest::addRow("defaults") << "m,b,c,s,t,e,f,e"
+                                  << "m,r,c,x,t,r,a,a" << 1 << 8;
+        QTest::addRow("blank is an item") << "m, b"
+                                          << "m,rc" << 1 << 3;
     }
     void revisaArchivosTipo() {
         QFETCH(QString, e);
@@ -337,8 +370,9 @@ private slots:
         QCOMPARE(f.st.panel(), Panel::Ninguno);
 
         QCOMPARE(corre(a + ",," + b, "m,b,c"), std::optional<qint16>(1));
-        QCOMPARE(f.dlg.textos(), QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
-                                             "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
+        QCOMPARE(f.dlg.textos(),
+                 QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
+                             "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
         QVERIFY(f.st.lista(Lista::EnvioLocal).isEmpty() && f.st.lista(Lista::ArchivosE).isEmpty());
         QCOMPARE(f.st.panel(), Panel::Rutas);
 
@@ -354,9 +388,10 @@ private slots:
         QVERIFY(f.dlg.textos()[0].endsWith("esta vacia"));
 
         QCOMPARE(corre(a, "m,b"), std::optional<qint16>(1));
-        QCOMPARE(f.dlg.ultimo(), QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas "
-                                                "Adicionales, no coinciden el numero de Rutas de Envio Local con "
-                                                "los tipos de archivos"));
+        QCOMPARE(f.dlg.ultimo(),
+                 QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas "
+                                "Adicionales, no coinciden el numero de Rutas de Envio Local con "
+                                "los tipos de archivos"));
         QCOMPARE(f.st.panel(), Panel::Rutas);
 
         QCOMPARE(corre("", "m"), std::optional<qint16>()); // nothing to check

@@ -51,8 +51,9 @@ OpcionesCentro tls() {
 // too. Anyone else gets a folder without write permission.
 bool soloLecturaReal(const QString& carpeta, bool activa) {
     if (geteuid() != 0)
-        return QFile::setPermissions(carpeta, activa ? QFile::ReadOwner | QFile::ExeOwner
-                                                     : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return QFile::setPermissions(carpeta, activa
+                                                  ? QFile::ReadOwner | QFile::ExeOwner
+                                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return false;
@@ -91,11 +92,11 @@ private:
 };
 
 // A helper's failed check ends the test, not the helper alone.
-#define SIGUE(paso)                                                                                                    \
-    do {                                                                                                               \
-        paso;                                                                                                          \
-        if (QTest::currentTestFailed())                                                                                \
-            return;                                                                                                    \
+#define SIGUE(paso)                                                                                          \
+    do {                                                                                                     \
+        paso;                                                                                                \
+        if (QTest::currentTestFailed())                                                                      \
+            return;                                                                                          \
     } while (0)
 
 QString logDelDia(Oficina4321& o) { return o.recibo + QStringLiteral("/432145.log"); }
@@ -423,8 +424,8 @@ private slots:
             EjecutaCiclo(o.ctx());
         }
         // Not sent without the Pend copy its response would be searched by.
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado + QStringLiteral(" a ") +
-                                      o.envio + QStringLiteral("/Pend"));
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado +
+                                      QStringLiteral(" a ") + o.envio + QStringLiteral("/Pend"));
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
         QVERIFY(o.ventana.codigos.isEmpty());
         SIGUE(sinEnviar(o, datos)); // and no part of a copy under its final name, nor a leftover

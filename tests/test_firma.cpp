@@ -172,9 +172,10 @@ private slots:
             QCOMPARE(QByteArray(g[i].Curp), seis[i]);
 
         // Near misses of the CURP form are not signers.
-        const QByteArray casi = "301|GOMA801301HDFRRN09|GOMA800132HDFRRN09|GOMA800100HDFRRN09|GBMA800101HDFRRN09|"
-                                "GOMA800101ZDFRRN09|goma800101hdfrrn09|GOMA800101HDFRRN0|GOMA800101HDFRRN0X|"
-                                "GOMA800101HDFRRNA9|XXXX991231XZZZZZZ0|\r\n";
+        const QByteArray casi =
+            "301|GOMA801301HDFRRN09|GOMA800132HDFRRN09|GOMA800100HDFRRN09|GBMA800101HDFRRN09|"
+            "GOMA800101ZDFRRN09|goma800101hdfrrn09|GOMA800101HDFRRN0|GOMA800101HDFRRN0X|"
+            "GOMA800101HDFRRNA9|XXXX991231XZZZZZZ0|\r\n";
         Firmantes c{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(copia("c4321002.045", casi)), 1, c), 0);
         QCOMPARE(QByteArray(c[0].Curp), QByteArray("GOMA800101HDFRRNA9"));

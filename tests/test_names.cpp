@@ -16,16 +16,26 @@ private slots:
         QTest::addColumn<QString>("patente");
         QTest::addColumn<QString>("folio");
         // name of every kind, with the folio and patent where the table puts them
-        QTest::addRow("m default") << "m4321123.045" << 12 << 0 << "4321" << "123";
-        QTest::addRow("b other letter") << "b4321123.045" << 12 << 0 << "4321" << "123";
-        QTest::addRow("e 9th not dot") << "ea4321123045" << 12 << 1 << "4321" << "123";
-        QTest::addRow("e 9th dot") << "e1234567.045" << 12 << 0 << "1234" << "567";
-        QTest::addRow("E upper") << "Eb4321123045" << 12 << 1 << "4321" << "123";
-        QTest::addRow("s") << "s4321xyz123.045" << 15 << -3 << "4321" << "123";
-        QTest::addRow("F") << "F4321xyz123.045" << 15 << -3 << "4321" << "123";
-        QTest::addRow("x") << "x4321123xyz.045" << 15 << -3 << "4321" << "123";
-        QTest::addRow("A") << "A4321123xyz.045" << 15 << -3 << "4321" << "123";
-        QTest::addRow("digit") << "74321123.045" << 12 << 0 << "4321" << "123";
+        QTest::addRow("m default") << "m4321123.045" << 12 << 0 << "4321"
+                                   << "123";
+        QTest::addRow("b other letter") << "b4321123.045" << 12 << 0 << "4321"
+                                        << "123";
+        QTest::addRow("e 9th not dot") << "ea4321123045" << 12 << 1 << "4321"
+                                       << "123";
+        QTest::addRow("e 9th dot") << "e1234567.045" << 12 << 0 << "1234"
+                                   << "567";
+        QTest::addRow("E upper") << "Eb4321123045" << 12 << 1 << "4321"
+                                 << "123";
+        QTest::addRow("s") << "s4321xyz123.045" << 15 << -3 << "4321"
+                           << "123";
+        QTest::addRow("F") << "F4321xyz123.045" << 15 << -3 << "4321"
+                           << "123";
+        QTest::addRow("x") << "x4321123xyz.045" << 15 << -3 << "4321"
+                           << "123";
+        QTest::addRow("A") << "A4321123xyz.045" << 15 << -3 << "4321"
+                           << "123";
+        QTest::addRow("digit") << "74321123.045" << 12 << 0 << "4321"
+                               << "123";
     }
     void layout() {
         QFETCH(QString, nombre);

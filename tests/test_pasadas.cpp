@@ -157,16 +157,26 @@ private slots:
     void responseNames_data() {
         QTest::addColumn<QString>("pendiente");
         QTest::addColumn<QString>("remoto");
-        QTest::addRow("m") << "m4321123.045" << "ENV/m4321123.err";
-        QTest::addRow("M upper") << "M4321123.045" << "ENV/m4321123.err";
-        QTest::addRow("c") << "c4321123.045" << "ENV/c4321123.err";
-        QTest::addRow("t") << "t4321123.045" << "ENV/t4321123.err";
-        QTest::addRow("b") << "b4321123.045" << "ENV/r4321123.045";
-        QTest::addRow("e dot") << "e4321123.045" << "ENV/a4321123.045";
-        QTest::addRow("ea") << "ea4321123045" << "ENV/ra4321123045";
-        QTest::addRow("s") << "s4321abc123.045" << "ENV/x4321abc123.045";
-        QTest::addRow("f") << "f4321abc123.045" << "ENV/a4321abc123.045";
-        QTest::addRow("no letter") << "z4321123.045" << "";
+        QTest::addRow("m") << "m4321123.045"
+                           << "ENV/m4321123.err";
+        QTest::addRow("M upper") << "M4321123.045"
+                                 << "ENV/m4321123.err";
+        QTest::addRow("c") << "c4321123.045"
+                           << "ENV/c4321123.err";
+        QTest::addRow("t") << "t4321123.045"
+                           << "ENV/t4321123.err";
+        QTest::addRow("b") << "b4321123.045"
+                           << "ENV/r4321123.045";
+        QTest::addRow("e dot") << "e4321123.045"
+                               << "ENV/a4321123.045";
+        QTest::addRow("ea") << "ea4321123045"
+                            << "ENV/ra4321123045";
+        QTest::addRow("s") << "s4321abc123.045"
+                           << "ENV/x4321abc123.045";
+        QTest::addRow("f") << "f4321abc123.045"
+                           << "ENV/a4321abc123.045";
+        QTest::addRow("no letter") << "z4321123.045"
+                                   << "";
     }
     void responseNames() {
         QFETCH(QString, pendiente);
@@ -226,13 +236,20 @@ private slots:
         QTest::addColumn<QString>("entrada");
         QTest::addColumn<QString>("envia");
         QTest::addColumn<int>("largo");
-        QTest::addRow("a dot to e") << "a4321123.045 - 1" << "e" << 12;
-        QTest::addRow("a dot not to f") << "a4321123.045 - 1" << "f" << 0;
-        QTest::addRow("a long to f") << "a4321abc123.045 - 1" << "f" << 15;
-        QTest::addRow("x always") << "x4321abc123.045 - 1" << "b" << 15;
-        QTest::addRow("m always") << "m4321123.err - 1" << "b" << 12;
-        QTest::addRow("rb not to b") << "rb4321123045 - 1" << "B" << 0;
-        QTest::addRow("rb to m") << "rb4321123045 - 1" << "m" << 12;
+        QTest::addRow("a dot to e") << "a4321123.045 - 1"
+                                    << "e" << 12;
+        QTest::addRow("a dot not to f") << "a4321123.045 - 1"
+                                        << "f" << 0;
+        QTest::addRow("a long to f") << "a4321abc123.045 - 1"
+                                     << "f" << 15;
+        QTest::addRow("x always") << "x4321abc123.045 - 1"
+                                  << "b" << 15;
+        QTest::addRow("m always") << "m4321123.err - 1"
+                                  << "b" << 12;
+        QTest::addRow("rb not to b") << "rb4321123045 - 1"
+                                     << "B" << 0;
+        QTest::addRow("rb to m") << "rb4321123045 - 1"
+                                 << "m" << 12;
     }
     void routeLengths() {
         QFETCH(QString, entrada);

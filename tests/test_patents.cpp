@@ -41,7 +41,8 @@ private slots:
         QVERIFY(!p.aceptarHabilitado());
         QVERIFY(!p.aceptar()); // empty key box
         QCOMPARE(f.dlg.ultimo(),
-                 QStringLiteral("No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
+                 QStringLiteral(
+                     "No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
         p.editaClave("4321");
         QVERIFY(p.aceptarHabilitado());
         QVERIFY(p.aceptar());
@@ -102,9 +103,10 @@ private slots:
         f.dlg.responde(true);
         p.eliminar();
         QCOMPARE(f.dlg.registros.last().titulo, QStringLiteral("KORVA Centro de Prevalidación  - Confirmar"));
-        QCOMPARE(f.dlg.registros.last().texto,
-                 QStringLiteral("Precaución al borrar la patente: B se eliminará el archivo de configuración que "
-                                "corresponde a la patente. Desea continuar?"));
+        QCOMPARE(
+            f.dlg.registros.last().texto,
+            QStringLiteral("Precaución al borrar la patente: B se eliminará el archivo de configuración que "
+                           "corresponde a la patente. Desea continuar?"));
         QCOMPARE(contenido(f.ruta("usuarios.dat")), QStringLiteral("A\r\nC\r\n"));
         QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("A"));
         QCOMPARE(contenido(f.ruta("odbc1.reg")), QStringLiteral("C"));
@@ -186,7 +188,8 @@ private slots:
         p.start(QStringLiteral("/bin/true"));
         QVERIFY(p.waitForFinished());
         const QByteArray muerto = QByteArray::number(p.processId() ? p.processId() : 999999);
-        fs::escribeAtomico(g.ruta("odbc3.lock"), muerto + "\nkorvaval\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        fs::escribeAtomico(g.ruta("odbc3.lock"),
+                           muerto + "\nkorvaval\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         CandadoPatente d;
         QVERIFY(d.toma(g.tmp.path(), 3));
     }

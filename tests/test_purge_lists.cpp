@@ -75,7 +75,8 @@ private slots:
     void purgeNewDay() {
         Fixture f;
         const Carpetas c = prepara(f);
-        toca(c.env, {"m4321123.045", "m4321123.046", "m1111123.045", "m4321124.045", "bitacora", ".oculto.045"});
+        toca(c.env,
+             {"m4321123.045", "m4321123.046", "m1111123.045", "m4321124.045", "bitacora", ".oculto.045"});
         fs::ponSoloLectura(c.env + "/m4321124.045", true);
         toca(c.env + "/Pend", {"ra4321123.045", "r4321123.045", "m4321999.046"});
         toca(c.env + "/Rechaza", {"m4321000.001"});

@@ -22,22 +22,23 @@ private slots:
         QTest::addColumn<double>("n");
         QTest::addColumn<QByteArray>("salida");
         const QByteArray cab = k500 + "X"; // 24: regular with N = 24
-        QTest::addRow("regular 801 gets the key")
-            << cab + "\r\n501|a\r\n801|a|b|c|d|e\r\n" << 24.0 << cab + "\r\n501|a\r\n801|a|b|c|KEY|\r\n";
+        QTest::addRow("regular 801 gets the key") << cab + "\r\n501|a\r\n801|a|b|c|d|e\r\n"
+                                                  << 24.0 << cab + "\r\n501|a\r\n801|a|b|c|KEY|\r\n";
         QTest::addRow("regular N+8") << k500 + "123456789\r\nx\r\n" << 24.0 << k500 + "123456789\r\nx\r\n";
         QTest::addRow("one character line kept") << cab + "\r\nx\r\n" << 24.0 << cab + "\r\nx\r\n";
         QTest::addRow("801 with fewer fields") << cab + "\r\n801|a\r\n" << 24.0 << cab + "\r\n801|aKEY|\r\n";
-        QTest::addRow("LF separated records") << r("500|x\n501|y\n801|a|b|c|d\n") << 24.0
-                                              << r("500|x\r\n501|y\r\n801|a|b|c|KEY|\r\n");
+        QTest::addRow("LF separated records")
+            << r("500|x\n501|y\n801|a|b|c|d\n") << 24.0 << r("500|x\r\n501|y\r\n801|a|b|c|KEY|\r\n");
         QTest::addRow("801 in the middle of LF records keeps the rest")
             << r("500|x\n801|a|b|c|d|e\n999|z") << 24.0 << r("500|x\r\n801|a|b|c|KEY|\r\n999|z\r\n");
         QTest::addRow("not regular joins CR lines, pending written at the end")
             << r("ab\r\ncd\r\nef") << 24.0 << r("abcdef\r\n");
-        QTest::addRow("not regular joins until 801") << r("ab\r\ncd\r\n801|1|2|3|4\r\n") << 24.0
-                                                     << r("abcd801|1|2|3|KEY|\r\n");
+        QTest::addRow("not regular joins until 801")
+            << r("ab\r\ncd\r\n801|1|2|3|4\r\n") << 24.0 << r("abcd801|1|2|3|KEY|\r\n");
         QTest::addRow("bare CR ends a line") << cab + "\r501|a\r" << 24.0 << cab + "\r\n501|a\r\n";
         QTest::addRow("empty file") << QByteArray() << 24.0 << QByteArray();
-        QTest::addRow("empty lines of a regular file go") << cab + "\r\n\r\nx\r\n" << 24.0 << cab + "\r\nx\r\n";
+        QTest::addRow("empty lines of a regular file go") << cab + "\r\n\r\nx\r\n"
+                                                          << 24.0 << cab + "\r\nx\r\n";
     }
     void rewrite() {
         QFETCH(QByteArray, entrada);

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringListModel>

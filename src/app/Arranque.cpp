@@ -9,11 +9,11 @@
 #include "config/Revisiones.h"
 #include "cycle/Nombres.h"
 #include "exchange/Listas.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "records/Avisos.h"
 #include "records/Bitacora.h"
 #include "records/Depuracion.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
 
 namespace korva {
 
@@ -41,11 +41,13 @@ void CargaForm1(Contexto& ctx, int posicion) {
     ListaPendientes(ctx);
     RevisaArchivosTipo(ctx);
     if (st.chk(slot::RutasAdicionales)) {
-        if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal), st.TxtConfiguration(slot::LetrasValidacion),
-                        Lista::EnvioLocal, Lista::ArchivosE) == 1)
+        if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
+                        st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
+                        Lista::ArchivosE) == 1)
             abrePanel(ctx, Panel::Rutas);
         else if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal),
-                             st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR) == 1)
+                             st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal,
+                             Lista::ArchivosR) == 1)
             abrePanel(ctx, Panel::Rutas);
     }
     if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
@@ -54,7 +56,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.IndiceAviso = 0;
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     st.setEtiqueta(Etiqueta::Patente, st.patente());
-    st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());
+    st.setEtiqueta(Etiqueta::Titulo,
+                   kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());
     st.ConfiguracionModificada = false;
 }
 

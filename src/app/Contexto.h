@@ -26,8 +26,8 @@ struct Contexto {
     FtpClient* ftp = nullptr;
     VentanaError* ventanaError = nullptr;
     SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
-    Eco* eco = nullptr;                 // echo component of the diagnostics page
-    Impresoras* impresoras = nullptr;   // the machine's printers, for the viewer
+    Eco* eco = nullptr;                // echo component of the diagnostics page
+    Impresoras* impresoras = nullptr;  // the machine's printers, for the viewer
 };
 
 } // namespace korva

@@ -117,8 +117,6 @@ void MainState::setCaptionInicio(const QString& c) {
     emit captionInicioCambiado();
 }
 
-
-
 QString MainState::patente() const {
     const QString& u = slots_[slot::Usuario];
     return u.size() <= 4 ? u : u.right(4);

@@ -37,7 +37,7 @@ enum class Etiqueta {
     AvisoParticular,
     LocalName,
     LocalAddress,
-    Minutos,  // the period editor's boxes
+    Minutos, // the period editor's boxes
     Segundos,
     Cuenta_
 };
@@ -87,9 +87,9 @@ class MainState : public QObject {
 public:
     static constexpr int kSlots = 25;
     // Slots that have a check box mirroring them.
-    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,           slot::Firmar,
-                                                          slot::EnvioAutomatico,  slot::RutasAdicionales,
-                                                          slot::DepurarArchivos,  slot::BajarRegistro001};
+    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,          slot::Firmar,
+                                                         slot::EnvioAutomatico, slot::RutasAdicionales,
+                                                         slot::DepurarArchivos, slot::BajarRegistro001};
 
     MainState();
 

@@ -14,8 +14,8 @@ const QString kDiario = QStringLiteral("usuarios.mov");
 
 bool renombra(const QString& de, const QString& a) {
     std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(de.toStdU16String()), std::filesystem::path(a.toStdU16String()),
-                            ec);
+    std::filesystem::rename(std::filesystem::path(de.toStdU16String()),
+                            std::filesystem::path(a.toStdU16String()), ec);
     return !ec;
 }
 } // namespace
@@ -26,7 +26,9 @@ Patentes::Patentes(Dialogs& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::mov
 
 QString Patentes::rutaUsuarios() const { return fs::une(carpeta_, kUsuarios); }
 
-QString Patentes::rutaConfiguracion(int i) const { return fs::une(carpeta_, QStringLiteral("odbc%1.reg").arg(i)); }
+QString Patentes::rutaConfiguracion(int i) const {
+    return fs::une(carpeta_, QStringLiteral("odbc%1.reg").arg(i));
+}
 
 void Patentes::carga() {
     recupera();
@@ -68,7 +70,8 @@ int Patentes::entrar() {
 void Patentes::ReordenaPatentes() {
     const int s = seleccion_;
     const int l = int(claves_.size()) - 1;
-    if (s < 0 || s == l || !fs::existeArchivo(rutaConfiguracion(s)) || !fs::existeArchivo(rutaConfiguracion(l)))
+    if (s < 0 || s == l || !fs::existeArchivo(rutaConfiguracion(s)) ||
+        !fs::existeArchivo(rutaConfiguracion(l)))
         return;
     // A patent open in another window keeps its place: entering goes on
     // with the chosen position, as when a file is missing.
@@ -92,7 +95,8 @@ bool Patentes::aceptar() {
         return false;
     }
     if (claves_.size() >= kMaximo) {
-        dlg_.error(QStringLiteral("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
+        dlg_.error(
+            QStringLiteral("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
         return false;
     }
     QStringList nuevas = claves_;
@@ -122,9 +126,10 @@ void Patentes::eliminar() {
     }
     for (int i = s; i < claves_.size(); ++i) {
         if (ocupada(i)) {
-            dlg_.error(QStringLiteral("No es posible eliminar la patente ") + clave +
-                       QStringLiteral(" mientras la patente ") + claves_.at(i) +
-                       QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de nuevo."));
+            dlg_.error(
+                QStringLiteral("No es posible eliminar la patente ") + clave +
+                QStringLiteral(" mientras la patente ") + claves_.at(i) +
+                QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de nuevo."));
             return;
         }
     }

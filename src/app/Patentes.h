@@ -43,8 +43,8 @@ public:
     // "&Entrar": the position to open the main window with, or -1 (refused).
     int entrar();
     void ReordenaPatentes();
-    void crear();   // "C&rear Patente"
-    bool aceptar(); // "&Aceptar": true when the patent was created
+    void crear();    // "C&rear Patente"
+    bool aceptar();  // "&Aceptar": true when the patent was created
     void eliminar(); // "E&liminar Patente" (asks first)
 
     // Whether another running instance holds a position; such a patent's

@@ -10,8 +10,8 @@
 #include "app/ui/QtDialogs.h"
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Eco.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
 #include "platform/ui/ImpresorasQt.h"
 #include "records/ui/FrmMessage.h"
@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
     QObject::connect(entrada, &korva::FrmEntrada::entrar, [&](int posicion) {
         if (!candado.toma(ctx.carpetaPrograma, posicion)) {
             const QStringList claves = entrada->patentes().claves();
-            dialogos.error(QStringLiteral("La patente ") + claves.value(posicion) +
-                           QStringLiteral(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
-                                          "ventana o elija otra patente."));
+            dialogos.error(
+                QStringLiteral("La patente ") + claves.value(posicion) +
+                QStringLiteral(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
+                               "ventana o elija otra patente."));
             return;
         }
         principal = std::make_unique<korva::Form1>(ctx, posicion);

@@ -113,7 +113,7 @@ bool GrabaConfiguracion(Contexto& ctx) {
     for (int n = 0; n < MainState::kSlots; ++n) {
         const QString& t = st.TxtConfiguration(n);
         lineas << ((n == slot::ContrasenaFtp || n == slot::ContrasenaKey) ? clave::revuelve(unaLinea(t))
-                                                                           : unaLinea(t));
+                                                                          : unaLinea(t));
     }
     lineas << unaLinea(st.etiqueta(Etiqueta::LocalName)) << unaLinea(st.etiqueta(Etiqueta::LocalAddress))
            << kVersion;

@@ -116,12 +116,12 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
                            "Sistema / Configuración"));
     } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaKey))) {
         rechaza();
-        ctx.dlg.error(QStringLiteral(
-            "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
+        ctx.dlg.error(
+            QStringLiteral("ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
     } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaCer))) {
         rechaza();
-        ctx.dlg.error(QStringLiteral(
-            "ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
+        ctx.dlg.error(
+            QStringLiteral("ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
     }
 }
 

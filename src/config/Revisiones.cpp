@@ -11,7 +11,8 @@ qint16 ValidaDir(const QString& d, Plataforma p) {
         return 0;
     const QChar c = d.at(0);
     if (p == Plataforma::Windows)
-        return ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')))
+        return ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                (c >= QLatin1Char('A') && c <= QLatin1Char('Z')))
                    ? 1
                    : 0;
     return c == QLatin1Char('/') ? 1 : 0;
@@ -35,9 +36,12 @@ void abreRutas(Contexto& ctx) {
 
 QString ayudaLista(Lista l) {
     switch (l) {
-    case Lista::EnvioLocal: return QStringLiteral("Rutas de Envio Local");
-    case Lista::ReciboLocal: return QStringLiteral("Rutas de Recibo Local");
-    default: return {};
+    case Lista::EnvioLocal:
+        return QStringLiteral("Rutas de Envio Local");
+    case Lista::ReciboLocal:
+        return QStringLiteral("Rutas de Recibo Local");
+    default:
+        return {};
     }
 }
 
@@ -47,8 +51,8 @@ qint16 RevisaDir(Contexto& ctx) {
     quitaSeparador(st, slot::DirRecibo);
     const QString& env = st.TxtConfiguration(slot::DirEnvio);
     const QString& rec = st.TxtConfiguration(slot::DirRecibo);
-    if (ValidaDir(env, ctx.plataforma) == 1 && ValidaDir(rec, ctx.plataforma) == 1 && fs::existeCarpeta(env) &&
-        fs::existeCarpeta(rec))
+    if (ValidaDir(env, ctx.plataforma) == 1 && ValidaDir(rec, ctx.plataforma) == 1 &&
+        fs::existeCarpeta(env) && fs::existeCarpeta(rec))
         return 0;
     ctx.dlg.error(QStringLiteral(
         "ERROR: es imposible continuar, en la Configuración del Sistema, uno o ambos directorios locales no "
@@ -77,8 +81,9 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
     st.setLista(Lista::ArchivosR, parte(st.TxtConfiguration(slot::LetrasPago), comasR));
     if (st.lista(Lista::ArchivosE).size() == st.lista(Lista::ArchivosR).size() && comasE == comasR)
         return 1;
-    ctx.dlg.error(QStringLiteral("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
-                                 "coinciden el numero de los tipos de archivos de Envio y Recibo"));
+    ctx.dlg.error(
+        QStringLiteral("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
+                       "coinciden el numero de los tipos de archivos de Envio y Recibo"));
     return 0;
 }
 
@@ -99,9 +104,10 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     st.setLista(LstArchivos, letras);
     const QString ayuda = ayudaLista(LstRutas);
     if (comasRuta != comasArchivos) {
-        ctx.dlg.error(QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
-                                     "coinciden el numero de ") +
-                      ayuda + QStringLiteral(" con los tipos de archivos"));
+        ctx.dlg.error(
+            QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
+                           "coinciden el numero de ") +
+            ayuda + QStringLiteral(" con los tipos de archivos"));
         abreRutas(ctx);
         return 1;
     }
@@ -133,8 +139,8 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
         }
     }
     st.setLista(LstRutas, rutas);
-    const QString apertura =
-        QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, al menos una de las ");
+    const QString apertura = QStringLiteral(
+        "ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, al menos una de las ");
     if (vacia)
         ctx.dlg.error(apertura + ayuda + QStringLiteral(" esta vacia"));
     if (invalida)

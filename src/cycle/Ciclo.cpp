@@ -32,16 +32,19 @@ bool revisaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
     if (!st.chk(slot::RutasAdicionales))
         return RevisaArchivosTipo(ctx) == 1;
-    const auto envio = RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
-                                   st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal, Lista::ArchivosE);
+    const auto envio =
+        RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
+                    st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal, Lista::ArchivosE);
     if (envio && *envio != 0)
         return false;
-    const auto recibo = RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal),
-                                    st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR);
+    const auto recibo =
+        RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal), st.TxtConfiguration(slot::LetrasPago),
+                    Lista::ReciboLocal, Lista::ArchivosR);
     if (recibo && *recibo != 0)
         return false;
     if (st.lista(Lista::ArchivosE).size() != st.lista(Lista::ArchivosR).size()) {
-        ctx.dlg.error(QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
+        ctx.dlg.error(
+            QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         return false;
     }
     return true;

@@ -31,14 +31,17 @@ bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
 // failure put on the status line by name. The file itself stays in the send
 // folder, so the copy need not wait for the disk; the folder is made when a
 // copy finds it missing, not looked for before every copy of the pass.
-bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const QString& sub, const QString& nombre) {
+bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const QString& sub,
+             const QString& nombre) {
     const QString carpeta = fs::une(envio, sub, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
     if (fs::copia(origen, destino, fs::Sincroniza::No))
         return true;
-    if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) && fs::copia(origen, destino, fs::Sincroniza::No))
+    if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) &&
+        fs::copia(origen, destino, fs::Sincroniza::No))
         return true;
-    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
+    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                     carpeta);
     return false;
 }
 

@@ -29,7 +29,8 @@ void TraeRegistro001(Contexto& ctx) {
     st.MostrarErrores = false;
     st.setEtiqueta(Etiqueta::Despliega,
                    QStringLiteral("Conectandose para traer Archivos del registros 001, favor de esperar.."));
-    const QString staging = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString staging =
+        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(staging, ctx.plataforma) == 1 && ValidaDir(recibo, ctx.plataforma) == 1 &&
         ReceiveMultipleFiles(ctx, staging, QStringLiteral("ENV"), QStringLiteral("*.r001")) == 0) {
@@ -41,8 +42,8 @@ void TraeRegistro001(Contexto& ctx) {
             if (fs::soloLectura(destino))
                 fs::ponSoloLectura(destino, false);
             if (!fs::copia(origen, destino)) {
-                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + e.nombre + QStringLiteral(" a ") +
-                             recibo);
+                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + e.nombre +
+                             QStringLiteral(" a ") + recibo);
                 continue;
             }
             if (!fs::borra(origen))

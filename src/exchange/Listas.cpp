@@ -26,7 +26,8 @@ QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
 
 void ListaPendientes(Contexto& ctx) {
     MainState& st = ctx.st;
-    const QString carpeta = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString carpeta =
+        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
     if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;
     // The time of the rebuild, its format ending in a blank: "HH:mm  En Espera".
@@ -42,7 +43,8 @@ void ListaPendientes(Contexto& ctx) {
 
 void ListaRechazados(Contexto& ctx) {
     MainState& st = ctx.st;
-    const QString carpeta = fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Rechaza"), ctx.plataforma);
+    const QString carpeta =
+        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Rechaza"), ctx.plataforma);
     if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;
     QStringList items;

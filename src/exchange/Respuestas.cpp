@@ -12,7 +12,8 @@
 namespace korva {
 
 void refrescaPendientes(Contexto& ctx) {
-    const QString pend = fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString pend =
+        fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
     QStringList nombres;
     for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
         if (e.regular && !e.oculto)
@@ -37,7 +38,8 @@ QString nombreRespuesta(MainState& st, const QString& n) {
         if (k >= recibe.size())
             return {};
         if (recibe.at(k) == envia.at(k))
-            return QStringLiteral("ENV/") + envia.at(k) + n.left(P + L - 4).right(L - 5) + QStringLiteral(".err");
+            return QStringLiteral("ENV/") + envia.at(k) + n.left(P + L - 4).right(L - 5) +
+                   QStringLiteral(".err");
         return QStringLiteral("ENV/") + recibe.at(k) + n.mid(1, L - 1);
     }
     return {};
@@ -100,7 +102,8 @@ void BuscaRespuestas(Contexto& ctx) {
             fs::borra(destino);
             continue;
         }
-        const QString pend = fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        const QString pend =
+            fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
         if (!fs::borra(pend))
             st.setEvento(QStringLiteral("ERROR: no fue posible borrar el pendiente ") + pend);
         if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))
@@ -131,8 +134,8 @@ void BuscaRespuestas(Contexto& ctx) {
             if (fs::soloLectura(destino))
                 fs::ponSoloLectura(destino, false);
             if (!fs::copia(origen, destino))
-                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                             rutas[j]);
+                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre +
+                             QStringLiteral(" a ") + rutas[j]);
         }
     }
 }

@@ -7,10 +7,10 @@ namespace {
 
 // 0x80..0x9F of Windows-1252; 0 marks the five unassigned codes, which map
 // to the C1 control of the same number as Windows itself does.
-constexpr std::array<char16_t, 32> kAlto = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kAlto = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                            0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 } // namespace
 
@@ -59,7 +59,8 @@ QStringList lineas(const QByteArray& bytes) {
             --fin;
         out.append(texto.mid(inicio, fin - inicio));
     };
-    for (qsizetype i = texto.indexOf(QLatin1Char('\n')); i >= 0; i = texto.indexOf(QLatin1Char('\n'), inicio)) {
+    for (qsizetype i = texto.indexOf(QLatin1Char('\n')); i >= 0;
+         i = texto.indexOf(QLatin1Char('\n'), inicio)) {
         agrega(i);
         inicio = i + 1;
     }

@@ -31,9 +31,15 @@ public:
     // the list holds exactly the names to send.
     virtual void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) = 0;
 
-    void error(const QString& texto, const QString& titulo = kTitulo) { mensaje(Icono::Error, texto, titulo); }
-    void advertencia(const QString& texto, const QString& titulo = kTitulo) { mensaje(Icono::Advertencia, texto, titulo); }
-    void informacion(const QString& texto, const QString& titulo = kTitulo) { mensaje(Icono::Informacion, texto, titulo); }
+    void error(const QString& texto, const QString& titulo = kTitulo) {
+        mensaje(Icono::Error, texto, titulo);
+    }
+    void advertencia(const QString& texto, const QString& titulo = kTitulo) {
+        mensaje(Icono::Advertencia, texto, titulo);
+    }
+    void informacion(const QString& texto, const QString& titulo = kTitulo) {
+        mensaje(Icono::Informacion, texto, titulo);
+    }
     bool pregunta(const QString& texto) { return pregunta(texto, kTitulo); }
 };
 

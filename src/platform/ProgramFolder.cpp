@@ -21,7 +21,8 @@ QString carpetaBibliotecas() {
     const QString junto = QCoreApplication::applicationDirPath();
 #ifndef Q_OS_WIN
     const QString instalada = QDir(junto).filePath(QStringLiteral("../lib/korvaval"));
-    if (!QFileInfo::exists(QDir(junto).filePath(QStringLiteral("libsgenc.so"))) && QFileInfo::exists(instalada))
+    if (!QFileInfo::exists(QDir(junto).filePath(QStringLiteral("libsgenc.so"))) &&
+        QFileInfo::exists(instalada))
         return QDir::cleanPath(instalada);
 #endif
     return junto;

@@ -19,7 +19,7 @@ void DepuraArchivos(Contexto& ctx);
 bool enviadoCaduco(int d, int N);
 
 // Where a name carries the patent, by folder kind.
-QString patenteBase(const QString& nombre);     // send folder, Pend, Rechaza, receive folder and routes
+QString patenteBase(const QString& nombre);      // send folder, Pend, Rechaza, receive folder and routes
 QString patenteRutaEnvio(const QString& nombre); // additional send folders
 
 } // namespace korva

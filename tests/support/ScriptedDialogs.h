@@ -45,7 +45,10 @@ public:
 
     QStringList textos() const;
     QString ultimo() const { return registros.isEmpty() ? QString() : registros.last().texto; }
-    void limpia() { registros.clear(); beeps = 0; }
+    void limpia() {
+        registros.clear();
+        beeps = 0;
+    }
 };
 
 } // namespace korva::test

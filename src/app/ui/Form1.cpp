@@ -18,19 +18,19 @@
 
 #include "app/Arranque.h"
 #include "app/Contexto.h"
+#include "app/ui/AcercaDe.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
-#include "config/ui/PaginaConfiguracion.h"
-#include "app/ui/AcercaDe.h"
 #include "config/Folios.h"
-#include "diagnostics/ui/PaginaDiagnostico.h"
-#include "records/ui/FrmArchivos.h"
+#include "config/ui/PaginaConfiguracion.h"
 #include "cycle/Ciclo.h"
+#include "diagnostics/ui/PaginaDiagnostico.h"
+#include "exchange/Transferencia.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
-#include "records/Respaldo.h"
-#include "exchange/Transferencia.h"
 #include "platform/Dialogs.h"
+#include "records/Respaldo.h"
+#include "records/ui/FrmArchivos.h"
 
 namespace korva {
 
@@ -72,7 +72,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
 
     connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
-    connect(&st, &MainState::vistaCambiada, this, [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    connect(&st, &MainState::vistaCambiada, this,
+            [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
     // A restore ends the run: the window closes itself, with its save question.
     connect(&st, &MainState::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
     connect(&st, &MainState::colorAvisoCambiado, this, &Form1::muestraColorAviso);
@@ -131,7 +132,8 @@ void Form1::creaMenus() {
     QMenu* programa = menuBar()->addMenu(QStringLiteral("&Programa"));
     Menu_Start = entrada(programa, "Menu_Start", QStringLiteral("&Iniciar"));
     connect(Menu_Start, &QAction::triggered, Start_Button, &QPushButton::click);
-    connect(entrada(programa, "Menu_Exit", QStringLiteral("&Salir")), &QAction::triggered, this, &QWidget::close);
+    connect(entrada(programa, "Menu_Exit", QStringLiteral("&Salir")), &QAction::triggered, this,
+            &QWidget::close);
 
     QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
     Menu_Configure = entrada(sistema, "Menu_Configure", QStringLiteral("&Configuración"));
@@ -140,19 +142,19 @@ void Form1::creaMenus() {
     connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
     connect(&ctx_.st, &MainState::foliosCambiado, this,
             [this, folios] { folios->setText(ctx_.st.captionFolios()); });
-    connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")), &QAction::triggered,
-            this, [this] { Menu_GuardaConf(ctx_); });
+    connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")),
+            &QAction::triggered, this, [this] { Menu_GuardaConf(ctx_); });
     QMenu* respaldo = sistema->addMenu(QStringLiteral("&Respaldar Configuración"));
-    connect(entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo")), &QAction::triggered, this,
-            [this] { korva::Menu_HaceRespaldo(ctx_); });
-    connect(entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración")), &QAction::triggered,
-            this, [this] { korva::Menu_RecuperaConf(ctx_); });
+    connect(entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo")), &QAction::triggered,
+            this, [this] { korva::Menu_HaceRespaldo(ctx_); });
+    connect(entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración")),
+            &QAction::triggered, this, [this] { korva::Menu_RecuperaConf(ctx_); });
 
     QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilerias"));
     connect(entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo")), &QAction::triggered, this,
             [this] { FrmPedirArchivo::abre(ctx_, this); });
-    connect(entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda")), &QAction::triggered, this,
-            [this] { FrmEliminarBusqueda::abre(ctx_, this); });
+    connect(entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda")), &QAction::triggered,
+            this, [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     connect(entrada(ayuda, "Menu_About", QStringLiteral("Acerca de...")), &QAction::triggered, this,
@@ -179,7 +181,8 @@ QWidget* Form1::creaStatus() {
     g->addLayout(dia, 1, 0, 1, 3);
 
     const QFont fija = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto lista = [&](Lista l, const char* nombre, const QString& titulo, const QString& ayuda, int fila, int col) {
+    auto lista = [&](Lista l, const char* nombre, const QString& titulo, const QString& ayuda, int fila,
+                     int col) {
         auto* marco = new QGroupBox(titulo);
         auto* v = new QVBoxLayout(marco);
         auto* vista = new QListView;
@@ -193,10 +196,10 @@ QWidget* Form1::creaStatus() {
         v->addWidget(vista);
         g->addWidget(marco, fila, col);
     };
-    lista(Lista::Enviados, "LstEnviados", QStringLiteral("Enviados"), QStringLiteral("Archivos enviados a Validación"),
-          2, 0);
-    lista(Lista::Recibidos, "LstRecibidos", QStringLiteral("Recibidos"), QStringLiteral("Archivos recibidos de LURMA"),
-          2, 1);
+    lista(Lista::Enviados, "LstEnviados", QStringLiteral("Enviados"),
+          QStringLiteral("Archivos enviados a Validación"), 2, 0);
+    lista(Lista::Recibidos, "LstRecibidos", QStringLiteral("Recibidos"),
+          QStringLiteral("Archivos recibidos de LURMA"), 2, 1);
     lista(Lista::Rechazados, "LstRechazados", QStringLiteral("Rechazados"),
           QStringLiteral("Archivos rechazados (ver motivo)"), 3, 0);
     lista(Lista::Pendientes, "LstPendientes", QStringLiteral("Pendientes"),
@@ -233,12 +236,23 @@ void Form1::muestraLista(Lista l) {
 void Form1::muestraEtiqueta(Etiqueta e) {
     const QString& t = ctx_.st.etiqueta(e);
     switch (e) {
-    case Etiqueta::Evento: Evento->setText(t); break;
-    case Etiqueta::Titulo: setWindowTitle(t); break;
-    case Etiqueta::DiaJuliano: DiaJuliano->setText(t); break;
-    case Etiqueta::Hora: Hora->setText(t); break;
-    case Etiqueta::Despliega: LblDespliega->setText(t); break;
-    default: break;
+    case Etiqueta::Evento:
+        Evento->setText(t);
+        break;
+    case Etiqueta::Titulo:
+        setWindowTitle(t);
+        break;
+    case Etiqueta::DiaJuliano:
+        DiaJuliano->setText(t);
+        break;
+    case Etiqueta::Hora:
+        Hora->setText(t);
+        break;
+    case Etiqueta::Despliega:
+        LblDespliega->setText(t);
+        break;
+    default:
+        break;
     }
 }
 
@@ -289,8 +303,8 @@ void Form1::closeEvent(QCloseEvent* e) {
         TmrControl->stop();
         visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
-            ctx_.dlg.error(QStringLiteral(
-                "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
+            ctx_.dlg.error(QStringLiteral("Hubo un error al intentar desconectarse del Host. Cerrar el "
+                                          "programa e iniciar nuevamente."));
     }
     e->accept();
 }

@@ -10,11 +10,16 @@ namespace korva {
 namespace {
 QMessageBox::Icon icono(Icono i) {
     switch (i) {
-    case Icono::Informacion: return QMessageBox::Information;
-    case Icono::Advertencia: return QMessageBox::Warning;
-    case Icono::Error: return QMessageBox::Critical;
-    case Icono::Pregunta: return QMessageBox::Question;
-    case Icono::Ninguno: break;
+    case Icono::Informacion:
+        return QMessageBox::Information;
+    case Icono::Advertencia:
+        return QMessageBox::Warning;
+    case Icono::Error:
+        return QMessageBox::Critical;
+    case Icono::Pregunta:
+        return QMessageBox::Question;
+    case Icono::Ninguno:
+        break;
     }
     return QMessageBox::NoIcon;
 }

@@ -23,22 +23,33 @@ namespace korva {
 namespace {
 const char* kNombresCasilla(int s) {
     switch (s) {
-    case slot::Pasivo: return "ChkPasivo";
-    case slot::Firmar: return "ChkFirmar";
-    case slot::EnvioAutomatico: return "ChkAutoEnvio";
-    case slot::RutasAdicionales: return "ChkRutas";
-    case slot::DepurarArchivos: return "ChkDepurarArchivos";
-    case slot::BajarRegistro001: return "ChkRegistro001";
+    case slot::Pasivo:
+        return "ChkPasivo";
+    case slot::Firmar:
+        return "ChkFirmar";
+    case slot::EnvioAutomatico:
+        return "ChkAutoEnvio";
+    case slot::RutasAdicionales:
+        return "ChkRutas";
+    case slot::DepurarArchivos:
+        return "ChkDepurarArchivos";
+    case slot::BajarRegistro001:
+        return "ChkRegistro001";
     }
     return "";
 }
 QString textoCasilla(int s) {
     switch (s) {
-    case slot::Firmar: return QStringLiteral("Firmar con Prevalidador");
-    case slot::EnvioAutomatico: return QStringLiteral("Envio Automático");
-    case slot::RutasAdicionales: return QStringLiteral("Usar rutas adicionales");
-    case slot::DepurarArchivos: return QStringLiteral("Depurar Archivos");
-    case slot::BajarRegistro001: return QStringLiteral("Bajar Archivos Reg 001");
+    case slot::Firmar:
+        return QStringLiteral("Firmar con Prevalidador");
+    case slot::EnvioAutomatico:
+        return QStringLiteral("Envio Automático");
+    case slot::RutasAdicionales:
+        return QStringLiteral("Usar rutas adicionales");
+    case slot::DepurarArchivos:
+        return QStringLiteral("Depurar Archivos");
+    case slot::BajarRegistro001:
+        return QStringLiteral("Bajar Archivos Reg 001");
     }
     return {};
 }
@@ -175,7 +186,8 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         return l;
     };
     QFormLayout* l = nullptr;
-    FmeServidor = hazPanel("FmeServidor", QStringLiteral("Configuración Servidor de KORVA"), "CmdFmeservidor", l);
+    FmeServidor =
+        hazPanel("FmeServidor", QStringLiteral("Configuración Servidor de KORVA"), "CmdFmeservidor", l);
     l->addRow(etiquetas_[8], cajas_[8]);
     l->addRow(etiquetas_[9], cajas_[9]);
     OpnPrimario = new QRadioButton(QStringLiteral("Predeterminado"));
@@ -190,9 +202,10 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
             [this] { seleccionaServidor(ctx_, OpcionServidor::Primario); });
     connect(OpnSecundario, &QRadioButton::clicked, this,
             [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario); });
-    l->addRow(new QLabel(QStringLiteral("Precaución:")),
-              aviso2(QStringLiteral("No modifique la configuración del servidor, a menos que personal de LURMA lo "
-                                    "indique, o el sistema lo realice automáticamente.")));
+    l->addRow(
+        new QLabel(QStringLiteral("Precaución:")),
+        aviso2(QStringLiteral("No modifique la configuración del servidor, a menos que personal de LURMA lo "
+                              "indique, o el sistema lo realice automáticamente.")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
 
     FmeFEA = hazPanel("FmeFEA", QStringLiteral(" Datos de Firma Electrónica "), "CmdOcultarfmeFEA", l);
@@ -200,7 +213,8 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         l->addRow(etiquetas_[n], cajas_[n]);
     l->addRow(casillas_[slot::Firmar]);
     l->addRow(aviso2(QStringLiteral(
-        "Aviso: al activar esta opción se autoriza al programa a que modifique los archivos de validación, para "
+        "Aviso: al activar esta opción se autoriza al programa a que modifique los archivos de validación, "
+        "para "
         "cambiarle la clave del prevalidador y agregarle la Firma Electrónica Avanzada (FEA).")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
 
@@ -208,8 +222,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     l->addRow(etiquetas_[20], cajas_[20]);
     l->addRow(etiquetas_[21], cajas_[21]);
     l->addRow(casillas_[slot::RutasAdicionales]);
-    l->addRow(aviso2(QStringLiteral("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
-                                    "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
+    l->addRow(aviso2(
+        QStringLiteral("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
+                       "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
     raiz->addStretch();
 
@@ -234,12 +249,23 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     connect(&st, &MainState::etiquetaCambiada, this, [this, patente, fecha, aviso](Etiqueta e) {
         const MainState& s = ctx_.st;
         switch (e) {
-        case Etiqueta::Patente: patente->setText(s.etiqueta(e)); break;
-        case Etiqueta::Fecha: fecha->setText(s.etiqueta(e)); break;
-        case Etiqueta::AvisoParticular: aviso->setText(s.etiqueta(e)); break;
-        case Etiqueta::Minutos: TxtMinSldControl->setText(s.etiqueta(e)); break;
-        case Etiqueta::Segundos: TxtSegSldControl->setText(s.etiqueta(e)); break;
-        default: break;
+        case Etiqueta::Patente:
+            patente->setText(s.etiqueta(e));
+            break;
+        case Etiqueta::Fecha:
+            fecha->setText(s.etiqueta(e));
+            break;
+        case Etiqueta::AvisoParticular:
+            aviso->setText(s.etiqueta(e));
+            break;
+        case Etiqueta::Minutos:
+            TxtMinSldControl->setText(s.etiqueta(e));
+            break;
+        case Etiqueta::Segundos:
+            TxtSegSldControl->setText(s.etiqueta(e));
+            break;
+        default:
+            break;
         }
         if (SldControl->value() != s.periodo)
             SldControl->setValue(s.periodo);
@@ -282,7 +308,5 @@ void PaginaConfiguracion::sincronizaVista() {
     OpnPrimario->setAutoExclusive(true);
     OpnSecundario->setAutoExclusive(true);
 }
-
-
 
 } // namespace korva
