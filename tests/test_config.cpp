@@ -143,6 +143,7 @@ private slots:
         l[16] = "2";
         l[17] = "abc";
         l[22] = "1 ";
+        l[7] = "2\r1"; // a stray CR inside a line
         escribe(f.ruta("odbc0.reg"), l);
         CargaConfiguracion(f.ctx);
         QCOMPARE(f.st.TxtConfiguration(0), QStringLiteral("secundario"));
@@ -151,6 +152,7 @@ private slots:
         QVERIFY(f.st.chk(slot::Pasivo));
         QVERIFY(!f.st.chk(slot::Firmar));
         QVERIFY(f.st.chk(slot::DepurarArchivos)); // the value of "1 " is 1
+        QCOMPARE(f.st.TxtConfiguration(slot::Puerto), QStringLiteral("21"));
         QCOMPARE(f.st.TxtConfiguration(22), QStringLiteral("1 "));
     }
 

@@ -81,7 +81,9 @@ void CargaConfiguracion(Contexto& ctx) {
         return;
     }
     for (int n = 0; n < MainState::kSlots && n < lineas.size(); ++n) {
-        const QString& linea = lineas.at(n);
+        // A slot is one line: a stray CR inside a hand-edited line is dropped
+        // on load as it would be on save, so a flag reads the same after both.
+        const QString linea = unaLinea(lineas.at(n));
         if (n == slot::ContrasenaFtp || n == slot::ContrasenaKey) {
             st.setSlot(n, clave::desenreda(linea));
             continue;
