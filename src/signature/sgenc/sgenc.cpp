@@ -54,6 +54,19 @@ int leeArchivo(const std::string& ruta, std::string& bytes) {
     return error ? 2 : 0;
 }
 
+// The validation file's bytes: 0, or the library's code for a file that is
+// missing or cannot be read.
+int32_t leeValidacion(const std::string& ruta, std::string& bytes) {
+    switch (leeArchivo(ruta, bytes)) {
+    case 1:
+        return SGENC_NO_ARCHIVO;
+    case 2:
+        return SGENC_LECTURA;
+    default:
+        return 0;
+    }
+}
+
 std::vector<Linea> partirLineas(const std::string& bytes) {
     std::vector<Linea> out;
     size_t i = 0;
@@ -395,14 +408,8 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
         return SGENC_TIPO;
     const std::string ruta = archivo ? archivo : "";
     std::string bytes;
-    switch (leeArchivo(ruta, bytes)) {
-    case 1:
-        return SGENC_NO_ARCHIVO;
-    case 2:
-        return SGENC_LECTURA;
-    default:
-        break;
-    }
+    if (const int32_t rc = leeValidacion(ruta, bytes))
+        return rc;
     if (!firmantes)
         return SGENC_SIN_FIRMANTE;
 
@@ -474,14 +481,8 @@ int32_t generaFirma(const char* archivo, uint8_t tipo, SgencFirmante* firmantes)
 
 int32_t verificaFirmas(const char* archivo, const char* certificado) {
     std::string bytes;
-    switch (leeArchivo(archivo ? archivo : "", bytes)) {
-    case 1:
-        return SGENC_NO_ARCHIVO;
-    case 2:
-        return SGENC_LECTURA;
-    default:
-        break;
-    }
+    if (const int32_t rc = leeValidacion(archivo ? archivo : "", bytes))
+        return rc;
     Certificado cert;
     if (cargaCertificado(certificado ? certificado : "", cert) != 0)
         return SGENC_CERTIFICADO;
