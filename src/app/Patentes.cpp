@@ -34,12 +34,11 @@ void Patentes::carga() {
     recupera();
     claves_.clear();
     seleccion_ = -1;
-    bool leido = false;
     if (!fs::existeArchivo(rutaUsuarios())) {
         altura_ = kAlturaPrimera;
         botones_ = false;
     } else {
-        claves_ = fs::leeLineas(rutaUsuarios(), &leido);
+        claves_ = fs::leeLineas(rutaUsuarios());
         seleccion_ = int(claves_.size()) - 1;
     }
     PatenteCambiada = false;

@@ -124,8 +124,9 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     st.setEvento(QStringLiteral("Inicia envío de Archivos de Validación"));
     LstBitacora bitacora;
     if (st.chk(slot::RutasAdicionales))
-        RecogeRutasAdicionales(ctx, bitacora);
-    bitacora.carga(st);
+        RecogeRutasAdicionales(ctx, bitacora); // loads the register too
+    else
+        bitacora.carga(st);
 
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     QStringList LstSendFiles;

@@ -5,6 +5,7 @@
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "config/Revisiones.h"
+#include "cycle/Nombres.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -13,10 +14,8 @@ namespace korva {
 namespace {
 
 bool esDia(const QString& nombre, int* dia) {
-    if (nombre.size() < 3)
-        return false;
     bool ok = false;
-    *dia = nombre.right(3).toInt(&ok);
+    *dia = diaDe(nombre).toInt(&ok);
     return ok;
 }
 
