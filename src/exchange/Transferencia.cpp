@@ -30,7 +30,10 @@ qint32 ConnectToHost(Contexto& ctx) {
     InitializeFTPControl(ctx);
     const qint32 codigo = ctx.ftp->conecta();
     if (codigo == 0) {
-        ctx.st.setEvento(QStringLiteral("Conexión Establecida... "));
+        QString texto = QStringLiteral("Conexión Establecida... ");
+        if (ctx.ftp->pasivoImpuesto())
+            texto += QStringLiteral("Se usa modo pasivo: el modo activo no es posible con TLS");
+        ctx.st.setEvento(texto);
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);

@@ -160,6 +160,7 @@ struct CurlFtpClient::Impl {
     bool conectado = false;
     bool cifrado = false;
     bool pasivo = true;
+    bool pasivoImpuesto = false;
     QByteArray base; // scheme://host:port/
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
@@ -176,6 +177,7 @@ struct CurlFtpClient::Impl {
         multi = nullptr;
         conectado = false;
         cifrado = false;
+        pasivoImpuesto = false;
         if (postquote)
             curl_slist_free_all(postquote);
         postquote = nullptr;
@@ -246,9 +248,6 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, descarta);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     }
-
-    // Active data connections under TLS hang in this libcurl: refuse at once.
-    bool datosPosibles() const { return pasivo || !cifrado; }
 };
 
 CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
@@ -266,6 +265,7 @@ OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) 
 
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
+bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
 
 qint32 CurlFtpClient::conecta() {
     d->cierra();
@@ -331,6 +331,12 @@ qint32 CurlFtpClient::conecta() {
         d->cierra();
         return c;
     }
+    // Known only now under explicit TLS; the login itself opened no data connection.
+    if (d->cifrado && !d->pasivo) {
+        curl_easy_setopt(e, CURLOPT_FTPPORT, nullptr);
+        d->pasivo = true;
+        d->pasivoImpuesto = true;
+    }
     d->conectado = true;
     return Ninguno;
 }
@@ -343,8 +349,6 @@ qint32 CurlFtpClient::desconecta() {
 qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
         return ArchivoLocalNoCreado;
     Descarga des(local);
@@ -372,8 +376,6 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
     Subida sub(local);
     if (!sub.archivo.open(QIODevice::ReadOnly))
         return ArchivoLocalNoAbierto;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, leeSubida);
@@ -396,8 +398,6 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
         return NoIngresado;
     if (!QFileInfo(carpetaLocal).isDir())
         return CarpetaLocalInvalida;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     QString remota = carpetaRemota;
     while (remota.endsWith(QLatin1Char('/')))
         remota.chop(1);

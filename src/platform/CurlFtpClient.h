@@ -23,7 +23,7 @@ struct OpcionesCurl {
 // desconecta; each operation runs through a private multi handle polled every
 // millisecond (the easy interface of this libcurl stalls about a second on a
 // share of transfers). Explicit TLS whenever the server offers it, port 990
-// implicit TLS, TLS 1.2 at most.
+// implicit TLS, TLS 1.2 at most; passive data connections under TLS.
 class CurlFtpClient final : public FtpClient {
 public:
     explicit CurlFtpClient(OpcionesCurl opciones = {});
@@ -41,7 +41,10 @@ public:
     qint32 borra(const QString& remoto) override;
 
     // True when the open connection negotiated TLS.
-    bool cifrado() const;
+    bool cifrado() const override;
+    // Active data connections under TLS hang in this libcurl, so a TLS
+    // session always opens passive ones.
+    bool pasivoImpuesto() const override;
 
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);

@@ -35,6 +35,11 @@ public:
     virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                 const QString& mascara) = 0;
     virtual qint32 borra(const QString& remoto) = 0;
+
+    // What the open connection settled, for the status line.
+    virtual bool cifrado() const { return false; }
+    // Active data connections were asked for but passive ones are used.
+    virtual bool pasivoImpuesto() const { return false; }
 };
 
 } // namespace korva
