@@ -366,6 +366,43 @@ private slots:
         QVERIFY(c.cuenta("AUTH") >= 1);
     }
 
+    void centreThatDropsTlsGetsNoPassword() {
+        CentroSimulado c(tls());
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(pon(o.envio + "/" + kEnviado, "500|1|4321|\r\n"));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+
+        // A later run, its response still awaited, meets a centre (or someone
+        // in between) that answers AUTH with an error.
+        QVERIFY(c.orden(QStringLiteral("rechaza-auth")));
+        const int usuarios = c.cuenta("USER");
+        o.conecta(c);
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25797});
+        SIGUE(sinRecibir(o));
+        QCOMPARE(ConnectToHost(o.ctx()), 25797);
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25797"));
+        QVERIFY(c.cuenta("AUTH") >= 2);
+        QCOMPARE(c.cuenta("USER"), usuarios);
+
+        // A centre that never offered TLS still works in plain FTP.
+        CentroSimulado plano;
+        QVERIFY2(plano.listo(), qPrintable(plano.diagnostico()));
+        o.conecta(plano);
+        QCOMPARE(ConnectToHost(o.ctx()), 0);
+        QCOMPARE(o.st().evento(),
+                 QStringLiteral("Conexión Establecida... Sesión sin cifrar: el servidor no ofrece TLS"));
+        DisconnectFromHost(o.ctx());
+
+        QVERIFY(c.orden(QStringLiteral("acepta-auth")));
+        o.conecta(c);
+        EjecutaCiclo(o.ctx());
+        QVERIFY(QFile::exists(o.recibo + "/" + kRespuesta));
+    }
+
     void receiveFolderReadOnly() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

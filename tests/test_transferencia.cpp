@@ -32,7 +32,7 @@ struct Sesion {
     std::unique_ptr<CurlFtpClient> ftp;
 
     Sesion(const CentroSimulado& c, bool pasivo = true, bool confiaCA = true) {
-        OpcionesCurl o;
+        OpcionesCurl o = CurlFtpClient::opcionesDelPrograma(f.ctx.carpetaPrograma);
         o.archivoCA = confiaCA ? c.archivoCA() : QString();
         o.conexionMs = 3000;
         o.estancadoS = 3;
@@ -73,9 +73,11 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
         QCOMPARE(ConnectToHost(s.ctx()), 0);
-        QCOMPARE(s.evento(), QStringLiteral("Conexión Establecida... "));
+        QCOMPARE(s.evento(),
+                 QStringLiteral("Conexión Establecida... Sesión sin cifrar: el servidor no ofrece TLS"));
         QVERIFY(s.ftp->conectado());
         QVERIFY(!s.ftp->cifrado());
+        QVERIFY(!QFile::exists(s.f.ruta(kArchivoCentrosTls)));
 
         // Open: no status text, settings not read again.
         s.f.st.setEvento(QStringLiteral("x"));
@@ -443,6 +445,9 @@ private slots:
             s.ctx().ftp = &delPrograma;
             QCOMPARE(ConnectToHost(s.ctx()), 0);
             QVERIFY(delPrograma.cifrado());
+            QCOMPARE(s.evento(), QStringLiteral("Conexión Establecida... "));
+            QCOMPARE(lee(s.f.ruta(kArchivoCentrosTls)),
+                     "127.0.0.1 " + QByteArray::number(c.puerto()) + "\r\n");
             QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         }
         {

@@ -31,7 +31,9 @@ qint32 ConnectToHost(Contexto& ctx) {
     const qint32 codigo = ctx.ftp->conecta();
     if (codigo == 0) {
         QString texto = QStringLiteral("Conexión Establecida... ");
-        if (ctx.ftp->pasivoImpuesto())
+        if (!ctx.ftp->cifrado())
+            texto += QStringLiteral("Sesión sin cifrar: el servidor no ofrece TLS");
+        else if (ctx.ftp->pasivoImpuesto())
             texto += QStringLiteral("Se usa modo pasivo: el modo activo no es posible con TLS");
         ctx.st.setEvento(texto);
     } else {

@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 #include <filesystem>
 
+#include "platform/CentrosTls.h"
 #include "platform/FtpErrores.h"
 
 namespace korva {
@@ -260,6 +261,7 @@ CurlFtpClient::~CurlFtpClient() = default;
 OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) {
     OpcionesCurl o;
     o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
+    o.archivoCentrosTls = QDir(carpetaPrograma).filePath(kArchivoCentrosTls);
     return o;
 }
 
@@ -301,7 +303,10 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
     // Paths go whole in each command: fewer round trips than a CWD per folder.
     curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    // TLS whenever offered; a centre that once completed it is refused
+    // without it, before USER, rather than sent the password in clear.
+    const bool recordado = !implicito && centrosTls::recordado(d->opciones.archivoCentrosTls, host, puerto);
+    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito || recordado ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
     // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
     curl_easy_setopt(e, CURLOPT_SSLVERSION,
@@ -331,6 +336,8 @@ qint32 CurlFtpClient::conecta() {
         d->cierra();
         return c;
     }
+    if (d->cifrado && !implicito && !recordado)
+        centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto);
     // Known only now under explicit TLS; the login itself opened no data connection.
     if (d->cifrado && !d->pasivo) {
         curl_easy_setopt(e, CURLOPT_FTPPORT, nullptr);

@@ -11,8 +11,14 @@ namespace korva {
 // program folder and trusted beside the system's store.
 inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
 
+// The centres that have completed TLS, one "host port" line each, in the
+// program folder: a remembered centre is never again logged into without
+// TLS. Deleting a line forgets that centre.
+inline const QString kArchivoCentrosTls = QStringLiteral("centros-tls.dat");
+
 struct OpcionesCurl {
     QString archivoCA;         // PEM bundle trusted beside the system store; may be empty
+    QString archivoCentrosTls; // the record of centres that completed TLS; empty keeps none
     int conexionMs = 15000;    // TCP connect and login
     int estancadoS = 60;       // no byte and no reply for this long ends the operation
     int puertoImplicito = 990; // the port that means TLS from the first byte
