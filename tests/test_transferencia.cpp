@@ -333,6 +333,10 @@ private slots:
                                        "nlst-extra C:fuera.r001\nnlst-extra sub/fuera.r001")));
         const QString stage = s.f.carpeta(QStringLiteral("a/stage"));
         QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*.r001")), 0);
+        // Reported, the file that is safe fetched.
+        QCOMPARE(s.evento(), QStringLiteral("Recibiendo Archivos, omitidos - 25753: ../fuera.r001, "
+                                            "..\\fuera.r001, C:fuera.r001, sub/fuera.r001"));
+        QCOMPARE(s.ventana.codigos, QList<qint32>{25753});
         QCOMPARE(QDir(stage).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{"bueno.r001"});
         QCOMPARE(QDir(s.f.ruta(QStringLiteral("a"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),

@@ -270,14 +270,13 @@ def main():
                 centro.responde(file)
 
         def ftp_NLST(self, path):
-            if not centro.nlst_extra:
-                return super().ftp_NLST(path)
+            # Sorted by name, so a test knows which file is fetched first.
             try:
                 nombres = self.run_as_current_user(self.fs.listdir, path)
             except OSError as err:
                 self.respond("550 %s." % err.strerror)
                 return
-            nombres = list(nombres) + centro.nlst_extra
+            nombres = sorted(nombres) + centro.nlst_extra
             data = "".join(n + "\r\n" for n in nombres)
             self.push_dtp_data(data.encode("utf8", self.unicode_errors), cmd="NLST")
             return path

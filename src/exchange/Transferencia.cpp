@@ -79,6 +79,15 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     if (codigo != 0) {
         ctx.st.setEvento(QStringLiteral("Esta pendiente el archivo - ") + QString::number(codigo));
         Error(ctx, codigo);
+    } else if (const QList<Omitido> omitidos = ctx.ftp->omitidos(); !omitidos.isEmpty()) {
+        // The others arrived; the broker learns which stayed on the server.
+        QStringList nombres;
+        for (const Omitido& o : omitidos)
+            nombres << (o.nombre.size() > 40 ? o.nombre.left(40) + QStringLiteral("...") : o.nombre);
+        ctx.st.setEvento(QStringLiteral("Recibiendo Archivos, omitidos - ") +
+                         QString::number(omitidos.first().codigo) + QStringLiteral(": ") +
+                         nombres.join(QStringLiteral(", ")));
+        Error(ctx, omitidos.first().codigo);
     } else {
         ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
     }

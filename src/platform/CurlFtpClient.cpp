@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cstring>
 #include <curl/curl.h>
@@ -58,11 +59,17 @@ bool conexionSigue(CURLcode rc) {
     }
 }
 
+// The temporary beside the target is "." + name + ".XXXXXX": a longer name
+// cannot be created under the usual 255-byte limit.
+constexpr qsizetype kLargoNombreMaximo = 255 - 8;
+
 struct Descarga {
     QTemporaryFile archivo;
     QString destino;
     bool abierto = false;
     bool falloApertura = false;
+    bool excedido = false;
+    qint64 escritos = 0;
     explicit Descarga(const QString& ruta)
         : archivo(QFileInfo(ruta).absolutePath() + QStringLiteral("/.") + QFileInfo(ruta).fileName() +
                   QStringLiteral(".XXXXXX")),
@@ -94,6 +101,11 @@ struct Descarga {
 // leaves nothing behind.
 size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
     auto* d = static_cast<Descarga*>(p);
+    d->escritos += qint64(n);
+    if (d->escritos > kDescargaMaxima) {
+        d->excedido = true;
+        return 0;
+    }
     if (!d->abierto) {
         if (!d->abre()) {
             d->falloApertura = true;
@@ -162,7 +174,8 @@ struct CurlFtpClient::Impl {
     bool cifrado = false;
     bool pasivo = true;
     bool pasivoImpuesto = false;
-    QByteArray base; // scheme://host:port/
+    QList<Omitido> omitidos; // of the last download by mask
+    QByteArray base;         // scheme://host:port/
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
 
@@ -268,6 +281,7 @@ OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) 
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
 bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
+QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
 
 qint32 CurlFtpClient::conecta() {
     d->cierra();
@@ -364,6 +378,10 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &des);
     const CURLcode rc = d->ejecuta();
     if (rc != CURLE_OK) {
+        if (des.excedido) {
+            d->cierra(); // the transfer was cut: the control connection is not to be trusted
+            return ArchivoExcedeAlmacenaje;
+        }
         if (des.falloApertura) {
             if (!conexionSigue(rc))
                 d->cierra();
@@ -401,6 +419,7 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
 
 qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                    const QString& mascara) {
+    d->omitidos.clear();
     if (!d->conectado)
         return NoIngresado;
     if (!QFileInfo(carpetaLocal).isDir())
@@ -420,7 +439,6 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
         return d->falla(rc);
 
     QStringList nombres;
-    bool rechazados = false;
     for (QByteArray linea : lista.split('\n')) {
         if (linea.endsWith('\r'))
             linea.chop(1);
@@ -432,14 +450,12 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
             n = n.mid(remota.size() + 1);
         if (!coincide(n, mascara))
             continue;
-        if (!nombreSeguro(n)) {
-            rechazados = true;
+        if (!nombreSeguro(n) || nombrePropio(n) || QFile::encodeName(n).size() > kLargoNombreMaximo) {
+            d->omitidos.append({n, NombreInvalido});
             continue;
         }
         nombres << n;
     }
-    if (nombres.isEmpty())
-        return rechazados ? NombreInvalido : SinCoincidencias;
     bool alguno = false;
     for (const QString& n : nombres) {
         const QString r = remota.isEmpty() ? n : remota + QLatin1Char('/') + n;
@@ -447,11 +463,20 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
         // A sub-folder that matches, or a file gone since the listing.
         if (c == ArchivoRemotoNoDisponible)
             continue;
+        if (c == ArchivoExcedeAlmacenaje) {
+            // Cut off in the middle: the rest come over a new connection.
+            d->omitidos.append({n, c});
+            if (const qint32 rc2 = conecta())
+                return rc2;
+            continue;
+        }
         if (c != Ninguno)
             return c;
         alguno = true;
     }
-    return alguno ? Ninguno : SinCoincidencias;
+    if (alguno)
+        return Ninguno;
+    return d->omitidos.isEmpty() ? SinCoincidencias : d->omitidos.first().codigo;
 }
 
 qint32 CurlFtpClient::borra(const QString& remoto) {
@@ -483,7 +508,18 @@ bool CurlFtpClient::nombreSeguro(const QString& n) {
     return true;
 }
 
+bool CurlFtpClient::nombrePropio(const QString& n) {
+    static const QRegularExpression propios(
+        QStringLiteral("^([0-9]+\\.log|usuarios\\.(dat|mov)|odbc.*\\.(reg|lock)|bitacora|%1|%2)$")
+            .arg(QRegularExpression::escape(kArchivoCACentro),
+                 QRegularExpression::escape(kArchivoCentrosTls)),
+        QRegularExpression::CaseInsensitiveOption);
+    return propios.match(n).hasMatch();
+}
+
 bool CurlFtpClient::coincide(const QString& nombre, const QString& mascara) {
+    if (mascara == QLatin1String("*.*"))
+        return true;
     // Iterative glob with one backtrack point: linear in practice.
     qsizetype n = 0, m = 0, estrella = -1, marca = 0;
     while (n < nombre.size()) {

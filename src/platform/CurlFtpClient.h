@@ -16,6 +16,10 @@ inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
 // TLS. Deleting a line forgets that centre.
 inline const QString kArchivoCentrosTls = QStringLiteral("centros-tls.dat");
 
+// No response or notice of the centre is near this size: a larger download
+// is refused.
+inline constexpr qint64 kDescargaMaxima = qint64(64) << 20;
+
 struct OpcionesCurl {
     QString archivoCA;         // PEM bundle trusted beside the system store; may be empty
     QString archivoCentrosTls; // the record of centres that completed TLS; empty keeps none
@@ -51,10 +55,16 @@ public:
     // Active data connections under TLS hang in this libcurl, so a TLS
     // session always opens passive ones.
     bool pasivoImpuesto() const override;
+    QList<Omitido> omitidos() const override;
 
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
-    // "*" any run of characters, "?" one character, the rest literal.
+    // The program's own files (the daily log, the patents list and its
+    // journal, configuration files and their locks, the register, the
+    // trusted CA, the TLS record), which the centre never replaces.
+    static bool nombrePropio(const QString& nombre);
+    // "*" any run of characters, "?" one character, the rest literal; "*.*"
+    // is every file, names without a dot too, as on the broker's desktop.
     static bool coincide(const QString& nombre, const QString& mascara);
 
 private:
