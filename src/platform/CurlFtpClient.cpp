@@ -458,16 +458,17 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
     }
     bool alguno = false;
     for (const QString& n : nombres) {
+        // A download cut off for its size took the connection with it.
+        if (!d->conectado)
+            if (const qint32 c = conecta())
+                return c;
         const QString r = remota.isEmpty() ? n : remota + QLatin1Char('/') + n;
         const qint32 c = recibe(QDir(carpetaLocal).filePath(n), r);
         // A sub-folder that matches, or a file gone since the listing.
         if (c == ArchivoRemotoNoDisponible)
             continue;
         if (c == ArchivoExcedeAlmacenaje) {
-            // Cut off in the middle: the rest come over a new connection.
             d->omitidos.append({n, c});
-            if (const qint32 rc2 = conecta())
-                return rc2;
             continue;
         }
         if (c != Ninguno)
