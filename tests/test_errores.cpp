@@ -104,8 +104,10 @@ private slots:
                                           << "*.r001" << false;
         QTest::addRow("star dot star") << "aviso.gen"
                                        << "*.*" << true;
-        QTest::addRow("star dot star needs dot") << "general"
-                                                 << "*.*" << false;
+        QTest::addRow("star dot star is every file") << "LEEME"
+                                                     << "*.*" << true;
+        QTest::addRow("dot star needs dot") << "aviso"
+                                            << "aviso.*" << false;
         QTest::addRow("star alone") << "x"
                                     << "*" << true;
         QTest::addRow("empty name") << ""

@@ -19,6 +19,7 @@
 
 #include "SesionCentro.h"
 #include "cycle/Ciclo.h"
+#include "exchange/Descargas.h"
 #include "exchange/Transferencia.h"
 #include "platform/Files.h"
 
@@ -364,6 +365,90 @@ private slots:
         o.ctx().ftp = o.ftp.get();
         SIGUE(recupera(o, c, datos));
         QVERIFY(c.cuenta("AUTH") >= 1);
+    }
+
+    void centreThatDropsTlsGetsNoPassword() {
+        CentroSimulado c(tls());
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(pon(o.envio + "/" + kEnviado, "500|1|4321|\r\n"));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+
+        // A later run, its response still awaited, meets a centre (or someone
+        // in between) that answers AUTH with an error.
+        QVERIFY(c.orden(QStringLiteral("rechaza-auth")));
+        const int usuarios = c.cuenta("USER");
+        o.conecta(c);
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25797});
+        SIGUE(sinRecibir(o));
+        QCOMPARE(ConnectToHost(o.ctx()), 25797);
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25797"));
+        QVERIFY(c.cuenta("AUTH") >= 2);
+        QCOMPARE(c.cuenta("USER"), usuarios);
+
+        // A centre that never offered TLS still works in plain FTP.
+        CentroSimulado plano;
+        QVERIFY2(plano.listo(), qPrintable(plano.diagnostico()));
+        o.conecta(plano);
+        QCOMPARE(ConnectToHost(o.ctx()), 0);
+        QCOMPARE(o.st().evento(),
+                 QStringLiteral("Conexión Establecida... Sesión sin cifrar: el servidor no ofrece TLS"));
+        DisconnectFromHost(o.ctx());
+
+        QVERIFY(c.orden(QStringLiteral("acepta-auth")));
+        o.conecta(c);
+        EjecutaCiclo(o.ctx());
+        QVERIFY(QFile::exists(o.recibo + "/" + kRespuesta));
+    }
+
+    // One odd name in the centre's general area is skipped and reported;
+    // the notice listed after it arrives all the same.
+    void generalAreaNames_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<qint64>("largo");
+        QTest::addColumn<int>("codigo"); // 0: fetched like any notice
+        QTest::addRow("no extension") << "LEEME" << qint64(40) << 0;
+        QTest::addRow("name of 247") << QString(243, QLatin1Char('a')) + ".gen" << qint64(40) << 0;
+        QTest::addRow("name of 248") << QString(244, QLatin1Char('a')) + ".gen" << qint64(40) << 25753;
+        QTest::addRow("name of 255") << QString(251, QLatin1Char('a')) + ".gen" << qint64(40) << 25753;
+        QTest::addRow("daily log") << "432145.log" << qint64(40) << 25753;
+        QTest::addRow("patents list") << "usuarios.dat" << qint64(40) << 25753;
+        QTest::addRow("configuration") << "ODBC3.reg" << qint64(40) << 25753;
+        QTest::addRow("TLS record") << kArchivoCentrosTls << qint64(40) << 25753;
+        QTest::addRow("64 MB") << "agrande.gen" << qint64(kDescargaMaxima) << 0;
+        QTest::addRow("over 64 MB") << "agrande.gen" << qint64(kDescargaMaxima) + 1 << 25752;
+    }
+    void generalAreaNames() {
+        QFETCH(QString, nombre);
+        QFETCH(qint64, largo);
+        QFETCH(int, codigo);
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(c.pon("ENV/general/aviso.gen", "Aviso de hoy\r\n"));
+        QFile remoto(c.ruta("ENV/general/" + nombre));
+        QVERIFY(remoto.open(QIODevice::WriteOnly) && remoto.resize(largo)); // sparse: quick to serve
+        remoto.close();
+        const QString local = o.recibo + "/" + nombre;
+        if (codigo == 25753)
+            QVERIFY(pon(local, "propio"));
+
+        TraeAvisos(o.ctx());
+        QCOMPARE(lee(o.recibo + "/aviso.gen"), QByteArray("Aviso de hoy\r\n"));
+        QCOMPARE(o.ventana.codigos, codigo ? QList<qint32>{codigo} : QList<qint32>{});
+        if (codigo == 0)
+            QCOMPARE(QFileInfo(local).size(), largo);
+        else if (codigo == 25753)
+            QCOMPARE(lee(local), QByteArray("propio"));
+        else
+            QVERIFY(!QFile::exists(local));
+        for (const QString& n : todo(o.recibo))
+            QVERIFY2(!n.startsWith(QLatin1Char('.')), qPrintable(n)); // no download left half-way
+        DisconnectFromHost(o.ctx());
     }
 
     void receiveFolderReadOnly() {

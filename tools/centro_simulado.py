@@ -10,10 +10,12 @@ at start or, while running, through the control file (one order per line):
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
+    rechaza-auth | acepta-auth
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again.
+off again. rechaza-auth answers AUTH with an error, as a centre that stopped
+offering TLS (or someone in between) would; acepta-auth ends it.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -78,6 +80,7 @@ class Centro:
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
+        self.rechaza_auth = False
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -116,6 +119,8 @@ class Centro:
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
+        elif clave in ("rechaza-auth", "acepta-auth"):
+            self.rechaza_auth = clave == "rechaza-auth"
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -246,6 +251,13 @@ def main():
                     # The handshake comes before the greeting.
                     self.secure_connection(self.ssl_context)
 
+        if args.tls:
+            def ftp_AUTH(self, line):
+                if centro.rechaza_auth:
+                    self.respond("502 AUTH no disponible.")
+                    return
+                return super().ftp_AUTH(line)
+
         def pre_process_command(self, line, cmd, arg):
             centro.anota("PASS ****" if cmd == "PASS" else line)
             return super().pre_process_command(line, cmd, arg)
@@ -258,14 +270,13 @@ def main():
                 centro.responde(file)
 
         def ftp_NLST(self, path):
-            if not centro.nlst_extra:
-                return super().ftp_NLST(path)
+            # Sorted by name, so a test knows which file is fetched first.
             try:
                 nombres = self.run_as_current_user(self.fs.listdir, path)
             except OSError as err:
                 self.respond("550 %s." % err.strerror)
                 return
-            nombres = list(nombres) + centro.nlst_extra
+            nombres = sorted(nombres) + centro.nlst_extra
             data = "".join(n + "\r\n" for n in nombres)
             self.push_dtp_data(data.encode("utf8", self.unicode_errors), cmd="NLST")
             return path

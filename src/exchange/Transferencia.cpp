@@ -30,7 +30,12 @@ qint32 ConnectToHost(Contexto& ctx) {
     InitializeFTPControl(ctx);
     const qint32 codigo = ctx.ftp->conecta();
     if (codigo == 0) {
-        ctx.st.setEvento(QStringLiteral("Conexión Establecida... "));
+        QString texto = QStringLiteral("Conexión Establecida... ");
+        if (!ctx.ftp->cifrado())
+            texto += QStringLiteral("Sesión sin cifrar: el servidor no ofrece TLS");
+        else if (ctx.ftp->pasivoImpuesto())
+            texto += QStringLiteral("Se usa modo pasivo: el modo activo no es posible con TLS");
+        ctx.st.setEvento(texto);
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
@@ -74,6 +79,15 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     if (codigo != 0) {
         ctx.st.setEvento(QStringLiteral("Esta pendiente el archivo - ") + QString::number(codigo));
         Error(ctx, codigo);
+    } else if (const QList<Omitido> omitidos = ctx.ftp->omitidos(); !omitidos.isEmpty()) {
+        // The others arrived; the broker learns which stayed on the server.
+        QStringList nombres;
+        for (const Omitido& o : omitidos)
+            nombres << (o.nombre.size() > 40 ? o.nombre.left(40) + QStringLiteral("...") : o.nombre);
+        ctx.st.setEvento(QStringLiteral("Recibiendo Archivos, omitidos - ") +
+                         QString::number(omitidos.first().codigo) + QStringLiteral(": ") +
+                         nombres.join(QStringLiteral(", ")));
+        Error(ctx, omitidos.first().codigo);
     } else {
         ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
     }

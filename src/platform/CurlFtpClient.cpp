@@ -3,11 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cstring>
 #include <curl/curl.h>
 #include <filesystem>
 
+#include "platform/CentrosTls.h"
 #include "platform/FtpErrores.h"
 
 namespace korva {
@@ -57,11 +59,17 @@ bool conexionSigue(CURLcode rc) {
     }
 }
 
+// The temporary beside the target is "." + name + ".XXXXXX": a longer name
+// cannot be created under the usual 255-byte limit.
+constexpr qsizetype kLargoNombreMaximo = 255 - 8;
+
 struct Descarga {
     QTemporaryFile archivo;
     QString destino;
     bool abierto = false;
     bool falloApertura = false;
+    bool excedido = false;
+    qint64 escritos = 0;
     explicit Descarga(const QString& ruta)
         : archivo(QFileInfo(ruta).absolutePath() + QStringLiteral("/.") + QFileInfo(ruta).fileName() +
                   QStringLiteral(".XXXXXX")),
@@ -93,6 +101,11 @@ struct Descarga {
 // leaves nothing behind.
 size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
     auto* d = static_cast<Descarga*>(p);
+    d->escritos += qint64(n);
+    if (d->escritos > kDescargaMaxima) {
+        d->excedido = true;
+        return 0;
+    }
     if (!d->abierto) {
         if (!d->abre()) {
             d->falloApertura = true;
@@ -160,7 +173,9 @@ struct CurlFtpClient::Impl {
     bool conectado = false;
     bool cifrado = false;
     bool pasivo = true;
-    QByteArray base; // scheme://host:port/
+    bool pasivoImpuesto = false;
+    QList<Omitido> omitidos; // of the last download by mask
+    QByteArray base;         // scheme://host:port/
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
 
@@ -176,6 +191,7 @@ struct CurlFtpClient::Impl {
         multi = nullptr;
         conectado = false;
         cifrado = false;
+        pasivoImpuesto = false;
         if (postquote)
             curl_slist_free_all(postquote);
         postquote = nullptr;
@@ -246,9 +262,6 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, descarta);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     }
-
-    // Active data connections under TLS hang in this libcurl: refuse at once.
-    bool datosPosibles() const { return pasivo || !cifrado; }
 };
 
 CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
@@ -261,11 +274,14 @@ CurlFtpClient::~CurlFtpClient() = default;
 OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) {
     OpcionesCurl o;
     o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
+    o.archivoCentrosTls = QDir(carpetaPrograma).filePath(kArchivoCentrosTls);
     return o;
 }
 
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
+bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
+QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
 
 qint32 CurlFtpClient::conecta() {
     d->cierra();
@@ -301,7 +317,10 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
     // Paths go whole in each command: fewer round trips than a CWD per folder.
     curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    // TLS whenever offered; a centre that once completed it is refused
+    // without it, before USER, rather than sent the password in clear.
+    const bool recordado = !implicito && centrosTls::recordado(d->opciones.archivoCentrosTls, host, puerto);
+    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito || recordado ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
     // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
     curl_easy_setopt(e, CURLOPT_SSLVERSION,
@@ -331,6 +350,14 @@ qint32 CurlFtpClient::conecta() {
         d->cierra();
         return c;
     }
+    if (d->cifrado && !implicito && !recordado)
+        centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto);
+    // Known only now under explicit TLS; the login itself opened no data connection.
+    if (d->cifrado && !d->pasivo) {
+        curl_easy_setopt(e, CURLOPT_FTPPORT, nullptr);
+        d->pasivo = true;
+        d->pasivoImpuesto = true;
+    }
     d->conectado = true;
     return Ninguno;
 }
@@ -343,8 +370,6 @@ qint32 CurlFtpClient::desconecta() {
 qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
         return ArchivoLocalNoCreado;
     Descarga des(local);
@@ -353,6 +378,10 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &des);
     const CURLcode rc = d->ejecuta();
     if (rc != CURLE_OK) {
+        if (des.excedido) {
+            d->cierra(); // the transfer was cut: the control connection is not to be trusted
+            return ArchivoExcedeAlmacenaje;
+        }
         if (des.falloApertura) {
             if (!conexionSigue(rc))
                 d->cierra();
@@ -372,8 +401,6 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
     Subida sub(local);
     if (!sub.archivo.open(QIODevice::ReadOnly))
         return ArchivoLocalNoAbierto;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, leeSubida);
@@ -392,12 +419,11 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
 
 qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                    const QString& mascara) {
+    d->omitidos.clear();
     if (!d->conectado)
         return NoIngresado;
     if (!QFileInfo(carpetaLocal).isDir())
         return CarpetaLocalInvalida;
-    if (!d->datosPosibles())
-        return ConexionDatosNoPosible;
     QString remota = carpetaRemota;
     while (remota.endsWith(QLatin1Char('/')))
         remota.chop(1);
@@ -413,7 +439,6 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
         return d->falla(rc);
 
     QStringList nombres;
-    bool rechazados = false;
     for (QByteArray linea : lista.split('\n')) {
         if (linea.endsWith('\r'))
             linea.chop(1);
@@ -425,26 +450,34 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
             n = n.mid(remota.size() + 1);
         if (!coincide(n, mascara))
             continue;
-        if (!nombreSeguro(n)) {
-            rechazados = true;
+        if (!nombreSeguro(n) || nombrePropio(n) || QFile::encodeName(n).size() > kLargoNombreMaximo) {
+            d->omitidos.append({n, NombreInvalido});
             continue;
         }
         nombres << n;
     }
-    if (nombres.isEmpty())
-        return rechazados ? NombreInvalido : SinCoincidencias;
     bool alguno = false;
     for (const QString& n : nombres) {
+        // A download cut off for its size took the connection with it.
+        if (!d->conectado)
+            if (const qint32 c = conecta())
+                return c;
         const QString r = remota.isEmpty() ? n : remota + QLatin1Char('/') + n;
         const qint32 c = recibe(QDir(carpetaLocal).filePath(n), r);
         // A sub-folder that matches, or a file gone since the listing.
         if (c == ArchivoRemotoNoDisponible)
             continue;
+        if (c == ArchivoExcedeAlmacenaje) {
+            d->omitidos.append({n, c});
+            continue;
+        }
         if (c != Ninguno)
             return c;
         alguno = true;
     }
-    return alguno ? Ninguno : SinCoincidencias;
+    if (alguno)
+        return Ninguno;
+    return d->omitidos.isEmpty() ? SinCoincidencias : d->omitidos.first().codigo;
 }
 
 qint32 CurlFtpClient::borra(const QString& remoto) {
@@ -476,7 +509,18 @@ bool CurlFtpClient::nombreSeguro(const QString& n) {
     return true;
 }
 
+bool CurlFtpClient::nombrePropio(const QString& n) {
+    static const QRegularExpression propios(
+        QStringLiteral("^([0-9]+\\.log|usuarios\\.(dat|mov)|odbc.*\\.(reg|lock)|bitacora|%1|%2)$")
+            .arg(QRegularExpression::escape(kArchivoCACentro),
+                 QRegularExpression::escape(kArchivoCentrosTls)),
+        QRegularExpression::CaseInsensitiveOption);
+    return propios.match(n).hasMatch();
+}
+
 bool CurlFtpClient::coincide(const QString& nombre, const QString& mascara) {
+    if (mascara == QLatin1String("*.*"))
+        return true;
     // Iterative glob with one backtrack point: linear in practice.
     qsizetype n = 0, m = 0, estrella = -1, marca = 0;
     while (n < nombre.size()) {

@@ -11,8 +11,18 @@ namespace korva {
 // program folder and trusted beside the system's store.
 inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
 
+// The centres that have completed TLS, one "host port" line each, in the
+// program folder: a remembered centre is never again logged into without
+// TLS. Deleting a line forgets that centre.
+inline const QString kArchivoCentrosTls = QStringLiteral("centros-tls.dat");
+
+// No response or notice of the centre is near this size: a larger download
+// is refused.
+inline constexpr qint64 kDescargaMaxima = qint64(64) << 20;
+
 struct OpcionesCurl {
     QString archivoCA;         // PEM bundle trusted beside the system store; may be empty
+    QString archivoCentrosTls; // the record of centres that completed TLS; empty keeps none
     int conexionMs = 15000;    // TCP connect and login
     int estancadoS = 60;       // no byte and no reply for this long ends the operation
     int puertoImplicito = 990; // the port that means TLS from the first byte
@@ -23,7 +33,7 @@ struct OpcionesCurl {
 // desconecta; each operation runs through a private multi handle polled every
 // millisecond (the easy interface of this libcurl stalls about a second on a
 // share of transfers). Explicit TLS whenever the server offers it, port 990
-// implicit TLS, TLS 1.2 at most.
+// implicit TLS, TLS 1.2 at most; passive data connections under TLS.
 class CurlFtpClient final : public FtpClient {
 public:
     explicit CurlFtpClient(OpcionesCurl opciones = {});
@@ -41,11 +51,20 @@ public:
     qint32 borra(const QString& remoto) override;
 
     // True when the open connection negotiated TLS.
-    bool cifrado() const;
+    bool cifrado() const override;
+    // Active data connections under TLS hang in this libcurl, so a TLS
+    // session always opens passive ones.
+    bool pasivoImpuesto() const override;
+    QList<Omitido> omitidos() const override;
 
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
-    // "*" any run of characters, "?" one character, the rest literal.
+    // The program's own files (the daily log, the patents list and its
+    // journal, configuration files and their locks, the register, the
+    // trusted CA, the TLS record), which the centre never replaces.
+    static bool nombrePropio(const QString& nombre);
+    // "*" any run of characters, "?" one character, the rest literal; "*.*"
+    // is every file, names without a dot too, as on the broker's desktop.
     static bool coincide(const QString& nombre, const QString& mascara);
 
 private:

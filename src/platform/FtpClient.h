@@ -1,8 +1,16 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace korva {
+
+// A listed file a download by mask left on the server, with the code that
+// says why.
+struct Omitido {
+    QString nombre;
+    qint32 codigo = 0;
+};
 
 // Settings of the transfer component, read by the next connect.
 struct FtpAjustes {
@@ -31,10 +39,19 @@ public:
     virtual qint32 recibe(const QString& local, const QString& remoto) = 0;
     virtual qint32 envia(const QString& local, const QString& remoto) = 0;
     // Copies every file of the remote folder whose name matches the mask
-    // ("*" any run of characters, "?" one character) into the local folder.
+    // ("*" any run of characters, "?" one character; "*.*" every file) into
+    // the local folder. A name that must not land there, or a file too large,
+    // is left out and the others fetched (omitidos); 0 when any arrived.
     virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                 const QString& mascara) = 0;
     virtual qint32 borra(const QString& remoto) = 0;
+
+    // What the open connection settled, for the status line.
+    virtual bool cifrado() const { return false; }
+    // Active data connections were asked for but passive ones are used.
+    virtual bool pasivoImpuesto() const { return false; }
+    // The files the last recibeVarios left out.
+    virtual QList<Omitido> omitidos() const { return {}; }
 };
 
 } // namespace korva

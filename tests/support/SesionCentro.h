@@ -33,7 +33,7 @@ struct Oficina4321 {
     }
     // Points the connection settings at a centre (a new client each time).
     void conecta(const CentroSimulado& c) {
-        OpcionesCurl o;
+        OpcionesCurl o = CurlFtpClient::opcionesDelPrograma(f.ctx.carpetaPrograma);
         o.archivoCA = c.archivoCA();
         o.conexionMs = 3000;
         o.estancadoS = 3;
