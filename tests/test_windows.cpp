@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -16,6 +17,17 @@
 
 using namespace korva;
 using korva::test::Fixture;
+
+namespace {
+// Writes g's configuration file: the default record but for `valores`.
+void configura(Fixture& g, const QMap<int, QString>& valores) {
+    Fixture f;
+    for (auto it = valores.begin(); it != valores.end(); ++it)
+        f.st.setSlot(it.key(), it.value());
+    QVERIFY(GrabaConfiguracion(f.ctx));
+    QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
+}
+} // namespace
 
 class TestWindows : public QObject {
     Q_OBJECT
@@ -90,6 +102,97 @@ private slots:
         g.dlg.responde(true);
         w.close();
         QCOMPARE(fs::leeLineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
+    }
+
+    // A refused click outside edit mode puts every box back to its slot.
+    void refusedClicksShowTheRecord() {
+        Fixture g;
+        configura(g, {{slot::Pasivo, "1"}, {slot::Firmar, "1"}, {slot::EnvioAutomatico, "1"},
+                      {slot::RutasAdicionales, "0"}, {slot::DepurarArchivos, "0"}, {slot::BajarRegistro001, "1"}});
+        Form1 w(g.ctx, 0);
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        w.accion("Menu_Configure")->trigger(); // once closed, the routes flag is locked too
+        for (int s : MainState::kSlotsBandera) {
+            QCheckBox* c = w.paginaConfiguracion()->casilla(s);
+            const QString antes = g.st.TxtConfiguration(s);
+            c->click();
+            QVERIFY2(c->isChecked() == (antes == "1"), qPrintable(c->objectName()));
+            QCOMPARE(g.st.TxtConfiguration(s), antes);
+        }
+        QVERIFY(!g.st.ConfiguracionModificada);
+    }
+
+    // With the record's default, a click outside edit mode may not switch
+    // signing on without its key files.
+    void signingSwitchChecksItsFiles() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        g.dlg.limpia();
+        QCheckBox* c = w.paginaConfiguracion()->casilla(slot::Firmar);
+        c->click();
+        QVERIFY(!c->isChecked());
+        QVERIFY(!g.st.chk(slot::Firmar));
+        QCOMPARE(g.st.TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
+        QVERIFY(g.dlg.ultimo().startsWith("ERROR, no se encontro el archivo KEY"));
+    }
+
+    void serverOptionAfterLoad() {
+        Fixture g;
+        configura(g, {{slot::ServidorActual, "h8"}, {slot::ServidorPrimario, "h8"}, {slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        w.show();
+        auto* primario = w.findChild<QRadioButton*>("OpnPrimario");
+        QVERIFY(primario->isChecked());
+        QVERIFY(!w.findChild<QRadioButton*>("OpnSecundario")->isChecked());
+        // The option already chosen copies its edited address.
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        w.findChild<QPushButton*>("CmdServidor")->click();
+        QLineEdit* h8 = w.paginaConfiguracion()->caja(slot::ServidorPrimario);
+        h8->selectAll();
+        QTest::keyClicks(h8, "nuevo8");
+        QTest::mouseClick(primario, Qt::LeftButton, {}, QPoint(6, primario->height() / 2)); // on its circle
+        QCOMPARE(g.st.TxtConfiguration(slot::ServidorActual), QStringLiteral("nuevo8"));
+        QVERIFY(primario->isChecked());
+    }
+
+    // A key longer than the box takes is shown whole; typing cannot lengthen it.
+    void prevalidatorKeyShownWhole() {
+        Fixture g;
+        configura(g, {{slot::ClavePrevalidador, "12345"}, {slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        QLineEdit* c = w.paginaConfiguracion()->caja(slot::ClavePrevalidador);
+        QCOMPARE(c->text(), QStringLiteral("12345"));
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        c->setFocus();
+        c->end(false);
+        QTest::keyClicks(c, "6");
+        QCOMPARE(c->text(), QStringLiteral("12345"));
+        QTest::keyClick(c, Qt::Key_Backspace);
+        QTest::keyClicks(c, "6");
+        QCOMPARE(c->text(), QStringLiteral("1234"));
+        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("1234"));
+        c->selectAll();
+        QTest::keyClicks(c, "abcd");
+        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("abc"));
+    }
+
+    // The centre's notices are shown as they came, tags and all.
+    void noticesShownAtStartAsPlainText() {
+        Fixture g;
+        const QString rec = g.carpeta("rec");
+        configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.txt", "Pagos <b>urgentes</b> &amp; saldo\r\n"));
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "<font color=\"#eeeeee\">saldo</font>\r\n"));
+        Form1 w(g.ctx, 0);
+        auto* particular = w.findChild<QLabel*>("LblAvisoParticular");
+        QCOMPARE(particular->text(), QStringLiteral("Pagos <b>urgentes</b> &amp; saldo"));
+        for (const char* nombre : {"LblAvisoParticular", "LblDespliega", "Evento", "LblPatente"})
+            QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
+        QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(), QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
     }
 };
 
