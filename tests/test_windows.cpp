@@ -107,8 +107,12 @@ private slots:
     // A refused click outside edit mode puts every box back to its slot.
     void refusedClicksShowTheRecord() {
         Fixture g;
-        configura(g, {{slot::Pasivo, "1"}, {slot::Firmar, "1"}, {slot::EnvioAutomatico, "1"},
-                      {slot::RutasAdicionales, "0"}, {slot::DepurarArchivos, "0"}, {slot::BajarRegistro001, "1"}});
+        configura(g, {{slot::Pasivo, "1"},
+                      {slot::Firmar, "1"},
+                      {slot::EnvioAutomatico, "1"},
+                      {slot::RutasAdicionales, "0"},
+                      {slot::DepurarArchivos, "0"},
+                      {slot::BajarRegistro001, "1"}});
         Form1 w(g.ctx, 0);
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
@@ -140,7 +144,8 @@ private slots:
 
     void serverOptionAfterLoad() {
         Fixture g;
-        configura(g, {{slot::ServidorActual, "h8"}, {slot::ServidorPrimario, "h8"}, {slot::DepurarArchivos, "0"}});
+        configura(
+            g, {{slot::ServidorActual, "h8"}, {slot::ServidorPrimario, "h8"}, {slot::DepurarArchivos, "0"}});
         Form1 w(g.ctx, 0);
         w.show();
         auto* primario = w.findChild<QRadioButton*>("OpnPrimario");
@@ -192,7 +197,8 @@ private slots:
         QCOMPARE(particular->text(), QStringLiteral("Pagos <b>urgentes</b> &amp; saldo"));
         for (const char* nombre : {"LblAvisoParticular", "LblDespliega", "Evento", "LblPatente"})
             QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
-        QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(), QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
+        QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(),
+                 QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
     }
 };
 
