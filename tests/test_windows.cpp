@@ -2,15 +2,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "Fixture.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
+#include "app/ui/QtDialogs.h"
 #include "config/ConfigFile.h"
 #include "config/ui/PaginaConfiguracion.h"
 #include "platform/Files.h"
@@ -27,6 +31,32 @@ void configura(Fixture& g, const QMap<int, QString>& valores) {
     QVERIFY(GrabaConfiguracion(f.ctx));
     QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
 }
+// Answers every message box that opens (No, or its only button), keeping what it showed.
+struct Cajas : QObject {
+    struct Vista {
+        QString texto;
+        Qt::TextFormat formato;
+        QStringList botones;
+    };
+    QList<Vista> vistas;
+    QTimer t;
+    Cajas() {
+        t.setInterval(20);
+        connect(&t, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            QStringList b;
+            for (QAbstractButton* x : box->buttons())
+                b << x->text().remove('&');
+            b.sort();
+            vistas.append({box->text(), box->textFormat(), b});
+            QAbstractButton* no = box->button(QMessageBox::No);
+            (no ? no : box->buttons().first())->click();
+        });
+        t.start();
+    }
+};
 } // namespace
 
 class TestWindows : public QObject {
@@ -199,6 +229,30 @@ private slots:
             QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
         QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(),
                  QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
+    }
+
+    // Outside texts in a message box are shown as they came; the standard
+    // buttons speak Spanish.
+    void messageBoxesPlainAndSpanish() {
+        if (!cargaTraduccionesQt())
+            QSKIP(qPrintable("no qtbase_es in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                             ": scripts/install-deps installs qt6-translations-l10n"));
+        Fixture g;
+        const QString rec = g.carpeta("rec");
+        configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "Pagos <b>urgentes</b>\r\n&amp; saldo\r\n"));
+        QtDialogs qt;
+        Contexto real{g.st, qt, g.reloj, g.tmp.path()};
+        Cajas cajas;
+        Form1 w(real, 0);
+        w.show();
+        QTest::mouseDClick(w.findChild<QLabel*>("LblDespliega"), Qt::LeftButton);
+        QVERIFY(!qt.pregunta(QStringLiteral("¿Continuar?")));
+        QCOMPARE(cajas.vistas.size(), 2);
+        QCOMPARE(cajas.vistas[0].texto, QStringLiteral("Pagos <b>urgentes</b>\r&amp; saldo\r"));
+        QCOMPARE(cajas.vistas[0].formato, Qt::PlainText);
+        QCOMPARE(cajas.vistas[0].botones, QStringList{"Aceptar"});
+        QCOMPARE(cajas.vistas[1].botones, (QStringList{"No", "Sí"}));
     }
 };
 

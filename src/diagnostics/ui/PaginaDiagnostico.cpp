@@ -67,6 +67,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     resultado_ = etiqueta("LblResultado");
     comentario_ = etiqueta("LblComentario");
     comentario_->setWordWrap(true);
+    comentario_->setTextFormat(Qt::PlainText); // it quotes the host the user typed
     localName_ = etiqueta("LocalNameLabel");
     localAddress_ = etiqueta("LocalAddressLabel");
 
