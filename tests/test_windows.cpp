@@ -1,23 +1,33 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
 #include "Fixture.h"
+#include "app/ui/AcercaDe.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
 #include "config/ConfigFile.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "exchange/ui/FrmEliminarBusqueda.h"
+#include "exchange/ui/FrmPedirArchivo.h"
 #include "platform/Files.h"
+#include "records/ui/FrmArchivosaEnviar.h"
+#include "records/ui/FrmMessage.h"
 
 using namespace korva;
 using korva::test::Fixture;
@@ -31,6 +41,74 @@ void configura(Fixture& g, const QMap<int, QString>& valores) {
     QVERIFY(GrabaConfiguracion(f.ctx));
     QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
 }
+// The letter after a control's "&" (none for "&&" or no "&").
+QChar mnemonico(const QString& t) {
+    for (qsizetype i = 0; i + 1 < t.size(); ++i) {
+        if (t[i] != '&')
+            continue;
+        if (t[i + 1] != '&')
+            return t[i + 1].toLower();
+        ++i;
+    }
+    return {};
+}
+
+// The page of stacked widget s that holds w; null when w is not inside s.
+QWidget* pagina(QWidget* w, QStackedWidget* s) {
+    for (; w && w->parentWidget(); w = w->parentWidget())
+        if (w->parentWidget() == s)
+            return w;
+    return nullptr;
+}
+
+// Pairs of controls of one window that answer the same Alt+letter while both
+// can be on screen (controls on different pages of a tab never are).
+QStringList mnemonicosRepetidos(QWidget* ventana) {
+    struct Control {
+        QWidget* w;
+        QString texto;
+    };
+    QList<Control> controles;
+    QList<QWidget*> todos = ventana->findChildren<QWidget*>();
+    todos.prepend(ventana);
+    for (QWidget* w : todos) {
+        if (w->window() != ventana)
+            continue;
+        QStringList textos;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            textos << b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
+            textos << l->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            textos << g->title();
+        else if (auto* t = qobject_cast<QTabBar*>(w))
+            for (int i = 0; i < t->count(); ++i)
+                textos << t->tabText(i);
+        else if (qobject_cast<QMenuBar*>(w) || qobject_cast<QMenu*>(w))
+            for (QAction* a : w->actions())
+                textos << a->text();
+        for (const QString& t : textos)
+            if (!mnemonico(t).isNull())
+                controles.append({w, t});
+    }
+    QStringList repetidos;
+    for (int i = 0; i < controles.size(); ++i)
+        for (int j = i + 1; j < controles.size(); ++j) {
+            const Control &a = controles[i], &b = controles[j];
+            if (mnemonico(a.texto) != mnemonico(b.texto))
+                continue;
+            bool aparte = false;
+            for (QWidget* p = a.w; p && !aparte; p = p->parentWidget())
+                if (auto* s = qobject_cast<QStackedWidget*>(p)) {
+                    QWidget *pa = pagina(a.w, s), *pb = pagina(b.w, s);
+                    aparte = pa && pb && pa != pb;
+                }
+            if (!aparte)
+                repetidos << a.texto + " / " + b.texto;
+        }
+    return repetidos;
+}
+
 // Answers every message box that opens (No, or its only button), keeping what it showed.
 struct Cajas : QObject {
     struct Vista {
@@ -229,6 +307,27 @@ private slots:
             QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
         QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(),
                  QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
+    }
+
+    // No Alt+letter of a window is taken by two controls at once.
+    void noSharedMnemonics() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        FrmEntrada entrada(g.dlg, g.tmp.path());
+        AcercaDe acerca(g.dlg);
+        FrmMessage mensaje;
+        FrmPedirArchivo pedir(g.ctx);
+        FrmEliminarBusqueda eliminar(g.ctx);
+        QStringList envio{"m4321001.045"};
+        FrmArchivosaEnviar seleccion(g.ctx, envio);
+        QList<QWidget*> ventanas{&w, &entrada, &acerca, &mensaje, &pedir, &eliminar, &seleccion};
+        for (QWidget* x : w.findChildren<QWidget*>())
+            if (x->isWindow())
+                ventanas << x; // the viewer and the menus
+        for (QWidget* v : ventanas)
+            QVERIFY2(mnemonicosRepetidos(v).isEmpty(),
+                     qPrintable(v->objectName() + ": " + mnemonicosRepetidos(v).join(", ")));
     }
 
     // Outside texts in a message box are shown as they came; the standard
