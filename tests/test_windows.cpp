@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -10,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -41,86 +41,50 @@ void configura(Fixture& g, const QMap<int, QString>& valores) {
     QVERIFY(GrabaConfiguracion(f.ctx));
     QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
 }
-// The letter after a control's "&" (none for "&&" or no "&").
-QChar mnemonico(const QString& t) {
-    for (qsizetype i = 0; i + 1 < t.size(); ++i) {
-        if (t[i] != '&')
-            continue;
-        if (t[i + 1] != '&')
-            return t[i + 1].toLower();
-        ++i;
-    }
-    return {};
-}
-
-// The page of stacked widget s that holds w; null when w is not inside s.
-QWidget* pagina(QWidget* w, QStackedWidget* s) {
-    for (; w && w->parentWidget(); w = w->parentWidget())
-        if (w->parentWidget() == s)
-            return w;
-    return nullptr;
-}
-
 // Pairs of controls of one window that answer the same Alt+letter while both
 // can be on screen (controls on different pages of a tab never are).
 QStringList mnemonicosRepetidos(QWidget* ventana) {
-    struct Control {
-        QWidget* w;
-        QString texto;
+    auto pagina = [](QWidget* w) { // the stacked page holding w, if any
+        while (w->parentWidget() && !qobject_cast<QStackedWidget*>(w->parentWidget()))
+            w = w->parentWidget();
+        return w->parentWidget() ? w : nullptr;
     };
-    QList<Control> controles;
+    static const QRegularExpression kLetra(QStringLiteral("(?<!&)&([^&])"));
+    QMultiHash<QChar, std::pair<QWidget*, QString>> vistos;
+    QStringList repetidos;
     QList<QWidget*> todos = ventana->findChildren<QWidget*>();
-    todos.prepend(ventana);
-    for (QWidget* w : todos) {
-        if (w->window() != ventana)
-            continue;
+    for (QWidget* w : todos << ventana) {
         QStringList textos;
         if (auto* b = qobject_cast<QAbstractButton*>(w))
             textos << b->text();
         else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
             textos << l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            textos << g->title();
         else if (auto* t = qobject_cast<QTabBar*>(w))
             for (int i = 0; i < t->count(); ++i)
                 textos << t->tabText(i);
         else if (qobject_cast<QMenuBar*>(w) || qobject_cast<QMenu*>(w))
             for (QAction* a : w->actions())
                 textos << a->text();
-        for (const QString& t : textos)
-            if (!mnemonico(t).isNull())
-                controles.append({w, t});
-    }
-    QStringList repetidos;
-    for (int i = 0; i < controles.size(); ++i)
-        for (int j = i + 1; j < controles.size(); ++j) {
-            const Control &a = controles[i], &b = controles[j];
-            if (mnemonico(a.texto) != mnemonico(b.texto))
+        for (const QString& t : textos) {
+            const auto m = kLetra.match(t);
+            if (w->window() != ventana || !m.hasMatch())
                 continue;
-            bool aparte = false;
-            for (QWidget* p = a.w; p && !aparte; p = p->parentWidget())
-                if (auto* s = qobject_cast<QStackedWidget*>(p)) {
-                    QWidget *pa = pagina(a.w, s), *pb = pagina(b.w, s);
-                    aparte = pa && pb && pa != pb;
-                }
-            if (!aparte)
-                repetidos << a.texto + " / " + b.texto;
+            const QChar letra = m.captured(1).at(0).toLower();
+            for (const auto& [otro, texto] : vistos.values(letra))
+                if (!pagina(w) || !pagina(otro) || pagina(w) == pagina(otro))
+                    repetidos << texto + " / " + t;
+            vistos.insert(letra, {w, t});
         }
+    }
     return repetidos;
 }
 
-// Answers every message box that opens (No, or its only button), keeping what it showed.
-struct Cajas : QObject {
-    struct Vista {
-        QString texto;
-        Qt::TextFormat formato;
-        QStringList botones;
-    };
-    QList<Vista> vistas;
-    QTimer t;
+// Keeps every message box that opens as "format|buttons|text" and answers it
+// No (or with its one button).
+struct Cajas : QTimer {
+    QStringList vistas;
     Cajas() {
-        t.setInterval(20);
-        connect(&t, &QTimer::timeout, this, [this] {
+        connect(this, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
@@ -128,11 +92,11 @@ struct Cajas : QObject {
             for (QAbstractButton* x : box->buttons())
                 b << x->text().remove('&');
             b.sort();
-            vistas.append({box->text(), box->textFormat(), b});
+            vistas << QString::number(box->textFormat()) + "|" + b.join(',') + "|" + box->text();
             QAbstractButton* no = box->button(QMessageBox::No);
             (no ? no : box->buttons().first())->click();
         });
-        t.start();
+        start(20);
     }
 };
 } // namespace
@@ -212,15 +176,15 @@ private slots:
         QCOMPARE(fs::leeLineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
     }
 
-    // A refused click outside edit mode puts every box back to its slot.
+    // A refused click outside edit mode puts every box back to its slot; with
+    // the record's default, signing still needs its key files.
     void refusedClicksShowTheRecord() {
         Fixture g;
         configura(g, {{slot::Pasivo, "1"},
-                      {slot::Firmar, "1"},
                       {slot::EnvioAutomatico, "1"},
-                      {slot::RutasAdicionales, "0"},
                       {slot::DepurarArchivos, "0"},
-                      {slot::BajarRegistro001, "1"}});
+                      {slot::BajarRegistro001, "1"},
+                      {slot::RutasAdicionales, "0"}});
         Form1 w(g.ctx, 0);
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
@@ -229,25 +193,12 @@ private slots:
             QCheckBox* c = w.paginaConfiguracion()->casilla(s);
             const QString antes = g.st.TxtConfiguration(s);
             c->click();
-            QVERIFY2(c->isChecked() == (antes == "1"), qPrintable(c->objectName()));
+            QVERIFY2(c->isChecked() == (antes == "1") && c->isChecked() == g.st.chk(s),
+                     qPrintable(c->objectName()));
             QCOMPARE(g.st.TxtConfiguration(s), antes);
         }
-        QVERIFY(!g.st.ConfiguracionModificada);
-    }
-
-    // With the record's default, a click outside edit mode may not switch
-    // signing on without its key files.
-    void signingSwitchChecksItsFiles() {
-        Fixture g;
-        configura(g, {{slot::DepurarArchivos, "0"}});
-        Form1 w(g.ctx, 0);
-        g.dlg.limpia();
-        QCheckBox* c = w.paginaConfiguracion()->casilla(slot::Firmar);
-        c->click();
-        QVERIFY(!c->isChecked());
-        QVERIFY(!g.st.chk(slot::Firmar));
-        QCOMPARE(g.st.TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
-        QVERIFY(g.dlg.ultimo().startsWith("ERROR, no se encontro el archivo KEY"));
+        QVERIFY(g.dlg.textos().contains(
+            "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
     }
 
     void serverOptionAfterLoad() {
@@ -293,22 +244,6 @@ private slots:
         QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("abc"));
     }
 
-    // The centre's notices are shown as they came, tags and all.
-    void noticesShownAtStartAsPlainText() {
-        Fixture g;
-        const QString rec = g.carpeta("rec");
-        configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
-        QVERIFY(fs::escribeAtomico(rec + "/aviso.txt", "Pagos <b>urgentes</b> &amp; saldo\r\n"));
-        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "<font color=\"#eeeeee\">saldo</font>\r\n"));
-        Form1 w(g.ctx, 0);
-        auto* particular = w.findChild<QLabel*>("LblAvisoParticular");
-        QCOMPARE(particular->text(), QStringLiteral("Pagos <b>urgentes</b> &amp; saldo"));
-        for (const char* nombre : {"LblAvisoParticular", "LblDespliega", "Evento", "LblPatente"})
-            QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
-        QCOMPARE(w.findChild<QLabel*>("LblDespliega")->text(),
-                 QStringLiteral("<font color=\"#eeeeee\">saldo</font>"));
-    }
-
     // No Alt+letter of a window is taken by two controls at once.
     void noSharedMnemonics() {
         Fixture g;
@@ -330,28 +265,34 @@ private slots:
                      qPrintable(v->objectName() + ": " + mnemonicosRepetidos(v).join(", ")));
     }
 
-    // Outside texts in a message box are shown as they came; the standard
-    // buttons speak Spanish.
-    void messageBoxesPlainAndSpanish() {
-        if (!cargaTraduccionesQt())
-            QSKIP(qPrintable("no qtbase_es in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
-                             ": scripts/install-deps installs qt6-translations-l10n"));
+    // The centre's notices are shown as they came, tags and all, on the labels
+    // and in the all-notices box; the standard buttons speak Spanish.
+    void noticesPlainAndButtonsSpanish() {
+        const bool espanol = cargaTraduccionesQt();
         Fixture g;
         const QString rec = g.carpeta("rec");
         configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
-        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "Pagos <b>urgentes</b>\r\n&amp; saldo\r\n"));
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.txt", "Pagos <b>urgentes</b> &amp; saldo\r\n"));
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "<font color=\"#eeeeee\">saldo</font>\r\n&amp;\r\n"));
         QtDialogs qt;
         Contexto real{g.st, qt, g.reloj, g.tmp.path()};
         Cajas cajas;
         Form1 w(real, 0);
         w.show();
+        QCOMPARE(w.findChild<QLabel*>("LblAvisoParticular")->text(),
+                 QStringLiteral("Pagos <b>urgentes</b> &amp; saldo"));
+        for (const char* nombre : {"LblAvisoParticular", "LblDespliega", "Evento", "LblPatente"})
+            QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
         QTest::mouseDClick(w.findChild<QLabel*>("LblDespliega"), Qt::LeftButton);
         QVERIFY(!qt.pregunta(QStringLiteral("¿Continuar?")));
         QCOMPARE(cajas.vistas.size(), 2);
-        QCOMPARE(cajas.vistas[0].texto, QStringLiteral("Pagos <b>urgentes</b>\r&amp; saldo\r"));
-        QCOMPARE(cajas.vistas[0].formato, Qt::PlainText);
-        QCOMPARE(cajas.vistas[0].botones, QStringList{"Aceptar"});
-        QCOMPARE(cajas.vistas[1].botones, (QStringList{"No", "Sí"}));
+        QVERIFY(cajas.vistas[0].endsWith("|<font color=\"#eeeeee\">saldo</font>\r&amp;\r"));
+        QVERIFY(cajas.vistas[0].startsWith(QString::number(Qt::PlainText)));
+        if (!espanol)
+            QSKIP(qPrintable("no qtbase_es in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                             ": scripts/install-deps installs qt6-translations-l10n"));
+        QVERIFY(cajas.vistas[0].contains("|Aceptar|"));
+        QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
     }
 };
 
