@@ -286,7 +286,7 @@ private slots:
         QTest::mouseDClick(w.findChild<QLabel*>("LblDespliega"), Qt::LeftButton);
         QVERIFY(!qt.pregunta(QStringLiteral("¿Continuar?")));
         QCOMPARE(cajas.vistas.size(), 2);
-        QVERIFY(cajas.vistas[0].endsWith("|<font color=\"#eeeeee\">saldo</font>\r&amp;\r"));
+        QVERIFY(cajas.vistas[0].endsWith("|<font color=\"#eeeeee\">saldo</font>\n&amp;\n"));
         QVERIFY(cajas.vistas[0].startsWith(QString::number(Qt::PlainText)));
         if (!espanol)
             QSKIP(qPrintable("no qtbase_es in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
