@@ -73,7 +73,6 @@ private slots:
         QCOMPARE(a.c.cuenta("PASS"), logins + 1);
         QCOMPARE(st.SegundosTranscurridos, qint16(1));
 
-        // An immediate cycle on request.
         // An immediate cycle on request (it answers a file sent meanwhile).
         a.tick(3);
         QCOMPARE(st.SegundosTranscurridos, qint16(4));
@@ -83,7 +82,9 @@ private slots:
         QCOMPARE(st.SegundosTranscurridos, qint16(1));
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321124.045")));
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
-        st.TxtActualizar = QStringLiteral("0");
+        a.tick(); // the request is spent: no cycle on every tick after it
+        QCOMPARE(st.TxtActualizar, QStringLiteral("0"));
+        QCOMPARE(a.c.cuenta("PASS"), logins + 2);
 
         // Stop: the countdown dies on the next tick, the bar keeps its value.
         a.tick(5);

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(g.st.TxtConfiguration(24), QStringLiteral("L24"));
         QCOMPARE(g.st.TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
         QCOMPARE(g.st.TxtConfiguration(17), QStringLiteral("30"));
-        QCOMPARE(g.st.opcionServidor(), OpcionServidor::Ninguna);
+        QCOMPARE(g.st.opcionServidor(), OpcionServidor::Primario);
     }
 
     void loadRules() {
@@ -200,10 +200,15 @@ private slots:
         Fixture f;
         clicChk(f.ctx, slot::RutasAdicionales, true);
         QCOMPARE(f.st.TxtConfiguration(slot::RutasAdicionales), QStringLiteral("1"));
-        // A non-numeric locked slot leaves the box as clicked.
+        // A non-numeric locked slot leaves the box as clicked...
+        f.st.setSlot(slot::DepurarArchivos, "x");
+        clicChk(f.ctx, slot::DepurarArchivos, false);
+        QVERIFY(!f.st.chk(slot::DepurarArchivos));
+        // ...but signing still needs its key files.
         clicChk(f.ctx, slot::Firmar, true);
-        QVERIFY(f.st.chk(slot::Firmar));
+        QVERIFY(!f.st.chk(slot::Firmar));
         QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
+        QVERIFY(f.dlg.ultimo().contains("archivo KEY"));
     }
 
     void signingRefusals() {

@@ -274,13 +274,27 @@ private slots:
         QTRY_COMPARE(b.eco.enviados(), 1);
         QCOMPARE(lineasDeEco(b.d.PingOutPut()), 1);
 
-        // The three stages queue their requests; each goes to its own stage's target.
+        // The three stages send their requests in turn, each to its own
+        // stage's target; the verdict waits for the last reply.
         b.eco.destinos.clear();
         b.d.PingTest();
-        QCOMPARE(b.d.LblComentario(), QStringLiteral("La comunicación esta operando correctamente."));
-        QTRY_COMPARE(b.eco.destinos.size(), 9);
+        QVERIFY(
+            b.d.LblComentario().startsWith(QStringLiteral("Se esta Ejecutando la Prueba en forma local")));
+        QVERIFY(b.fx.st.diagnosticoActivo());
+        QTRY_COMPARE(b.d.LblComentario(), QStringLiteral("La comunicación esta operando correctamente."));
         QCOMPARE(b.eco.destinos, QStringList({"192.168.10.5", "192.168.10.5", "192.168.10.5", "10.1.1.1",
                                               "10.1.1.1", "10.1.1.1", kCentro, kCentro, kCentro}));
+        QVERIFY(b.d.PingOutPut().indexOf("CON KORVA") < b.d.PingOutPut().lastIndexOf("   Ping a ["));
+        QVERIFY(!b.fx.st.diagnosticoActivo());
+
+        // A dead centre is a failure, after its first time-out.
+        b.eco.destinos.clear();
+        b.eco.caidos.insert(kCentro);
+        b.d.PingTest();
+        QTRY_COMPARE(b.d.colorComentario(), ColorComentario::Rojo);
+        QVERIFY(b.d.LblComentario().contains(QStringLiteral("el servidor de KORVA no responde")));
+        QCOMPARE(b.eco.destinos.size(), 7);
+        QVERIFY(b.d.habilitadoPingTest());
     }
 
     void ecoRealALoopback() {

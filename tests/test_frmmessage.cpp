@@ -2,7 +2,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include "Fixture.h"
+#include "app/ui/Form1.h"
 #include "exchange/ModError.h"
 #include "records/FrmMessageLogica.h"
 #include "records/ui/FrmMessage.h"
@@ -91,6 +94,48 @@ private slots:
         borraPendientes();
         QVERIFY(!w);
         QVERIFY(!puerto.ventana());
+    }
+
+    // The longest texts of the table are readable whole, wrapped.
+    void longTextShownWhole_data() {
+        QTest::addColumn<int>("codigo");
+        QTest::addRow("local folder") << 25764;
+        QTest::addRow("secure context") << 25792;
+    }
+    void longTextShownWhole() {
+        QFETCH(int, codigo);
+        VentanaErrorQt puerto;
+        puerto.muestra(codigo);
+        QPointer<FrmMessage> w = puerto.ventana();
+        w->tick();
+        QCoreApplication::processEvents();
+        auto* texto = w->findChildren<QLabel*>().at(3);
+        QCOMPARE(texto->text(), MensajeError(codigo));
+        QVERIFY(texto->height() >= texto->heightForWidth(texto->width()));
+        QVERIFY(w->rect().contains(texto->geometry()));
+        QCOMPARE(texto->textFormat(), Qt::PlainText);
+        w->close();
+        borraPendientes();
+    }
+
+    // Closing the main window ends the program at once, the error window with it.
+    void shutdownEndsWithTheErrorWindowOpen() {
+        korva::test::Fixture f;
+        f.dlg.responde(false); // a patent without its file asks to edit
+        VentanaErrorQt puerto;
+        Form1 principal(f.ctx, 0);
+        principal.show();
+        puerto.muestra(25709);
+        QPointer<FrmMessage> w = puerto.ventana();
+        bool colgado = false;
+        QTimer::singleShot(0, &principal, &QWidget::close);
+        QTimer::singleShot(5000, [&] {
+            colgado = true;
+            if (w)
+                w->close();
+        });
+        QApplication::exec();
+        QVERIFY(!colgado);
     }
 };
 

@@ -2,20 +2,104 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include "Fixture.h"
+#include "app/ui/AcercaDe.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
+#include "app/ui/QtDialogs.h"
 #include "config/ConfigFile.h"
 #include "config/ui/PaginaConfiguracion.h"
+#include "exchange/ui/FrmEliminarBusqueda.h"
+#include "exchange/ui/FrmPedirArchivo.h"
 #include "platform/Files.h"
+#include "records/ui/FrmArchivosaEnviar.h"
+#include "records/ui/FrmMessage.h"
 
 using namespace korva;
 using korva::test::Fixture;
+
+namespace {
+// Writes g's configuration file: the default record but for `valores`.
+void configura(Fixture& g, const QMap<int, QString>& valores) {
+    Fixture f;
+    for (auto it = valores.begin(); it != valores.end(); ++it)
+        f.st.setSlot(it.key(), it.value());
+    QVERIFY(GrabaConfiguracion(f.ctx));
+    QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
+}
+// Pairs of controls of one window that answer the same Alt+letter while both
+// can be on screen (controls on different pages of a tab never are).
+QStringList mnemonicosRepetidos(QWidget* ventana) {
+    auto pagina = [](QWidget* w) { // the stacked page holding w, if any
+        while (w->parentWidget() && !qobject_cast<QStackedWidget*>(w->parentWidget()))
+            w = w->parentWidget();
+        return w->parentWidget() ? w : nullptr;
+    };
+    static const QRegularExpression kLetra(QStringLiteral("(?<!&)&([^&])"));
+    QMultiHash<QChar, std::pair<QWidget*, QString>> vistos;
+    QStringList repetidos;
+    QList<QWidget*> todos = ventana->findChildren<QWidget*>();
+    for (QWidget* w : todos << ventana) {
+        QStringList textos;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            textos << b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
+            textos << l->text();
+        else if (auto* t = qobject_cast<QTabBar*>(w))
+            for (int i = 0; i < t->count(); ++i)
+                textos << t->tabText(i);
+        else if (qobject_cast<QMenuBar*>(w) || qobject_cast<QMenu*>(w))
+            for (QAction* a : w->actions())
+                textos << a->text();
+        for (const QString& t : textos) {
+            const auto m = kLetra.match(t);
+            if (w->window() != ventana || !m.hasMatch())
+                continue;
+            const QChar letra = m.captured(1).at(0).toLower();
+            for (const auto& [otro, texto] : vistos.values(letra))
+                if (!pagina(w) || !pagina(otro) || pagina(w) == pagina(otro))
+                    repetidos << texto + " / " + t;
+            vistos.insert(letra, {w, t});
+        }
+    }
+    return repetidos;
+}
+
+// Keeps every message box that opens as "format|buttons|text" and answers it
+// No (or with its one button).
+struct Cajas : QTimer {
+    QStringList vistas;
+    Cajas() {
+        connect(this, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            QStringList b;
+            for (QAbstractButton* x : box->buttons())
+                b << x->text().remove('&');
+            b.sort();
+            vistas << QString::number(box->textFormat()) + "|" + b.join(',') + "|" + box->text();
+            QAbstractButton* no = box->button(QMessageBox::No);
+            (no ? no : box->buttons().first())->click();
+        });
+        start(20);
+    }
+};
+} // namespace
 
 class TestWindows : public QObject {
     Q_OBJECT
@@ -90,6 +174,125 @@ private slots:
         g.dlg.responde(true);
         w.close();
         QCOMPARE(fs::leeLineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
+    }
+
+    // A refused click outside edit mode puts every box back to its slot; with
+    // the record's default, signing still needs its key files.
+    void refusedClicksShowTheRecord() {
+        Fixture g;
+        configura(g, {{slot::Pasivo, "1"},
+                      {slot::EnvioAutomatico, "1"},
+                      {slot::DepurarArchivos, "0"},
+                      {slot::BajarRegistro001, "1"},
+                      {slot::RutasAdicionales, "0"}});
+        Form1 w(g.ctx, 0);
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        w.accion("Menu_Configure")->trigger(); // once closed, the routes flag is locked too
+        for (int s : MainState::kSlotsBandera) {
+            QCheckBox* c = w.paginaConfiguracion()->casilla(s);
+            const QString antes = g.st.TxtConfiguration(s);
+            c->click();
+            QVERIFY2(c->isChecked() == (antes == "1") && c->isChecked() == g.st.chk(s),
+                     qPrintable(c->objectName()));
+            QCOMPARE(g.st.TxtConfiguration(s), antes);
+        }
+        QVERIFY(g.dlg.textos().contains(
+            "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
+    }
+
+    void serverOptionAfterLoad() {
+        Fixture g;
+        configura(
+            g, {{slot::ServidorActual, "h8"}, {slot::ServidorPrimario, "h8"}, {slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        w.show();
+        auto* primario = w.findChild<QRadioButton*>("OpnPrimario");
+        QVERIFY(primario->isChecked());
+        QVERIFY(!w.findChild<QRadioButton*>("OpnSecundario")->isChecked());
+        // The option already chosen copies its edited address.
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        w.findChild<QPushButton*>("CmdServidor")->click();
+        QLineEdit* h8 = w.paginaConfiguracion()->caja(slot::ServidorPrimario);
+        h8->selectAll();
+        QTest::keyClicks(h8, "nuevo8");
+        QTest::mouseClick(primario, Qt::LeftButton, {}, QPoint(6, primario->height() / 2)); // on its circle
+        QCOMPARE(g.st.TxtConfiguration(slot::ServidorActual), QStringLiteral("nuevo8"));
+        QVERIFY(primario->isChecked());
+    }
+
+    // A key longer than the box takes is shown whole; typing cannot lengthen it.
+    void prevalidatorKeyShownWhole() {
+        Fixture g;
+        configura(g, {{slot::ClavePrevalidador, "12345"}, {slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        QLineEdit* c = w.paginaConfiguracion()->caja(slot::ClavePrevalidador);
+        QCOMPARE(c->text(), QStringLiteral("12345"));
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        c->setFocus();
+        c->end(false);
+        QTest::keyClicks(c, "6");
+        QCOMPARE(c->text(), QStringLiteral("12345"));
+        QTest::keyClick(c, Qt::Key_Backspace);
+        QTest::keyClicks(c, "6");
+        QCOMPARE(c->text(), QStringLiteral("1234"));
+        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("1234"));
+        c->selectAll();
+        QTest::keyClicks(c, "abcd");
+        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("abc"));
+    }
+
+    // No Alt+letter of a window is taken by two controls at once.
+    void noSharedMnemonics() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        FrmEntrada entrada(g.dlg, g.tmp.path());
+        AcercaDe acerca(g.dlg);
+        FrmMessage mensaje;
+        FrmPedirArchivo pedir(g.ctx);
+        FrmEliminarBusqueda eliminar(g.ctx);
+        QStringList envio{"m4321001.045"};
+        FrmArchivosaEnviar seleccion(g.ctx, envio);
+        QList<QWidget*> ventanas{&w, &entrada, &acerca, &mensaje, &pedir, &eliminar, &seleccion};
+        for (QWidget* x : w.findChildren<QWidget*>())
+            if (x->isWindow())
+                ventanas << x; // the viewer and the menus
+        for (QWidget* v : ventanas)
+            QVERIFY2(mnemonicosRepetidos(v).isEmpty(),
+                     qPrintable(v->objectName() + ": " + mnemonicosRepetidos(v).join(", ")));
+    }
+
+    // The centre's notices are shown as they came, tags and all, on the labels
+    // and in the all-notices box; the standard buttons speak Spanish.
+    void noticesPlainAndButtonsSpanish() {
+        const bool espanol = cargaTraduccionesQt();
+        Fixture g;
+        const QString rec = g.carpeta("rec");
+        configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.txt", "Pagos <b>urgentes</b> &amp; saldo\r\n"));
+        QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "<font color=\"#eeeeee\">saldo</font>\r\n&amp;\r\n"));
+        QtDialogs qt;
+        Contexto real{g.st, qt, g.reloj, g.tmp.path()};
+        Cajas cajas;
+        Form1 w(real, 0);
+        w.show();
+        QCOMPARE(w.findChild<QLabel*>("LblAvisoParticular")->text(),
+                 QStringLiteral("Pagos <b>urgentes</b> &amp; saldo"));
+        for (const char* nombre : {"LblAvisoParticular", "LblDespliega", "Evento", "LblPatente"})
+            QVERIFY2(w.findChild<QLabel*>(nombre)->textFormat() == Qt::PlainText, nombre);
+        QTest::mouseDClick(w.findChild<QLabel*>("LblDespliega"), Qt::LeftButton);
+        QVERIFY(!qt.pregunta(QStringLiteral("¿Continuar?")));
+        QCOMPARE(cajas.vistas.size(), 2);
+        QVERIFY(cajas.vistas[0].endsWith("|<font color=\"#eeeeee\">saldo</font>\n&amp;\n"));
+        QVERIFY(cajas.vistas[0].startsWith(QString::number(Qt::PlainText)));
+        if (!espanol)
+            QSKIP(qPrintable("no qtbase_es in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                             ": scripts/install-deps installs qt6-translations-l10n"));
+        QVERIFY(cajas.vistas[0].contains("|Aceptar|"));
+        QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
     }
 };
 

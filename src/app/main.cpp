@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVAVal"));
     QApplication::setApplicationVersion(QStringLiteral("8.0.0"));
+    korva::cargaTraduccionesQt();
 
     korva::QtDialogs dialogos;
     korva::SystemClock reloj;

@@ -100,8 +100,12 @@ void CargaConfiguracion(Contexto& ctx) {
     }
     if (!esNumero(st.TxtConfiguration(slot::CaracteresRegistro500)))
         st.setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
+    // One option is always shown selected: the secondary when slot 0 is not
+    // the primary's address (which copies slot 9), else the primary.
     if (st.TxtConfiguration(slot::ServidorActual) != st.TxtConfiguration(slot::ServidorPrimario))
         seleccionaServidor(ctx, OpcionServidor::Secundario);
+    else
+        seleccionaServidor(ctx, OpcionServidor::Primario);
     st.setEtiqueta(Etiqueta::LocalName, host::nombre());
     st.setEtiqueta(Etiqueta::LocalAddress, host::direccion());
     st.setProgreso(0);

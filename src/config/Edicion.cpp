@@ -52,9 +52,9 @@ void Menu_GuardaConf(Contexto& ctx) {
     ctx.st.setBloqueado(slot::FolioSuperior, true);
 }
 
-void seleccionaServidor(Contexto& ctx, OpcionServidor o) {
+void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario) {
     MainState& st = ctx.st;
-    if (st.opcionServidor() == o)
+    if (st.opcionServidor() == o && !porUsuario)
         return;
     st.setOpcionServidor(o);
     if (o == OpcionServidor::Primario)
@@ -91,20 +91,24 @@ double valorNumerico(const QString& texto) {
 
 void clicChk(Contexto& ctx, int s, bool marcado) {
     MainState& st = ctx.st;
-    if (st.bloqueado(s)) {
+    const bool editable = !st.bloqueado(s);
+    if (!editable) {
         bool ok = false;
         const double v = st.TxtConfiguration(s).trimmed().toDouble(&ok);
         st.setChk(s, ok ? v == 1.0 : marcado);
-        return;
+    } else {
+        st.setChk(s, marcado);
+        st.ConfiguracionModificada = true;
+        st.setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
     }
-    st.setChk(s, marcado);
-    st.ConfiguracionModificada = true;
-    st.setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
-    if (s != slot::Firmar || !marcado)
+    // Signing needs its key files whichever way a click switches it on; a
+    // locked slot keeps its text.
+    if (s != slot::Firmar || !marcado || !st.chk(slot::Firmar))
         return;
     auto rechaza = [&] {
         st.setChk(slot::Firmar, false);
-        st.setSlot(slot::Firmar, QStringLiteral("0"));
+        if (editable)
+            st.setSlot(slot::Firmar, QStringLiteral("0"));
     };
     if (st.TxtConfiguration(slot::RutaKey).isEmpty() || st.TxtConfiguration(slot::RutaCer).isEmpty() ||
         st.TxtConfiguration(slot::ContrasenaKey).isEmpty()) {

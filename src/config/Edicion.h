@@ -14,8 +14,9 @@ void Menu_GuardaConf(Contexto& ctx);
 bool ValidaConfiguracion(Contexto& ctx);
 
 // Selecting a server option copies its slot (8 or 9) into slot 0; the
-// program's own selections do so only when the option changes.
-void seleccionaServidor(Contexto& ctx, OpcionServidor o);
+// program's own selections do so only when the option changes, the user's
+// every time (an edited address is taken by choosing its option again).
+void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario = false);
 
 // The centre's order to change servers: server.dat in the receive folder,
 // first line 1 for the secondary, anything else for the primary; deleted.

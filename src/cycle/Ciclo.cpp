@@ -185,8 +185,12 @@ void TmrControl_Timer(Contexto& ctx) {
         return;
     st.enTick = true;
     if (st.SegundosTranscurridos > 0) {
-        if (st.TxtActualizar == QLatin1String("1"))
+        // The request is spent by the cycle it starts on this tick; a new one
+        // made during that cycle asks again.
+        if (st.TxtActualizar == QLatin1String("1")) {
             st.SegundosTranscurridos = static_cast<qint16>(st.periodo + 1);
+            st.TxtActualizar = QStringLiteral("0");
+        }
         if (st.SegundosTranscurridos > st.periodo) {
             EjecutaCiclo(ctx);
         } else if (!st.iniciado()) {

@@ -98,16 +98,59 @@ void Diagnostico::comenta(const QString& texto, ColorComentario c) {
     emit cambiado();
 }
 
-// Three requests to the target already set; the flag goes up after each one
-// answered. Counts the failure that ends the test.
-void Diagnostico::etapa(bool& bandera, int& fallas) {
-    eco_.reinicia();
-    for (int i = 0; i < 3 && fallas == 0; ++i) {
-        if (eco_.envia())
-            bandera = true;
-        else
-            ++fallas;
+// Opens stage e of the three-stage test (local, external, centre): heading,
+// target and progress text; its three requests follow.
+void Diagnostico::abreEtapa(int e) {
+    etapa_ = e;
+    enviadasEtapa_ = 0;
+    if (e == 0) {
+        agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
+        eco_.setDestino(eco_.direccionLocal());
+        comenta(QStringLiteral(
+                    "Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
+                    "proceso de validación, espere."),
+                ColorComentario::Azul);
+    } else if (e == 1) {
+        agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName +
+               kFinLinea);
+        eco_.setDestino(HostName.trimmed());
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
+                           "iniciar el proceso de validación, espere."),
+            ColorComentario::Azul);
+    } else {
+        agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
+               kFinLinea);
+        eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
+        comenta(
+            QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
+                           "proceso de validación, espere."),
+            ColorComentario::Azul);
     }
+    eco_.reinicia();
+}
+
+// The outcome of one request of the three-stage test: the stage's flag goes
+// up on a reply; the first failure, or the centre's third reply, ends it.
+void Diagnostico::anota(bool respondio) {
+    if (respondio)
+        banderas_[etapa_] = true;
+    else
+        ++fallas_;
+    if (fallas_ == 0 && ++enviadasEtapa_ < 3)
+        return;
+    if (fallas_ == 0 && etapa_ < 2)
+        abreEtapa(etapa_ + 1);
+    else
+        terminaPrueba();
+}
+
+// Asynchronous requests cannot fail when sent: each goes out once the
+// previous one has its reply or time-out, and that outcome is what counts.
+void Diagnostico::enviaEnEspera() {
+    esperaEco_ = true;
+    respondio_ = false;
+    eco_.envia();
 }
 
 void Diagnostico::PingTest() {
@@ -117,42 +160,23 @@ void Diagnostico::PingTest() {
     tresEtapas_ = true;
     ctx_.st.setDiagnosticoActivo(true);
     emit cambiado();
-    bool local = false, externa = false, centro = false;
-    int fallas = 0;
+    banderas_ = {};
+    fallas_ = 0;
     eco_.setSincrono(Check1);
-
-    agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
-    eco_.setDestino(eco_.direccionLocal());
-    comenta(
-        QStringLiteral("Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
-                       "proceso de validación, espere."),
-        ColorComentario::Azul);
-    etapa(local, fallas);
-
-    if (fallas == 0) {
-        agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName +
-               kFinLinea);
-        eco_.setDestino(HostName.trimmed());
-        comenta(
-            QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
-                           "iniciar el proceso de validación, espere."),
-            ColorComentario::Azul);
-        etapa(externa, fallas);
+    abreEtapa(0);
+    if (!eco_.sincrono()) {
+        enviaEnEspera();
+        return;
     }
-    if (fallas == 0) {
-        agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
-               kFinLinea);
-        eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
-        comenta(
-            QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
-                           "proceso de validación, espere."),
-            ColorComentario::Azul);
-        etapa(centro, fallas);
-    }
+    while (tresEtapas_)
+        anota(eco_.envia());
+}
 
+void Diagnostico::terminaPrueba() {
+    const bool local = banderas_[0], externa = banderas_[1], centro = banderas_[2];
     tresEtapas_ = false;
     ctx_.st.setDiagnosticoActivo(eco_.continuo());
-    if (fallas == 0) {
+    if (fallas_ == 0) {
         agrega(blancos(8) + QString(47, QLatin1Char('*')) + QStringLiteral(" FIN DE PRUEBA  ") +
                QString(47, QLatin1Char('*')) + kFinLinea);
         comenta(QStringLiteral("La comunicación esta operando correctamente."), ColorComentario::Azul);
@@ -166,7 +190,7 @@ void Diagnostico::PingTest() {
         emit cambiado(); // a failure after the centre answered: no verdict text
     }
     // A machine that may not send echoes at all says so, not only "TCP-IP".
-    if (fallas != 0 && !local) {
+    if (fallas_ != 0 && !local) {
         const QString porque = eco_.impedimento();
         if (!porque.isEmpty())
             agrega(porque + kFinLinea);
@@ -228,6 +252,7 @@ void Diagnostico::alResponder(quint16 secuencia, quint16 bytes, qint32 ms) {
            QStringLiteral(", lapso=") + QString::number(ms) + QStringLiteral(" ms  ") +
            QString::number(perdida) + QStringLiteral("% Perdidas") + kFinLinea);
     recv_ = QString::number(eco_.recibidos());
+    respondio_ = true;
     emit cambiado();
 }
 
@@ -241,6 +266,12 @@ void Diagnostico::alEstadisticas() {
     }
     send_ = QString::number(s);
     emit cambiado();
+    if (esperaEco_) {
+        esperaEco_ = false;
+        anota(respondio_);
+        if (tresEtapas_)
+            enviaEnEspera();
+    }
 }
 
 void Diagnostico::CalificaEnlace() {

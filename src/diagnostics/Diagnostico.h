@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 
 namespace korva {
 
@@ -63,7 +64,10 @@ private:
     void agrega(const QString& texto);
     void vaciaSalida();
     void comenta(const QString& texto, ColorComentario c);
-    void etapa(bool& bandera, int& fallas);
+    void abreEtapa(int e);
+    void anota(bool respondio);
+    void enviaEnEspera();
+    void terminaPrueba();
 
     Contexto& ctx_;
     Eco& eco_;
@@ -75,6 +79,12 @@ private:
     QString comentario_;
     ColorComentario color_ = ColorComentario::Azul;
     bool tresEtapas_ = false; // the three-stage test is running
+    int etapa_ = 0;           // 0 local, 1 external, 2 centre
+    int enviadasEtapa_ = 0;
+    int fallas_ = 0;
+    std::array<bool, 3> banderas_{};
+    bool esperaEco_ = false; // an asynchronous request of the test is out
+    bool respondio_ = false;
     bool cicloVisto_ = false;
 };
 

@@ -52,6 +52,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     connect(salir, &QPushButton::clicked, this, &QWidget::close);
     LblDespliega = new QLabel;
     LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
+    // Notices, names and server replies are shown as they came, never as markup.
+    LblDespliega->setTextFormat(Qt::PlainText);
     LblDespliega->setToolTip(
         QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
     LblDespliega->setAutoFillBackground(true);
@@ -167,6 +169,7 @@ QWidget* Form1::creaStatus() {
     g->addWidget(logo(QStringLiteral("LURMA")), 0, 0);
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
+    Evento->setTextFormat(Qt::PlainText);
     g->addWidget(Evento, 0, 1, 1, 2);
     auto* dia = new QHBoxLayout;
     dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));

@@ -1,7 +1,9 @@
 #include "app/ui/QtDialogs.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "records/ui/FrmArchivosaEnviar.h"
 
@@ -23,16 +25,36 @@ QMessageBox::Icon icono(Icono i) {
     }
     return QMessageBox::NoIcon;
 }
+// The program's texts break their lines with CR; a label shows only LF as a
+// line break on every style.
+QString conSaltos(QString t) {
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
 } // namespace
 
+bool cargaTraduccionesQt() {
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    return true;
+}
+
 void QtDialogs::mensaje(Icono i, const QString& texto, const QString& titulo) {
-    QMessageBox box(icono(i), titulo, texto, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icono(i), titulo, conSaltos(texto), QMessageBox::Ok, QApplication::activeWindow());
+    // Texts hold file names and the centre's notices: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool QtDialogs::pregunta(const QString& texto, const QString& titulo) {
-    QMessageBox box(QMessageBox::Question, titulo, texto, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, titulo, conSaltos(texto), QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

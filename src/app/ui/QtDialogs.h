@@ -6,6 +6,10 @@ class QWidget;
 
 namespace korva {
 
+// Qt's own texts (the standard buttons among them) in Spanish, from Qt's
+// translations; false when they are not installed.
+bool cargaTraduccionesQt();
+
 // The real message boxes.
 class QtDialogs final : public Dialogs {
 public:

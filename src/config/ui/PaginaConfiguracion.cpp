@@ -53,6 +53,13 @@ QString textoCasilla(int s) {
     }
     return {};
 }
+// Typing stops at the slot's length limit, but a longer text that the record
+// already holds is shown whole: the box never hides part of the record.
+void ajustaLongitud(QLineEdit* c, int n, const QString& texto) {
+    const int limite = registro::longitudMaxima(n);
+    if (limite > 0)
+        c->setMaxLength(qMax(limite, int(texto.size())));
+}
 } // namespace
 
 PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
@@ -63,9 +70,11 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         c->setToolTip(registro::ayuda(n));
         if (registro::enmascarado(n))
             c->setEchoMode(QLineEdit::Password);
-        if (registro::longitudMaxima(n) > 0)
-            c->setMaxLength(registro::longitudMaxima(n));
-        connect(c, &QLineEdit::textEdited, this, [this, n](const QString& t) { ctx_.st.setSlot(n, t); });
+        ajustaLongitud(c, n, st.TxtConfiguration(n));
+        connect(c, &QLineEdit::textEdited, this, [this, n](const QString& t) {
+            ajustaLongitud(cajas_[n], n, t);
+            ctx_.st.setSlot(n, t);
+        });
         connect(c, &QLineEdit::editingFinished, this, [this] { ValidaConfiguracion(ctx_); });
         cajas_[n] = c;
         etiquetas_[n] = new QLabel(registro::etiqueta(n));
@@ -75,7 +84,12 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         auto* c = new QCheckBox(textoCasilla(s));
         c->setObjectName(QString::fromLatin1(kNombresCasilla(s)));
         c->setChecked(st.chk(s));
-        connect(c, &QCheckBox::clicked, this, [this, s](bool marcado) { clicChk(ctx_, s, marcado); });
+        // A refused click leaves the record as it was, which sends no change:
+        // the box is set back from the record here.
+        connect(c, &QCheckBox::clicked, this, [this, s](bool marcado) {
+            clicChk(ctx_, s, marcado);
+            casillas_[s]->setChecked(ctx_.st.chk(s));
+        });
         casillas_[s] = c;
     }
 
@@ -87,6 +101,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     cabeza->addStretch();
     auto* patente = new QLabel;
     patente->setObjectName(QStringLiteral("LblPatente"));
+    patente->setTextFormat(Qt::PlainText);
     auto* fecha = new QLabel;
     fecha->setObjectName(QStringLiteral("Fecha"));
     cabeza->addWidget(new QLabel(QStringLiteral("Patente:")));
@@ -96,6 +111,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     raiz->addLayout(cabeza);
     auto* aviso = new QLabel;
     aviso->setObjectName(QStringLiteral("LblAvisoParticular"));
+    aviso->setTextFormat(Qt::PlainText); // the centre's text, shown as it came
     aviso->setWordWrap(true);
     raiz->addWidget(aviso);
 
@@ -199,9 +215,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     opciones->addWidget(OpnSecundario);
     l->addRow(opciones);
     connect(OpnPrimario, &QRadioButton::clicked, this,
-            [this] { seleccionaServidor(ctx_, OpcionServidor::Primario); });
+            [this] { seleccionaServidor(ctx_, OpcionServidor::Primario, true); });
     connect(OpnSecundario, &QRadioButton::clicked, this,
-            [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario); });
+            [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario, true); });
     l->addRow(
         new QLabel(QStringLiteral("Precaución:")),
         aviso2(QStringLiteral("No modifique la configuración del servidor, a menos que personal de LURMA lo "
@@ -237,8 +253,11 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     }
 
     connect(&st, &MainState::slotCambiado, this, [this](int n) {
-        if (cajas_[n]->text() != ctx_.st.TxtConfiguration(n))
-            cajas_[n]->setText(ctx_.st.TxtConfiguration(n));
+        const QString& t = ctx_.st.TxtConfiguration(n);
+        if (cajas_[n]->text() != t) {
+            ajustaLongitud(cajas_[n], n, t);
+            cajas_[n]->setText(t);
+        }
     });
     connect(&st, &MainState::chkCambiado, this, [this](int s) {
         if (casillas_[s])
@@ -272,6 +291,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     });
     patente->setText(st.etiqueta(Etiqueta::Patente));
     fecha->setText(st.etiqueta(Etiqueta::Fecha));
+    aviso->setText(st.etiqueta(Etiqueta::AvisoParticular));
     TxtMinSldControl->setText(st.etiqueta(Etiqueta::Minutos));
     TxtSegSldControl->setText(st.etiqueta(Etiqueta::Segundos));
     SldControl->setValue(st.periodo);

@@ -54,7 +54,8 @@ void PaginaDiagnostico::construye(Eco& eco) {
     check1_ = new QCheckBox(QStringLiteral("Síncrono"));
     check1_->setObjectName(QStringLiteral("Check1"));
     pingTest_ = boton("PingTest", QStringLiteral("P&rueba con KORVA"));
-    comdProbar_ = boton("ComdProbar", QStringLiteral("&Una Prueba"));
+    // Alt+U opens "&Utilerias" and Alt+S is "&Salir": these take other letters.
+    comdProbar_ = boton("ComdProbar", QStringLiteral("Una Prue&ba"));
     cmdPruebas_ = boton("CmdPruebas", QStringLiteral("I&niciar Prueba"));
     salida_ = new QPlainTextEdit;
     salida_->setObjectName(QStringLiteral("PingOutPut"));
@@ -67,6 +68,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     resultado_ = etiqueta("LblResultado");
     comentario_ = etiqueta("LblComentario");
     comentario_->setWordWrap(true);
+    comentario_->setTextFormat(Qt::PlainText); // it quotes the host the user typed
     localName_ = etiqueta("LocalNameLabel");
     localAddress_ = etiqueta("LocalAddressLabel");
 
@@ -81,7 +83,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     raiz->addWidget(equipo);
 
     auto* fila = new QHBoxLayout;
-    auto* lh = new QLabel(QStringLiteral("&Sitio:"));
+    auto* lh = new QLabel(QStringLiteral("Siti&o:"));
     lh->setBuddy(hostName_);
     fila->addWidget(lh);
     fila->addWidget(hostName_, 1);

@@ -8,6 +8,9 @@ namespace korva {
 
 FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Not a window that keeps the program running: closing the main window
+    // ends the program while this one is still counting down.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(logica_.titulo());
     auto* g = new QGridLayout(this);
     g->addWidget(new QLabel(QStringLiteral("Error:"), this), 0, 0);
@@ -15,6 +18,7 @@ FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
     g->addWidget(lblErrorCve_, 0, 1);
     g->addWidget(new QLabel(QStringLiteral("Descripción:"), this), 1, 0, Qt::AlignTop);
     lblError_ = new QLabel(this);
+    lblError_->setTextFormat(Qt::PlainText);
     lblError_->setWordWrap(true);
     lblError_->setMinimumWidth(360);
     g->addWidget(lblError_, 1, 1);
@@ -34,9 +38,15 @@ void FrmMessage::tick() {
         return;
     }
     lblErrorCve_->setText(logica_.LblErrorCve);
-    lblError_->setText(logica_.LblError);
+    if (lblError_->text() != logica_.LblError) {
+        lblError_->setText(logica_.LblError);
+        // The window grows to the wrapped text, so a long one is read whole.
+        adjustSize();
+    }
     setWindowTitle(logica_.titulo());
 }
+
+VentanaErrorQt::~VentanaErrorQt() { delete ventana_; }
 
 void VentanaErrorQt::muestra(qint32 CveError) {
     if (!ventana_)

@@ -35,6 +35,10 @@ private:
 // same one again and only changes its code.
 class VentanaErrorQt final : public VentanaError {
 public:
+    VentanaErrorQt() = default;
+    VentanaErrorQt(const VentanaErrorQt&) = delete;
+    VentanaErrorQt& operator=(const VentanaErrorQt&) = delete;
+    ~VentanaErrorQt() override; // the window goes with the program
     void muestra(qint32 CveError) override;
     FrmMessage* ventana() const { return ventana_; }
 
