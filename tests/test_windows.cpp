@@ -5,11 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTest>
 
 #include "Fixture.h"
-#include "app/ui/Bandeja.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "config/ConfigFile.h"
@@ -92,28 +90,6 @@ private slots:
         g.dlg.responde(true);
         w.close();
         QCOMPARE(fs::leeLineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
-    }
-
-    // Offscreen has no tray: no icon and no messages, the window as before.
-    // The tray class itself still binds its tooltip and raises the window.
-    void desktopIdentityAndTray() {
-        ponIdentidadEscritorio();
-        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("korvaval"));
-        Fixture f;
-        f.st.setSlot(slot::Usuario, "ftp4321");
-        QVERIFY(GrabaConfiguracion(f.ctx));
-        Form1 w(f.ctx, 0);
-        QVERIFY(!w.windowIcon().pixmap(32).isNull()); // the built-in icon, readable
-        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
-        QVERIFY(!Bandeja::siHay(f.ctx, w));
-
-        Bandeja b(f.ctx, w);
-        f.st.setEvento("Enviando m4321123.045");
-        QCOMPARE(b.icono().toolTip(), QStringLiteral("KORVAVal - Patente 4321\nEnviando m4321123.045"));
-        w.showMinimized();
-        emit b.icono().activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!w.isMinimized());
-        QVERIFY(w.isVisible());
     }
 };
 

@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVAVal"));
     QApplication::setApplicationVersion(QStringLiteral("8.0.0"));
-    korva::ponIdentidadEscritorio();
 
     korva::QtDialogs dialogos;
     korva::SystemClock reloj;
@@ -39,6 +38,7 @@ int main(int argc, char** argv) {
     korva::ImpresorasQt impresoras;
     ctx.impresoras = &impresoras;
 
+    korva::ponIdentidadEscritorio();
     std::unique_ptr<korva::Form1> principal;
     std::unique_ptr<korva::Bandeja> bandeja;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
