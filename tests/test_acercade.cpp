@@ -1,11 +1,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include "Fixture.h"
 #include "app/InfoSistema.h"
 #include "app/ui/AcercaDe.h"
+#include "app/ui/Bandeja.h"
+#include "app/ui/Form1.h"
+#include "config/ConfigFile.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -53,6 +57,29 @@ private slots:
         QVERIFY(fx.dlg.ultimo().contains(QStringLiteral("no se encontró ninguna herramienta")));
         a.CmdOK()->click();
         QCOMPARE(a.result(), int(QDialog::Accepted));
+    }
+
+    // The program as the desktop sees it. Offscreen has no tray: no icon and
+    // no messages, the window as before. The tray class itself still binds
+    // its tooltip and raises the window.
+    void desktopIdentityAndTray() {
+        ponIdentidadEscritorio();
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("korvaval"));
+        Fixture f;
+        f.st.setSlot(slot::Usuario, "ftp4321");
+        QVERIFY(GrabaConfiguracion(f.ctx));
+        Form1 w(f.ctx, 0);
+        QVERIFY(!w.windowIcon().pixmap(32).isNull()); // the built-in icon, readable
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        QVERIFY(!Bandeja::siHay(f.ctx, w));
+
+        Bandeja b(f.ctx, w);
+        f.st.setEvento("Enviando m4321123.045");
+        QCOMPARE(b.icono().toolTip(), QStringLiteral("KORVAVal - Patente 4321\nEnviando m4321123.045"));
+        w.showMinimized();
+        emit b.icono().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!w.isMinimized());
+        QVERIFY(w.isVisible());
     }
 };
 

@@ -1,11 +1,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 #include "Archivos.h"
 
+#include "OficinaEnvio.h"
 #include "SesionCentro.h"
+#include "app/Notificaciones.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "cycle/Ciclo.h"
@@ -138,6 +142,113 @@ private slots:
         TmrControl_Timer(f.ctx);
         QCOMPARE(f.st.SegundosTranscurridos, antes);
         QCOMPARE(f.st.etiqueta(Etiqueta::Hora), QStringLiteral("03:00:00 PM"));
+    }
+
+    // Script: blank-separated steps. A cycle is its events: f a failed and c a
+    // successful connection, J and F a rejection (Julian day, folio) of a file
+    // that left the send folder, L one of a read-only file that stays, _ none.
+    // Outside a cycle: x a failed attempt, stop, start, rebuild (the rejected
+    // list read from Rechaza). Expected: each message as title|part of its text.
+    void notificationRules_data() {
+        QTest::addColumn<QString>("guion");
+        QTest::addColumn<QStringList>("esperado");
+        const QString sin = QStringLiteral("Sin conexión con KORVA|3 ciclos");
+        QTest::addRow("third failed cycle told once") << "f ff f f" << QStringList{sin};
+        QTest::addRow("two failed cycles are not") << "f f c f f" << QStringList{};
+        QTest::addRow("back after the run")
+            << "f f f f c c f" << QStringList{sin, "Conexión restablecida|4 ciclos"};
+        QTest::addRow("a later attempt that connects") << "f fc f f" << QStringList{};
+        QTest::addRow("idle cycles keep the run") << "f _ f _ f" << QStringList{sin};
+        QTest::addRow("attempts outside a cycle") << "f x x f x" << QStringList{};
+        QTest::addRow("a stop ends the run untold") << "f f f stop start c" << QStringList{sin};
+        QTest::addRow("a restart starts the count") << "f f stop start f f" << QStringList{};
+        QTest::addRow("one rejection") << "cJ" << QStringList{"Archivo rechazado|m4321101.044: JULIANO MAL"};
+        QTest::addRow("one message per cycle")
+            << "cJJF _" << QStringList{"3 archivos rechazados|m4321103.045: FOLIOS MAL"};
+        QTest::addRow("read-only told once") << "cL cL L" << QStringList{"Archivo rechazado|solo lectura"};
+        QTest::addRow("a rebuilt list is no news") << "rebuild c" << QStringList{};
+        QTest::addRow("rejection and lost link")
+            << "f f fJ" << QStringList{"Sin conexión con KORVA|m4321101.044: JULIANO MAL"};
+    }
+    void notificationRules() {
+        QFETCH(QString, guion);
+        QFETCH(QStringList, esperado);
+        OficinaEnvio f;
+        f.st.setCaptionInicio("&Detener");
+        Notificaciones n(f.ctx);
+        QSignalSpy spy(&n, &Notificaciones::notifica);
+        int folio = 100;
+        auto rechaza = [&](const QString& nombre, const char* motivo) {
+            f.st.agrega(Lista::Rechazados, nombre + " 14:03 " + motivo);
+        };
+        for (const QString& paso : guion.split(' ')) {
+            if (paso == "x") {
+                f.st.marcaConexion(25711);
+            } else if (paso == "stop" || paso == "start") {
+                f.st.setCaptionInicio(paso == "stop" ? "&Iniciar" : "&Detener");
+            } else if (paso == "rebuild") {
+                f.st.setLista(Lista::Rechazados, {"m4321100.044 - RECHAZADO", "m4321099.044 - RECHAZADO"});
+            } else {
+                f.st.marcaCiclo(true);
+                for (QChar e : paso) {
+                    if (e == 'f' || e == 'c')
+                        f.st.marcaConexion(e == 'f' ? 25711 : 0);
+                    else if (e == 'J')
+                        rechaza(QStringLiteral("m4321%1.044").arg(++folio), " JULIANO MAL");
+                    else if (e == 'F')
+                        rechaza(QStringLiteral("m4321%1.045").arg(++folio), "  FOLIOS MAL");
+                    else if (e == 'L') {
+                        const QString ruta = f.envio + "/m4321900.044";
+                        QVERIFY(QFile::exists(ruta) || (pon(ruta, "x") && fs::ponSoloLectura(ruta, true)));
+                        rechaza("m4321900.044", " JULIANO MAL");
+                    }
+                }
+                f.st.marcaCiclo(false);
+            }
+        }
+        QCOMPARE(spy.size(), esperado.size());
+        for (int i = 0; i < esperado.size(); ++i) {
+            const QStringList partes = esperado[i].split('|');
+            QCOMPARE(spy[i][0].toString(), partes[0]);
+            if (partes.size() > 1)
+                QVERIFY2(spy[i][1].toString().contains(partes[1]), qPrintable(spy[i][1].toString()));
+        }
+    }
+
+    // The same rules fed by a real cycle: a rejected file, three cycles that
+    // cannot reach the centre (each with several attempts), then the centre again.
+    void notificationsFromRealCycles() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        Notificaciones n(a.o.ctx());
+        QSignalSpy spy(&n, &Notificaciones::notifica);
+        QVERIFY(pon(a.o.envio + "/m4321123.045", "500|\r\n"));
+        QVERIFY(pon(a.o.envio + "/m4321124.044", "500|\r\n"));
+        a.inicia();
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy[0][0].toString(), QStringLiteral("Archivo rechazado"));
+        QVERIFY(spy[0][1].toString().contains("m4321124.044: JULIANO MAL"));
+
+        quint16 muerto;
+        {
+            QTcpServer s;
+            QVERIFY(s.listen(QHostAddress::LocalHost));
+            muerto = s.serverPort();
+        }
+        MainState& st = a.o.st();
+        const QString vivo = st.TxtConfiguration(slot::Puerto);
+        st.setSlot(slot::Puerto, QString::number(muerto));
+        QVERIFY(pon(a.o.envio + "/m4321125.045", "500|\r\n"));
+        for (int i = 0; i < 3; ++i)
+            EjecutaCiclo(a.o.ctx());
+        QVERIFY(a.c.cuenta("PASS") >= 1);
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy[1][0].toString(), QStringLiteral("Sin conexión con KORVA"));
+        st.setSlot(slot::Puerto, vivo);
+        EjecutaCiclo(a.o.ctx());
+        QVERIFY(QFile::exists(a.c.ruta("REC/m4321125.045")));
+        QCOMPARE(spy.size(), 3);
+        QCOMPARE(spy[2][0].toString(), QStringLiteral("Conexión restablecida"));
     }
 
     void dayChangeWindow_data() {

@@ -267,6 +267,21 @@ signals:
 private:
     bool cicloIniciado_ = false;
     bool diagnosticoActivo_ = false;
+
+    // --- marks for what the broker is told outside the window ---------------
+public:
+    void marcaCiclo(bool comienza) {
+        if (comienza)
+            emit cicloComenzado();
+        else
+            emit cicloTerminado();
+    }
+    // A connection really attempted (not one found open) and its result.
+    void marcaConexion(qint32 codigo) { emit conexionIntentada(codigo); }
+signals:
+    void cicloComenzado();
+    void cicloTerminado();
+    void conexionIntentada(qint32 codigo);
 };
 
 } // namespace korva

@@ -5,6 +5,7 @@
 #include "app/Candado.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "app/ui/Bandeja.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
@@ -38,7 +39,9 @@ int main(int argc, char** argv) {
     korva::ImpresorasQt impresoras;
     ctx.impresoras = &impresoras;
 
+    korva::ponIdentidadEscritorio();
     std::unique_ptr<korva::Form1> principal;
+    std::unique_ptr<korva::Bandeja> bandeja;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
     entrada->setAttribute(Qt::WA_DeleteOnClose);
     korva::CandadoPatente candado;
@@ -53,10 +56,12 @@ int main(int argc, char** argv) {
         }
         principal = std::make_unique<korva::Form1>(ctx, posicion);
         principal->show();
+        bandeja = korva::Bandeja::siHay(ctx, *principal);
         entrada->close();
     });
     entrada->show();
     const int rc = app.exec();
+    bandeja.reset();
     principal.reset();
     return rc;
 }

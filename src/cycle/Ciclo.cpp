@@ -68,9 +68,11 @@ void EjecutaCiclo(Contexto& ctx) {
     MainState& st = ctx.st;
     const bool anidado = st.cicloEnCurso;
     st.cicloEnCurso = true;
+    st.marcaCiclo(true);
     if (RevisaDir(ctx) != 0) {
         detenSiCorre(ctx);
         st.cicloEnCurso = anidado;
+        st.marcaCiclo(false);
         return;
     }
     st.SegundosTranscurridos = 0;
@@ -106,6 +108,7 @@ void EjecutaCiclo(Contexto& ctx) {
     st.setProgreso(1);
     st.seleccionaUltimos();
     st.cicloEnCurso = anidado;
+    st.marcaCiclo(false);
 }
 
 void Start_Button_Click(Contexto& ctx) {

@@ -23,6 +23,7 @@ qint16 InitializeFTPControl(Contexto& ctx) {
 qint32 ConnectToHost(Contexto& ctx) {
     if (!ctx.ftp) {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigos::RedNoInicializada));
+        ctx.st.marcaConexion(codigos::RedNoInicializada);
         return codigos::RedNoInicializada;
     }
     if (ctx.ftp->conectado())
@@ -40,6 +41,7 @@ qint32 ConnectToHost(Contexto& ctx) {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
     }
+    ctx.st.marcaConexion(codigo);
     return codigo;
 }
 

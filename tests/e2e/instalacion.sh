@@ -4,7 +4,7 @@
 # builds the Debian package with its dependencies declared.
 #   instalacion.sh BUILD_DIR
 set -euo pipefail
-build=$1
+build=$(realpath "$1")
 work=$(mktemp -d)
 pids=()
 limpia() {
@@ -27,7 +27,8 @@ for f in bin/korvaval lib/korvaval/libsgenc.so share/applications/korvaval.deskt
          share/icons/hicolor/scalable/apps/korvaval.svg; do
   [ -e "$work/usr/$f" ] || falla "$f not installed"
 done
-grep -q '^Exec=korvaval$' "$work/usr/share/applications/korvaval.desktop" || falla "desktop entry"
+escritorio="$work/usr/share/applications/korvaval.desktop"
+grep -q '^Exec=korvaval$' "$escritorio" || falla "desktop entry"
 
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
 pids+=($!)
@@ -38,14 +39,32 @@ pids+=($!)
 hay_ventana() { [ -n "$(xdotool search --name 'KORVA - Centro de Prevalidación' 2>/dev/null | head -1)" ]; }
 espera 30 hay_ventana || falla "the installed program showed no patent selection window: $(tail -3 "$work/salida")"
 [ -d "$work/datos/KORVAVal" ] || falla "no program folder created"
+# The window carries the program's icon, and its class is the one the desktop
+# entry names, so the desktop groups the windows under the entry.
+# (The name is found before the window is complete: wait for its properties.)
+ventana=$(xdotool search --name 'KORVA - Centro de Prevalidación' | head -1)
+con_icono() { xprop -id "$ventana" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) ='; }
+espera 10 con_icono || falla "the window carries no icon"
+clase=$(xprop -id "$ventana" WM_CLASS | sed -n 's/.*= "[^"]*", "\([^"]*\)"/\1/p')
+grep -qx "StartupWMClass=$clase" "$escritorio" || falla "desktop entry does not name the window class '$clase'"
 
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/paquete" >/dev/null) || falla "cpack"
 deb=$(ls "$work/paquete"/korvaval_*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || falla "no package built"
 dpkg-deb -c "$deb" >"$work/contenido"
 grep -q './usr/lib/korvaval/libsgenc.so' "$work/contenido" || falla "the package lacks the signature library"
+# Stripped for the package, the signature library keeps its two entry points.
+dpkg-deb -x "$deb" "$work/extraido"
+for s in BuscaCurpsG GeneraFirmaDigitalG; do
+  nm -D --defined-only "$work/extraido/usr/lib/korvaval/libsgenc.so" | grep -qw "$s" || falla "libsgenc.so lost $s"
+done
 depende=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libcurl4 libssl3; do
+# ca-certificates: the trust store the FTPS verification reads; libqt6svg6:
+# the reader of the program's icon, a plugin no binary links.
+for d in libqt6widgets6 libcurl4 libssl3 ca-certificates libqt6svg6; do
   grep -q "$d" <<<"$depende" || falla "Depends lacks $d: $depende"
 done
+command -v lintian >/dev/null || falla "lintian is not installed (scripts/install-deps)"
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 ||
+  falla "lintian: $(grep '^E:' "$work/lintian" | tr '\n' ' ')"
 echo "install: $(basename "$deb") built; 1 passed, 0 failed"
