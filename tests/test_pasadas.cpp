@@ -198,15 +198,21 @@ private slots:
         QVERIFY(c.pon("ENV/r4321123.045", "respuesta"));
         QVERIFY(c.pon("ENV/m4321125.err", ""));
         QVERIFY(c.pon("ENV/m1111123.err", "not ours"));
+        // An empty answer never replaces an earlier one of the same name.
+        QVERIFY(pon(o.envio + "/Pend/t4321127.045", "sent again"));
+        QVERIFY(pon(o.recibo + "/t4321127.err", "earlier answer"));
+        QVERIFY(c.pon("ENV/t4321127.err", ""));
         respuestas(o);
-        QCOMPARE(en(o.envio + "/Pend"),
-                 (QStringList{"c4321124.045", "m1111123.045", "m4321125.045", "z4321126.045"}));
-        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(en(o.envio + "/Pend"), (QStringList{"c4321124.045", "m1111123.045", "m4321125.045",
+                                                     "t4321127.045", "z4321126.045"}));
+        QCOMPARE(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
+        QCOMPARE(lee(o.recibo + "/t4321127.err"), QByteArray("earlier answer"));
         QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"r4321123.045 - 14:03:07"});
         QCOMPARE(c.cuenta("RETR ENV/m1111123.err") + c.cuenta("SIZE ENV/m1111123.err"), 0);
         // The empty answer is fetched again each pass and never logged.
         respuestas(o);
-        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
         QCOMPARE(fs::leeLineas(o.recibo + "/432145.log").size(), 1);
         QVERIFY(c.cuenta("RETR ENV/m4321125.err") >= 2);
     }
