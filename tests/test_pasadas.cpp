@@ -104,6 +104,27 @@ private slots:
         QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 2);
     }
 
+    void namesThatDifferOnlyInCaseGoOnce() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(pon(o.envio + "/M4321101.045", "mayusculas", QDateTime(QDate(2026, 2, 14), QTime(9, 0, 0))));
+        QVERIFY(pon(o.envio + "/m4321101.045", "minusculas", QDateTime(QDate(2026, 2, 14), QTime(9, 1, 0))));
+        for (int i = 0; i < 4; ++i)
+            EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 1);
+        QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("minusculas"));
+        QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321101.045|14/02/2026 09:01:00\r\n"));
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: hay más de un archivo con el nombre m4321101.045 "
+                                                 "(M4321101.045, m4321101.045); se envía m4321101.045"));
+        // The file sent changed: it goes again; the other one never does.
+        QVERIFY(pon(o.envio + "/m4321101.045", "otra vez", QDateTime(QDate(2026, 2, 14), QTime(9, 2, 0))));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 2);
+        QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("otra vez"));
+    }
+
     void manualSelectionShownOnlyWithCandidates() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

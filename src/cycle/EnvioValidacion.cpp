@@ -1,6 +1,8 @@
 #include "cycle/EnvioValidacion.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMap>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -22,6 +24,9 @@ QDateTime modificado(const QString& ruta) {
     m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
     return m;
 }
+
+// A fault of the pass the broker must hear of.
+void informa(Contexto& ctx, const QString& texto) { ctx.st.setEvento(texto); }
 
 bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
     return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
@@ -45,12 +50,12 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
     return false;
 }
 
-void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool julianoMal) {
+void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QString& nombre,
+             bool julianoMal) {
     MainState& st = ctx.st;
     const QString carpeta = fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma);
     if (!fs::existeCarpeta(carpeta))
         fs::creaCarpeta(carpeta);
-    const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
     if (fs::soloLectura(destino))
         fs::ponSoloLectura(destino, false); // rejected again: its earlier copy is replaced
@@ -129,8 +134,16 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         bitacora.carga(st);
 
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    QStringList LstSendFiles;
-    for (const fs::Entrada& e : fs::lista(envio)) {
+    // Files go under their lower-cased names, so names that differ only in
+    // case would go in turn under one name, again every cycle. One of them is
+    // the file of that name: the one spelled as it is sent, else the first by
+    // name. The others stay where they are and are reported.
+    const QList<fs::Entrada> entradas = fs::lista(envio);
+    QHash<QString, qsizetype> elegido; // name as sent -> its file in `entradas`
+    QStringList orden;
+    QMap<QString, QStringList> repetidos;
+    for (qsizetype i = 0; i < entradas.size(); ++i) {
+        const fs::Entrada& e = entradas[i];
         if (!esArchivo(e, envio))
             continue;
         const QString& n = e.nombre;
@@ -138,9 +151,25 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         if (!pruebaPatente(st, n) || n.size() != st.LongitudNombre || n.endsWith(QLatin1String("err")) ||
             !esTipoValidacion(st, n))
             continue;
-        if (!bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()))
-            LstSendFiles << n.toLower();
+        const QString minusculas = n.toLower();
+        const auto previo = elegido.constFind(minusculas);
+        if (previo == elegido.cend()) {
+            elegido.insert(minusculas, i);
+            orden << minusculas;
+            continue;
+        }
+        const QString& otro = entradas[*previo].nombre;
+        QStringList& nombres = repetidos[minusculas];
+        if (nombres.isEmpty())
+            nombres << otro;
+        nombres << n;
+        if (otro != minusculas && (n == minusculas || n < otro))
+            elegido[minusculas] = i;
     }
+    QStringList LstSendFiles;
+    for (const QString& n : std::as_const(orden))
+        if (!bitacora.contiene(n, entradas[elegido.value(n)].modificado()))
+            LstSendFiles << n;
     if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
         ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
 
@@ -148,7 +177,10 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
         // The file on disk may keep the upper-case letter its author gave it.
-        const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+        const auto enDisco = elegido.constFind(nombre);
+        const QString ruta = enDisco != elegido.cend()
+                                 ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
+                                 : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
         const bool existe = fs::existeArchivo(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
@@ -162,7 +194,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         preparaNombre(st, nombre); // signing may have used the shared name values
         const bool julianoBien = pruebaJuliano(st, nombre);
         if (!julianoBien || !pruebaFolio(st, nombre)) {
-            rechaza(ctx, envio, nombre, !julianoBien);
+            rechaza(ctx, envio, ruta, nombre, !julianoBien);
             continue;
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
@@ -196,6 +228,14 @@ void EnviaArchivosValidacion(Contexto& ctx) {
 
     if (st.chk(slot::RutasAdicionales))
         refrescaRutas(ctx, envio);
+    // Last, so the pass's own progress texts do not hide it.
+    for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
+        QStringList nombres = r.value();
+        nombres.sort();
+        informa(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
+                         QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
+                         QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
+    }
 }
 
 } // namespace korva
