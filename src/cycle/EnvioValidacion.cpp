@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
+#include <functional>
+#include <optional>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -71,24 +73,38 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
                   (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
 }
 
-// Hands the signed file back to the additional folder it came from.
-void refrescaRutas(Contexto& ctx, const QString& envio) {
+// Hands the signed file back to the additional folder it came from, under
+// the name it has there: an upper-case "M4321128.045" left unsigned would be
+// copied over the signed file at the next pickup and sent again. `enDisco`
+// gives a name as sent its file in the send folder.
+void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
     MainState& st = ctx.st;
     const QStringList& rutas = st.lista(Lista::EnvioLocal);
     const QStringList& letras = st.lista(Lista::ArchivosE);
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
         if (rutas[r] == st.TxtConfiguration(slot::DirEnvio))
             continue;
+        std::optional<QHash<QString, QString>> enRuta; // listed once, when first needed
         for (const QString& entrada : st.lista(Lista::Enviados)) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letras[r])
                 continue;
             preparaNombre(st, entrada);
             const QString nombre = entrada.left(st.LongitudNombre);
-            const QString local = fs::une(envio, nombre, ctx.plataforma);
-            const QString remota = fs::une(rutas[r], nombre, ctx.plataforma);
-            if (fs::existeArchivo(local) && fs::existeArchivo(remota) &&
-                modificado(local) != modificado(remota))
-                fs::copia(local, remota);
+            if (!enRuta) {
+                enRuta.emplace();
+                for (const fs::Entrada& e : fs::lista(rutas[r], fs::Detalle::Tipo)) {
+                    const QString minusculas = e.nombre.toLower();
+                    if (esArchivo(e, rutas[r]) && (!enRuta->contains(minusculas) || e.nombre == minusculas))
+                        enRuta->insert(minusculas, e.nombre);
+                }
+            }
+            const auto remota = enRuta->constFind(nombre.toLower());
+            if (remota == enRuta->cend())
+                continue;
+            const QString local = enDisco(nombre);
+            const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
+            if (fs::existeArchivo(local) && modificado(local) != modificado(destino))
+                fs::copia(local, destino);
         }
     }
 }
@@ -173,14 +189,16 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
         ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
 
+    // The file on disk may keep the upper-case letter its author gave it.
+    const auto rutaEnvio = [&](const QString& nombre) {
+        const auto enDisco = elegido.constFind(nombre);
+        return enDisco != elegido.cend() ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
+                                         : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+    };
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
-        // The file on disk may keep the upper-case letter its author gave it.
-        const auto enDisco = elegido.constFind(nombre);
-        const QString ruta = enDisco != elegido.cend()
-                                 ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
-                                 : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+        const QString ruta = rutaEnvio(nombre);
         const bool existe = fs::existeArchivo(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
@@ -227,7 +245,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     if (st.chk(slot::RutasAdicionales))
-        refrescaRutas(ctx, envio);
+        refrescaRutas(ctx, rutaEnvio);
     // Last, so the pass's own progress texts do not hide it.
     for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
         QStringList nombres = r.value();
