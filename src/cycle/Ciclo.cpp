@@ -68,6 +68,8 @@ void EjecutaCiclo(Contexto& ctx) {
     MainState& st = ctx.st;
     const bool anidado = st.cicloEnCurso;
     st.cicloEnCurso = true;
+    if (!anidado)
+        reiniciaSesion(ctx);
     if (RevisaDir(ctx) != 0) {
         detenSiCorre(ctx);
         st.cicloEnCurso = anidado;
@@ -112,6 +114,7 @@ void Start_Button_Click(Contexto& ctx) {
     MainState& st = ctx.st;
     if (st.captionInicio() == QLatin1String("&Iniciar")) {
         ctx.dlg.puntero(Puntero::Ocupado);
+        reiniciaSesion(ctx);
         st.setEvento(QStringLiteral("Iniciando Conexión Espere...."));
         st.muestraPagina(kPaginaStatus);
         st.setBloqueado(slot::FolioInferior, true);
@@ -162,6 +165,7 @@ void MuestraCuentaRegresiva(Contexto& ctx) {
 void CambioDeDia(Contexto& ctx) {
     MainState& st = ctx.st;
     st.ultimoCambioDia = ctx.reloj.ahora().date();
+    reiniciaSesion(ctx);
     // The retrieval asks for what is in Pend now, and hangs up again unless a
     // cycle will do so.
     refrescaPendientes(ctx);

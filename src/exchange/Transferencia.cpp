@@ -8,6 +8,25 @@
 #include "records/VentanaError.h"
 
 namespace korva {
+
+namespace {
+
+// A session found gone ends the transfers until the cycle is over: each one
+// would wait out the same time-out again, with a fresh login, once per file.
+// It is reported once; `reportado` when the operation has raised the window.
+qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
+    if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
+        ctx.st.sesionPerdida = codigo;
+        if (!reportado)
+            Error(ctx, codigo);
+    }
+    return codigo;
+}
+
+} // namespace
+
+void reiniciaSesion(Contexto& ctx) { ctx.st.sesionPerdida = 0; }
+
 qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
         return 0;
@@ -25,6 +44,9 @@ qint32 ConnectToHost(Contexto& ctx) {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigos::RedNoInicializada));
         return codigos::RedNoInicializada;
     }
+    // Dropped: the session is gone for the rest of this cycle, already reported.
+    if (ctx.st.sesionPerdida != 0)
+        return ctx.st.sesionPerdida;
     if (ctx.ftp->conectado())
         return 0;
     InitializeFTPControl(ctx);
@@ -34,6 +56,9 @@ qint32 ConnectToHost(Contexto& ctx) {
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
+        // Refused or timed out, it would be so again for every file of the cycle.
+        if (sesionPerdidaCon(codigo))
+            ctx.st.sesionPerdida = codigo;
     }
     return codigo;
 }
@@ -44,7 +69,7 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
     const qint32 codigo = ctx.ftp->envia(strLocalFileName, strRemoteFileName);
     if (codigo == 0)
         ctx.st.setEvento(QStringLiteral("Archivo Enviado.. "));
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, false));
 }
 
 qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName) {
@@ -61,7 +86,7 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
         ctx.st.LongitudNombre = n;
         ctx.st.setEvento(QStringLiteral("Pendiente - ") + strRemoteFileName.right(n));
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, false));
 }
 
 qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
@@ -77,7 +102,7 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     } else {
         ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, true));
 }
 
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
@@ -92,10 +117,11 @@ qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
     } else {
         ctx.st.setEvento(QStringLiteral("Borrando archivo: ") + strFile);
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, true));
 }
 
 qint16 DisconnectFromHost(Contexto& ctx) {
+    reiniciaSesion(ctx);
     if (ctx.ftp && ctx.ftp->conectado())
         return qint16(ctx.ftp->desconecta());
     return 0;
