@@ -215,13 +215,14 @@ private slots:
             QTRY_VERIFY(!c.vivo());
             QVERIFY(QFileInfo(c.ruta("REC/" + kEnviado)).size() < datos.size()); // cut in the middle
         }
-        // The upload's own failure raises no window; the status line names
-        // the file that did not go, with its code.
+        // The lost connection is reported once; the status line names the
+        // file that did not go, with the same code.
         QVERIFY2(QRegularExpression(QStringLiteral("^ERROR al enviar m4321123\\.045 - 257(16|24|15)$"))
                      .match(o.st().evento())
                      .hasMatch(),
                  qPrintable(o.st().evento()));
-        QVERIFY(o.ventana.codigos.isEmpty());
+        QCOMPARE(o.ventana.codigos.size(), 1);
+        QVERIFY(o.st().evento().endsWith(QString::number(o.ventana.codigos.first())));
         QVERIFY(!o.ftp->conectado());
         SIGUE(sinEnviar(o, datos));
 
@@ -259,7 +260,10 @@ private slots:
             QTRY_VERIFY(!c.vivo());
         }
         QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
-        QVERIFY(o.ventana.codigos.isEmpty());
+        // A lost connection, unlike a response not there yet, is reported (once).
+        QCOMPARE(o.ventana.codigos.size(), 1);
+        QVERIFY2(QList<qint32>({25715, 25724}).contains(o.ventana.codigos.first()),
+                 qPrintable(QString::number(o.ventana.codigos.first())));
         SIGUE(sinRecibir(o));
 
         CentroSimulado c;
@@ -336,6 +340,48 @@ private slots:
         // The same centre flowing again.
         QVERIFY(c.orden(QStringLiteral("pausa-tras")));
         SIGUE(recibeCompleta(o, respuesta));
+    }
+
+    // Ten responses awaited from a centre that goes silent: the cycle waits
+    // out one time-out, logs in once, reports once, and the next cycle
+    // fetches them all.
+    void silentCentreCostsOneTimeOut_data() {
+        QTest::addColumn<QString>("calla");
+        QTest::addColumn<QString>("habla");
+        QTest::addRow("data connection") << "pausa-tras 0"
+                                         << "pausa-tras";
+        QTest::addRow("control connection") << "silencio"
+                                            << "habla";
+    }
+    void silentCentreCostsOneTimeOut() {
+        QFETCH(QString, calla);
+        QFETCH(QString, habla);
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        for (int i = 1; i <= 10; ++i) {
+            const QString n = QStringLiteral("m4321%1.045").arg(100 + i);
+            QVERIFY(pon(o.envio + "/Pend/" + n, "500|1|4321|\r\n"));
+            QVERIFY(c.pon("ENV/" + n.left(8) + ".err", "respuesta"));
+        }
+        QCOMPARE(ConnectToHost(o.ctx()), 0);
+        QVERIFY(c.orden(calla));
+        QElapsedTimer t;
+        t.start();
+        EjecutaCiclo(o.ctx());
+        const qint64 ms = t.elapsed();
+        qInfo("one cycle against a silent centre, 10 pending, 3 s time-out: %lld ms", ms);
+        QVERIFY2(ms < 4 * 3000, qPrintable(QString::number(ms))); // ten time-outs before
+        QCOMPARE(c.cuenta("PASS"), 1);
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25717});
+        QCOMPARE(en(o.envio + "/Pend").size(), 10);
+        QVERIFY(en(o.recibo).isEmpty());
+
+        QVERIFY(c.orden(habla));
+        EjecutaCiclo(o.ctx());
+        QVERIFY(en(o.envio + "/Pend").isEmpty());
+        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 10);
     }
 
     void untrustedCertificateThenCentreCaInstalled() {

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <functional>
 
+#include "Archivos.h"
 #include "Certificados.h"
-#include "Fixture.h"
+#include "SesionCentro.h"
+#include "cycle/EnvioValidacion.h"
 #include "platform/Files.h"
 #include "platform/SignatureLibrary.h"
 #include "signature/FirmaArchivo.h"
@@ -38,11 +40,6 @@ QByteArray validacion(const QList<QByteArray>& curps, const QByteArray& extra201
     b += "801|m4321123.045|" + QByteArray::number(curps.size()) + "|" +
          QByteArray::number(curps.size() * 3 + 1) + "|470|\r\n";
     return b;
-}
-
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void campo(char* destino, size_t largo, const QByteArray& texto) {
@@ -484,6 +481,56 @@ private slots:
         QCOMPARE(fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(fx.dlg.beeps, 0);
         QCOMPARE(fx.dlg.punteros, (QList<Puntero>{Puntero::Espera, Puntero::Normal}));
+    }
+
+    // The outgoing pass against the centre, signing with the real library.
+    void signingInsideTheOutgoingPass() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.ctx().firma = real.get();
+        configura(o.f, key, cer, QStringLiteral("Contraseña1"));
+        o.st().setChk(slot::Firmar, true);
+        o.st().setSlot(slot::CaracteresRegistro500, QStringLiteral("22")); // the 201 line below
+        o.st().setSlot(slot::ClavePrevalidador, QStringLiteral("999"));
+        const QString ruta = o.f.carpeta("rutam");
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {ruta});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
+        const QByteArray c1 = "201|4321|c4321124.045|\n301|" + kCurpA + "|x|\n";
+        const QByteArray b = "500|1|4321|\r\n";
+        const QByteArray dos201 = "201|4321|c4321125.044|\n201|otro|\n301|" + kCurpA + "|x|\n";
+        QVERIFY(pon(o.envio + "/m4321123.045", validacion({kCurpA}), t));
+        QVERIFY(pon(o.envio + "/c4321124.045", c1, t));
+        QVERIFY(pon(o.envio + "/b4321126.045", b, t));
+        QVERIFY(pon(o.envio + "/c4321125.044", dos201, t)); // its day is wrong too
+        QVERIFY(pon(ruta + "/M4321128.045", validacion({kCurpA}), t));
+        for (int i = 0; i < 3; ++i)
+            EnviaArchivosValidacion(o.ctx());
+
+        QCOMPARE(en(c.ruta("REC")),
+                 (QStringList{"b4321126.045", "c4321124.045", "m4321123.045", "m4321128.045"}));
+        QCOMPARE(c.cuenta("STOR"), 4); // each once, the route's upper-case one too
+        // "m": the 801 rewritten with the prevalidator key, then signed.
+        QVERIFY(lee(c.ruta("REC/m4321123.045")).endsWith("801|m4321123.045|1|4|999|\r\n"));
+        QCOMPARE(verifica(c.ruta("REC/m4321123.045"), cer), 0);
+        // "c": signed as it stood; "b": sent unsigned.
+        QVERIFY(lee(c.ruta("REC/c4321124.045")).startsWith(c1 + "FIRMA|"));
+        QCOMPARE(verifica(c.ruta("REC/c4321124.045"), cer), 0);
+        QCOMPARE(lee(c.ruta("REC/b4321126.045")), b);
+        // A signing failure: told, neither sent nor rejected, left as it was.
+        QCOMPARE(o.f.dlg.ultimo(),
+                 QStringLiteral("ERROR, el archivo contiene más de un registro 201, solo debe existir uno."));
+        QCOMPARE(lee(o.envio + "/c4321125.044"), dos201);
+        QVERIFY(o.st().lista(Lista::Rechazados).isEmpty());
+        // The signed file is handed back under the route's own name.
+        const QByteArray firmado = lee(c.ruta("REC/m4321128.045"));
+        QCOMPARE(verifica(c.ruta("REC/m4321128.045"), cer), 0);
+        QCOMPARE(lee(ruta + "/M4321128.045"), firmado);
+        QCOMPARE(lee(o.envio + "/M4321128.045"), firmado);
+        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 4);
     }
 
     void endToEndWithTheRealLibrary() {

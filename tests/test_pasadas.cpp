@@ -8,6 +8,7 @@
 #include "SesionCentro.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Respuestas.h"
+#include "exchange/Transferencia.h"
 #include "platform/Files.h"
 #include "records/ArchivosaEnviar.h"
 
@@ -104,6 +105,27 @@ private slots:
         QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 2);
     }
 
+    void namesThatDifferOnlyInCaseGoOnce() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(pon(o.envio + "/M4321101.045", "mayusculas", QDateTime(QDate(2026, 2, 14), QTime(9, 0, 0))));
+        QVERIFY(pon(o.envio + "/m4321101.045", "minusculas", QDateTime(QDate(2026, 2, 14), QTime(9, 1, 0))));
+        for (int i = 0; i < 4; ++i)
+            EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 1);
+        QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("minusculas"));
+        QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321101.045|14/02/2026 09:01:00\r\n"));
+        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: hay más de un archivo con el nombre m4321101.045 "
+                                                 "(M4321101.045, m4321101.045); se envía m4321101.045"));
+        // The file sent changed: it goes again; the other one never does.
+        QVERIFY(pon(o.envio + "/m4321101.045", "otra vez", QDateTime(QDate(2026, 2, 14), QTime(9, 2, 0))));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 2);
+        QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("otra vez"));
+    }
+
     void manualSelectionShownOnlyWithCandidates() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
@@ -141,7 +163,8 @@ private slots:
         respuestas(o);
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
         QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
-        QVERIFY(!o.ventana.codigos.isEmpty());
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25711}); // once for both passes
+        DisconnectFromHost(o.ctx());                       // as the cycle ends
         // A centre back on line: the next passes recover unaided.
         CentroSimulado nuevo;
         QVERIFY2(nuevo.listo(), qPrintable(nuevo.diagnostico()));
@@ -198,15 +221,21 @@ private slots:
         QVERIFY(c.pon("ENV/r4321123.045", "respuesta"));
         QVERIFY(c.pon("ENV/m4321125.err", ""));
         QVERIFY(c.pon("ENV/m1111123.err", "not ours"));
+        // An empty answer never replaces an earlier one of the same name.
+        QVERIFY(pon(o.envio + "/Pend/t4321127.045", "sent again"));
+        QVERIFY(pon(o.recibo + "/t4321127.err", "earlier answer"));
+        QVERIFY(c.pon("ENV/t4321127.err", ""));
         respuestas(o);
-        QCOMPARE(en(o.envio + "/Pend"),
-                 (QStringList{"c4321124.045", "m1111123.045", "m4321125.045", "z4321126.045"}));
-        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(en(o.envio + "/Pend"), (QStringList{"c4321124.045", "m1111123.045", "m4321125.045",
+                                                     "t4321127.045", "z4321126.045"}));
+        QCOMPARE(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
+        QCOMPARE(lee(o.recibo + "/t4321127.err"), QByteArray("earlier answer"));
         QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"r4321123.045 - 14:03:07"});
         QCOMPARE(c.cuenta("RETR ENV/m1111123.err") + c.cuenta("SIZE ENV/m1111123.err"), 0);
         // The empty answer is fetched again each pass and never logged.
         respuestas(o);
-        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045"}));
+        QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
         QCOMPARE(fs::leeLineas(o.recibo + "/432145.log").size(), 1);
         QVERIFY(c.cuenta("RETR ENV/m4321125.err") >= 2);
     }

@@ -147,6 +147,7 @@ private slots:
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
         QCOMPARE(s.evento(), QStringLiteral("ERROR al conectar- 25711"));
         QCOMPARE(s.ventana.codigos, QList<qint32>{25711});
+        reiniciaSesion(s.ctx()); // the next cycle tries again
 
         // A server that takes the connection and never greets: the stall
         // time-out ends it with a code instead of freezing the window.
@@ -157,6 +158,7 @@ private slots:
         t.start();
         QCOMPARE(ConnectToHost(s.ctx()), 25717);
         QVERIFY2(t.elapsed() < 8000, qPrintable(QString::number(t.elapsed())));
+        reiniciaSesion(s.ctx());
 
         s.f.st.setSlot(slot::Puerto, QStringLiteral("puerto"));
         QCOMPARE(ConnectToHost(s.ctx()), 25707);
@@ -395,7 +397,13 @@ private slots:
         QCOMPARE(QDir(recibo).entryList(QDir::Files | QDir::Hidden), QStringList{"m4321123.err"});
         QVERIFY(!s.ftp->conectado());
         QTRY_VERIFY(!c.vivo());
-        // The next operation tries a new connection and reports its failure.
+        QCOMPARE(s.ventana.codigos, QList<qint32>{rc}); // reported once
+        // The rest of the cycle is dropped at once: no new login, no window.
+        QCOMPARE(SendFile(s.ctx(), recibo + QStringLiteral("/m4321123.err"), QStringLiteral("REC/x")), rc);
+        QCOMPARE(ReceiveMultipleFiles(s.ctx(), recibo, QStringLiteral("ENV"), QStringLiteral("*")), rc);
+        QCOMPARE(s.ventana.codigos.size(), 1);
+        // The next cycle tries a new connection and reports its failure.
+        QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
     }
 

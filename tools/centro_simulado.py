@@ -9,13 +9,15 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
+    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | silencio | habla
     rechaza-auth | acepta-auth
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again. rechaza-auth answers AUTH with an error, as a centre that stopped
-offering TLS (or someone in between) would; acepta-auth ends it.
+off again. silencio makes every control connection, open or new, go silent
+(commands are read and logged, nothing is answered, not even the greeting);
+habla ends it. rechaza-auth answers AUTH with an error, as a centre that
+stopped offering TLS (or someone in between) would; acepta-auth ends it.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -81,6 +83,7 @@ class Centro:
         self.pausa_tras = None
         self.muere_subida = None
         self.rechaza_auth = False
+        self.silencio = False
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -121,6 +124,8 @@ class Centro:
             self.muere_subida = int(resto) if resto else None
         elif clave in ("rechaza-auth", "acepta-auth"):
             self.rechaza_auth = clave == "rechaza-auth"
+        elif clave in ("silencio", "habla"):
+            self.silencio = clave == "silencio"
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -258,8 +263,15 @@ def main():
                     return
                 return super().ftp_AUTH(line)
 
+        def handle(self):
+            centro.anota("CONEXION")
+            if not centro.silencio:
+                super().handle()
+
         def pre_process_command(self, line, cmd, arg):
             centro.anota("PASS ****" if cmd == "PASS" else line)
+            if centro.silencio:
+                return None  # read, never answered
             return super().pre_process_command(line, cmd, arg)
 
         def on_login(self, username):

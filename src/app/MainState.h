@@ -211,6 +211,9 @@ public:
     bool enTick = false;
     // Date of the last day change, so one missed while a cycle ran is caught up.
     QDate ultimoCambioDia;
+    // Code of the time-out or lost connection that ended this cycle's session
+    // with the centre (0: none); the cycle's later transfers are dropped.
+    qint32 sesionPerdida = 0;
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }

@@ -18,6 +18,7 @@ void pideAutorizacion(Contexto& ctx) {
         return;
     // Only the file's existence matters: the copy goes as soon as it lands.
     const QString local = fs::une(st.TxtConfiguration(slot::DirRecibo), kCopiaAutorizacion, ctx.plataforma);
+    reiniciaSesion(ctx); // the broker's own request tries the centre afresh
     const qint16 rc = ReceiveFile(ctx, local, kArchivoAutorizacion);
     if (rc != 0) {
         // Whatever the cause (no file, no connection, failed download) the

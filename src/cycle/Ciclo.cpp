@@ -69,6 +69,8 @@ void EjecutaCiclo(Contexto& ctx) {
     const bool anidado = st.cicloEnCurso;
     st.cicloEnCurso = true;
     st.marcaCiclo(true);
+    if (!anidado)
+        reiniciaSesion(ctx);
     if (RevisaDir(ctx) != 0) {
         detenSiCorre(ctx);
         st.cicloEnCurso = anidado;
@@ -115,6 +117,7 @@ void Start_Button_Click(Contexto& ctx) {
     MainState& st = ctx.st;
     if (st.captionInicio() == QLatin1String("&Iniciar")) {
         ctx.dlg.puntero(Puntero::Ocupado);
+        reiniciaSesion(ctx);
         st.setEvento(QStringLiteral("Iniciando Conexión Espere...."));
         st.muestraPagina(kPaginaStatus);
         st.setBloqueado(slot::FolioInferior, true);
@@ -165,6 +168,7 @@ void MuestraCuentaRegresiva(Contexto& ctx) {
 void CambioDeDia(Contexto& ctx) {
     MainState& st = ctx.st;
     st.ultimoCambioDia = ctx.reloj.ahora().date();
+    reiniciaSesion(ctx);
     // The retrieval asks for what is in Pend now, and hangs up again unless a
     // cycle will do so.
     refrescaPendientes(ctx);

@@ -1,6 +1,10 @@
 #include "cycle/EnvioValidacion.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <functional>
+#include <optional>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -22,6 +26,9 @@ QDateTime modificado(const QString& ruta) {
     m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
     return m;
 }
+
+// A fault of the pass the broker must hear of.
+void informa(Contexto& ctx, const QString& texto) { ctx.st.setEvento(texto); }
 
 bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
     return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
@@ -45,12 +52,12 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
     return false;
 }
 
-void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool julianoMal) {
+void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QString& nombre,
+             bool julianoMal) {
     MainState& st = ctx.st;
     const QString carpeta = fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma);
     if (!fs::existeCarpeta(carpeta))
         fs::creaCarpeta(carpeta);
-    const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
     if (fs::soloLectura(destino))
         fs::ponSoloLectura(destino, false); // rejected again: its earlier copy is replaced
@@ -66,24 +73,38 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool ju
                   (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
 }
 
-// Hands the signed file back to the additional folder it came from.
-void refrescaRutas(Contexto& ctx, const QString& envio) {
+// Hands the signed file back to the additional folder it came from, under
+// the name it has there: an upper-case "M4321128.045" left unsigned would be
+// copied over the signed file at the next pickup and sent again. `enDisco`
+// gives a name as sent its file in the send folder.
+void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
     MainState& st = ctx.st;
     const QStringList& rutas = st.lista(Lista::EnvioLocal);
     const QStringList& letras = st.lista(Lista::ArchivosE);
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
         if (rutas[r] == st.TxtConfiguration(slot::DirEnvio))
             continue;
+        std::optional<QHash<QString, QString>> enRuta; // listed once, when first needed
         for (const QString& entrada : st.lista(Lista::Enviados)) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letras[r])
                 continue;
             preparaNombre(st, entrada);
             const QString nombre = entrada.left(st.LongitudNombre);
-            const QString local = fs::une(envio, nombre, ctx.plataforma);
-            const QString remota = fs::une(rutas[r], nombre, ctx.plataforma);
-            if (fs::existeArchivo(local) && fs::existeArchivo(remota) &&
-                modificado(local) != modificado(remota))
-                fs::copia(local, remota);
+            if (!enRuta) {
+                enRuta.emplace();
+                for (const fs::Entrada& e : fs::lista(rutas[r], fs::Detalle::Tipo)) {
+                    const QString minusculas = e.nombre.toLower();
+                    if (esArchivo(e, rutas[r]) && (!enRuta->contains(minusculas) || e.nombre == minusculas))
+                        enRuta->insert(minusculas, e.nombre);
+                }
+            }
+            const auto remota = enRuta->constFind(nombre.toLower());
+            if (remota == enRuta->cend())
+                continue;
+            const QString local = enDisco(nombre);
+            const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
+            if (fs::existeArchivo(local) && modificado(local) != modificado(destino))
+                fs::copia(local, destino);
         }
     }
 }
@@ -129,8 +150,16 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         bitacora.carga(st);
 
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    QStringList LstSendFiles;
-    for (const fs::Entrada& e : fs::lista(envio)) {
+    // Files go under their lower-cased names, so names that differ only in
+    // case would go in turn under one name, again every cycle. One of them is
+    // the file of that name: the one spelled as it is sent, else the first by
+    // name. The others stay where they are and are reported.
+    const QList<fs::Entrada> entradas = fs::lista(envio);
+    QHash<QString, qsizetype> elegido; // name as sent -> its file in `entradas`
+    QStringList orden;
+    QMap<QString, QStringList> repetidos;
+    for (qsizetype i = 0; i < entradas.size(); ++i) {
+        const fs::Entrada& e = entradas[i];
         if (!esArchivo(e, envio))
             continue;
         const QString& n = e.nombre;
@@ -138,17 +167,38 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         if (!pruebaPatente(st, n) || n.size() != st.LongitudNombre || n.endsWith(QLatin1String("err")) ||
             !esTipoValidacion(st, n))
             continue;
-        if (!bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()))
-            LstSendFiles << n.toLower();
+        const QString minusculas = n.toLower();
+        const auto previo = elegido.constFind(minusculas);
+        if (previo == elegido.cend()) {
+            elegido.insert(minusculas, i);
+            orden << minusculas;
+            continue;
+        }
+        const QString& otro = entradas[*previo].nombre;
+        QStringList& nombres = repetidos[minusculas];
+        if (nombres.isEmpty())
+            nombres << otro;
+        nombres << n;
+        if (otro != minusculas && (n == minusculas || n < otro))
+            elegido[minusculas] = i;
     }
+    QStringList LstSendFiles;
+    for (const QString& n : std::as_const(orden))
+        if (!bitacora.contiene(n, entradas[elegido.value(n)].modificado()))
+            LstSendFiles << n;
     if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
         ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
 
+    // The file on disk may keep the upper-case letter its author gave it.
+    const auto rutaEnvio = [&](const QString& nombre) {
+        const auto enDisco = elegido.constFind(nombre);
+        return enDisco != elegido.cend() ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
+                                         : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+    };
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
-        // The file on disk may keep the upper-case letter its author gave it.
-        const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+        const QString ruta = rutaEnvio(nombre);
         const bool existe = fs::existeArchivo(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
@@ -162,7 +212,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         preparaNombre(st, nombre); // signing may have used the shared name values
         const bool julianoBien = pruebaJuliano(st, nombre);
         if (!julianoBien || !pruebaFolio(st, nombre)) {
-            rechaza(ctx, envio, nombre, !julianoBien);
+            rechaza(ctx, envio, ruta, nombre, !julianoBien);
             continue;
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
@@ -195,7 +245,15 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     if (st.chk(slot::RutasAdicionales))
-        refrescaRutas(ctx, envio);
+        refrescaRutas(ctx, rutaEnvio);
+    // Last, so the pass's own progress texts do not hide it.
+    for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
+        QStringList nombres = r.value();
+        nombres.sort();
+        informa(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
+                         QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
+                         QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
+    }
 }
 
 } // namespace korva

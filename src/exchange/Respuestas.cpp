@@ -1,6 +1,7 @@
 #include "exchange/Respuestas.h"
 
 #include <QFileInfo>
+#include <filesystem>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -95,12 +96,29 @@ void BuscaRespuestas(Contexto& ctx) {
         const QString respuesta = remoto.right(st.LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
         st.setEvento(QStringLiteral("Buscando archivo ") + respuesta);
-        if (ReceiveFile(ctx, destino, remoto) != 0 || !fs::existeArchivo(destino))
+        // An answer already here (the file was sent again) is replaced only
+        // by a download that holds something: it comes in beside it first.
+        const bool previa = fs::existeArchivo(destino);
+        const QString llegada =
+            previa ? fs::une(recibo, QLatin1Char('.') + respuesta + QStringLiteral(".nueva"), ctx.plataforma)
+                   : destino;
+        if (ReceiveFile(ctx, llegada, remoto) != 0 || !fs::existeArchivo(llegada))
             continue;
-        if (QFileInfo(destino).size() == 0) {
+        if (QFileInfo(llegada).size() == 0) {
             // An empty answer is no answer: fetched again next cycle.
-            fs::borra(destino);
+            fs::borra(llegada);
             continue;
+        }
+        if (previa) {
+            std::error_code ec;
+            std::filesystem::rename(std::filesystem::path(llegada.toStdU16String()),
+                                    std::filesystem::path(destino.toStdU16String()), ec);
+            if (ec) {
+                fs::borra(llegada);
+                st.setEvento(QStringLiteral("ERROR: no fue posible reemplazar ") + destino);
+                continue;
+            }
+            st.setEvento(QStringLiteral("Recibido.. ") + destino);
         }
         const QString pend =
             fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);

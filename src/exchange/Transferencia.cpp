@@ -8,6 +8,25 @@
 #include "records/VentanaError.h"
 
 namespace korva {
+
+namespace {
+
+// A session found gone ends the transfers until the cycle is over: each one
+// would wait out the same time-out again, with a fresh login, once per file.
+// It is reported once; `reportado` when the operation has raised the window.
+qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
+    if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
+        ctx.st.sesionPerdida = codigo;
+        if (!reportado)
+            Error(ctx, codigo);
+    }
+    return codigo;
+}
+
+} // namespace
+
+void reiniciaSesion(Contexto& ctx) { ctx.st.sesionPerdida = 0; }
+
 qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
         return 0;
@@ -26,6 +45,9 @@ qint32 ConnectToHost(Contexto& ctx) {
         ctx.st.marcaConexion(codigos::RedNoInicializada);
         return codigos::RedNoInicializada;
     }
+    // Dropped: the session is gone for the rest of this cycle, already reported.
+    if (ctx.st.sesionPerdida != 0)
+        return ctx.st.sesionPerdida;
     if (ctx.ftp->conectado())
         return 0;
     InitializeFTPControl(ctx);
@@ -40,6 +62,9 @@ qint32 ConnectToHost(Contexto& ctx) {
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
+        // Refused or timed out, it would be so again for every file of the cycle.
+        if (sesionPerdidaCon(codigo))
+            ctx.st.sesionPerdida = codigo;
     }
     ctx.st.marcaConexion(codigo);
     return codigo;
@@ -51,7 +76,7 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
     const qint32 codigo = ctx.ftp->envia(strLocalFileName, strRemoteFileName);
     if (codigo == 0)
         ctx.st.setEvento(QStringLiteral("Archivo Enviado.. "));
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, false));
 }
 
 qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName) {
@@ -68,7 +93,7 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
         ctx.st.LongitudNombre = n;
         ctx.st.setEvento(QStringLiteral("Pendiente - ") + strRemoteFileName.right(n));
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, false));
 }
 
 qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
@@ -93,7 +118,7 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     } else {
         ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, true));
 }
 
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
@@ -108,10 +133,11 @@ qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
     } else {
         ctx.st.setEvento(QStringLiteral("Borrando archivo: ") + strFile);
     }
-    return qint16(codigo);
+    return qint16(vigila(ctx, codigo, true));
 }
 
 qint16 DisconnectFromHost(Contexto& ctx) {
+    reiniciaSesion(ctx);
     if (ctx.ftp && ctx.ftp->conectado())
         return qint16(ctx.ftp->desconecta());
     return 0;

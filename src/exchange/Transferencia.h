@@ -17,6 +17,9 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
                             const QString& strFileMask);
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile);
 qint16 DisconnectFromHost(Contexto& ctx);
+// A new cycle or action may try the centre again after a session was found
+// gone (DisconnectFromHost does the same).
+void reiniciaSesion(Contexto& ctx);
 // Raises the error window while MostrarErrores is on. Always 0.
 qint16 Error(Contexto& ctx, qint32 CveError);
 

@@ -112,4 +112,20 @@ qint32 codigoDeCurl(int resultadoCurl, long respuestaFtp) {
     return ProblemaDesconocido;
 }
 
+bool sesionPerdidaCon(qint32 codigo) {
+    switch (codigo) {
+    case ConexionRechazada:
+    case ServidorNoResuelto:
+    case LecturaFallida:
+    case EscrituraFallida:
+    case TiempoAgotado:
+    case ServidorCerroConexion:
+    case ServidorNoDisponible:
+    case ControlNoAbierto:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace korva

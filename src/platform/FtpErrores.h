@@ -69,4 +69,10 @@ std::span<const FilaError> tablaErrores();
 // result alone; anything else is an unknown server problem.
 qint32 codigoDeCurl(int resultadoCurl, long respuestaFtp);
 
+// A transfer that failed with this code leaves no session with the centre
+// worth trying again at once: a time-out, a connection lost, refused or
+// closed by the server. A missing file, a refused name or a local file
+// problem leave the session as it was.
+bool sesionPerdidaCon(qint32 codigo);
+
 } // namespace korva
