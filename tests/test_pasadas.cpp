@@ -88,6 +88,29 @@ private slots:
         QCOMPARE(c.cuenta("STOR"), 1);
     }
 
+    void linksAreNoCandidatesAndCopiesKeepTheirMode() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QString fuera = o.f.carpeta("fuera"), rm = o.f.carpeta("rutam");
+        QVERIFY(pon(fuera + "/secreto", "secreto"));
+        QVERIFY(QFile::link(fuera + "/secreto", o.envio + "/m4321104.045"));
+        QVERIFY(QFile::link(fuera + "/secreto", rm + "/m4321106.045"));
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {rm});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        QVERIFY(pon(o.envio + "/m4321105.045", "privado"));
+        QVERIFY(QFile::setPermissions(o.envio + "/m4321105.045", QFile::ReadOwner | QFile::WriteOwner));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321105.045"});
+        QVERIFY(QFileInfo(o.envio + "/m4321104.045").isSymLink());
+        QVERIFY(!QFileInfo::exists(o.envio + "/m4321106.045"));
+        const auto ajenos = QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther;
+        for (const char* sub : {"/Pend/", "/Enviados/"})
+            QCOMPARE(QFileInfo(o.envio + sub + "m4321105.045").permissions() & ajenos, QFile::Permissions());
+    }
+
     void rewrittenFileIsSentAgain() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

@@ -23,10 +23,6 @@ QDateTime modificado(const QString& ruta) {
     return m;
 }
 
-bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
-    return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
-}
-
 // A copy of a file being sent into a sub-folder of the send folder, a
 // failure put on the status line by name. The file itself stays in the send
 // folder, so the copy need not wait for the disk; the folder is made when a
@@ -100,7 +96,7 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
         for (const fs::Entrada& e : fs::lista(rutas[r])) {
             const QString& n = e.nombre;
-            if (!esArchivo(e, rutas[r]))
+            if (!e.regular) // never through a link
                 continue;
             preparaNombre(st, n);
             if (!pruebaJuliano(st, n))
@@ -131,7 +127,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     QStringList LstSendFiles;
     for (const fs::Entrada& e : fs::lista(envio)) {
-        if (!esArchivo(e, envio))
+        if (!e.regular) // a link is no file of the broker's: never sent
             continue;
         const QString& n = e.nombre;
         preparaNombre(st, n);
@@ -149,7 +145,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
         // The file on disk may keep the upper-case letter its author gave it.
         const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
-        const bool existe = fs::existeArchivo(ruta);
+        const bool existe = fs::esRegular(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
             if (tipo == 0)

@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 #include <filesystem>
 
+#include "platform/Files.h"
 #include "platform/FtpErrores.h"
 
 namespace korva {
@@ -370,7 +371,7 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     Subida sub(local);
-    if (!sub.archivo.open(QIODevice::ReadOnly))
+    if (!fs::abreLectura(sub.archivo))
         return ArchivoLocalNoAbierto;
     if (!d->datosPosibles())
         return ConexionDatosNoPosible;
