@@ -10,10 +10,13 @@ at start or, while running, through the control file (one order per line):
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
+    crece-al-subir PATH
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again.
+off again. crece-al-subir appends a line to the local file PATH once the
+next upload's data has all arrived and before its reply, keeping the file's
+modification time: the broker's software still writing the file it sends.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -78,6 +81,7 @@ class Centro:
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
+        self.crece_al_subir = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -116,6 +120,8 @@ class Centro:
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
+        elif clave == "crece-al-subir":
+            self.crece_al_subir = resto or None
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -225,6 +231,16 @@ def main():
             n = super().send(data)
             self.enviados += n or 0
             return n
+
+        def handle_close(self):
+            ruta = centro.crece_al_subir
+            if self.receive and ruta and not self._closed:
+                centro.crece_al_subir = None
+                t = os.stat(ruta)
+                with open(ruta, "ab") as f:
+                    f.write(b"resto del archivo\r\n")
+                os.utime(ruta, ns=(t.st_atime_ns, t.st_mtime_ns))
+            super().handle_close()
 
         def recv(self, n):
             # The centre dies in the middle of an upload, part of it on its disk.

@@ -211,6 +211,10 @@ public:
     bool enTick = false;
     // Date of the last day change, so one missed while a cycle ran is caught up.
     QDate ultimoCambioDia;
+    // Register lines of files sent in this run that the register could not
+    // take (a full disk): read with it, so they are not sent again, and
+    // written to it as soon as it takes lines again.
+    QStringList lineasSinRegistrar;
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }

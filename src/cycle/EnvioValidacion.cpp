@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
+#include "records/Fallas.h"
 #include "signature/FirmaArchivo.h"
 
 namespace korva {
@@ -23,6 +24,26 @@ QDateTime modificado(const QString& ruta) {
     return m;
 }
 
+// Size and time of the name itself: what the register records of a file, and
+// how an upload tells that the file changed while it went.
+struct Huella {
+    qint64 tamano = -1;
+    QDateTime modificado;
+    bool operator==(const Huella&) const = default;
+};
+Huella huella(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    if (fi.isSymLink() || !fi.isFile())
+        return {};
+    return {fi.size(), fi.lastModified()};
+}
+
+// Writes the register lines that an earlier upload could not leave there.
+void registraPendientes(MainState& st, fs::Anexo& registro) {
+    while (!st.lineasSinRegistrar.isEmpty() && registro.agrega(st.lineasSinRegistrar.first()))
+        st.lineasSinRegistrar.removeFirst();
+}
+
 // A copy of a file being sent into a sub-folder of the send folder, a
 // failure put on the status line by name. The file itself stays in the send
 // folder, so the copy need not wait for the disk; the folder is made when a
@@ -31,13 +52,13 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
              const QString& nombre) {
     const QString carpeta = fs::une(envio, sub, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
-    if (fs::copia(origen, destino, fs::Sincroniza::No))
+    if (copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
     if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) &&
-        fs::copia(origen, destino, fs::Sincroniza::No))
+        copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
-    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                     carpeta);
+    reportaFalla(ctx,
+                 QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
     return false;
 }
 
@@ -51,9 +72,12 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& nombre, bool ju
     if (fs::soloLectura(destino))
         fs::ponSoloLectura(destino, false); // rejected again: its earlier copy is replaced
     // The file leaves the send folder only once its copy is safe.
-    if (fs::copia(ruta, destino)) {
+    if (copiaReportada(ctx, ruta, destino)) {
         if (!fs::soloLectura(ruta))
             fs::borra(ruta);
+    } else {
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                              carpeta);
     }
     st.setEvento(QStringLiteral("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
@@ -77,9 +101,11 @@ void refrescaRutas(Contexto& ctx, const QString& envio) {
             const QString nombre = entrada.left(st.LongitudNombre);
             const QString local = fs::une(envio, nombre, ctx.plataforma);
             const QString remota = fs::une(rutas[r], nombre, ctx.plataforma);
-            if (fs::existeArchivo(local) && fs::existeArchivo(remota) &&
-                modificado(local) != modificado(remota))
-                fs::copia(local, remota);
+            // A link in the folder is no file the broker left there: never handed back through.
+            if (fs::esRegular(local) && fs::esRegular(remota) && modificado(local) != modificado(remota) &&
+                !copiaReportada(ctx, local, remota))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre +
+                                      QStringLiteral(" a ") + rutas[r]);
         }
     }
 }
@@ -110,7 +136,9 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
                 continue;
             if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()) || rutas[r] == envio)
                 continue;
-            fs::copia(fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma));
+            if (!copiaReportada(ctx, fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma)))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n +
+                                      QStringLiteral(" a ") + envio);
         }
     }
 }
@@ -140,6 +168,11 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
         ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
 
+    // Opened before the first upload and kept for the pass: a file goes only
+    // when its register line can be written.
+    fs::Anexo registro;
+    if (!st.lineasSinRegistrar.isEmpty() && registro.abre(rutaRegistro(st)))
+        registraPendientes(st, registro);
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
@@ -162,7 +195,12 @@ void EnviaArchivosValidacion(Contexto& ctx) {
             continue;
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
-        const QDateTime fecha = modificado(ruta);
+        if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                                  QStringLiteral("; no se envían archivos mientras no puedan registrarse"));
+            continue;
+        }
+        const Huella antes = huella(ruta);
         // The Pend copy comes first: a file goes only once its response will
         // be searched (a full disk holds it back, with the reason on the
         // status line). A copy already waiting there serves as well.
@@ -182,12 +220,24 @@ void EnviaArchivosValidacion(Contexto& ctx) {
                              QString::number(rc));
             continue;
         }
+        // Still being written: what went may be cut short. Not registered, so
+        // the next cycle sends the whole file.
+        if (huella(ruta) != antes) {
+            reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
+            continue;
+        }
         archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
-            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
-        if (!agregaBitacora(st, nombre, fecha))
-            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st));
-        bitacora.agrega(nombre, fecha);
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+        const QString linea = lineaBitacora(nombre, antes.modificado);
+        if (!registro.agrega(linea)) {
+            // Kept for this run, so the file is not sent again, and written
+            // to the register as soon as it takes lines again.
+            st.lineasSinRegistrar << linea;
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                                  QStringLiteral("; ") + nombre + QStringLiteral(" ya fue enviado"));
+        }
+        bitacora.agrega(nombre, antes.modificado);
     }
 
     if (st.chk(slot::RutasAdicionales))

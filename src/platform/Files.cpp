@@ -311,15 +311,18 @@ bool Anexo::abre(const QString& ruta) {
     if (archivo_.isOpen())
         archivo_.close();
     archivo_.setFileName(ruta);
+    cortada_ = false;
+    // Unbuffered: a line that failed is not kept to be written later.
+    const auto modo = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
 #ifdef Q_OS_WIN
     if (esEnlace(ruta))
         return false;
-    return archivo_.open(QIODevice::WriteOnly | QIODevice::Append);
+    return archivo_.open(modo);
 #else
     const int fd = abreRegular(ruta, O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (fd < 0)
         return false;
-    if (!archivo_.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+    if (!archivo_.open(fd, modo, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
     }
@@ -328,8 +331,16 @@ bool Anexo::abre(const QString& ruta) {
 }
 
 bool Anexo::agrega(const QString& linea) {
-    const QByteArray b = ansi::codifica(linea) + "\r\n";
-    return archivo_.isOpen() && archivo_.write(b) == b.size() && archivo_.flush();
+    if (!archivo_.isOpen())
+        return false;
+    const QByteArray b = (cortada_ ? QByteArray("\r\n") : QByteArray()) + ansi::codifica(linea) + "\r\n";
+    const qint64 n = archivo_.write(b);
+    if (n == b.size()) {
+        cortada_ = false;
+        return true;
+    }
+    cortada_ = cortada_ || n > 0;
+    return false;
 }
 
 bool agregaLinea(const QString& ruta, const QString& linea) {

@@ -83,6 +83,7 @@ public:
 
 private:
     QFile archivo_;
+    bool cortada_ = false; // a line written in part: the next one starts on a line of its own
 };
 // Whole lines, each ended by CR LF.
 QByteArray comoTexto(const QStringList& lineas);

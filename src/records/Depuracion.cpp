@@ -101,6 +101,7 @@ void DepuraArchivos(Contexto& ctx) {
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
+    st.lineasSinRegistrar.clear(); // the day's register is gone with them
     st.setEvento(QStringLiteral("Depurando archivos del día anterior"));
 
     // With one folder for both, its files wait for the receive-folder step,
