@@ -7,20 +7,21 @@ ENV/ under the name the client will ask for. Notices, a server switch order,
 "registro 001" files and the folio authorization are published with options
 at start or, while running, through the control file (one order per line):
 
-    aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
+    aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME | crece-al-subir PATH
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
-    crece-al-subir PATH
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again. crece-al-subir appends a line to the local file PATH once the
-next upload's data has all arrived and before its reply, keeping the file's
-modification time: the broker's software still writing the file it sends.
+off again.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
 "LISTO <port>" on stdout, preceded by "CA <path>" when serving FTPS.
+
+crece-al-subir appends a line to the local file PATH once the next upload's
+data has all arrived and before its reply, keeping the file's modification
+time: the broker's software still writing the file it sends.
 """
 import argparse
 import os
@@ -78,10 +79,10 @@ class Centro:
             os.makedirs(d, exist_ok=True)
         self.retraso = args.retraso
         self.nlst_extra = []
+        self.crece_al_subir = None
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
-        self.crece_al_subir = None
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -114,14 +115,14 @@ class Centro:
             self.retraso = float(resto)
         elif clave == "nlst-extra":
             self.nlst_extra.append(resto)
+        elif clave == "crece-al-subir":
+            self.crece_al_subir = resto or None
         elif clave == "muere-tras":
             self.muere_tras = int(resto) if resto else None
         elif clave == "pausa-tras":
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
-        elif clave == "crece-al-subir":
-            self.crece_al_subir = resto or None
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:

@@ -15,7 +15,7 @@ FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
     g->addWidget(lblErrorCve_, 0, 1);
     g->addWidget(new QLabel(QStringLiteral("Descripción:"), this), 1, 0, Qt::AlignTop);
     lblError_ = new QLabel(this);
-    lblError_->setTextFormat(Qt::PlainText); // names from folders and the centre, shown as they are
+    lblError_->setTextFormat(Qt::PlainText);
     lblError_->setWordWrap(true);
     lblError_->setMinimumWidth(360);
     g->addWidget(lblError_, 1, 1);
@@ -41,8 +41,10 @@ void FrmMessage::tick() {
 
 void FrmMessage::agregaFalla(const QString& texto) {
     logica_.agregaFalla(texto);
-    if (logica_.contador() > 0)
+    if (logica_.contador() > 0) {
         lblError_->setText(logica_.LblError);
+        adjustSize();
+    }
 }
 
 void VentanaErrorQt::muestra(qint32 CveError) {
