@@ -205,20 +205,40 @@ bool copia(const QString& origen, const QString& destino, Sincroniza s, bool* en
     if (!abreLectura(in))
         return false;
     const QDateTime mtime = QFileInfo(in).lastModified();
-    QTemporaryFile out(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".XXXXXX"));
-    if (!out.open() || !vuelca(in, out) || !out.flush())
-        return false;
-    out.setFileTime(mtime, QFileDevice::FileModificationTime);
-    out.close(); // an open file cannot be renamed on Windows
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(out.fileName().toStdU16String()),
-                            std::filesystem::path(destino.toStdU16String()), ec);
-    if (ec)
-        return false;
-    out.setAutoRemove(false);
+    if (s == Sincroniza::Si) {
+        // QSaveFile waits for the disk but writes through a link: the link
+        // goes first.
+        if (esLink && !QFile::remove(destino))
+            return false;
+        QSaveFile out(destino);
+        out.setDirectWriteFallback(false);
+        if (!out.open(QIODevice::WriteOnly))
+            return false;
+        if (!vuelca(in, out)) {
+            out.cancelWriting();
+            return false;
+        }
+        if (!out.commit())
+            return false;
+        QFile done(destino);
+        if (done.open(QIODevice::ReadWrite))
+            done.setFileTime(mtime, QFileDevice::FileModificationTime);
+    } else {
+        QTemporaryFile out(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                           QStringLiteral(".XXXXXX"));
+        if (!out.open() || !vuelca(in, out) || !out.flush())
+            return false;
+        out.setFileTime(mtime, QFileDevice::FileModificationTime);
+        out.close(); // an open file cannot be renamed on Windows
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(out.fileName().toStdU16String()),
+                                std::filesystem::path(destino.toStdU16String()), ec);
+        if (ec)
+            return false;
+        out.setAutoRemove(false);
+    }
     if (enlace)
         *enlace = esLink;
-    Q_UNUSED(s);
     return true;
 #else
     struct stat db;
