@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "Fixture.h"
+#include "VentanaErrorGrabadora.h"
 #include "app/Arranque.h"
 #include "config/ConfigFile.h"
 #include "platform/Files.h"
@@ -55,6 +56,21 @@ private slots:
         QVERIFY(f.st.MostrarErrores);
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
+    }
+
+    void purgeFailureOutlivesTheStartUpTexts() {
+        Fixture escrito;
+        configura(escrito, "ftp4321", "1", false);
+        fs::escribeAtomico(escrito.ruta("rec/a4321123.044"), "respuesta");
+        QDir().mkpath(escrito.ruta("rec/Respalda/a4321123.044")); // its copy cannot be made
+        Fixture f;
+        QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
+        korva::test::VentanaErrorGrabadora ventana;
+        f.ctx.ventanaError = &ventana;
+        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+        CargaForm1(f.ctx, 0);
+        QCOMPARE(ventana.fallas, QStringList{"No fue posible depurar " + escrito.ruta("rec/a4321123.044")});
+        QVERIFY(ventana.codigos.isEmpty());
     }
 
     void routesCheckedOnlyWhenTicked() {

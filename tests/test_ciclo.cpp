@@ -336,12 +336,31 @@ private slots:
     void registro001() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
-        for (const char* n : {"m4321001.r001", "m4321002.r001", "m4321003.r001", "m4321004.R001"})
+        for (const char* n : {"m4321001.r001", "m4321002.r001", "m4321003.r001", "m4321004.R001",
+                              "m4321005.r001", "m4321006.r001"})
             QVERIFY(a.c.pon(QStringLiteral("ENV/") + n, "r"));
         QDir().mkpath(a.o.envio + "/Pend");
+        // The broker protects one file; a folder stands in the way of another.
+        QVERIFY(pon(a.o.recibo + "/m4321005.r001", "del corredor"));
+        QVERIFY(fs::ponSoloLectura(a.o.recibo + "/m4321005.r001", true));
+        QDir().mkpath(a.o.recibo + "/m4321006.r001");
         TraeRegistro001(a.o.ctx());
-        QCOMPARE(en(a.o.recibo), (QStringList{"m4321001.r001", "m4321002.r001", "m4321003.r001"}));
+        QCOMPARE(en(a.o.recibo),
+                 (QStringList{"m4321001.r001", "m4321002.r001", "m4321003.r001", "m4321005.r001"}));
+        QCOMPARE(lee(a.o.recibo + "/m4321005.r001"), QByteArray("del corredor"));
+        QVERIFY(fs::soloLectura(a.o.recibo + "/m4321005.r001"));
+        // Both wait, staged and on the centre, for a later run; the broker is told.
+        QCOMPARE(en(a.o.envio + "/Pend"), (QStringList{"m4321005.r001", "m4321006.r001"}));
+        QVERIFY(QFile::exists(a.c.ruta("ENV/m4321005.r001")));
         QCOMPARE(a.c.cuenta("DELE"), 3);
+        QCOMPARE(a.o.ventana.fallas,
+                 (QStringList{"ERROR: " + a.o.recibo + "/m4321005.r001" +
+                                  " es de solo lectura; no se reemplazó con el del centro",
+                              "ERROR: no fue posible copiar m4321006.r001 a " + a.o.recibo}));
+        QFile::remove(a.o.envio + "/Pend/m4321005.r001");
+        QFile::remove(a.o.envio + "/Pend/m4321006.r001");
+        QFile::remove(a.c.ruta("ENV/m4321005.r001"));
+        QFile::remove(a.c.ruta("ENV/m4321006.r001"));
         QVERIFY(a.o.st().MostrarErrores);
         QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega),
                  QStringLiteral("Archivos del registro 001 traidos."));

@@ -564,6 +564,71 @@ private slots:
         SIGUE(recupera(o, c, datos));
     }
 
+    void registerThatCannotBeWrittenSendsOnce_data() {
+        QTest::addColumn<int>("falla");
+        QTest::addColumn<int>("envios"); // uploads while the register cannot take the line
+        QTest::addRow("read-only send folder") << 0 << 0;
+        QTest::addRow("register is a link") << 1 << 0;
+        QTest::addRow("disk full once sent") << 2 << 1;
+    }
+    void registerThatCannotBeWrittenSendsOnce() {
+        QFETCH(int, falla);
+        QFETCH(int, envios);
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(pon(o.envio + "/" + kEnviado, "500|1|4321|\r\n"));
+        QVERIFY(QDir().mkpath(o.envio + "/Pend") && QDir().mkpath(o.envio + "/Enviados"));
+        const QString registro = o.envio + "/bitacora", victima = o.f.ruta("victima");
+        struct Quita {
+            QString carpeta;
+            ~Quita() { soloLecturaReal(carpeta, false); }
+        } quita{o.envio};
+        std::unique_ptr<DiscoLleno> lleno;
+        if (falla == 0 && !soloLecturaReal(o.envio, true))
+            QSKIP("this file system keeps no immutable attribute, and root writes through permission bits");
+        if (falla == 1)
+            QVERIFY(pon(victima, "victima") && QFile::link(victima, registro));
+        if (falla == 2) {
+            QVERIFY(pon(registro, QByteArray(3000, 'x') + "\r\n")); // past the room left
+            lleno = std::make_unique<DiscoLleno>(2048);
+            QVERIFY(lleno->activo());
+        }
+        for (int i = 0; i < 4; ++i)
+            EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), envios);
+        QVERIFY(!o.ventana.fallas.isEmpty());
+        // The fault mended: sent once in all, and registered.
+        lleno.reset();
+        QVERIFY(falla != 0 || soloLecturaReal(o.envio, false));
+        QVERIFY(falla != 1 || QFile::remove(registro));
+        EjecutaCiclo(o.ctx());
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+        QVERIFY(lee(registro).contains(kEnviado.toLatin1()));
+        QVERIFY(falla != 1 || lee(victima) == "victima");
+    }
+
+    void fileStillBeingWrittenIsSentAgainWhole() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QString ruta = o.envio + "/" + kEnviado;
+        QVERIFY(pon(ruta, "500|1|4321|\r\n", QDateTime(QDate(2026, 2, 14), QTime(9, 30, 0))));
+        QVERIFY(c.orden(QStringLiteral("crece-al-subir ") + ruta)); // grows, same time, once sent
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\n"));
+        QVERIFY(!lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
+        QCOMPARE(o.ventana.fallas.size(), 1);
+        QVERIFY(o.ventana.fallas.first().contains(kEnviado));
+        EjecutaCiclo(o.ctx());
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\nresto del archivo\r\n"));
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 2);
+    }
+
     void cutUploadLeavesAnEarlierPendingCopy() {
         // The same name sent again (the broker rewrote it) while the first
         // send's response is still awaited.

@@ -82,6 +82,46 @@ private slots:
         borraPendientes();
     }
 
+    void failureReportsWithoutCodeListedOnceAndReadInFull() {
+        VentanaErrorQt puerto;
+        const QString primera = QStringLiteral("ERROR: no fue posible copiar <b>m4321001.r001</b> a /rec");
+        puerto.muestraFalla(primera);
+        QPointer<FrmMessage> w = puerto.ventana();
+        QVERIFY(w && w->isVisible());
+        w->tick();
+        QVERIFY(w->logica().LblErrorCve.isEmpty());
+        QCOMPARE(w->logica().LblError, primera);
+        bool plano = false;
+        for (const QLabel* l : w->findChildren<QLabel*>())
+            plano = plano || (l->text() == primera && l->textFormat() == Qt::PlainText);
+        QVERIFY(plano);
+        for (int i = 0; i < 15; ++i)
+            w->tick();
+        // A transfer error takes the empty code; a later failure is shown at
+        // once, once, and gets its own time to be read.
+        puerto.muestra(25711);
+        puerto.muestraFalla(QStringLiteral("segunda"));
+        puerto.muestraFalla(QStringLiteral("segunda"));
+        QCOMPARE(puerto.ventana(), w.data());
+        QCOMPARE(w->logica().LblErrorCve, QStringLiteral("25711"));
+        QCOMPARE(w->logica().LblError, MensajeError(25711) + "\n" + primera + "\nsegunda");
+        for (int i = 0; i < 19; ++i)
+            w->tick();
+        QCOMPARE(w->windowTitle(), cuenta(0));
+        w->tick();
+        borraPendientes();
+        QVERIFY(!w);
+    }
+
+    void manyFailureReportsAreCounted() {
+        FrmMessageLogica m;
+        for (int i = 0; i < FrmMessageLogica::kFallasVisibles + 3; ++i)
+            m.agregaFalla(QString::number(i));
+        QVERIFY(m.tick());
+        QCOMPARE(m.LblError.split('\n').size(), FrmMessageLogica::kFallasVisibles + 1);
+        QVERIFY(m.LblError.endsWith(QStringLiteral("... y otras 3 fallas")));
+    }
+
     void aceptarBeforeFirstTickClosesWithoutCode() {
         VentanaErrorQt puerto;
         puerto.muestra(25709);

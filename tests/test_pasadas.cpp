@@ -89,6 +89,70 @@ private slots:
         QCOMPARE(c.cuenta("STOR"), 1);
     }
 
+    void linksAreNoCandidatesAndCopiesKeepTheirMode() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QString fuera = o.f.carpeta("fuera"), rm = o.f.carpeta("rutam");
+        QVERIFY(pon(fuera + "/secreto", "secreto"));
+        QVERIFY(QFile::link(fuera + "/secreto", o.envio + "/m4321104.045"));
+        QVERIFY(QFile::link(fuera + "/secreto", rm + "/m4321106.045"));
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {rm});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        QVERIFY(pon(o.envio + "/m4321105.045", "privado"));
+        QVERIFY(QFile::setPermissions(o.envio + "/m4321105.045", QFile::ReadOwner | QFile::WriteOwner));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321105.045"});
+        QVERIFY(QFileInfo(o.envio + "/m4321104.045").isSymLink());
+        QVERIFY(!QFileInfo::exists(o.envio + "/m4321106.045"));
+        const auto ajenos = QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther;
+        for (const char* sub : {"/Pend/", "/Enviados/"})
+            QCOMPARE(QFileInfo(o.envio + sub + "m4321105.045").permissions() & ajenos, QFile::Permissions());
+    }
+
+    void linksWhereThePassWritesAreNeverWrittenThrough() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        const QString fuera = o.f.carpeta("fuera"), rm = o.f.carpeta("rutam");
+        const QDateTime antes(QDate(2026, 2, 13), QTime(8, 0, 0));
+        const QStringList planta{o.envio + "/Pend/m4321123.045", o.envio + "/Enviados/m4321123.045",
+                                 o.envio + "/Rechaza/m4321128.044", o.recibo + "/432145.log",
+                                 rm + "/m4321123.045"};
+        for (int i = 0; i < planta.size(); ++i) {
+            QVERIFY(pon(fuera + QString::number(i), "victima", antes));
+            QDir().mkpath(QFileInfo(planta[i]).path());
+            QVERIFY(QFile::link(fuera + QString::number(i), planta[i]));
+        }
+        QVERIFY(fs::ponSoloLectura(fuera + "2", true)); // not made writable through the link either
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {rm});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        QVERIFY(pon(o.envio + "/m4321123.045", "enviado"));
+        QVERIFY(pon(o.envio + "/m4321128.044", "rechazado"));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("enviado"));
+        for (int i = 0; i < planta.size(); ++i) {
+            QCOMPARE(lee(fuera + QString::number(i)), QByteArray("victima"));
+            QCOMPARE(QFileInfo(fuera + QString::number(i)).lastModified(), antes);
+        }
+        QVERIFY(fs::soloLectura(fuera + "2"));
+        // Copies replace the link itself; the log is not appended through one.
+        QCOMPARE(lee(planta[0]), QByteArray("enviado"));
+        QCOMPARE(lee(planta[1]), QByteArray("enviado"));
+        QCOMPARE(lee(planta[2]), QByteArray("rechazado"));
+        QVERIFY(QFileInfo(planta[3]).isSymLink());
+        QVERIFY(QFileInfo(planta[4]).isSymLink());
+        const QStringList& fallas = o.ventana.fallas;
+        QCOMPARE(fallas.size(), 4);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(fallas.filter(planta[i]).size() == 1, qPrintable(fallas.join('\n')));
+        QVERIFY(fallas.contains("ERROR: no fue posible escribir en la bitácora " + planta[3]));
+    }
+
     void rewrittenFileIsSentAgain() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

@@ -6,6 +6,8 @@
 #include "platform/Ansi.h"
 #include "platform/Files.h"
 
+#include <sys/stat.h>
+
 using namespace korva;
 
 class TestPlatform : public QObject {
@@ -89,6 +91,24 @@ private slots:
         QCOMPARE(QFileInfo(d.filePath("c")).lastModified(), t);
         // Nothing temporary is left behind.
         QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+        // Never through a link: one at the target is replaced, what it leads
+        // to untouched; one as the source is refused, as is a FIFO (reading
+        // it would hold the window). A private source gives a private copy.
+        QTemporaryDir e;
+        const QString v = e.filePath("victima"), l = e.filePath("enlace"), p = e.filePath("privado");
+        QVERIFY(fs::escribeAtomico(v, "victima") && fs::ponSoloLectura(v, true) && QFile::link(v, l));
+        bool enlace = false;
+        QVERIFY(fs::copia(a, l, sincroniza, &enlace));
+        QVERIFY(enlace && !QFileInfo(l).isSymLink() && fs::soloLectura(v));
+        QCOMPARE(fs::leeLineas(v), QStringList{"victima"});
+        QVERIFY(QFile::link(v, l + "2") && !fs::copia(l + "2", e.filePath("x"), sincroniza));
+        QCOMPARE(::mkfifo(QFile::encodeName(e.filePath("fifo")).constData(), 0644), 0);
+        QVERIFY(!fs::copia(e.filePath("fifo"), e.filePath("x"), sincroniza));
+        QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(fs::copia(a, p, sincroniza));
+        QCOMPARE(QFileInfo(p).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void atomicWritePrivateMode() {

@@ -3,13 +3,16 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "Archivos.h"
 #include "Fixture.h"
+#include "VentanaErrorGrabadora.h"
 #include "exchange/Listas.h"
 #include "platform/Files.h"
 #include "records/Depuracion.h"
 
 using namespace korva;
 using korva::test::Fixture;
+using korva::test::lee;
 
 namespace {
 struct Carpetas {
@@ -143,24 +146,44 @@ private slots:
         QFile::link(fuera + "/m4321123.045", c.env + "/m4321123.045");
         QFile::link(fuera + "/a4321124.045", c.rec + "/a4321124.045");
         QFile::link(fuera, c.env + "/Pend"); // a Pend that leads elsewhere
-        toca(fuera, {"r4321125.045"});
+        toca(fuera, {"r4321125.045", "victima"});
+        // A link where a backup copy goes: replaced, what it leads to untouched.
+        fs::ponSoloLectura(fuera + "/victima", true);
+        toca(c.rec, {"r4321126.045"});
+        QDir().mkpath(c.rec + "/Respalda");
+        QFile::link(fuera + "/victima", c.rec + "/Respalda/r4321126.045");
+        korva::test::VentanaErrorGrabadora ventana;
+        f.ctx.ventanaError = &ventana;
         DepuraArchivos(f.ctx);
-        QCOMPARE(en(fuera), (QStringList{"a4321124.045", "m4321123.045", "r4321125.045"}));
+        QCOMPARE(en(fuera), (QStringList{"a4321124.045", "m4321123.045", "r4321125.045", "victima"}));
         QVERIFY(QFileInfo(c.env + "/m4321123.045").isSymLink());
         QVERIFY(QFileInfo(c.rec + "/a4321124.045").isSymLink());
         QVERIFY(!QFile::exists(c.rec + "/Respalda/a4321124.045"));
+        QCOMPARE(lee(fuera + "/victima"), QByteArray("victima"));
+        QVERIFY(fs::soloLectura(fuera + "/victima"));
+        QVERIFY(!QFileInfo(c.rec + "/Respalda/r4321126.045").isSymLink());
+        QCOMPARE(lee(c.rec + "/Respalda/r4321126.045"), QByteArray("r4321126.045"));
+        QVERIFY(!QFile::exists(c.rec + "/r4321126.045"));
+        QCOMPARE(ventana.fallas.size(), 1);
+        QVERIFY(ventana.fallas.first().contains(c.rec + "/Respalda/r4321126.045"));
     }
 
     void failedCopyKeepsTheResponse() {
         Fixture f;
         const Carpetas c = prepara(f);
-        toca(c.rec, {"a4321123.045", "r4321123.045", "m4321123.045"});
-        // A folder in the way makes the copy of one response fail.
+        toca(c.rec, {"a4321123.045", "r4321123.045", "m4321123.045", "r4321124.045"});
+        // A folder in the way makes the copy of one response fail; the broker
+        // protects the copy of another.
         QDir().mkpath(c.rec + "/Respalda/a4321123.045");
+        toca(c.rec + "/Respalda", {"r4321124.044"});
+        QVERIFY(QFile::rename(c.rec + "/Respalda/r4321124.044", c.rec + "/Respalda/r4321124.045"));
+        fs::ponSoloLectura(c.rec + "/Respalda/r4321124.045", true);
         DepuraArchivos(f.ctx);
-        QCOMPARE(en(c.rec), QStringList{"a4321123.045"});
-        QCOMPARE(en(c.rec + "/Respalda"), QStringList{"r4321123.045"});
-        QCOMPARE(f.st.evento(), QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045");
+        QCOMPARE(en(c.rec), (QStringList{"a4321123.045", "r4321124.045"}));
+        QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"r4321123.045", "r4321124.045"}));
+        QCOMPARE(lee(c.rec + "/Respalda/r4321124.045"), QByteArray("r4321124.044"));
+        QCOMPARE(f.st.evento(),
+                 QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045 ni otros 1 archivos");
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
     }
 

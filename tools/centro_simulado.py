@@ -7,7 +7,7 @@ ENV/ under the name the client will ask for. Notices, a server switch order,
 "registro 001" files and the folio authorization are published with options
 at start or, while running, through the control file (one order per line):
 
-    aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
+    aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME | crece-al-subir PATH
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | silencio | habla
     rechaza-auth | acepta-auth
@@ -22,6 +22,10 @@ stopped offering TLS (or someone in between) would; acepta-auth ends it.
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
 "LISTO <port>" on stdout, preceded by "CA <path>" when serving FTPS.
+
+crece-al-subir appends a line to the local file PATH once the next upload's
+data has all arrived and before its reply, keeping the file's modification
+time: the broker's software still writing the file it sends.
 """
 import argparse
 import os
@@ -79,6 +83,7 @@ class Centro:
             os.makedirs(d, exist_ok=True)
         self.retraso = args.retraso
         self.nlst_extra = []
+        self.crece_al_subir = None
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
@@ -116,6 +121,8 @@ class Centro:
             self.retraso = float(resto)
         elif clave == "nlst-extra":
             self.nlst_extra.append(resto)
+        elif clave == "crece-al-subir":
+            self.crece_al_subir = resto or None
         elif clave == "muere-tras":
             self.muere_tras = int(resto) if resto else None
         elif clave == "pausa-tras":
@@ -235,6 +242,16 @@ def main():
             n = super().send(data)
             self.enviados += n or 0
             return n
+
+        def handle_close(self):
+            ruta = centro.crece_al_subir
+            if self.receive and ruta and not self._closed:
+                centro.crece_al_subir = None
+                t = os.stat(ruta)
+                with open(ruta, "ab") as f:
+                    f.write(b"resto del archivo\r\n")
+                os.utime(ruta, ns=(t.st_atime_ns, t.st_mtime_ns))
+            super().handle_close()
 
         def recv(self, n):
             # The centre dies in the middle of an upload, part of it on its disk.

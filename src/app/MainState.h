@@ -214,6 +214,10 @@ public:
     // Code of the time-out or lost connection that ended this cycle's session
     // with the centre (0: none); the cycle's later transfers are dropped.
     qint32 sesionPerdida = 0;
+    // Register lines of files sent in this run that the register could not
+    // take (a full disk): read with it, so they are not sent again, and
+    // written to it as soon as it takes lines again.
+    QStringList lineasSinRegistrar;
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }

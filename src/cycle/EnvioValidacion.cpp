@@ -15,6 +15,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
+#include "records/Fallas.h"
 #include "signature/FirmaArchivo.h"
 
 namespace korva {
@@ -27,11 +28,24 @@ QDateTime modificado(const QString& ruta) {
     return m;
 }
 
-// A fault of the pass the broker must hear of.
-void informa(Contexto& ctx, const QString& texto) { ctx.st.setEvento(texto); }
+// Size and time of the name itself: what the register records of a file, and
+// how an upload tells that the file changed while it went.
+struct Huella {
+    qint64 tamano = -1;
+    QDateTime modificado;
+    bool operator==(const Huella&) const = default;
+};
+Huella huella(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    if (fi.isSymLink() || !fi.isFile())
+        return {};
+    return {fi.size(), fi.lastModified()};
+}
 
-bool esArchivo(const fs::Entrada& e, const QString& carpeta) {
-    return e.regular || (e.enlace && QFileInfo(fs::une(carpeta, e.nombre)).isFile());
+// Writes the register lines that an earlier upload could not leave there.
+void registraPendientes(MainState& st, fs::Anexo& registro) {
+    while (!st.lineasSinRegistrar.isEmpty() && registro.agrega(st.lineasSinRegistrar.first()))
+        st.lineasSinRegistrar.removeFirst();
 }
 
 // A copy of a file being sent into a sub-folder of the send folder, a
@@ -42,13 +56,13 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
              const QString& nombre) {
     const QString carpeta = fs::une(envio, sub, ctx.plataforma);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
-    if (fs::copia(origen, destino, fs::Sincroniza::No))
+    if (copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
     if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) &&
-        fs::copia(origen, destino, fs::Sincroniza::No))
+        copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
-    ctx.st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                     carpeta);
+    reportaFalla(ctx,
+                 QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
     return false;
 }
 
@@ -62,9 +76,12 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
     if (fs::soloLectura(destino))
         fs::ponSoloLectura(destino, false); // rejected again: its earlier copy is replaced
     // The file leaves the send folder only once its copy is safe.
-    if (fs::copia(ruta, destino)) {
+    if (copiaReportada(ctx, ruta, destino)) {
         if (!fs::soloLectura(ruta))
             fs::borra(ruta);
+    } else {
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                              carpeta);
     }
     st.setEvento(QStringLiteral("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
@@ -94,7 +111,8 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
                 enRuta.emplace();
                 for (const fs::Entrada& e : fs::lista(rutas[r], fs::Detalle::Tipo)) {
                     const QString minusculas = e.nombre.toLower();
-                    if (esArchivo(e, rutas[r]) && (!enRuta->contains(minusculas) || e.nombre == minusculas))
+                    // A link in the folder is no file the broker left there: never handed back through.
+                    if (e.regular && (!enRuta->contains(minusculas) || e.nombre == minusculas))
                         enRuta->insert(minusculas, e.nombre);
                 }
             }
@@ -103,8 +121,10 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
                 continue;
             const QString local = enDisco(nombre);
             const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
-            if (fs::existeArchivo(local) && modificado(local) != modificado(destino))
-                fs::copia(local, destino);
+            if (fs::esRegular(local) && modificado(local) != modificado(destino) &&
+                !copiaReportada(ctx, local, destino))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre +
+                                      QStringLiteral(" a ") + rutas[r]);
         }
     }
 }
@@ -121,7 +141,7 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
         for (const fs::Entrada& e : fs::lista(rutas[r])) {
             const QString& n = e.nombre;
-            if (!esArchivo(e, rutas[r]))
+            if (!e.regular) // never through a link
                 continue;
             preparaNombre(st, n);
             if (!pruebaJuliano(st, n))
@@ -135,7 +155,9 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
                 continue;
             if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()) || rutas[r] == envio)
                 continue;
-            fs::copia(fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma));
+            if (!copiaReportada(ctx, fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma)))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n +
+                                      QStringLiteral(" a ") + envio);
         }
     }
 }
@@ -160,7 +182,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     QMap<QString, QStringList> repetidos;
     for (qsizetype i = 0; i < entradas.size(); ++i) {
         const fs::Entrada& e = entradas[i];
-        if (!esArchivo(e, envio))
+        if (!e.regular) // a link is no file of the broker's: never sent
             continue;
         const QString& n = e.nombre;
         preparaNombre(st, n);
@@ -195,11 +217,16 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         return enDisco != elegido.cend() ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
                                          : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
     };
+    // Opened before the first upload and kept for the pass: a file goes only
+    // when its register line can be written.
+    fs::Anexo registro;
+    if (!st.lineasSinRegistrar.isEmpty() && registro.abre(rutaRegistro(st)))
+        registraPendientes(st, registro);
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
         const QString ruta = rutaEnvio(nombre);
-        const bool existe = fs::existeArchivo(ruta);
+        const bool existe = fs::esRegular(ruta);
         const quint8 tipo = TipoDocumento(nombre);
         if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
             if (tipo == 0)
@@ -216,7 +243,12 @@ void EnviaArchivosValidacion(Contexto& ctx) {
             continue;
         }
         st.setEvento(QStringLiteral("Enviando ") + nombre);
-        const QDateTime fecha = modificado(ruta);
+        if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                                  QStringLiteral("; no se envían archivos mientras no puedan registrarse"));
+            continue;
+        }
+        const Huella antes = huella(ruta);
         // The Pend copy comes first: a file goes only once its response will
         // be searched (a full disk holds it back, with the reason on the
         // status line). A copy already waiting there serves as well.
@@ -236,12 +268,24 @@ void EnviaArchivosValidacion(Contexto& ctx) {
                              QString::number(rc));
             continue;
         }
+        // Still being written: what went may be cut short. Not registered, so
+        // the next cycle sends the whole file.
+        if (huella(ruta) != antes) {
+            reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
+            continue;
+        }
         archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
         if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
-            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
-        if (!agregaBitacora(st, nombre, fecha))
-            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st));
-        bitacora.agrega(nombre, fecha);
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+        const QString linea = lineaBitacora(nombre, antes.modificado);
+        if (!registro.agrega(linea)) {
+            // Kept for this run, so the file is not sent again, and written
+            // to the register as soon as it takes lines again.
+            st.lineasSinRegistrar << linea;
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                                  QStringLiteral("; ") + nombre + QStringLiteral(" ya fue enviado"));
+        }
+        bitacora.agrega(nombre, antes.modificado);
     }
 
     if (st.chk(slot::RutasAdicionales))
@@ -250,9 +294,9 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
         QStringList nombres = r.value();
         nombres.sort();
-        informa(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
-                         QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
-                         QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
+        reportaFalla(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
+                              QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
+                              QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "records/Avisos.h"
+#include "records/Fallas.h"
 
 namespace korva {
 
@@ -39,15 +40,21 @@ void TraeRegistro001(Contexto& ctx) {
                 continue;
             const QString origen = fs::une(staging, e.nombre, ctx.plataforma);
             const QString destino = fs::une(recibo, e.nombre, ctx.plataforma);
-            if (fs::soloLectura(destino))
-                fs::ponSoloLectura(destino, false);
-            if (!fs::copia(origen, destino)) {
-                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + e.nombre +
-                             QStringLiteral(" a ") + recibo);
+            // Read-only is how the broker protects a file: it stays, and the
+            // staged copy and the centre's wait for a later run.
+            if (fs::soloLectura(destino)) {
+                reportaFalla(ctx,
+                             QStringLiteral("ERROR: ") + destino +
+                                 QStringLiteral(" es de solo lectura; no se reemplazó con el del centro"));
+                continue;
+            }
+            if (!copiaReportada(ctx, origen, destino)) {
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + e.nombre +
+                                      QStringLiteral(" a ") + recibo);
                 continue;
             }
             if (!fs::borra(origen))
-                st.setEvento(QStringLiteral("ERROR: no fue posible borrar ") + origen);
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible borrar ") + origen);
             DeleteFiles(ctx, QStringLiteral("ENV/") + e.nombre);
         }
     }

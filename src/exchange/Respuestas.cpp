@@ -9,6 +9,7 @@
 #include "exchange/Transferencia.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
+#include "records/Fallas.h"
 
 namespace korva {
 
@@ -123,9 +124,9 @@ void BuscaRespuestas(Contexto& ctx) {
         const QString pend =
             fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
         if (!fs::borra(pend))
-            st.setEvento(QStringLiteral("ERROR: no fue posible borrar el pendiente ") + pend);
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible borrar el pendiente ") + pend);
         if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))
-            st.setEvento(QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     }
 
     if (!st.chk(slot::RutasAdicionales))
@@ -146,14 +147,14 @@ void BuscaRespuestas(Contexto& ctx) {
                 continue;
             const QString nombre = entrada.left(largo);
             const QString origen = fs::une(recibo, nombre, ctx.plataforma);
-            if (!fs::existeArchivo(origen))
+            if (!fs::esRegular(origen))
                 continue;
             const QString destino = fs::une(rutas[j], nombre, ctx.plataforma);
             if (fs::soloLectura(destino))
                 fs::ponSoloLectura(destino, false);
-            if (!fs::copia(origen, destino))
-                st.setEvento(QStringLiteral("ERROR: no fue posible copiar ") + nombre +
-                             QStringLiteral(" a ") + rutas[j]);
+            if (!copiaReportada(ctx, origen, destino))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre +
+                                      QStringLiteral(" a ") + rutas[j]);
         }
     }
 }

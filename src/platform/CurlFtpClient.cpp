@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/CentrosTls.h"
+#include "platform/Files.h"
 #include "platform/FtpErrores.h"
 
 namespace korva {
@@ -399,7 +400,7 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     Subida sub(local);
-    if (!sub.archivo.open(QIODevice::ReadOnly))
+    if (!fs::abreLectura(sub.archivo))
         return ArchivoLocalNoAbierto;
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);

@@ -12,8 +12,11 @@
 #include <algorithm>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace korva::fs {
@@ -24,6 +27,7 @@ namespace {
 constexpr QFileDevice::Permissions kEscritura =
     QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
+#ifdef Q_OS_WIN
 // Bit by bit through permission(), which reads the mode already fetched:
 // permissions() stats the file again and asks for this process's own rights
 // three more times, which costs more than the rest of a folder listing.
@@ -31,6 +35,7 @@ bool sinEscritura(const QFileInfo& fi) {
     return !fi.permission(QFileDevice::WriteOwner) && !fi.permission(QFileDevice::WriteGroup) &&
            !fi.permission(QFileDevice::WriteOther);
 }
+#endif
 } // namespace
 
 QChar separador(Plataforma p) { return p == Plataforma::Windows ? QChar('\\') : QChar('/'); }
@@ -69,14 +74,78 @@ bool existeCarpeta(const QString& ruta) {
     return fi.exists() && fi.isDir() && fi.isReadable();
 }
 
+#ifndef Q_OS_WIN
+namespace {
+// lstat of the name itself; false when there is nothing there.
+bool estado(const QString& ruta, struct stat* sb) {
+    return !ruta.isEmpty() && ::lstat(QFile::encodeName(ruta).constData(), sb) == 0;
+}
+
+bool escribeTodo(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+// Opens without following a link and keeps only a plain file (a FIFO would
+// block the window, a device has no end).
+int abreRegular(const QString& ruta, int banderas, mode_t modo = 0) {
+    const int fd =
+        ::open(QFile::encodeName(ruta).constData(), banderas | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, modo);
+    if (fd < 0)
+        return -1;
+    struct stat sb;
+    if (::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+} // namespace
+#endif
+
+bool esRegular(const QString& ruta) {
+#ifdef Q_OS_WIN
+    const QFileInfo fi(ruta);
+    return !ruta.isEmpty() && fi.isFile() && !fi.isSymLink();
+#else
+    struct stat sb;
+    return estado(ruta, &sb) && S_ISREG(sb.st_mode);
+#endif
+}
+
+bool esEnlace(const QString& ruta) {
+#ifdef Q_OS_WIN
+    return !ruta.isEmpty() && QFileInfo(ruta).isSymLink();
+#else
+    struct stat sb;
+    return estado(ruta, &sb) && S_ISLNK(sb.st_mode);
+#endif
+}
+
 bool soloLectura(const QString& ruta) {
+#ifdef Q_OS_WIN
     QFileInfo fi(ruta);
-    if (!fi.exists())
+    if (!fi.exists() || fi.isSymLink())
         return false;
     return sinEscritura(fi);
+#else
+    struct stat sb;
+    return estado(ruta, &sb) && !S_ISLNK(sb.st_mode) && (sb.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+#endif
 }
 
 bool ponSoloLectura(const QString& ruta, bool ro) {
+    if (esEnlace(ruta))
+        return false;
     QFile f(ruta);
     if (!f.exists())
         return false;
@@ -88,6 +157,24 @@ bool ponSoloLectura(const QString& ruta, bool ro) {
     return f.setPermissions(p);
 }
 
+bool abreLectura(QFile& archivo) {
+#ifdef Q_OS_WIN
+    if (!esRegular(archivo.fileName()))
+        return false;
+    return archivo.open(QIODevice::ReadOnly);
+#else
+    const int fd = abreRegular(archivo.fileName(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    if (!archivo.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#endif
+}
+
+#ifdef Q_OS_WIN
 namespace {
 bool vuelca(QFile& in, QFileDevice& out) {
     char buf[1 << 16];
@@ -102,26 +189,44 @@ bool vuelca(QFile& in, QFileDevice& out) {
     }
 }
 } // namespace
+#endif
 
-bool copia(const QString& origen, const QString& destino, Sincroniza s) {
+bool copia(const QString& origen, const QString& destino, Sincroniza s, bool* enlace) {
+    if (enlace)
+        *enlace = false;
+    const QFileInfo fi(destino);
+#ifdef Q_OS_WIN
     // A read-only target refuses the copy, as on the desktop the program
     // came from; callers clear the attribute first where they mean to.
-    if (soloLectura(destino))
+    const bool esLink = fi.isSymLink();
+    if (!esLink && soloLectura(destino))
         return false;
     QFile in(origen);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!abreLectura(in))
         return false;
     const QDateTime mtime = QFileInfo(in).lastModified();
-    if (s == Sincroniza::No) {
-        // QSaveFile always waits for the disk: a hidden temporary beside the
-        // target, renamed over it once complete.
-        const QFileInfo fi(destino);
+    if (s == Sincroniza::Si) {
+        // QSaveFile waits for the disk but writes through a link: the link
+        // goes first.
+        if (esLink && !QFile::remove(destino))
+            return false;
+        QSaveFile out(destino);
+        out.setDirectWriteFallback(false);
+        if (!out.open(QIODevice::WriteOnly))
+            return false;
+        if (!vuelca(in, out)) {
+            out.cancelWriting();
+            return false;
+        }
+        if (!out.commit())
+            return false;
+        QFile done(destino);
+        if (done.open(QIODevice::ReadWrite))
+            done.setFileTime(mtime, QFileDevice::FileModificationTime);
+    } else {
         QTemporaryFile out(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
                            QStringLiteral(".XXXXXX"));
-        if (!out.open() ||
-            !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
-            return false;
-        if (!vuelca(in, out) || !out.flush())
+        if (!out.open() || !vuelca(in, out) || !out.flush())
             return false;
         out.setFileTime(mtime, QFileDevice::FileModificationTime);
         out.close(); // an open file cannot be renamed on Windows
@@ -131,25 +236,68 @@ bool copia(const QString& origen, const QString& destino, Sincroniza s) {
         if (ec)
             return false;
         out.setAutoRemove(false);
-        return true;
     }
-    QSaveFile out(destino);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (!vuelca(in, out)) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit())
-        return false;
-    QFile done(destino);
-    if (done.open(QIODevice::ReadWrite))
-        done.setFileTime(mtime, QFileDevice::FileModificationTime);
+    if (enlace)
+        *enlace = esLink;
     return true;
+#else
+    struct stat db;
+    const bool hay = estado(destino, &db);
+    const bool esLink = hay && S_ISLNK(db.st_mode);
+    // A read-only target refuses the copy, as on the desktop the program
+    // came from; callers clear the attribute first where they mean to. A
+    // folder in the way is no target either.
+    if (hay && !esLink && (!S_ISREG(db.st_mode) || (db.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
+        return false;
+    const int in = abreRegular(origen, O_RDONLY);
+    if (in < 0)
+        return false;
+    struct stat sb;
+    if (::fstat(in, &sb) != 0) {
+        ::close(in);
+        return false;
+    }
+    // A hidden temporary beside the target, renamed over the name itself.
+    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                                       QStringLiteral(".XXXXXX"));
+    const int out = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    // The owner keeps reading and writing its copy; others read it only
+    // where they may read the source.
+    bool ok = ::fchmod(out, (sb.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) | S_IRUSR | S_IWUSR) == 0;
+    char buf[1 << 16];
+    while (ok) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = escribeTodo(out, buf, size_t(n));
+    }
+    ::close(in);
+    const timespec tiempos[2] = {sb.st_atim, sb.st_mtim};
+    ok = ok && ::futimens(out, tiempos) == 0 && (s == Sincroniza::No || ::fsync(out) == 0);
+    ok = ::close(out) == 0 && ok;
+    ok = ok && ::rename(tmp.constData(), QFile::encodeName(destino).constData()) == 0;
+    if (!ok) {
+        ::unlink(tmp.constData());
+        return false;
+    }
+    if (enlace)
+        *enlace = esLink;
+    return true;
+#endif
 }
 
 bool escribeAtomico(const QString& ruta, const QByteArray& contenido, bool privado) {
+    // The name is replaced, never the file a link there leads to.
+    if (esEnlace(ruta) && !QFile::remove(ruta))
+        return false;
     QSaveFile f(ruta);
     f.setDirectWriteFallback(false);
     if (!f.open(QIODevice::WriteOnly))
@@ -179,12 +327,45 @@ QStringList leeLineas(const QString& ruta, bool* ok) {
     return ansi::lineas(f.readAll());
 }
 
-bool agregaLinea(const QString& ruta, const QString& linea) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+bool Anexo::abre(const QString& ruta) {
+    if (archivo_.isOpen())
+        archivo_.close();
+    archivo_.setFileName(ruta);
+    cortada_ = false;
+    // Unbuffered: a line that failed is not kept to be written later.
+    const auto modo = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+#ifdef Q_OS_WIN
+    if (esEnlace(ruta))
         return false;
-    const QByteArray b = ansi::codifica(linea) + "\r\n";
-    return f.write(b) == b.size() && f.flush();
+    return archivo_.open(modo);
+#else
+    const int fd = abreRegular(ruta, O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (fd < 0)
+        return false;
+    if (!archivo_.open(fd, modo, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#endif
+}
+
+bool Anexo::agrega(const QString& linea) {
+    if (!archivo_.isOpen())
+        return false;
+    const QByteArray b = (cortada_ ? QByteArray("\r\n") : QByteArray()) + ansi::codifica(linea) + "\r\n";
+    const qint64 n = archivo_.write(b);
+    if (n == b.size()) {
+        cortada_ = false;
+        return true;
+    }
+    cortada_ = cortada_ || n > 0;
+    return false;
+}
+
+bool agregaLinea(const QString& ruta, const QString& linea) {
+    Anexo a;
+    return a.abre(ruta) && a.agrega(linea);
 }
 
 QByteArray comoTexto(const QStringList& lineas) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,9 @@ QChar separador(Plataforma p = kPlataforma);
 QString une(const QString& carpeta, const QString& nombre, Plataforma p = kPlataforma);
 
 bool existeArchivo(const QString& ruta);
+// The name itself, never what a link at it leads to: a plain file, a link.
+bool esRegular(const QString& ruta);
+bool esEnlace(const QString& ruta);
 // The path of `nombre` in the folder, found regardless of case where the
 // file system tells case apart (names of files to send are lower-cased
 // while the file on disk may be "M4321123.045"); the plain join when none.
@@ -32,21 +36,31 @@ QString rutaSinMayusculas(const QString& carpeta, const QString& nombre, Platafo
 bool existeCarpeta(const QString& ruta);
 
 // Read-only means no write bit at all (owner, group, other). Checked by the
-// program itself: unlink ignores it and root may write anyway.
+// program itself: unlink ignores it and root may write anyway. Both look at
+// the name itself: a link is never read-only, and its target's mode is not
+// the program's to change (ponSoloLectura refuses it).
 bool soloLectura(const QString& ruta);
 bool ponSoloLectura(const QString& ruta, bool soloLectura);
+
+// Opens a plain file for reading, never through a link, so a link planted in
+// an office folder cannot hand out what it leads to.
+bool abreLectura(QFile& archivo);
 
 // Whether a copy is on the disk before copia returns. A caller that deletes
 // the source next needs it; a copy beside a source that stays does not, and
 // waiting for the disk costs more than uploading the file.
 enum class Sincroniza { Si, No };
 
-// Copies a file over whatever the target holds; the target appears complete
-// or not at all, and keeps the source's modification time. A read-only
-// target is refused.
-bool copia(const QString& origen, const QString& destino, Sincroniza s = Sincroniza::Si);
+// Copies a plain file (never read through a link) over whatever the target
+// holds; the target appears complete or not at all, and keeps the source's
+// modification time. The copy is no more readable than its source. A
+// read-only target is refused. The copy is renamed over the name itself: a
+// link there is replaced, its target untouched, and `enlace` says so.
+bool copia(const QString& origen, const QString& destino, Sincroniza s = Sincroniza::Si,
+           bool* enlace = nullptr);
 
-// Writes a whole file through a temporary in the same folder and a rename.
+// Writes a whole file through a temporary in the same folder and a rename;
+// a link at the name is replaced, never written through.
 // privado: POSIX mode 0600 (the file holds passwords).
 bool escribeAtomico(const QString& ruta, const QByteArray& contenido, bool privado = false);
 
@@ -55,8 +69,22 @@ bool creaCarpeta(const QString& ruta);
 
 // Reads a text file of the code page; ok is false when it cannot be read.
 QStringList leeLineas(const QString& ruta, bool* ok = nullptr);
-// Appends one line ended by CR LF, creating the file when missing.
+// Appends one line ended by CR LF, creating the file when missing; a link at
+// the name is refused, never written through.
 bool agregaLinea(const QString& ruta, const QString& linea);
+
+// A text file held open for appending lines, as agregaLinea writes them, for
+// a writer that must know it can write before it acts.
+class Anexo {
+public:
+    bool abre(const QString& ruta);
+    bool abierto() const { return archivo_.isOpen(); }
+    bool agrega(const QString& linea);
+
+private:
+    QFile archivo_;
+    bool cortada_ = false; // a line written in part: the next one starts on a line of its own
+};
 // Whole lines, each ended by CR LF.
 QByteArray comoTexto(const QStringList& lineas);
 

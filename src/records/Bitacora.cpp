@@ -66,7 +66,7 @@ bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime&
 }
 
 void LstBitacora::carga(const MainState& st) {
-    items_ = fs::leeLineas(rutaRegistro(st));
+    items_ = fs::leeLineas(rutaRegistro(st)) + st.lineasSinRegistrar;
     indice_ = QSet<QString>(items_.cbegin(), items_.cend());
 }
 

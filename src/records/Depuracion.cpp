@@ -8,6 +8,7 @@
 #include "cycle/Nombres.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "records/Fallas.h"
 
 namespace korva {
 
@@ -100,6 +101,7 @@ void DepuraArchivos(Contexto& ctx) {
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
+    st.lineasSinRegistrar.clear(); // the day's register is gone with them
     st.setEvento(QStringLiteral("Depurando archivos del día anterior"));
 
     // With one folder for both, its files wait for the receive-folder step,
@@ -126,10 +128,13 @@ void DepuraArchivos(Contexto& ctx) {
         const QString ruta = fs::une(recibo, e.nombre, ctx.plataforma);
         if (respaldable(e.nombre, p.patente)) {
             const QString copia = fs::une(respalda, e.nombre, ctx.plataforma);
-            // A read-only copy of an earlier run is replaced like any other.
-            if (fs::soloLectura(copia))
-                fs::ponSoloLectura(copia, false);
-            if (!fs::copia(ruta, copia)) {
+            // A read-only copy is one the broker protects: it stays, and so
+            // does the file it would have been replaced with.
+            if (fs::soloLectura(copia)) {
+                p.fallas << ruta + QStringLiteral(" (su copia en Respalda es de solo lectura)");
+                continue;
+            }
+            if (!copiaReportada(ctx, ruta, copia)) {
                 p.fallas << ruta;
                 continue;
             }
@@ -153,9 +158,10 @@ void DepuraArchivos(Contexto& ctx) {
     if (p.fallas.isEmpty())
         st.setEvento(QStringLiteral("Listo para iniciar"));
     else
-        st.setEvento(QStringLiteral("No fue posible depurar ") + p.fallas.first() +
-                     (p.fallas.size() > 1 ? QStringLiteral(" ni otros %1 archivos").arg(p.fallas.size() - 1)
-                                          : QString()));
+        reportaFalla(ctx, QStringLiteral("No fue posible depurar ") + p.fallas.first() +
+                              (p.fallas.size() > 1
+                                   ? QStringLiteral(" ni otros %1 archivos").arg(p.fallas.size() - 1)
+                                   : QString()));
     ctx.dlg.puntero(Puntero::Normal);
 }
 

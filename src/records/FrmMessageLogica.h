@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace korva {
 
@@ -10,6 +11,8 @@ namespace korva {
 class FrmMessageLogica {
 public:
     static constexpr int kTicks = 20;
+    // Failure reports listed one by one; the rest are counted.
+    static constexpr int kFallasVisibles = 8;
 
     qint32 Temp = 0;
     QString LblErrorCve;
@@ -21,8 +24,16 @@ public:
     // One tick; false when the window must close now.
     bool tick();
 
+    // A failure of the program's own file work, listed under the error's
+    // text once. It arrives at any time and must be read, so an open window
+    // shows it at once and counts its time again.
+    void agregaFalla(const QString& texto);
+
 private:
+    void llena();
+
     int contador_ = 0;
+    QStringList fallas_;
     QString titulo_ = QStringLiteral("KORVA Centro de Prevalidación");
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 namespace korva {
 
@@ -11,6 +11,9 @@ public:
     virtual ~VentanaError() = default;
     // Shows the window and sets its code (Temp).
     virtual void muestra(qint32 CveError) = 0;
+    // Shows the window with a failure of the program's own file work (no
+    // code), added below whatever it already shows.
+    virtual void muestraFalla(const QString& texto) = 0;
 };
 
 } // namespace korva

@@ -48,11 +48,26 @@ void FrmMessage::tick() {
 
 VentanaErrorQt::~VentanaErrorQt() { delete ventana_; }
 
+void FrmMessage::agregaFalla(const QString& texto) {
+    logica_.agregaFalla(texto);
+    if (logica_.contador() > 0) {
+        lblError_->setText(logica_.LblError);
+        adjustSize();
+    }
+}
+
 void VentanaErrorQt::muestra(qint32 CveError) {
     if (!ventana_)
         ventana_ = new FrmMessage;
     ventana_->show();
     ventana_->setTemp(CveError);
+}
+
+void VentanaErrorQt::muestraFalla(const QString& texto) {
+    if (!ventana_)
+        ventana_ = new FrmMessage;
+    ventana_->show();
+    ventana_->agregaFalla(texto);
 }
 
 } // namespace korva

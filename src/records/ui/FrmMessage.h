@@ -19,6 +19,7 @@ public:
     explicit FrmMessage(QWidget* parent = nullptr);
 
     void setTemp(qint32 codigo) { logica_.Temp = codigo; }
+    void agregaFalla(const QString& texto);
     const FrmMessageLogica& logica() const { return logica_; }
 
 public slots:
@@ -40,6 +41,7 @@ public:
     VentanaErrorQt& operator=(const VentanaErrorQt&) = delete;
     ~VentanaErrorQt() override; // the window goes with the program
     void muestra(qint32 CveError) override;
+    void muestraFalla(const QString& texto) override;
     FrmMessage* ventana() const { return ventana_; }
 
 private:

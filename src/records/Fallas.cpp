@@ -1,0 +1,24 @@
+#include "records/Fallas.h"
+
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "records/VentanaError.h"
+
+namespace korva {
+
+void reportaFalla(Contexto& ctx, const QString& texto) {
+    ctx.st.setEvento(texto);
+    if (ctx.ventanaError)
+        ctx.ventanaError->muestraFalla(texto);
+}
+
+bool copiaReportada(Contexto& ctx, const QString& origen, const QString& destino, fs::Sincroniza s) {
+    bool enlace = false;
+    const bool ok = fs::copia(origen, destino, s, &enlace);
+    if (enlace)
+        reportaFalla(ctx, QStringLiteral("AVISO: se reemplazó el enlace ") + destino +
+                              QStringLiteral(" por una copia; el archivo al que apuntaba no se tocó"));
+    return ok;
+}
+
+} // namespace korva
