@@ -42,6 +42,8 @@ public:
 
     // True when the open connection negotiated TLS.
     bool cifrado() const;
+    // How many times this run has read the trusted certificates.
+    static int lecturasConfianza();
 
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
