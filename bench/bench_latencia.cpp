@@ -179,6 +179,24 @@ int main(int argc, char** argv) {
                     rRespuesta <= 1.0 ? "met" : "NOT met");
         cumple = cumple && rEnvio <= 1.0 && rRespuesta <= 1.0;
     }
+    // What each operation cannot do with less, for a client that waits for
+    // each reply (neither ours nor lftp pipelines commands).
+    std::printf(
+        "round trips an operation needs, against this server:\n"
+        "  upload            5: EPSV, the data connection's TCP handshake, STOR until 150, and 2 from the\n"
+        "                       last byte to 226 (the server closes the data connection and waits for that\n"
+        "                       close to be acknowledged before it replies); over TLS the data connection's\n"
+        "                       resumed handshake runs beside STOR: 5 as well. lftp: the same 5 (PASV).\n"
+        "  missing response  3: EPSV, the TCP handshake, RETR until 550. One command (SIZE, MDTM) could\n"
+        "                       tell in 1, but a 550 to it does not prove the file missing on every server\n"
+        "                       (a server may refuse the command and still serve the file): a response\n"
+        "                       taken for missing would never be fetched. lftp: 5 (SIZE, MDTM, PASV, TCP, "
+        "RETR).\n"
+        "  found response    4: EPSV, the TCP handshake, RETR with the data, and 1 to 226 (the same close);\n"
+        "                       over TLS 2 more: the data waits for the handshake's end, and the server\n"
+        "                       waits for our close_notify before it closes. lftp: 6 (SIZE and MDTM first).\n"
+        "  login             plain: TCP, banner, AUTH TLS and AUTH SSL refused, USER, PASS, PWD, TYPE I;\n"
+        "                    TLS: AUTH TLS, the full handshake (2), USER, PASS, PBSZ, PROT, PWD, TYPE I.\n");
     for (Modo& m : modos)
         DisconnectFromHost(m.oficina->contexto());
     if (!sinFallos)
