@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 #include "CentroSimulado.h"
 #include "ScriptedClock.h"
@@ -35,6 +36,14 @@ namespace {
 
 constexpr int kCalentamiento = 20; // cycles before the first memory reading
 constexpr qint64 kLimiteCrecimientoKB = 5 * 1024;
+
+// This process's processor time, user and system: the client's own cost,
+// apart from the centre's.
+double cpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
 
 qint64 residenteKB() {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -59,6 +68,7 @@ QString respuestaDe(const QString& enviado) { return enviado.left(8) + QStringLi
 struct Resultado {
     int estado = 2; // 0 PASS, 1 FAIL, 2 could not run
     double msPorCiclo = 0;
+    double cpuPorCiclo = 0;
 };
 
 Resultado soak(int ciclos, int porCiclo, bool plano) {
@@ -152,6 +162,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     QElapsedTimer t;
     t.start();
     qint64 msCalentamiento = 0;
+    double cpuCalentamiento = 0;
     auto trasCiclo = [&](qsizetype recibidosAntes, qsizetype enviadosAntes) {
         sinEnviar += int(lote.size() - (st.lista(Lista::Enviados).size() - enviadosAntes));
         revisa(enVuelo, recibidosAntes);
@@ -161,6 +172,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
         if (hechos == calentamiento) {
             rssInicio = residenteKB();
             msCalentamiento = t.elapsed();
+            cpuCalentamiento = cpuMs();
         }
     };
     trasCiclo(0, 0);
@@ -180,6 +192,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     }
     const qint64 ms = t.elapsed();
     const qint64 rssFin = residenteKB();
+    const double cpuPorCiclo = (cpuMs() - cpuCalentamiento) / std::max(1, hechos - calentamiento);
     Start_Button_Click(ctx); // stop
 
     for (const QString& n : QDir(recibo).entryList({QStringLiteral("*.r001")}, QDir::Files))
@@ -197,7 +210,9 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
                 recibidasTotal, faltantes, repetidas, ajenas, static_cast<long long>(pendientes));
     std::printf("  registro 001 files %d (published %d); logins at the centre %d\n", r001, ciclos / 50,
                 centro.cuenta(QStringLiteral("LOGIN")));
-    std::printf("  time               %.1f s, %.1f ms a cycle after warm-up\n", ms / 1000.0, msPorCiclo);
+    std::printf("  time               %.1f s, %.1f ms a cycle after warm-up, %.1f ms of it on this "
+                "process's processor time\n",
+                ms / 1000.0, msPorCiclo, cpuPorCiclo);
     std::printf(
         "  resident memory    %lld KB after %d cycles, %lld KB at the end: growth %lld KB (limit %lld KB)\n",
         static_cast<long long>(rssInicio), calentamiento, static_cast<long long>(rssFin),
@@ -207,7 +222,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
                       ajenas == 0 && recibidasTotal == ciclos * porCiclo && pendientes == 0 &&
                       rssInicio > 0 && crecimiento < kLimiteCrecimientoKB;
     std::printf("%s\n", bien ? "PASS" : "FAIL");
-    return {bien ? 0 : 1, msPorCiclo};
+    return {bien ? 0 : 1, msPorCiclo, cpuPorCiclo};
 }
 
 } // namespace
@@ -224,20 +239,23 @@ int main(int argc, char** argv) {
         return soak(ciclos, porCiclo, args.contains(QStringLiteral("--plano"))).estado;
 
     // The shared machine sways every run: the best of each kind counts.
-    double tls = 0, plano = 0;
+    double tls = 0, plano = 0, cpuTls = 0, cpuPlano = 0;
     int estado = 0;
     for (int r = 0; r < comparar; ++r) {
         for (const bool p : {false, true}) {
             const Resultado x = soak(ciclos, porCiclo, p);
             estado = std::max(estado, x.estado);
             double& mejor = p ? plano : tls;
-            if (x.estado == 0 && (mejor == 0 || x.msPorCiclo < mejor))
+            if (x.estado == 0 && (mejor == 0 || x.msPorCiclo < mejor)) {
                 mejor = x.msPorCiclo;
+                (p ? cpuPlano : cpuTls) = x.cpuPorCiclo;
+            }
         }
     }
     const double razon = plano > 0 ? tls / plano : 0;
-    std::printf("best cycle over %d runs each: FTPS %.1f ms, plain FTP %.1f ms; FTPS / plain %.2f "
-                "(target <= 1.50) %s\n",
-                comparar, tls, plano, razon, estado == 0 && razon <= 1.5 ? "met" : "NOT met");
+    std::printf("best cycle over %d runs each: FTPS %.1f ms (%.1f ms processor time here), plain FTP %.1f ms "
+                "(%.1f ms); FTPS / plain %.2f (target <= 1.50) %s\n",
+                comparar, tls, cpuTls, plano, cpuPlano, razon,
+                estado == 0 && razon <= 1.5 ? "met" : "NOT met");
     return estado != 0 ? estado : razon <= 1.5 ? 0 : 1;
 }
