@@ -193,7 +193,8 @@ int main(int argc, char** argv) {
         "                       taken for missing would never be fetched. lftp: 5 (SIZE, MDTM, PASV, TCP, "
         "RETR).\n"
         "  found response    4: EPSV, the TCP handshake, RETR with the data, and 1 to 226 (the same close);\n"
-        "                       over TLS 2 more: the data waits for the handshake's end, and the server\n"
+        "                       over TLS about 2.5 more: the data waits for the handshake's end, and the "
+        "server\n"
         "                       waits for our close_notify before it closes. lftp: 6 (SIZE and MDTM first).\n"
         "  login             plain: TCP, banner, AUTH TLS and AUTH SSL refused, USER, PASS, PWD, TYPE I;\n"
         "                    TLS: AUTH TLS, the full handshake (2), USER, PASS, PBSZ, PROT, PWD, TYPE I.\n");
