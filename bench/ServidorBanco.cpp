@@ -64,13 +64,50 @@ bool aparta(const QString& carpeta, const QString& basura) {
 
 int cuentaArchivos(const QString& carpeta) { return int(QDir(carpeta).entryList(QDir::Files).size()); }
 
-QString abreLftp(quint16 puerto) {
-    return QStringLiteral("set cmd:fail-exit no\nset net:max-retries 1\nset ftp:ssl-allow no\n"
+QString abreLftp(quint16 puerto, const QString& archivoCA) {
+    const QString tls = archivoCA.isEmpty()
+                            ? QStringLiteral("set ftp:ssl-allow no\n")
+                            : QStringLiteral("set ftp:ssl-force yes\nset ftp:ssl-protect-data yes\n"
+                                             "set ssl:ca-file \"%1\"\nset ssl:verify-certificate yes\n"
+                                             "set ssl:priority \"NORMAL:-VERS-TLS1.3\"\n")
+                                  .arg(archivoCA);
+    // No SITE UTIME after each upload: our client does not keep file times.
+    return QStringLiteral("set cmd:fail-exit no\nset net:max-retries 1\n%1"
+                          "set ftp:use-site-utime no\nset ftp:use-site-utime2 no\n"
                           "set xfer:clobber on\nset cmd:interactive no\n"
-                          "open -u %1,%2 -p %3 127.0.0.1\n")
-        .arg(kUsuario, kContrasena)
+                          "open -u %2,%3 -p %4 127.0.0.1\n")
+        .arg(tls, kUsuario, kContrasena)
         .arg(puerto);
 }
+
+namespace {
+// A throwaway CA and a certificate for 127.0.0.1 signed by it.
+bool certificados(const QString& carpeta, QString& error) {
+    QDir().mkpath(carpeta);
+    const QString ext = carpeta + QStringLiteral("/servidor.ext");
+    escribe(ext, "subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
+    const QList<QStringList> ordenes = {
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+         "-subj", "/CN=korvabench CA", "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+         "keyUsage=critical,keyCertSign,cRLSign"},
+        {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "servidor.key", "-out", "servidor.csr", "-subj",
+         "/CN=127.0.0.1"},
+        {"x509", "-req", "-in", "servidor.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
+         "-out", "servidor.pem", "-days", "2", "-extfile", "servidor.ext"},
+    };
+    for (const QStringList& o : ordenes) {
+        QProcess p;
+        p.setWorkingDirectory(carpeta);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("openssl"), o);
+        if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            error = QStringLiteral("openssl %1: %2").arg(o.first(), QString::fromLocal8Bit(p.readAll()));
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
 
 double lftp(const QString& guion) {
     QProcess p;
@@ -102,7 +139,7 @@ bool Vsftpd::renueva(const QString& carpeta, const QString& basura) {
            chown(QFile::encodeName(d).constData(), ftp->pw_uid, ftp->pw_gid) == 0;
 }
 
-bool Vsftpd::arranca(const QString& trabajo, const QStringList& carpetas) {
+bool Vsftpd::arranca(const QString& trabajo, const QStringList& carpetas, bool tls) {
     const passwd* ftp = getpwnam("ftp");
     if (!ftp) {
         error_ = QStringLiteral("no ftp user");
@@ -128,20 +165,33 @@ bool Vsftpd::arranca(const QString& trabajo, const QStringList& carpetas) {
     const QString pam = trabajo + QStringLiteral("/pam-vsftpd");
     escribe(pam, "auth required pam_permit.so\naccount required pam_permit.so\n"
                  "session required pam_permit.so\n");
+    QString ssl = QStringLiteral("ssl_enable=NO\n");
+    if (tls) {
+        const QString carpeta = trabajo + QStringLiteral("/tls");
+        if (!certificados(carpeta, error_))
+            return false;
+        ca_ = carpeta + QStringLiteral("/ca.pem");
+        ssl = QStringLiteral(
+                  "ssl_enable=YES\nrsa_cert_file=%1/servidor.pem\nrsa_private_key_file=%1/servidor.key\n"
+                  "force_local_logins_ssl=YES\nforce_local_data_ssl=YES\nrequire_ssl_reuse=YES\n"
+                  "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n")
+                  .arg(carpeta);
+    }
     puerto_ = puertoLibre();
     const QString conf = trabajo + QStringLiteral("/vsftpd.conf");
-    escribe(conf, QStringLiteral(
-                      "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
-                      "background=NO\nanonymous_enable=NO\nlocal_enable=YES\nguest_enable=YES\n"
-                      "guest_username=ftp\nvirtual_use_local_privs=YES\nwrite_enable=YES\n"
-                      "local_umask=022\nlocal_root=%2\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
-                      "pam_service_name=vsftpd\npasv_enable=YES\npasv_address=127.0.0.1\n"
-                      "seccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\nxferlog_enable=NO\n"
-                      "dirmessage_enable=NO\nsecure_chroot_dir=/var/run/vsftpd/empty\n"
-                      "max_per_ip=0\nmax_clients=0\n")
-                      .arg(puerto_)
-                      .arg(raiz_)
-                      .toUtf8());
+    escribe(conf,
+            (ssl + QStringLiteral(
+                       "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+                       "background=NO\nanonymous_enable=NO\nlocal_enable=YES\nguest_enable=YES\n"
+                       "guest_username=ftp\nvirtual_use_local_privs=YES\nwrite_enable=YES\n"
+                       "local_umask=022\nlocal_root=%2\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
+                       "pam_service_name=vsftpd\npasv_enable=YES\npasv_address=127.0.0.1\n"
+                       "seccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\nxferlog_enable=NO\n"
+                       "dirmessage_enable=NO\nsecure_chroot_dir=/var/run/vsftpd/empty\n"
+                       "max_per_ip=0\nmax_clients=0\n")
+                       .arg(puerto_)
+                       .arg(raiz_))
+                .toUtf8());
     // unshare and sh both exec: the process we hold is vsftpd itself.
     proceso_.setProcessChannelMode(QProcess::MergedChannels);
     proceso_.start(ejecutable("unshare"),

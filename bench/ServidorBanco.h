@@ -28,8 +28,10 @@ int cuentaArchivos(const QString& carpeta);
 // slower to create than any real office ever sees.
 bool aparta(const QString& carpeta, const QString& basura);
 
-// First lines of an lftp script: one plain-FTP connection as kUsuario.
-QString abreLftp(quint16 puerto);
+// First lines of an lftp script: one connection as kUsuario, plain FTP, or
+// explicit TLS on the control and data connections when `archivoCA` (the
+// CA to trust) is given, TLS 1.2 at most as our client.
+QString abreLftp(quint16 puerto, const QString& archivoCA = {});
 // Runs the script and returns its wall time in milliseconds.
 double lftp(const QString& guion);
 
@@ -41,9 +43,13 @@ class Vsftpd {
 public:
     ~Vsftpd();
     // `trabajo`: a folder for the server's files; `carpetas`: sub-folders of
-    // the account, writable by the ftp user.
-    bool arranca(const QString& trabajo, const QStringList& carpetas);
+    // the account, writable by the ftp user. With `tls` the server demands
+    // explicit TLS on logins and data connections, and the reuse of the
+    // control connection's TLS session on every data connection.
+    bool arranca(const QString& trabajo, const QStringList& carpetas, bool tls = false);
     quint16 puerto() const { return puerto_; }
+    // The CA of the TLS server's certificate (for 127.0.0.1); empty without TLS.
+    QString archivoCA() const { return ca_; }
     // Local path of a remote name inside the account.
     QString ruta(const QString& remoto) const { return raiz_ + QLatin1Char('/') + remoto; }
     // An account folder set aside (see aparta) and made again, empty.
@@ -53,6 +59,7 @@ public:
 private:
     QProcess proceso_;
     QString raiz_;
+    QString ca_;
     QString error_;
     quint16 puerto_ = 0;
 };

@@ -479,6 +479,40 @@ private slots:
         }
     }
 
+    // Parsing the trusted certificates cost more than the transfers: one
+    // reading serves every connection of the run until the bundle changes.
+    void trustedCertificatesReadOncePerRun() {
+        CentroSimulado a(opciones(true)), b(opciones(true));
+        QVERIFY2(a.listo() && b.listo(), qPrintable(a.diagnostico() + b.diagnostico()));
+        Sesion s(a);
+        const QString ca = s.f.ruta(kArchivoCACentro);
+        QVERIFY(QFile::copy(a.archivoCA(), ca));
+        const int antes = CurlFtpClient::lecturasConfianza();
+        const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
+        QVERIFY(escribe(local, "500|\r\n"));
+        for (int conexion = 0; conexion < 2; ++conexion) {
+            CurlFtpClient ftp(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+            s.ctx().ftp = &ftp;
+            QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
+            QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("r")), QStringLiteral("REC/m4321123.045")),
+                     0);
+            QVERIFY(ftp.cifrado());
+            QCOMPARE(DisconnectFromHost(s.ctx()), 0);
+        }
+        QCOMPARE(CurlFtpClient::lecturasConfianza() - antes, 1);
+
+        // Another centre's bundle copied in while the program runs: it is
+        // trusted from the next connection on, and the old one no longer.
+        QVERIFY(QFile::remove(ca) && QFile::copy(b.archivoCA(), ca));
+        CurlFtpClient ftp(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+        s.ctx().ftp = &ftp;
+        QCOMPARE(ConnectToHost(s.ctx()), 25794);
+        s.f.st.setSlot(slot::Puerto, QString::number(b.puerto()));
+        QCOMPARE(ConnectToHost(s.ctx()), 0);
+        QCOMPARE(DisconnectFromHost(s.ctx()), 0);
+        QCOMPARE(CurlFtpClient::lecturasConfianza() - antes, 2);
+    }
+
     void implicitTlsOnItsPort() {
         CentroSimulado c(opciones(false, 0, {"--tls-implicito"}));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

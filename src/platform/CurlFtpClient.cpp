@@ -8,6 +8,10 @@
 #include <cstring>
 #include <curl/curl.h>
 #include <filesystem>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 #include "platform/CentrosTls.h"
 #include "platform/Files.h"
@@ -23,23 +27,85 @@ void inicializaCurl() {
     (void)hecho;
 }
 
-// The system's trust store as libcurl was built to find it, followed by the
-// extra bundle: one blob, so neither replaces the other.
-QByteArray confianza(const QString& archivoCA) {
-    if (archivoCA.isEmpty() || !QFileInfo::exists(archivoCA))
-        return {};
-    QByteArray pem;
-    const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
-    QString sistema = (v && v->cainfo) ? QString::fromLocal8Bit(v->cainfo) : QString();
-    if (sistema.isEmpty())
-        sistema = QStringLiteral("/etc/ssl/certs/ca-certificates.crt");
-    QFile s(sistema);
-    if (s.open(QIODevice::ReadOnly))
-        pem = s.readAll() + '\n';
-    QFile e(archivoCA);
-    if (e.open(QIODevice::ReadOnly))
-        pem += e.readAll();
-    return pem;
+// The trusted certificates: the system's store as libcurl was built to find
+// it, plus the centre's bundle when the program folder holds one. Parsing
+// them costs more than a transfer, so they are read once and the one store
+// is handed to every TLS connection, control and data, of every client; a
+// bundle replaced on disk is read again at the next connection.
+int lecturas = 0;
+
+struct Confianza {
+    QString archivo;
+    bool existe = false;
+    qint64 tamano = -1;
+    std::filesystem::file_time_type hora{};
+    X509_STORE* almacen = nullptr;
+
+    bool sirvePara(const QString& ruta) const {
+        std::error_code ec;
+        const std::filesystem::path p(ruta.toStdU16String());
+        const bool hay = !ruta.isEmpty() && std::filesystem::is_regular_file(p, ec);
+        if (almacen == nullptr || ruta != archivo || hay != existe)
+            return false;
+        return !hay || (qint64(std::filesystem::file_size(p, ec)) == tamano &&
+                        std::filesystem::last_write_time(p, ec) == hora);
+    }
+};
+
+bool cargaPem(X509_STORE* almacen, const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray pem = f.readAll();
+    BIO* bio = BIO_new_mem_buf(pem.constData(), int(pem.size()));
+    if (!bio)
+        return false;
+    int cargados = 0;
+    while (X509* x = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
+        cargados += X509_STORE_add_cert(almacen, x) == 1;
+        X509_free(x);
+    }
+    ERR_clear_error(); // the end of the bundle reads as an error
+    BIO_free(bio);
+    return cargados > 0;
+}
+
+// The store for this bundle, with a reference for the caller; null only when
+// memory ran out.
+X509_STORE* almacenConfianza(const QString& archivoCA) {
+    static Confianza vigente;
+    if (!vigente.sirvePara(archivoCA)) {
+        X509_STORE* almacen = X509_STORE_new();
+        if (!almacen)
+            return nullptr;
+        ++lecturas;
+        const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
+        const QString sistema = (v && v->cainfo) ? QString::fromLocal8Bit(v->cainfo)
+                                                 : QStringLiteral("/etc/ssl/certs/ca-certificates.crt");
+        cargaPem(almacen, sistema);
+        if (v && v->capath)
+            X509_STORE_load_path(almacen, v->capath);
+        Confianza nueva;
+        nueva.archivo = archivoCA;
+        std::error_code ec;
+        const std::filesystem::path p(archivoCA.toStdU16String());
+        nueva.existe = !archivoCA.isEmpty() && std::filesystem::is_regular_file(p, ec);
+        if (nueva.existe) {
+            nueva.tamano = qint64(std::filesystem::file_size(p, ec));
+            nueva.hora = std::filesystem::last_write_time(p, ec);
+            cargaPem(almacen, archivoCA);
+        }
+        // As libcurl does with its own store: an intermediate in the bundle
+        // is trusted as an anchor.
+        X509_STORE_set_flags(almacen, X509_V_FLAG_PARTIAL_CHAIN);
+        ERR_clear_error();
+        if (vigente.almacen)
+            X509_STORE_free(vigente.almacen); // connections still open keep theirs
+        nueva.almacen = almacen;
+        vigente = nueva;
+    }
+    X509_STORE_up_ref(vigente.almacen);
+    return vigente.almacen;
 }
 
 // After these the control connection is known to be usable still; after any
@@ -178,6 +244,7 @@ struct CurlFtpClient::Impl {
     QList<Omitido> omitidos; // of the last download by mask
     QByteArray base;         // scheme://host:port/
     curl_slist* postquote = nullptr;
+    X509_STORE* confianza = nullptr; // this connection's reference to the run's store
     char errbuf[CURL_ERROR_SIZE] = {};
 
     ~Impl() { cierra(); }
@@ -196,6 +263,9 @@ struct CurlFtpClient::Impl {
         if (postquote)
             curl_slist_free_all(postquote);
         postquote = nullptr;
+        if (confianza)
+            X509_STORE_free(confianza);
+        confianza = nullptr;
     }
 
     CURLcode ejecuta() {
@@ -263,6 +333,18 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, descarta);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     }
+
+    // Called by libcurl before every TLS handshake of this connection; a plain
+    // session never reads the certificates.
+    static CURLcode ponConfianza(CURL*, void* contexto, void* p) {
+        auto* yo = static_cast<Impl*>(p);
+        if (!yo->confianza)
+            yo->confianza = almacenConfianza(yo->opciones.archivoCA);
+        if (!yo->confianza)
+            return CURLE_OUT_OF_MEMORY;
+        SSL_CTX_set1_cert_store(static_cast<SSL_CTX*>(contexto), yo->confianza);
+        return CURLE_OK;
+    }
 };
 
 CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
@@ -283,6 +365,7 @@ bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }
 bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
 QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
+int CurlFtpClient::lecturasConfianza() { return lecturas; }
 
 qint32 CurlFtpClient::conecta() {
     d->cierra();
@@ -328,11 +411,12 @@ qint32 CurlFtpClient::conecta() {
                      long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    QByteArray ca = confianza(d->opciones.archivoCA);
-    if (!ca.isEmpty()) {
-        curl_blob blob{ca.data(), size_t(ca.size()), CURL_BLOB_COPY};
-        curl_easy_setopt(e, CURLOPT_CAINFO_BLOB, &blob);
-    }
+    // libcurl loads nothing itself: the run's store is handed to each
+    // connection instead.
+    curl_easy_setopt(e, CURLOPT_CAINFO, nullptr);
+    curl_easy_setopt(e, CURLOPT_CAPATH, nullptr);
+    curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, Impl::ponConfianza);
+    curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, d.get());
     d->cifrado = implicito;
     curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
     curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->cifrado);

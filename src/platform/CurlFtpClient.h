@@ -56,6 +56,8 @@ public:
     // session always opens passive ones.
     bool pasivoImpuesto() const override;
     QList<Omitido> omitidos() const override;
+    // How many times this run has read the trusted certificates.
+    static int lecturasConfianza();
 
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
