@@ -174,9 +174,13 @@ QStringList leeLineas(const QString& ruta, bool* ok) {
             *ok = false;
         return {};
     }
+    const QByteArray bytes = f.readAll();
+    // A read that fails half-way (a share gone, a bad disk) is no file's
+    // content: callers must not take it for a short or empty file.
+    const bool leido = f.error() == QFileDevice::NoError;
     if (ok)
-        *ok = true;
-    return ansi::lineas(f.readAll());
+        *ok = leido;
+    return leido ? ansi::lineas(bytes) : QStringList();
 }
 
 bool agregaLinea(const QString& ruta, const QString& linea) {
