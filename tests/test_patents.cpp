@@ -88,6 +88,12 @@ private slots:
         QCOMPARE(p.entrar(), 2); // untouched selection
         p.selecciona(2);
         QCOMPARE(p.entrar(), 2); // the last one
+        // So does a file in the exchange's spare place, which is left alone.
+        fs::escribeAtomico(f.ruta("odbc3.reg"), "suelto");
+        p.selecciona(0);
+        QCOMPARE(p.entrar(), 0);
+        QCOMPARE(contenido(f.ruta("odbc3.reg")), QStringLiteral("suelto"));
+        QFile::remove(f.ruta("odbc3.reg"));
         // A missing file keeps the positions; entering goes on with the choice.
         QFile::remove(f.ruta("odbc2.reg"));
         p.selecciona(0);

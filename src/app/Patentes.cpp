@@ -137,15 +137,17 @@ bool Patentes::ReordenaPatentes() {
     if (!abreLista(candado, actual) || !sigueIgual(actual))
         return false;
     // A last place beyond what a configuration file can have, a missing
-    // file, or a patent open in another window: the patents keep their
-    // places and entering goes on with the chosen position.
-    if (l >= kMaximo || !fs::existeArchivo(rutaConfiguracion(s)) || !fs::existeArchivo(rutaConfiguracion(l)))
+    // file, a file already in the exchange's spare place (no patent's, but
+    // not ours to overwrite), or a patent open in another window: the
+    // patents keep their places and entering goes on with the chosen one.
+    const int temporal = int(claves_.size());
+    if (l >= kMaximo || !fs::existeArchivo(rutaConfiguracion(s)) ||
+        !fs::existeArchivo(rutaConfiguracion(l)) || fs::existeArchivo(rutaConfiguracion(temporal)))
         return true;
     if (ocupada(s) || ocupada(l))
         return true;
     QStringList nuevas = claves_;
     nuevas.swapItemsAt(s, l);
-    const int temporal = int(claves_.size());
     if (!ejecuta(nuevas, {{'M', s, temporal}, {'M', l, s}, {'M', temporal, l}}))
         return true;
     claves_ = nuevas;
@@ -293,22 +295,19 @@ std::optional<Patentes::Diario> Patentes::leeDiario(const QStringList& l) {
 
 bool Patentes::movimientosPosibles(const Diario& d) const {
     // Replayed over the files there now: a step whose source is gone was done
-    // before the stop, and a rename never lands on a file, but for one found
-    // in the spare place past the list: a leftover, which the exchange reuses.
+    // before the stop, and no step of the program renames onto a file.
     const int n = int(d.claves.size());
-    QSet<int> hay, colocados;
+    QSet<int> hay;
     for (int i = 0; i <= n; ++i)
         if (fs::existeArchivo(rutaConfiguracion(i)))
             hay.insert(i);
     for (const Movimiento& m : d.pasos) {
         if (!hay.remove(m.de))
             continue;
-        colocados.remove(m.de);
         if (m.tipo == 'M') {
-            if (hay.contains(m.a) && (m.a != n || colocados.contains(m.a)))
+            if (hay.contains(m.a))
                 return false;
             hay.insert(m.a);
-            colocados.insert(m.a);
         }
     }
     return true;
