@@ -43,6 +43,11 @@ public:
     // True when the open connection negotiated TLS.
     bool cifrado() const;
 
+    // The names of a listing (NLST, one a line) that the mask takes and that
+    // may become local files; *rechazados is set when the mask took a name
+    // that was refused.
+    static QStringList nombresDelListado(const QByteArray& lista, const QString& remota,
+                                         const QString& mascara, bool* rechazados);
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
     // "*" any run of characters, "?" one character, the rest literal.
