@@ -156,6 +156,30 @@ private slots:
         QVERIFY(lst.contiene("m4321125.045", t));
     }
 
+    // A register cut short (a crash, a full disk): the next line is a line of
+    // its own, so the register still knows the file was sent.
+    void appendAfterAnUnendedLine_data() {
+        QTest::addColumn<QByteArray>("antes");
+        QTest::addRow("cut mid-line") << QByteArray("m4321122.045|14/02/20");
+        QTest::addRow("ends in a lone CR") << QByteArray("m4321122.045|14/02/2026 09:00:00\r");
+        QTest::addRow("whole lines") << QByteArray("m4321122.045|14/02/2026 09:00:00\r\n");
+        QTest::addRow("empty") << QByteArray();
+    }
+    void appendAfterAnUnendedLine() {
+        QFETCH(QByteArray, antes);
+        Oficina o;
+        const QDateTime t(QDate(2026, 2, 14), QTime(9, 5, 7));
+        QVERIFY(escribe(o.envio + "/bitacora", antes));
+        QVERIFY(agregaBitacora(o.st, "m4321123.045", t));
+        LstBitacora lst;
+        lst.carga(o.st);
+        QVERIFY(lst.contiene("m4321123.045", t));
+        const QByteArray despues = lee(o.envio + "/bitacora");
+        QVERIFY(despues.endsWith("m4321123.045|14/02/2026 09:05:07\r\n"));
+        QCOMPARE(despues.count("\r\n"),
+                 antes.count("\r\n") + (antes.endsWith("\r\n") || antes.isEmpty() ? 1 : 2));
+    }
+
     // --- notices -----------------------------------------------------------------
 
     void generalNotices_data() {

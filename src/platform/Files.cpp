@@ -185,9 +185,16 @@ QStringList leeLineas(const QString& ruta, bool* ok) {
 
 bool agregaLinea(const QString& ruta, const QString& linea) {
     QFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Append))
         return false;
-    const QByteArray b = ansi::codifica(linea) + "\r\n";
+    QByteArray b = ansi::codifica(linea) + "\r\n";
+    // A file cut short by a crash or a full disk ends mid-line: the new line
+    // starts a line of its own instead of joining the broken one.
+    char ultimo = '\n';
+    if (f.size() > 0 && (!f.seek(f.size() - 1) || !f.getChar(&ultimo)))
+        return false;
+    if (ultimo != '\n')
+        b.prepend(ultimo == '\r' ? "\n" : "\r\n");
     return f.write(b) == b.size() && f.flush();
 }
 
