@@ -32,15 +32,17 @@ void escribe(const QString& ruta, const QByteArray& bytes) {
 }
 
 // The day lists rebuilt from the log: one entry a line, each the end of its
-// line, one line long.
+// line (stray CRs aside), one line long.
 QStringList listas(Contexto& ctx) {
     ctx.st.vacia(Lista::Enviados);
     ctx.st.vacia(Lista::Recibidos);
     CargaBitacora(ctx);
     const QStringList lineas = fs::leeLineas(rutaLog(ctx.st));
     QStringList enviados, recibidos;
-    for (const QString& l : lineas)
+    for (QString l : lineas) {
+        l.remove(QLatin1Char('\r'));
         (l.startsWith(QLatin1Char('E')) ? enviados : recibidos) << l;
+    }
     FUZZ_CHECK(ctx.st.lista(Lista::Enviados).size() == enviados.size());
     FUZZ_CHECK(ctx.st.lista(Lista::Recibidos).size() == recibidos.size());
     for (const auto& [lista, de] :

@@ -106,11 +106,13 @@ private slots:
                                                   "R - a4321123045.045 - 09:21:00\r\n"
                                                   "R - a4321123.045 - 09:22:00\r\n"
                                                   "X - corta\r\n"
-                                                  "E - s4321001123.045 - 10:00:00\r\n"));
+                                                  "E - s4321001123.045 - 10:00:00\r\n"
+                                                  "E - m4321124.045 - 10:05:00\r\r\n")); // doubled CR
         o.st.agrega(Lista::Enviados, "ya estaba");
         CargaBitacora(o.ctx);
         QCOMPARE(o.st.lista(Lista::Enviados),
-                 (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00"}));
+                 (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00",
+                              "m4321124.045 - 10:05:00"}));
         QCOMPARE(o.st.lista(Lista::Recibidos),
                  (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00",
                               "a4321123.045 - 09:22:00", "X - corta"}));
