@@ -16,11 +16,13 @@ void iniciaQt(int* argc, char*** argv);
 // A temporary folder made once per process and removed at exit.
 const QString& carpeta();
 
-// Message boxes are counted and dropped; every question is answered No.
+// Message boxes are counted and dropped; every question gets one answer,
+// No unless told.
 class DialogosMudos final : public Dialogs {
 public:
     void mensaje(Icono, const QString&, const QString&) override { ++mensajes; }
-    bool pregunta(const QString&, const QString&) override { return false; }
+    bool pregunta(const QString&, const QString&) override { return respuesta; }
+    bool respuesta = false;
     using Dialogs::pregunta;
     void beep() override {}
     void puntero(Puntero) override {}

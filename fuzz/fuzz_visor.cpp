@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* t = reinterpret_cast<const char*>(data);
     const qint32 total = qint32(size);
     std::vector<Visor::Pieza> piezas;
-    Visor::Arreglo arreglo;
-    arreglo.fill(-7);
+    Visor::Arreglo arreglo{-7};
     Visor::cortaEntradas(t, total, piezas, arreglo);
 
     // Entries lie inside the file, in order, hold no line end and are never
@@ -72,44 +71,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<Registro> regs = registros(t, total);
     QByteArray esperado;
     int largos = 0;
-    bool conSaltos = false;
     for (const Registro& r : regs) {
         if (r.fin - r.inicio >= Visor::kRegistroMaximo) {
             ++largos;
             continue;
         }
-        for (qint32 i = r.inicio; i < r.fin; ++i) {
-            if (t[i] == '\n')
-                conSaltos = true;
-            else
+        for (qint32 i = r.inicio; i < r.fin; ++i)
+            if (t[i] != '\n')
                 esperado.append(t[i]);
-        }
     }
     FUZZ_CHECK(marcadores == largos);
     FUZZ_CHECK(mostrado == esperado);
-    FUZZ_CHECK(piezas.size() >= regs.size());
 
-    // The split table: record numbers in order, slot 0 and the ones after
-    // the last cut left at 0.
-    FUZZ_CHECK(arreglo[0] == 0);
-    int cortes = 0;
-    while (cortes < Visor::kCortes && arreglo[cortes + 1] != 0) {
-        FUZZ_CHECK(arreglo[cortes + 1] > 0 && arreglo[cortes + 1] <= qint32(regs.size()));
-        FUZZ_CHECK(cortes == 0 || arreglo[cortes + 1] >= arreglo[cortes]);
-        ++cortes;
+    // The record of each entry, found in the file: the one whose bytes hold
+    // it, or for a placeholder the too-long record next in turn. Records
+    // come in order and each gives one entry at least.
+    std::vector<int> delRegistro(piezas.size());
+    int actual = -1;
+    for (size_t e = 0; e < piezas.size(); ++e) {
+        const Visor::Pieza& p = piezas[e];
+        int q = std::max(actual, 0);
+        if (p.inicio < 0)
+            q = actual + 1;
+        else
+            while (q < int(regs.size()) && !(regs[q].inicio <= p.inicio && p.inicio + p.largo <= regs[q].fin))
+                ++q;
+        FUZZ_CHECK(q < int(regs.size()) && (q == actual || q == actual + 1));
+        FUZZ_CHECK((p.inicio < 0) == (regs[q].fin - regs[q].inicio >= Visor::kRegistroMaximo));
+        delRegistro[e] = actual = q;
     }
-    for (int k = cortes + 1; k < int(arreglo.size()); ++k)
-        FUZZ_CHECK(arreglo[k] == 0);
+    FUZZ_CHECK(actual == int(regs.size()) - 1);
 
-    // Without line feeds or placeholders each extra entry is a cut; while
-    // the table holds them all, "go to record" and a click agree with it.
-    if (conSaltos || largos > 0)
-        return 0;
-    const qsizetype extra = qsizetype(piezas.size() - regs.size());
-    FUZZ_CHECK(cortes == std::min<qsizetype>(extra, Visor::kCortes));
-    if (extra > Visor::kCortes || size > 20000)
-        return 0;
+    // The split table names the record of every entry but its record's first.
+    FUZZ_CHECK(arreglo.size() == piezas.size() - regs.size());
+    for (size_t e = 1, k = 0; e < piezas.size(); ++e)
+        if (delRegistro[e] == delRegistro[e - 1])
+            FUZZ_CHECK(k < arreglo.size() && arreglo[k++] == delRegistro[e] + 1);
 
+    // Through the viewer over the file on disk: a click on any entry names
+    // its record, and going to a record selects its first entry.
     static SystemClock reloj;
     static MainState st;
     fuzz::DialogosMudos dlg;
@@ -123,21 +123,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MuestraArchivo(ctx, visor, QStringLiteral("visto.txt"), fuzz::carpeta());
     FUZZ_CHECK(dlg.mensajes == 0);
     FUZZ_CHECK(visor.entradas() == int(piezas.size()));
-    int registro = 1, primera = 0;
-    for (int L = 0; L < visor.entradas() && registro < 300; ++L) {
-        // Entry L belongs to the record whose entries it falls within.
-        const int delRegistro =
-            1 + int(std::count(arreglo.begin() + 1, arreglo.begin() + 1 + cortes, registro));
-        if (L - primera >= delRegistro) {
-            ++registro;
-            primera = L;
-        }
+    for (int L = 0; L < visor.entradas(); ++L) {
         visor.LstArchivos_Click(L);
-        FUZZ_CHECK(visor.TxtRegistro() == QString::number(registro));
-        if (L == primera) {
+        FUZZ_CHECK(visor.TxtRegistro() == QString::number(delRegistro[L] + 1));
+        if ((L == 0 || delRegistro[L] != delRegistro[L - 1]) && delRegistro[L] + 1 < Visor::kRegistroMaximo) {
+            visor.setTxtRegistro(QString::number(delRegistro[L] + 1));
             FUZZ_CHECK(visor.CmdRegistro(dlg) == L);
         }
     }
     FUZZ_CHECK(dlg.mensajes == 0);
+    // One record past the last is refused.
+    visor.setTxtRegistro(QString::number(regs.size() + 1));
+    FUZZ_CHECK(visor.CmdRegistro(dlg) == -1 && dlg.mensajes == 1);
     return 0;
 }

@@ -1,7 +1,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <optional>
 
+#include "Archivos.h"
 #include "Fixture.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigRecord.h"
@@ -167,6 +169,43 @@ private slots:
         QVERIFY(f.st.bloqueado(slot::FolioInferior) && f.st.bloqueado(slot::FolioSuperior));
         QVERIFY(!f.st.bloqueado(slot::Usuario));
         QCOMPARE(f.st.TxtConfiguration(slot::Usuario), QStringLiteral("User(1)"));
+    }
+
+    // A file that is there but cannot be read is no new patent: no edit
+    // mode, and no save in this run puts the defaults in its place.
+    void unreadableFileIsKept_data() {
+        QTest::addColumn<bool>("enlace");
+        QTest::addRow("no read permission") << false;
+        QTest::addRow("link to a share not mounted") << true;
+    }
+    void unreadableFileIsKept() {
+        QFETCH(bool, enlace);
+        Fixture f;
+        const QString ruta = f.ruta("odbc0.reg");
+        const QString real = enlace ? f.ruta("compartida/odbc0.reg") : ruta;
+        if (enlace)
+            QVERIFY(QFile::link(real, ruta));
+        else
+            escribe(ruta, numeradas(25));
+        {
+            std::optional<test::Ilegible> ilegible;
+            if (!enlace)
+                ilegible.emplace(ruta);
+            CargaConfiguracion(f.ctx);
+            QVERIFY(!f.st.editando());
+            QCOMPARE(f.dlg.registros.size(), 1);
+            QVERIFY(f.dlg.ultimo().contains(ruta));
+            f.st.setSlot(slot::Usuario, "ftp4321");
+            QVERIFY(!GrabaConfiguracion(f.ctx));
+            QCOMPARE(f.dlg.registros.size(), 2);
+        }
+        // Readable again later in the run: what this run holds is still no
+        // configuration to put over it.
+        if (enlace)
+            test::pon(real, "real\r\n");
+        QVERIFY(!GrabaConfiguracion(f.ctx));
+        QCOMPARE(fs::leeLineas(ruta).value(0), enlace ? QStringLiteral("real") : QStringLiteral("L0"));
+        QCOMPARE(QFileInfo(ruta).isSymLink(), enlace);
     }
 
     void editModeLocksAndSave() {

@@ -147,6 +147,8 @@ private slots:
         QTest::addRow("newline") << "a\nb" << false;
         QTest::addRow("delete") << QString("a") + QChar(0x7f) << false;
         QTest::addRow("C1 control") << QString("a") + QChar(0x85) << false;
+        QTest::addRow("line separator") << QString("aviso") + QChar(0x2028) + ".gen" << false;
+        QTest::addRow("paragraph separator") << QString("aviso") + QChar(0x2029) + ".gen" << false;
         QTest::addRow("empty") << "" << false;
     }
     void serverNames() {

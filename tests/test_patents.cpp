@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSysInfo>
@@ -87,6 +88,12 @@ private slots:
         QCOMPARE(p.entrar(), 2); // untouched selection
         p.selecciona(2);
         QCOMPARE(p.entrar(), 2); // the last one
+        // So does a file in the exchange's spare place, which is left alone.
+        fs::escribeAtomico(f.ruta("odbc3.reg"), "suelto");
+        p.selecciona(0);
+        QCOMPARE(p.entrar(), 0);
+        QCOMPARE(contenido(f.ruta("odbc3.reg")), QStringLiteral("suelto"));
+        QFile::remove(f.ruta("odbc3.reg"));
         // A missing file keeps the positions; entering goes on with the choice.
         QFile::remove(f.ruta("odbc2.reg"));
         p.selecciona(0);
@@ -162,13 +169,39 @@ private slots:
         QVERIFY(!QFile::exists(f.ruta("odbc3.reg")));
         QVERIFY(!QFile::exists(f.ruta("usuarios.mov")));
         QVERIFY(fs::soloLectura(f.ruta("usuarios.dat")));
+    }
 
-        // A damaged journal is reported and nothing is touched.
-        fs::escribeAtomico(f.ruta("usuarios.mov"), "9\r\nx\r\n");
-        Patentes r(f.dlg, f.tmp.path());
-        r.carga();
+    // A journal the program could not have written is reported; no file is
+    // renamed, deleted or written, and no change is made while it stands.
+    void damagedJournalTouchesNothing_data() {
+        QTest::addColumn<QByteArray>("diario");
+        const QByteArray lista = "3\r\nA\r\nB\r\nC\r\n";
+        QTest::addRow("fewer keys than counted") << QByteArray("9\r\nx\r\n");
+        QTest::addRow("negative position") << lista + "M 0 -7\r\n";
+        QTest::addRow("past the spare place") << lista + "M 4 0\r\n";
+        QTest::addRow("not a number") << lista + "M 0 x\r\n";
+        QTest::addRow("delete with a target") << lista + "D 1 2\r\n";
+        QTest::addRow("onto another patent's file") << lista + "M 0 1\r\n";
+        QTest::addRow("twice onto the spare place") << lista + "M 0 3\r\nM 1 3\r\n";
+    }
+    void damagedJournalTouchesNothing() {
+        QFETCH(QByteArray, diario);
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        fs::escribeAtomico(f.ruta("usuarios.mov"), diario);
+        Patentes q(f.dlg, f.tmp.path());
+        q.carga();
         QVERIFY(f.dlg.ultimo().contains("usuarios.mov"));
-        QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("C"));
+        q.editaClave("D");
+        QVERIFY(!q.aceptar());
+        QVERIFY(f.dlg.ultimo().contains("usuarios.mov"));
+        QCOMPARE(contenido(f.ruta("usuarios.dat")), QStringLiteral("A\r\nB\r\nC\r\n"));
+        QCOMPARE(QDir(f.tmp.path()).entryList({"odbc*"}, QDir::Files),
+                 QStringList({"odbc0.reg", "odbc1.reg", "odbc2.reg"}));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(contenido(p.rutaConfiguracion(i)), QString(QChar('A' + i)));
+        QCOMPARE(contenido(f.ruta("usuarios.mov")), QString::fromLatin1(diario));
     }
 
     void onePatentOneInstance() {

@@ -106,11 +106,13 @@ private slots:
                                                   "R - a4321123045.045 - 09:21:00\r\n"
                                                   "R - a4321123.045 - 09:22:00\r\n"
                                                   "X - corta\r\n"
-                                                  "E - s4321001123.045 - 10:00:00\r\n"));
+                                                  "E - s4321001123.045 - 10:00:00\r\n"
+                                                  "E - m4321124.045 - 10:05:00\r\r\n")); // doubled CR
         o.st.agrega(Lista::Enviados, "ya estaba");
         CargaBitacora(o.ctx);
         QCOMPARE(o.st.lista(Lista::Enviados),
-                 (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00"}));
+                 (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00",
+                              "m4321124.045 - 10:05:00"}));
         QCOMPARE(o.st.lista(Lista::Recibidos),
                  (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00",
                               "a4321123.045 - 09:22:00", "X - corta"}));
@@ -154,6 +156,30 @@ private slots:
         QVERIFY(!lst.contiene("M4321123.045", t)); // names compare exactly
         lst.agrega("m4321125.045", t);
         QVERIFY(lst.contiene("m4321125.045", t));
+    }
+
+    // A register cut short (a crash, a full disk): the next line is a line of
+    // its own, so the register still knows the file was sent.
+    void appendAfterAnUnendedLine_data() {
+        QTest::addColumn<QByteArray>("antes");
+        QTest::addRow("cut mid-line") << QByteArray("m4321122.045|14/02/20");
+        QTest::addRow("ends in a lone CR") << QByteArray("m4321122.045|14/02/2026 09:00:00\r");
+        QTest::addRow("whole lines") << QByteArray("m4321122.045|14/02/2026 09:00:00\r\n");
+        QTest::addRow("empty") << QByteArray();
+    }
+    void appendAfterAnUnendedLine() {
+        QFETCH(QByteArray, antes);
+        Oficina o;
+        const QDateTime t(QDate(2026, 2, 14), QTime(9, 5, 7));
+        QVERIFY(escribe(o.envio + "/bitacora", antes));
+        QVERIFY(agregaBitacora(o.st, "m4321123.045", t));
+        LstBitacora lst;
+        lst.carga(o.st);
+        QVERIFY(lst.contiene("m4321123.045", t));
+        const QByteArray despues = lee(o.envio + "/bitacora");
+        QVERIFY(despues.endsWith("m4321123.045|14/02/2026 09:05:07\r\n"));
+        QCOMPARE(despues.count("\r\n"),
+                 antes.count("\r\n") + (antes.endsWith("\r\n") || antes.isEmpty() ? 1 : 2));
     }
 
     // --- notices -----------------------------------------------------------------

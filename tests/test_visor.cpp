@@ -146,15 +146,16 @@ private slots:
         QCOMPARE(a.v.TxtRegistro(), QStringLiteral("3"));
 
         // Adjacent line feeds give an empty entry; lone CRs end records too.
+        // Line-feed cuts are cuts of their record like length cuts.
         a.abre("ab\n\ncd\rsolo cr\r\nultimo");
         QCOMPARE(todas(a.v), QStringList({"ab", "", "cd", "solo cr", "ultimo"}));
-        QVERIFY(a.v.tabla().isEmpty());
+        QCOMPARE(a.v.tabla(), QList<qint32>({1, 1}));
 
-        // A file of bare LFs is one record, one line per entry; its length
-        // cuts are all recorded against record 1.
+        // A file of bare LFs is one record, one line per entry; all its cuts
+        // are recorded against record 1.
         a.abre("uno\n" + registro(150) + "\ntres\n");
         QCOMPARE(largos(a.v), QList<int>({3, 102, 48, 4}));
-        QCOMPARE(a.v.tabla(), QList<qint32>({1}));
+        QCOMPARE(a.v.tabla(), QList<qint32>({1, 1, 1}));
 
         // The code page is decoded: 0xD1 is Ñ, 0x80 the euro sign.
         a.abre("PEDIMENTO \xD1 \x80\r\n");
@@ -166,9 +167,11 @@ private slots:
         a.abre(registro(32000) + "\r\n" + registro(31999) + "\r\nfin\r\n");
         QCOMPARE(a.v.entrada(0), kMuyGrande);
         QCOMPARE(a.v.entrada(a.v.entradas() - 1), QStringLiteral("fin"));
-        // 31999 characters make 314 entries; only 99 cuts fit the table.
+        // 31999 characters make 314 entries, 313 cuts.
         QCOMPARE(a.v.entradas(), 1 + 314 + 1);
-        QCOMPARE(a.v.tabla(), QList<qint32>(99, 2));
+        QCOMPARE(a.v.tabla(), QList<qint32>(313, 2));
+        a.v.setTxtRegistro(QStringLiteral("3"));
+        QCOMPARE(a.v.entrada(a.v.CmdRegistro(a.fx.dlg)), QStringLiteral("fin"));
 
         // A bare-LF file of 32000 characters or more shows only the placeholder.
         a.abre(QByteArray("linea\n").repeated(6000));
@@ -207,6 +210,7 @@ private slots:
                 } else {
                     QString pendiente;
                     int cuenta = 0;
+                    const qsizetype antes = entradas.size();
                     for (int k = 0; k < reg.size(); ++k) {
                         if (reg[k] == QLatin1Char('\n')) {
                             entradas << pendiente;
@@ -214,8 +218,6 @@ private slots:
                             cuenta = 0;
                         } else if (cuenta > 100) {
                             entradas << pendiente + reg[k];
-                            if (tabla.size() < 99 && k + 1 < reg.size())
-                                tabla << n;
                             pendiente.clear();
                             cuenta = 0;
                         } else {
@@ -225,6 +227,8 @@ private slots:
                     }
                     if (!pendiente.isEmpty())
                         entradas << pendiente;
+                    for (qsizetype e = antes + 1; e < entradas.size(); ++e)
+                        tabla << n;
                 }
                 ++n;
                 i = fin + 1;
@@ -250,9 +254,11 @@ private slots:
         QCOMPARE(a.v.entrada(0), QStringLiteral("501|1|") + QString(40, 'd'));
         QCOMPARE(a.v.entrada(a.v.entradas() - 2), QStringLiteral("501|60000|") + QString(92, 'd'));
         QCOMPARE(a.v.entrada(a.v.entradas() - 1), QString(58, 'd'));
-        QCOMPARE(a.v.tabla().size(), 99);
+        QCOMPARE(a.v.tabla().size(), 1200);
         a.v.setTxtRegistro(QStringLiteral("49"));
         QCOMPARE(a.v.entrada(a.v.CmdRegistro(a.fx.dlg)), QStringLiteral("501|49|") + QString(40, 'd'));
+        a.v.setTxtRegistro(QStringLiteral("30000"));
+        QCOMPARE(a.v.entrada(a.v.CmdRegistro(a.fx.dlg)), QStringLiteral("501|30000|") + QString(92, 'd'));
 
         QSignalSpy mostrar(&a.v, &Visor::mostrar);
         a.abre(QByteArray());
@@ -410,6 +416,57 @@ private slots:
                      "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
         QCOMPARE(a.fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(a.fx.dlg.registros.size(), 2);
+    }
+
+    // Going to a record and clicking an entry agree with the file whatever
+    // cut its records: past the 99th length cut, and at bare line feeds.
+    void irYClicCoincidenConElArchivo_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::addColumn<int>("registro");
+        QTest::addColumn<QString>("primera"); // the record's first entry
+        QTest::addColumn<int>("piezas");      // and how many it has
+        QByteArray largos;
+        for (int i = 1; i <= 300; ++i)
+            largos += ("REG" + QByteArray::number(i)).leftJustified(150, '.') + "\r\n";
+        QTest::addRow("past the 99th cut")
+            << largos << 200 << QStringLiteral("REG200").leftJustified(102, '.') << 2;
+        QTest::addRow("last of 300") << largos << 300 << QStringLiteral("REG300").leftJustified(102, '.')
+                                     << 2;
+        QTest::addRow("after line feeds")
+            << QByteArray("r1\r\nr2a\nr2b\r\nr3") << 3 << QStringLiteral("r3") << 1;
+        QTest::addRow("inside line feeds")
+            << QByteArray("r1\r\nr2a\nr2b\r\nr3") << 2 << QStringLiteral("r2a") << 2;
+    }
+    void irYClicCoincidenConElArchivo() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(int, registro);
+        QFETCH(QString, primera);
+        QFETCH(int, piezas);
+        Fixture fx;
+        const QString recibo = fx.carpeta(QStringLiteral("recibo"));
+        fx.st.setSlot(slot::DirRecibo, recibo);
+        escribe(fs::une(recibo, QStringLiteral("m4321123.err")), contenido);
+        FrmArchivos frm(fx.ctx);
+        frm.abre(Lista::Recibidos, QStringLiteral("m4321123.err - 10:15:02"));
+        QTest::keyClicks(frm.TxtRegistro(), QString::number(registro));
+        frm.CmdRegistro()->click();
+        QVERIFY(fx.dlg.registros.isEmpty());
+        const QModelIndex i = frm.LstArchivos()->currentIndex();
+        QCOMPARE(i.data().toString(), primera);
+        // Every entry of the record, clicked, names it; the ones around it do not.
+        auto clic = [&](int fila) {
+            const QModelIndex e = frm.LstArchivos()->model()->index(fila, 0);
+            frm.LstArchivos()->scrollTo(e);
+            QTest::mouseClick(frm.LstArchivos()->viewport(), Qt::LeftButton, {},
+                              frm.LstArchivos()->visualRect(e).center());
+            return frm.TxtRegistro()->text().toInt();
+        };
+        for (int k = 0; k < piezas; ++k)
+            QCOMPARE(clic(i.row() + k), registro);
+        if (i.row() + piezas < frm.LstArchivos()->model()->rowCount())
+            QCOMPARE(clic(i.row() + piezas), registro + 1);
+        if (i.row() > 0)
+            QCOMPARE(clic(i.row() - 1), registro - 1);
     }
 
     // The window binds the model: shown on load, click, go-to, close.

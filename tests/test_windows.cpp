@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "Archivos.h"
 #include "Fixture.h"
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Form1.h"
@@ -99,6 +100,14 @@ struct Cajas : QTimer {
         start(20);
     }
 };
+
+void creaPatente(FrmEntrada& w, const QString& clave) {
+    w.findChild<QPushButton*>("CmdCrearPatente")->click();
+    auto* caja = w.findChild<QLineEdit*>("TxtPatente");
+    caja->clear();
+    QTest::keyClicks(caja, clave);
+    w.findChild<QPushButton*>("CmdAceptar")->click();
+}
 } // namespace
 
 class TestWindows : public QObject {
@@ -140,6 +149,69 @@ private slots:
         w.findChild<QPushButton*>("CmdEliminarPatente")->click();
         QCOMPARE(combo->count(), 1);
         QCOMPARE(combo->currentText(), QStringLiteral("ABCDEFGHIJKLMNO"));
+    }
+
+    // Two selection windows open together, then one over a list that cannot
+    // be read: no patent is lost, no list is written over.
+    void entradaListChangedElsewhere() {
+        Fixture f;
+        const QString usuarios = f.ruta("usuarios.dat");
+        test::pon(usuarios, "A\r\nB\r\n");
+        test::pon(f.ruta("odbc1.reg"), "B");
+        FrmEntrada uno(f.dlg, f.tmp.path()), dos(f.dlg, f.tmp.path());
+        creaPatente(uno, "C");
+        creaPatente(dos, "D");
+        QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
+        QCOMPARE(dos.findChild<QComboBox*>("CboPatentes")->count(), 4);
+        QCOMPARE(dos.findChild<QComboBox*>("CboPatentes")->currentText(), QStringLiteral("D"));
+        // The first window still shows A, B, C: its delete of B is refused
+        // and the window shows the list as it is now.
+        auto* combo = uno.findChild<QComboBox*>("CboPatentes");
+        combo->setCurrentIndex(1);
+        f.dlg.responde(true);
+        uno.findChild<QPushButton*>("CmdEliminarPatente")->click();
+        QVERIFY(f.dlg.ultimo().contains("otra ventana"));
+        QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
+        QCOMPARE(test::lee(f.ruta("odbc1.reg")), QByteArray("B"));
+        QCOMPARE(combo->count(), 4);
+
+        f.dlg.limpia();
+        {
+            test::Ilegible ilegible(usuarios);
+            FrmEntrada tres(f.dlg, f.tmp.path());
+            QCOMPARE(f.dlg.registros.size(), 1);
+            QVERIFY(f.dlg.ultimo().contains(usuarios));
+            creaPatente(tres, "E");
+            QCOMPARE(f.dlg.registros.size(), 2);
+            QVERIFY(f.dlg.ultimo().contains(usuarios));
+        }
+        QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
+    }
+
+    // The position names the configuration file and the lock alike: one
+    // that does not fit is refused, never wrapped onto another patent's.
+    void entradaPositionAbove255() {
+        Fixture f;
+        QByteArray lista;
+        for (int i = 0; i < 300; ++i)
+            lista += "P" + QByteArray::number(i) + "\r\n";
+        test::pon(f.ruta("usuarios.dat"), lista);
+        for (int i : {10, 43, 299})
+            test::pon(f.ruta(QStringLiteral("odbc%1.reg").arg(i)), "P" + QByteArray::number(i));
+        FrmEntrada w(f.dlg, f.tmp.path());
+        QSignalSpy spy(&w, &FrmEntrada::entrar);
+        auto* combo = w.findChild<QComboBox*>("CboPatentes");
+        combo->setCurrentIndex(299);
+        w.findChild<QPushButton*>("CmdEntrar")->click();
+        QCOMPARE(spy.size(), 0);
+        QVERIFY(f.dlg.ultimo().contains("P299"));
+        // Entering 10 cannot move it to the last place, out of reach.
+        combo->setCurrentIndex(10);
+        w.findChild<QPushButton*>("CmdEntrar")->click();
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 10);
+        QCOMPARE(test::lee(f.ruta("odbc10.reg")), QByteArray("P10"));
+        QCOMPARE(test::lee(f.ruta("odbc299.reg")), QByteArray("P299"));
     }
 
     void mainWindowBindsRecord() {

@@ -47,4 +47,19 @@ bool CandadoPatente::ocupada(const QString& carpeta, int posicion) {
     return false;
 }
 
+CandadoLista::CandadoLista(const QString& carpeta)
+    : lock_(std::make_unique<QLockFile>(fs::une(carpeta, QStringLiteral("usuarios.lock")))) {
+    lock_->setStaleLockTime(0);
+    // A change of the list takes a moment; a window that waits longer
+    // than this is facing a stuck one and says so.
+    lock_->tryLock(3000);
+}
+
+CandadoLista::~CandadoLista() {
+    if (lock_->isLocked())
+        lock_->unlock();
+}
+
+bool CandadoLista::tomado() const { return lock_->isLocked(); }
+
 } // namespace korva

@@ -28,4 +28,17 @@ private:
     std::unique_ptr<QLockFile> lock_;
 };
 
+// Held while a selection window changes the patents list (usuarios.lock):
+// reading the list, finishing an interrupted move and writing it back are
+// one step for every window of the program folder.
+class CandadoLista {
+public:
+    explicit CandadoLista(const QString& carpetaPrograma);
+    ~CandadoLista();
+    bool tomado() const;
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+};
+
 } // namespace korva

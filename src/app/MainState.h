@@ -146,6 +146,9 @@ public:
     qint16 AjustePrefijo = 0;
     bool MostrarErrores = true;
     bool ConfiguracionModificada = false;
+    // The patent's configuration file is there but could not be read: the
+    // record holds defaults, which must never be saved over the real one.
+    bool configuracionNoLeida = false;
     int periodo = 30; // seconds between cycles (the slider's value)
     // LstPendientes holds files (tool-tip background) or the placeholder
     // (window background).

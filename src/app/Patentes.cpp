@@ -1,5 +1,7 @@
 #include "app/Patentes.h"
 
+#include <QFileInfo>
+#include <QSet>
 #include <filesystem>
 
 #include "app/Candado.h"
@@ -18,6 +20,19 @@ bool renombra(const QString& de, const QString& a) {
                             std::filesystem::path(a.toStdU16String()), ec);
     return !ec;
 }
+
+// A list that is there, even as a name that cannot be opened, is never
+// taken for a first start.
+bool presente(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    return fi.exists() || fi.isSymLink();
+}
+
+QString ilegible(const QString& ruta) {
+    return QStringLiteral("No fue posible leer el archivo de patentes ") + ruta +
+           QStringLiteral("; revise sus permisos. Mientras no se pueda leer no se crearán, moverán ni "
+                          "eliminarán patentes.");
+}
 } // namespace
 
 Patentes::Patentes(Dialogs& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::move(carpeta)) {
@@ -31,17 +46,55 @@ QString Patentes::rutaConfiguracion(int i) const {
 }
 
 void Patentes::carga() {
-    recupera();
+    {
+        // A window holding the lock is in the middle of its own change and
+        // finishes its journal itself.
+        const CandadoLista candado(carpeta_);
+        if (candado.tomado())
+            recupera();
+    }
     claves_.clear();
     seleccion_ = -1;
-    if (!fs::existeArchivo(rutaUsuarios())) {
+    if (!presente(rutaUsuarios())) {
         altura_ = kAlturaPrimera;
         botones_ = false;
     } else {
-        claves_ = fs::leeLineas(rutaUsuarios());
+        bool leido = false;
+        claves_ = fs::leeLineas(rutaUsuarios(), &leido);
+        if (!leido)
+            dlg_.error(ilegible(rutaUsuarios()));
         seleccion_ = int(claves_.size()) - 1;
     }
     PatenteCambiada = false;
+}
+
+bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
+    if (!candado.tomado()) {
+        dlg_.error(QStringLiteral("Otra ventana de KORVAVal está modificando la lista de patentes; intente "
+                                  "de nuevo en un momento."));
+        return false;
+    }
+    if (!recupera())
+        return false;
+    actual.clear();
+    if (!presente(rutaUsuarios()))
+        return true;
+    bool leido = false;
+    actual = fs::leeLineas(rutaUsuarios(), &leido);
+    if (!leido)
+        dlg_.error(ilegible(rutaUsuarios()));
+    return leido;
+}
+
+bool Patentes::sigueIgual(const QStringList& actual) {
+    if (actual == claves_)
+        return true;
+    dlg_.error(QStringLiteral("La lista de patentes cambió en otra ventana de KORVAVal; revise la patente "
+                              "elegida e intente de nuevo."));
+    claves_ = actual;
+    seleccion_ = int(claves_.size()) - 1;
+    PatenteCambiada = false;
+    return false;
 }
 
 void Patentes::selecciona(int i) {
@@ -61,28 +114,45 @@ int Patentes::entrar() {
         dlg_.error(QStringLiteral("Selecione Patente"));
         return -1;
     }
-    if (seleccion_ != claves_.size() - 1 && PatenteCambiada)
-        ReordenaPatentes();
+    if (seleccion_ >= kMaximo) {
+        dlg_.error(QStringLiteral("La patente ") + claves_.at(seleccion_) +
+                   QStringLiteral(" ocupa el lugar %1 de la lista de patentes y solo se pueden abrir las "
+                                  "primeras %2; elimine las patentes que ya no use.")
+                       .arg(seleccion_ + 1)
+                       .arg(kMaximo));
+        return -1;
+    }
+    if (seleccion_ != claves_.size() - 1 && PatenteCambiada && !ReordenaPatentes())
+        return -1;
     return seleccion_;
 }
 
-void Patentes::ReordenaPatentes() {
+bool Patentes::ReordenaPatentes() {
     const int s = seleccion_;
     const int l = int(claves_.size()) - 1;
-    if (s < 0 || s == l || !fs::existeArchivo(rutaConfiguracion(s)) ||
-        !fs::existeArchivo(rutaConfiguracion(l)))
-        return;
-    // A patent open in another window keeps its place: entering goes on
-    // with the chosen position, as when a file is missing.
+    if (s < 0 || s == l)
+        return true;
+    const CandadoLista candado(carpeta_);
+    QStringList actual;
+    if (!abreLista(candado, actual) || !sigueIgual(actual))
+        return false;
+    // A last place beyond what a configuration file can have, a missing
+    // file, a file already in the exchange's spare place (no patent's, but
+    // not ours to overwrite), or a patent open in another window: the
+    // patents keep their places and entering goes on with the chosen one.
+    const int temporal = int(claves_.size());
+    if (l >= kMaximo || !fs::existeArchivo(rutaConfiguracion(s)) ||
+        !fs::existeArchivo(rutaConfiguracion(l)) || fs::existeArchivo(rutaConfiguracion(temporal)))
+        return true;
     if (ocupada(s) || ocupada(l))
-        return;
+        return true;
     QStringList nuevas = claves_;
     nuevas.swapItemsAt(s, l);
-    const int temporal = int(claves_.size());
     if (!ejecuta(nuevas, {{'M', s, temporal}, {'M', l, s}, {'M', temporal, l}}))
-        return;
+        return true;
     claves_ = nuevas;
     seleccion_ = l;
+    return true;
 }
 
 void Patentes::crear() { altura_ = kAlturaCrear; }
@@ -93,12 +163,18 @@ bool Patentes::aceptar() {
             "No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
         return false;
     }
-    if (claves_.size() >= kMaximo) {
+    const CandadoLista candado(carpeta_);
+    QStringList actual;
+    if (!abreLista(candado, actual))
+        return false;
+    if (actual.size() >= kMaximo) {
         dlg_.error(
             QStringLiteral("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
         return false;
     }
-    QStringList nuevas = claves_;
+    // Appended to the list as it is now, not as it was when the window
+    // opened: a patent another window created meanwhile stays.
+    QStringList nuevas = actual;
     nuevas << clave_;
     if (!escribeUsuarios(nuevas)) {
         dlg_.error(QStringLiteral("No fue posible escribir el archivo de patentes ") + rutaUsuarios());
@@ -123,22 +199,28 @@ void Patentes::eliminar() {
         carga();
         return;
     }
-    for (int i = s; i < claves_.size(); ++i) {
-        if (ocupada(i)) {
-            dlg_.error(
-                QStringLiteral("No es posible eliminar la patente ") + clave +
-                QStringLiteral(" mientras la patente ") + claves_.at(i) +
-                QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de nuevo."));
+    {
+        const CandadoLista candado(carpeta_);
+        QStringList actual;
+        if (!abreLista(candado, actual) || !sigueIgual(actual))
             return;
+        for (int i = s; i < claves_.size(); ++i) {
+            if (ocupada(i)) {
+                dlg_.error(QStringLiteral("No es posible eliminar la patente ") + clave +
+                           QStringLiteral(" mientras la patente ") + claves_.at(i) +
+                           QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
+                                          "nuevo."));
+                return;
+            }
         }
+        QStringList nuevas = claves_;
+        nuevas.removeAt(s);
+        QList<Movimiento> pasos{{'D', s, -1}};
+        for (int i = s + 1; i < claves_.size(); ++i)
+            if (fs::existeArchivo(rutaConfiguracion(i)))
+                pasos.append({'M', i, i - 1});
+        ejecuta(nuevas, pasos);
     }
-    QStringList nuevas = claves_;
-    nuevas.removeAt(s);
-    QList<Movimiento> pasos{{'D', s, -1}};
-    for (int i = s + 1; i < claves_.size(); ++i)
-        if (fs::existeArchivo(rutaConfiguracion(i)))
-            pasos.append({'M', i, i - 1});
-    ejecuta(nuevas, pasos);
     carga();
 }
 
@@ -188,28 +270,63 @@ bool Patentes::ejecuta(const QStringList& nuevas, QList<Movimiento> pasos) {
     return true;
 }
 
-void Patentes::recupera() {
-    const QString ruta = fs::une(carpeta_, kDiario);
-    if (!fs::existeArchivo(ruta))
-        return;
-    const QStringList l = fs::leeLineas(ruta);
+std::optional<Patentes::Diario> Patentes::leeDiario(const QStringList& l) {
     bool ok = !l.isEmpty();
     const int n = ok ? l.first().toInt(&ok) : 0;
-    ok = ok && n >= 0 && l.size() >= 1 + n;
-    QList<Movimiento> pasos;
-    for (int i = 1 + n; ok && i < l.size(); ++i) {
+    if (!ok || n < 0 || l.size() - 1 < n)
+        return std::nullopt;
+    Diario d{l.mid(1, n), {}};
+    for (qsizetype i = 1 + n; i < l.size(); ++i) {
         const QStringList p = l.at(i).split(QLatin1Char(' '));
-        ok = p.size() == 3 && (p[0] == QLatin1String("M") || p[0] == QLatin1String("D"));
-        if (ok)
-            pasos.append({p[0] == QLatin1String("M") ? 'M' : 'D', p[1].toInt(), p[2].toInt()});
+        if (p.size() != 3 || (p[0] != QLatin1String("M") && p[0] != QLatin1String("D")))
+            return std::nullopt;
+        bool okDe = false, okA = false;
+        const Movimiento m{p[0] == QLatin1String("M") ? 'M' : 'D', p[1].toInt(&okDe), p[2].toInt(&okA)};
+        // The program moves files only among the new list's places and the
+        // spare one past it; anything else would rename or delete a file no
+        // step of its own could name.
+        const auto dentro = [n](int i) { return i >= 0 && i <= n; };
+        if (!okDe || !okA || !dentro(m.de) || (m.tipo == 'M' ? !dentro(m.a) : m.a != -1))
+            return std::nullopt;
+        d.pasos.append(m);
     }
-    if (!ok) {
-        // Unreadable journal: leave it for the engineer, touch nothing.
+    return d;
+}
+
+bool Patentes::movimientosPosibles(const Diario& d) const {
+    // Replayed over the files there now: a step whose source is gone was done
+    // before the stop, and no step of the program renames onto a file.
+    const int n = int(d.claves.size());
+    QSet<int> hay;
+    for (int i = 0; i <= n; ++i)
+        if (fs::existeArchivo(rutaConfiguracion(i)))
+            hay.insert(i);
+    for (const Movimiento& m : d.pasos) {
+        if (!hay.remove(m.de))
+            continue;
+        if (m.tipo == 'M') {
+            if (hay.contains(m.a))
+                return false;
+            hay.insert(m.a);
+        }
+    }
+    return true;
+}
+
+bool Patentes::recupera() {
+    const QString ruta = fs::une(carpeta_, kDiario);
+    if (!presente(ruta))
+        return true;
+    bool leido = false;
+    const QStringList l = fs::leeLineas(ruta, &leido);
+    const std::optional<Diario> d = leido ? leeDiario(l) : std::nullopt;
+    if (!d || !movimientosPosibles(*d)) {
+        // A damaged journal: leave it for the engineer, touch nothing.
         dlg_.error(QStringLiteral("El archivo ") + ruta +
                    QStringLiteral(" está dañado; revise los archivos de configuración antes de continuar."));
-        return;
+        return false;
     }
-    ejecuta(l.mid(1, n), pasos);
+    return ejecuta(d->claves, d->pasos);
 }
 
 } // namespace korva

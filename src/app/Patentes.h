@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace korva {
 
+class CandadoLista;
 class Dialogs;
 
 // The patents list usuarios.dat and the configuration files that follow it:
@@ -14,7 +16,9 @@ class Dialogs;
 // Reordering and deleting move configuration files. They run from a journal
 // (usuarios.mov: the new list, then the file moves still to do) so that a
 // stop half-way is finished on the next start instead of losing a file or
-// leaving a configuration under another patent's position.
+// leaving a configuration under another patent's position. Every change
+// reads the list afresh under the list lock (CandadoLista), so two selection
+// windows open together never write over each other's change.
 class Patentes {
 public:
     static constexpr int kMaximo = 256; // the position is one byte
@@ -41,8 +45,12 @@ public:
     void editaClave(const QString& texto); // typing in the key box
 
     // "&Entrar": the position to open the main window with, or -1 (refused).
+    // Only positions a configuration file can have are handed over.
     int entrar();
-    void ReordenaPatentes();
+    // False when entering must stop: the list changed in another window (it
+    // is shown afresh) or could not be read. A reorder that cannot be made
+    // (a file missing, a patent open elsewhere) lets entering go on.
+    bool ReordenaPatentes();
     void crear();    // "C&rear Patente"
     bool aceptar();  // "&Aceptar": true when the patent was created
     void eliminar(); // "E&liminar Patente" (asks first)
@@ -54,16 +62,29 @@ public:
     QString rutaUsuarios() const;
     QString rutaConfiguracion(int i) const;
 
-private:
     struct Movimiento {
         char tipo; // 'M' rename from -> to, 'D' delete from
         int de;
         int a;
     };
+    // The journal as read back: the new list and the moves still to do.
+    struct Diario {
+        QStringList claves;
+        QList<Movimiento> pasos;
+    };
+    // Reads usuarios.mov. Only what the program writes is accepted: the
+    // count of keys, then "M de a" or "D de -1" with every position inside
+    // the new list or the spare place just past it.
+    static std::optional<Diario> leeDiario(const QStringList& lineas);
+
+private:
     bool escribeUsuarios(const QStringList& claves);
     bool ejecuta(const QStringList& nuevas, QList<Movimiento> pasos);
     bool escribeDiario(const QStringList& nuevas, const QList<Movimiento>& pasos);
-    void recupera();
+    bool recupera();
+    bool abreLista(const CandadoLista& candado, QStringList& actual);
+    bool sigueIgual(const QStringList& actual);
+    bool movimientosPosibles(const Diario& d) const;
 
     Dialogs& dlg_;
     QString carpeta_;

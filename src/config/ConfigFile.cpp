@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 
+#include <QFileInfo>
 #include <cmath>
 
 #include "app/Contexto.h"
@@ -72,7 +73,17 @@ void CargaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
     st.setEvento(QStringLiteral("Cargando configuración..."));
     bool leido = false;
-    const QStringList lineas = fs::leeLineas(rutaConfiguracion(ctx), &leido);
+    const QString ruta = rutaConfiguracion(ctx);
+    const QStringList lineas = fs::leeLineas(ruta, &leido);
+    const QFileInfo fi(ruta);
+    if (!leido && (fi.exists() || fi.isSymLink())) {
+        // Not a new patent: its configuration is there, out of reach.
+        st.configuracionNoLeida = true;
+        ctx.dlg.error(QStringLiteral("No fue posible leer el archivo de configuración ") + ruta +
+                      QStringLiteral("; revise sus permisos. Se muestran los valores por omisión y la "
+                                     "configuración no se grabará mientras la patente esté abierta."));
+        return;
+    }
     if (!leido) {
         ctx.dlg.beep();
         ctx.dlg.beep();
@@ -114,6 +125,12 @@ void CargaConfiguracion(Contexto& ctx) {
 
 bool GrabaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
+    if (st.configuracionNoLeida) {
+        ctx.dlg.error(QStringLiteral("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
+                      QStringLiteral(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
+                                     "por omisión. Revise sus permisos y abra de nuevo la patente."));
+        return false;
+    }
     st.setEvento(QStringLiteral("Grabando configuración..."));
     QStringList lineas;
     for (int n = 0; n < MainState::kSlots; ++n) {

@@ -523,24 +523,7 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
     if (rc != CURLE_OK)
         return d->falla(rc);
 
-    QStringList nombres;
-    for (QByteArray linea : lista.split('\n')) {
-        if (linea.endsWith('\r'))
-            linea.chop(1);
-        if (linea.isEmpty())
-            continue;
-        QString n = QString::fromUtf8(linea);
-        // Some servers answer NLST of a folder with the folder in each name.
-        if (!remota.isEmpty() && n.startsWith(remota + QLatin1Char('/')))
-            n = n.mid(remota.size() + 1);
-        if (!coincide(n, mascara))
-            continue;
-        if (!nombreSeguro(n) || nombrePropio(n) || QFile::encodeName(n).size() > kLargoNombreMaximo) {
-            d->omitidos.append({n, NombreInvalido});
-            continue;
-        }
-        nombres << n;
-    }
+    const QStringList nombres = nombresDelListado(lista, remota, mascara, &d->omitidos);
     bool alguno = false;
     for (const QString& n : nombres) {
         // A download cut off for its size took the connection with it.
@@ -582,13 +565,40 @@ qint32 CurlFtpClient::borra(const QString& remoto) {
     return rc == CURLE_OK ? Ninguno : d->falla(rc);
 }
 
+QStringList CurlFtpClient::nombresDelListado(const QByteArray& lista, const QString& remota,
+                                             const QString& mascara, QList<Omitido>* omitidos) {
+    QStringList nombres;
+    for (QByteArray linea : lista.split('\n')) {
+        if (linea.endsWith('\r'))
+            linea.chop(1);
+        if (linea.isEmpty())
+            continue;
+        QString n = QString::fromUtf8(linea);
+        // Some servers answer NLST of a folder with the folder in each name.
+        if (!remota.isEmpty() && n.startsWith(remota + QLatin1Char('/')))
+            n = n.mid(remota.size() + 1);
+        if (!coincide(n, mascara))
+            continue;
+        if (!nombreSeguro(n) || nombrePropio(n) || QFile::encodeName(n).size() > kLargoNombreMaximo) {
+            if (omitidos)
+                omitidos->append({n, NombreInvalido});
+            continue;
+        }
+        nombres << n;
+    }
+    return nombres;
+}
+
 bool CurlFtpClient::nombreSeguro(const QString& n) {
     if (n.isEmpty() || n == QLatin1String(".") || n.contains(QLatin1String("..")))
         return false;
     for (QChar c : n) {
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
             return false;
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
+        // Line and paragraph separators end a line as a control does: such a
+        // name would break its entry in the lists.
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
             return false;
     }
     return true;

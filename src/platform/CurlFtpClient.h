@@ -59,6 +59,12 @@ public:
     // How many times this run has read the trusted certificates.
     static int lecturasConfianza();
 
+    // The names of a listing (NLST, one a line) that the mask takes and that
+    // may become local files; each name the mask took and that was refused
+    // (hostile, one of the program's own, too long for its temporary) is added
+    // to *omitidos.
+    static QStringList nombresDelListado(const QByteArray& lista, const QString& remota,
+                                         const QString& mascara, QList<Omitido>* omitidos);
     // A name a listing may hand us that must never become a local path.
     static bool nombreSeguro(const QString& nombre);
     // The program's own files (the daily log, the patents list and its

@@ -322,44 +322,58 @@ QStringList leeLineas(const QString& ruta, bool* ok) {
             *ok = false;
         return {};
     }
+    const QByteArray bytes = f.readAll();
+    // A read that fails half-way (a share gone, a bad disk) is no file's
+    // content: callers must not take it for a short or empty file.
+    const bool leido = f.error() == QFileDevice::NoError;
     if (ok)
-        *ok = true;
-    return ansi::lineas(f.readAll());
+        *ok = leido;
+    return leido ? ansi::lineas(bytes) : QStringList();
 }
 
 bool Anexo::abre(const QString& ruta) {
     if (archivo_.isOpen())
         archivo_.close();
     archivo_.setFileName(ruta);
-    cortada_ = false;
+    separador_.clear();
     // Unbuffered: a line that failed is not kept to be written later.
-    const auto modo = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+    const auto modo = QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered;
 #ifdef Q_OS_WIN
-    if (esEnlace(ruta))
+    if (esEnlace(ruta) || !archivo_.open(modo))
         return false;
-    return archivo_.open(modo);
 #else
-    const int fd = abreRegular(ruta, O_WRONLY | O_APPEND | O_CREAT, 0666);
+    const int fd = abreRegular(ruta, O_RDWR | O_APPEND | O_CREAT, 0666);
     if (fd < 0)
         return false;
     if (!archivo_.open(fd, modo, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
     }
-    return true;
 #endif
+    // A file cut short by a crash or a full disk ends mid-line: the next line
+    // starts a line of its own instead of joining the broken one.
+    const qint64 n = archivo_.size();
+    char ultimo = '\n';
+    if (n > 0 && (!archivo_.seek(n - 1) || !archivo_.getChar(&ultimo))) {
+        archivo_.close();
+        return false;
+    }
+    if (ultimo != '\n')
+        separador_ = ultimo == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+    return true;
 }
 
 bool Anexo::agrega(const QString& linea) {
     if (!archivo_.isOpen())
         return false;
-    const QByteArray b = (cortada_ ? QByteArray("\r\n") : QByteArray()) + ansi::codifica(linea) + "\r\n";
+    const QByteArray b = separador_ + ansi::codifica(linea) + "\r\n";
     const qint64 n = archivo_.write(b);
     if (n == b.size()) {
-        cortada_ = false;
+        separador_.clear();
         return true;
     }
-    cortada_ = cortada_ || n > 0;
+    if (n > 0)
+        separador_ = QByteArray("\r\n"); // written in part: the next one on a line of its own
     return false;
 }
 

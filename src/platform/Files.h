@@ -83,7 +83,9 @@ public:
 
 private:
     QFile archivo_;
-    bool cortada_ = false; // a line written in part: the next one starts on a line of its own
+    // What the next line needs before it to start a line of its own: the file
+    // ended mid-line, or a line was written in part.
+    QByteArray separador_;
 };
 // Whole lines, each ended by CR LF.
 QByteArray comoTexto(const QStringList& lineas);

@@ -40,7 +40,10 @@ void CargaBitacora(Contexto& ctx) {
     if (fs::existeArchivo(ruta)) {
         QStringList enviados = ctx.st.lista(Lista::Enviados);
         QStringList recibidos = ctx.st.lista(Lista::Recibidos);
-        for (const QString& linea : fs::leeLineas(ruta)) {
+        for (QString linea : fs::leeLineas(ruta)) {
+            // A stray CR (an editor that doubled the line ends) would end the
+            // list entry mid-way; it is no part of the line.
+            linea.remove(QLatin1Char('\r'));
             // A line shorter than the entry is shown whole.
             const QString entrada = linea.right(longitudNombreLog(linea) + 11);
             (linea.startsWith(QLatin1Char('E')) ? enviados : recibidos).append(entrada);

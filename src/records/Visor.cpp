@@ -5,6 +5,7 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -60,12 +61,7 @@ QString Visor::entrada(int i) const {
     return ansi::decodifica(QByteArray::fromRawData(archivo_.datos() + p.inicio, p.largo));
 }
 
-QList<qint32> Visor::tabla() const {
-    QList<qint32> t;
-    for (int k = 1; k <= kCortes && tabla_[k] != 0; ++k)
-        t.append(tabla_[k]);
-    return t;
-}
+QList<qint32> Visor::tabla() const { return QList<qint32>(tabla_.begin(), tabla_.end()); }
 
 void Visor::setTxtRegistro(const QString& t) {
     if (t == registro_)
@@ -89,7 +85,7 @@ void Visor::limpia() {
 namespace {
 
 void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32 n,
-                   std::vector<Visor::Pieza>& piezas, Visor::Arreglo& arreglo, int& cortes) {
+                   std::vector<Visor::Pieza>& piezas, Visor::Arreglo& arreglo) {
     const qint32 largo = fin - ini;
     if (largo >= Visor::kRegistroMaximo) {
         piezas.push_back({-1, 0});
@@ -100,7 +96,8 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
         return;
     }
     // Line feeds end an entry and are dropped; otherwise an entry closes
-    // after its 102nd character, and that cut is what the table records.
+    // after its 102nd character.
+    const size_t antes = piezas.size();
     qint32 pendiente = ini;
     int cuenta = 0;
     for (qint32 i = ini; i < fin; ++i) {
@@ -110,11 +107,6 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
             cuenta = 0;
         } else if (cuenta > Visor::kLargoEntrada) {
             piezas.push_back({pendiente, i + 1 - pendiente});
-            // Only a cut that leaves more of the record behind adds an entry;
-            // counting one at the record's very end (a record of exactly 102
-            // characters) would shift every later record by one.
-            if (cortes < Visor::kCortes && i + 1 < fin)
-                arreglo[++cortes] = n;
             pendiente = i + 1;
             cuenta = 0;
         } else {
@@ -123,14 +115,15 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
     }
     if (pendiente < fin)
         piezas.push_back({pendiente, fin - pendiente});
+    // Every entry after the record's first is one cut, whatever made it.
+    arreglo.insert(arreglo.end(), piezas.size() - antes - 1, n);
 }
 
 } // namespace
 
 void Visor::cortaEntradas(const char* t, qint32 total, std::vector<Pieza>& piezas, Arreglo& arreglo) {
     piezas = {};
-    arreglo.fill(0);
-    int cortes = 0;
+    arreglo = {};
     qint32 n = 1;
     piezas.reserve(size_t(total / 48));
     qint32 ini = 0;
@@ -148,7 +141,7 @@ void Visor::cortaEntradas(const char* t, qint32 total, std::vector<Pieza>& pieza
         if (!conSaltos && fin - ini <= kLargoEntrada)
             piezas.push_back({ini, fin - ini}); // the common record: one entry as it is
         else
-            cortaRegistro(t, ini, fin, conSaltos, n, piezas, arreglo, cortes);
+            cortaRegistro(t, ini, fin, conSaltos, n, piezas, arreglo);
         ++n;
         ini = fin + 1;
         if (fin < total && ini < total && t[ini] == '\n')
@@ -164,11 +157,7 @@ void Visor::carga(ArchivoEnMemoria archivo, Arreglo& arreglo) {
 }
 
 void Visor::RecibeArreglos(const Arreglo& arreglo) {
-    tabla_.fill(0);
-    // Record numbers of any size are kept: a table cut at record 100 would
-    // send "go to record" to the wrong entry in any file longer than that.
-    for (int k = 1; k <= kCortes && arreglo[k] > 0; ++k)
-        tabla_[k] = arreglo[k];
+    tabla_ = arreglo;
     setTxtRegistro(QString());
 }
 
@@ -187,10 +176,11 @@ int Visor::CmdRegistro(Dialogs& dlg) {
         emit enfocaRegistro();
         return -1;
     }
-    int k = 1;
-    while (k < 100 && tabla_[k] != 0 && valor > tabla_[k])
-        ++k;
-    const qint64 m = qint64(entradas()) - k + 1;
+    // Entries before record r: r - 1 records and the cuts of those records.
+    const qint64 cortes =
+        std::lower_bound(tabla_.begin(), tabla_.end(), valor, [](qint32 t, double r) { return t < r; }) -
+        tabla_.begin();
+    const qint64 m = qint64(entradas()) - cortes;
     if (valor >= kRegistroMaximo || valor > double(m)) {
         dlg.error(
             QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
@@ -199,16 +189,23 @@ int Visor::CmdRegistro(Dialogs& dlg) {
         emit enfocaRegistro();
         return -1;
     }
-    const int i = int(valor) + k - 2;
+    const int i = int(int(valor) - 1 + cortes);
     emit seleccionaEntrada(i);
     return i;
 }
 
 void Visor::LstArchivos_Click(int L) {
-    int k = 1;
-    while (k <= kCortes && tabla_[k] != 0 && tabla_[k] <= L - k + 1)
-        ++k;
-    setTxtRegistro(QString::number(L - k + 2));
+    // The cuts before entry L are the first j of the table with T(j) + j <= L
+    // (T(j) + j grows strictly, so the count is found by halving).
+    qint64 lo = 0, hi = qint64(tabla_.size());
+    while (lo < hi) {
+        const qint64 mitad = (lo + hi) / 2;
+        if (tabla_[size_t(mitad)] + mitad <= L)
+            lo = mitad + 1;
+        else
+            hi = mitad;
+    }
+    setTxtRegistro(QString::number(L - lo + 1));
 }
 
 QStringList Visor::lineasImpresion() const {

@@ -3,7 +3,6 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
-#include <array>
 #include <vector>
 
 #include "app/MainState.h"
@@ -25,8 +24,11 @@ class Visor final : public QAbstractListModel {
 public:
     static constexpr int kRegistroMaximo = 32000; // records this long are not shown
     static constexpr int kLargoEntrada = 100;     // longer records are cut
-    static constexpr int kCortes = 99;            // length cuts the split table records
-    using Arreglo = std::array<qint32, 102>;      // split table as handed over: slots 1..99, 0 ends it
+    // The split table: the record number of every entry that is not its
+    // record's first (a length cut or a line feed made it), in file order.
+    // It keeps every cut, so record numbers and list positions translate
+    // both ways in any file.
+    using Arreglo = std::vector<qint32>;
 
     explicit Visor(QObject* parent = nullptr);
 
@@ -41,7 +43,7 @@ public:
 
     int entradas() const { return int(piezas_.size()); }
     QString entrada(int i) const;
-    // The viewer's copy of the split table (slots 1..99 used, 0 ends it).
+    // The viewer's copy of the split table.
     QList<qint32> tabla() const;
 
     const QString& caption() const { return caption_; }
@@ -85,7 +87,7 @@ signals:
 private:
     ArchivoEnMemoria archivo_;
     std::vector<Pieza> piezas_;
-    std::array<qint32, 101> tabla_{}; // 1-based; one slot beyond 99 stays 0
+    Arreglo tabla_;
     QString caption_;
     QString registro_;
 };

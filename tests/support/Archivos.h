@@ -9,6 +9,12 @@
 
 #include "platform/Files.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 // Small file helpers of the tests.
 namespace korva::test {
 
@@ -32,5 +38,36 @@ inline bool pon(const QString& ruta, const QByteArray& datos, const QDateTime& t
 
 // The plain files of a folder, by name.
 inline QStringList en(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
+
+// Makes a file unreadable for the scope, as a broker's account meets one
+// whose permissions deny it. Root reads anything, so while it lasts root's
+// file access goes through an ordinary user (its folder opened to everyone,
+// so that user can still work there).
+class Ilegible {
+public:
+    explicit Ilegible(const QString& ruta) : ruta_(ruta) {
+#ifdef Q_OS_LINUX
+        ::chmod(QFile::encodeName(ruta).constData(), 0);
+        if (::geteuid() == 0) {
+            ::chmod(QFile::encodeName(QFileInfo(ruta).absolutePath()).constData(), 0777);
+            ::setfsuid(65534);
+            comoRoot_ = true;
+        }
+#endif
+    }
+    ~Ilegible() {
+#ifdef Q_OS_LINUX
+        if (comoRoot_)
+            ::setfsuid(0);
+        ::chmod(QFile::encodeName(ruta_).constData(), 0644);
+#endif
+    }
+    Ilegible(const Ilegible&) = delete;
+    Ilegible& operator=(const Ilegible&) = delete;
+
+private:
+    QString ruta_;
+    bool comoRoot_ = false;
+};
 
 } // namespace korva::test

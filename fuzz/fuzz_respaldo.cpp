@@ -1,0 +1,80 @@
+// The configuration backup as found in Respalda when the broker restores it,
+// whatever a careless copy left there. The input is the backup's
+// usuarios.dat, then the backup files 0 to 7, each after a NUL byte.
+#include <QDir>
+#include <QFile>
+
+#include "Soporte.h"
+#include "app/Contexto.h"
+#include "app/MainState.h"
+#include "config/ConfigFile.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "records/Respaldo.h"
+
+using namespace korva;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    fuzz::iniciaQt(argc, argv);
+    return 0;
+}
+
+namespace {
+
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ninguno>");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QList<QByteArray> partes = bytes.split('\0').mid(0, 9);
+
+    const QString programa = fuzz::carpeta() + QStringLiteral("/programa");
+    QDir(programa).removeRecursively();
+    const QString respaldo = programa + QStringLiteral("/Respalda");
+    FUZZ_CHECK(QDir().mkpath(respaldo));
+    FUZZ_CHECK(fs::escribeAtomico(programa + QStringLiteral("/usuarios.dat"), "vieja\r\n"));
+    for (int i = 0; i < 8; ++i)
+        FUZZ_CHECK(fs::escribeAtomico(rutaConfiguracion(programa, i), "viejo" + QByteArray::number(i)));
+    FUZZ_CHECK(fs::escribeAtomico(respaldo + QStringLiteral("/usuarios.dat"), partes.first()));
+    for (qsizetype i = 1; i < partes.size(); ++i)
+        FUZZ_CHECK(fs::escribeAtomico(respaldo + QLatin1Char('/') + QString::number(i - 1), partes.at(i)));
+
+    static SystemClock reloj;
+    fuzz::DialogosMudos dlg;
+    dlg.respuesta = true;
+    MainState st;
+    st.setSlot(slot::DirRecibo, fuzz::carpeta() + QStringLiteral("/sin-recibo"));
+    Contexto ctx{st, dlg, reloj, programa};
+    FUZZ_CHECK(Menu_RecuperaConf(ctx));
+    FUZZ_CHECK(st.cierrePendiente);
+
+    // The list comes back whole; each configuration comes back only onto the
+    // place of the patent its user line names, whole and private; every
+    // other file stays as it was.
+    FUZZ_CHECK(lee(programa + QStringLiteral("/usuarios.dat")) == partes.first());
+    FUZZ_CHECK(fs::soloLectura(programa + QStringLiteral("/usuarios.dat")));
+    const QStringList claves = fs::leeLineas(respaldo + QStringLiteral("/usuarios.dat"));
+    for (int i = 0; i < std::max<int>(8, int(claves.size())); ++i) {
+        const QString ruta = rutaConfiguracion(programa, i);
+        const bool hay = i + 1 < partes.size();
+        const bool suya = i < claves.size() && hay &&
+                          fs::leeLineas(respaldo + QLatin1Char('/') + QString::number(i)).value(1).right(4) ==
+                              claves.at(i).right(4);
+        if (suya) {
+            FUZZ_CHECK(lee(ruta) == partes.at(i + 1));
+            FUZZ_CHECK(!(QFile::permissions(ruta) & (QFile::ReadGroup | QFile::ReadOther)));
+        } else {
+            FUZZ_CHECK(lee(ruta) == (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
+        }
+    }
+    QStringList propios = QDir(programa).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    propios.removeAll(QStringLiteral("Respalda"));
+    propios.removeAll(QStringLiteral("usuarios.dat"));
+    for (const QString& n : propios)
+        FUZZ_CHECK(n.startsWith(QLatin1String("odbc")) && n.endsWith(QLatin1String(".reg")));
+    return 0;
+}
