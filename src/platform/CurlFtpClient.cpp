@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/FtpErrores.h"
+#include "platform/Latido.h"
 
 namespace korva {
 namespace {
@@ -163,6 +164,7 @@ struct CurlFtpClient::Impl {
     QByteArray base; // scheme://host:port/
     curl_slist* postquote = nullptr;
     char errbuf[CURL_ERROR_SIZE] = {};
+    Latido* latido = nullptr;
 
     ~Impl() { cierra(); }
 
@@ -217,6 +219,9 @@ struct CurlFtpClient::Impl {
                 continue;
             sinSockets = 0;
             curl_multi_poll(multi, nullptr, 0, 1, nullptr);
+            // The window lives while the network is awaited.
+            if (latido)
+                latido->late();
         }
         curl_multi_remove_handle(multi, easy);
         return rc;
@@ -263,6 +268,8 @@ OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) 
     o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
     return o;
 }
+
+void CurlFtpClient::setLatido(Latido* latido) { d->latido = latido; }
 
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }

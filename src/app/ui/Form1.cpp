@@ -116,7 +116,17 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     // The one clock of the cycle, ticking for as long as the window is open.
     TmrControl = new QTimer(this);
     TmrControl->setInterval(1000);
-    connect(TmrControl, &QTimer::timeout, this, [this] { TmrControl_Timer(ctx_); });
+    // The tick's work runs from the event queue, not inside the timer's own
+    // event: Qt delivers no timer event while that timer's handler runs, so
+    // a cycle run there would stop the clock for as long as it lasts.
+    connect(
+        TmrControl, &QTimer::timeout, this,
+        [this] {
+            TmrControl_Timer(ctx_);
+            if (cierreDiferido_ && !ocupado())
+                close();
+        },
+        Qt::QueuedConnection);
     TmrControl->start();
     resize(900, 640);
 }
@@ -292,7 +302,17 @@ bool Form1::eventFilter(QObject* o, QEvent* e) {
     return QMainWindow::eventFilter(o, e);
 }
 
+bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || ctx_.bajoTrabajo(); }
+
 void Form1::closeEvent(QCloseEvent* e) {
+    // The user's close waits in the queue during a cycle; a close that
+    // reaches the window all the same (the session ending) is made on the
+    // first tick after the work, never inside it.
+    if (!cerrado_ && ocupado()) {
+        cierreDiferido_ = true;
+        e->ignore();
+        return;
+    }
     // Closing cannot be cancelled; the question only decides the save.
     if (!cerrado_) {
         cerrado_ = true;
