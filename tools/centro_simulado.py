@@ -9,11 +9,12 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
+    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | lento SECONDS
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again.
+off again. lento answers every command that many seconds late, as a
+distant centre does (0: at once).
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -78,6 +79,7 @@ class Centro:
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
+        self.lento = args.lento
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -116,6 +118,8 @@ class Centro:
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
+        elif clave == "lento":
+            self.lento = float(resto)
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -165,6 +169,7 @@ def main():
                    help="TLS from the first byte, as on port 990 (implies --tls)")
     p.add_argument("--certificados", help="folder for the throwaway CA and server certificate")
     p.add_argument("--retraso", type=float, default=1.0, help="seconds before a response appears")
+    p.add_argument("--lento", type=float, default=0.0, help="seconds before every reply")
     p.add_argument("--bitacora", help="log of every command received")
     p.add_argument("--control", help="control file read every 100 ms")
     p.add_argument("--aviso-gen")
@@ -248,7 +253,15 @@ def main():
 
         def pre_process_command(self, line, cmd, arg):
             centro.anota("PASS ****" if cmd == "PASS" else line)
-            return super().pre_process_command(line, cmd, arg)
+            if centro.lento <= 0:
+                return super().pre_process_command(line, cmd, arg)
+            procesa = super().pre_process_command
+
+            def tarde():
+                if not self._closed:
+                    procesa(line, cmd, arg)
+
+            centro.ioloop.call_later(centro.lento, tarde)
 
         def on_login(self, username):
             centro.anota("LOGIN " + username)
