@@ -145,6 +145,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
 
     for (const QString& entrada : std::as_const(LstSendFiles)) {
+        ctx.late(); // signing and copies of a long list take a while without a transfer
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
         // The file on disk may keep the upper-case letter its author gave it.

@@ -42,7 +42,9 @@ struct Purga {
         return out;
     }
 
+    // A delete may wait for the disk: the window lives between them.
     void borra(const QString& ruta) {
+        ctx.late();
         if (!fs::borra(ruta))
             fallas << ruta;
     }
@@ -124,6 +126,7 @@ void DepuraArchivos(Contexto& ctx) {
         if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
             continue;
         const QString ruta = fs::une(recibo, e.nombre, ctx.plataforma);
+        ctx.late();
         if (respaldable(e.nombre, p.patente)) {
             const QString copia = fs::une(respalda, e.nombre, ctx.plataforma);
             // A read-only copy of an earlier run is replaced like any other.
