@@ -304,9 +304,10 @@ def main():
     servidor.ioloop.call_every(0.1, centro.lee_control)
     print("LISTO %d" % servidor.address[1], flush=True)
     try:
-        # Wake every 100 ms so the control file and delayed responses run
-        # while no client is connected.
-        servidor.serve_forever(timeout=0.1, handle_exit=True)
+        # The loop sleeps until the next scheduled call (the control file is
+        # read every 100 ms), so a late reply leaves on time, not at the
+        # next wake.
+        servidor.serve_forever(timeout=None, handle_exit=True)
     finally:
         servidor.close_all()
 

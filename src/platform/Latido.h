@@ -22,6 +22,12 @@ public:
         gira();
     }
 
+    // A turn now, before a wait that cannot call late().
+    void turno() {
+        if (!enTurno_)
+            gira();
+    }
+
     // True while a turn runs: whatever runs then has long work under it.
     bool enTurno() const { return enTurno_; }
 
