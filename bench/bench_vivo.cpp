@@ -6,7 +6,7 @@
 // (the program as it runs) and once blocking until the cycle returns, in
 // turn, round after round. The best round of each counts.
 //
-//     build/bench_vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls]
+//     build/bench_vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls] [--carpeta DIR]
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "CentroSimulado.h"
@@ -67,17 +68,25 @@ struct Vigia {
     }
 };
 
+// CPU time of the calling thread (the window's), in ms.
+double cpuMs() {
+    timespec c{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c);
+    return double(c.tv_sec) * 1e3 + double(c.tv_nsec) / 1e6;
+}
+
 struct Ronda {
-    double ms = 0, huecoMs = 0;
+    double ms = 0, cpu = 0, huecoMs = 0, msEnTurnos = 0;
+    int turnos = 0;
     bool bien = false;
 };
 
-Ronda corre(test::CentroSimulado& centro, int archivos, bool vive, Vigia& vigia) {
+Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, bool vive, Vigia& vigia) {
     // Nothing of the round before on the server.
     for (const char* sub : {"REC", "ENV"})
         for (const QString& n : QDir(centro.ruta(QString::fromLatin1(sub))).entryList(QDir::Files))
             QFile::remove(centro.ruta(QString::fromLatin1(sub)) + QLatin1Char('/') + n);
-    QTemporaryDir dir;
+    QTemporaryDir dir(carpeta + QStringLiteral("/bench_vivo-XXXXXX"));
     MainState st;
     bench::SinDialogos dlg;
     SystemClock reloj;
@@ -123,6 +132,7 @@ Ronda corre(test::CentroSimulado& centro, int archivos, bool vive, Vigia& vigia)
 
     Form1 w(ctx, 0);
     w.show();
+    st.muestraPagina(1); // the status page, as a started cycle shows it
     QElapsedTimer espera;
     espera.start();
     while (espera.elapsed() < 300)
@@ -130,11 +140,15 @@ Ronda corre(test::CentroSimulado& centro, int archivos, bool vive, Vigia& vigia)
     Ronda r;
     QElapsedTimer t;
     vigia.empieza();
+    const double cpu0 = cpuMs();
     t.start();
     EjecutaCiclo(ctx);
     r.ms = double(t.nsecsElapsed()) / 1e6;
+    r.cpu = cpuMs() - cpu0;
     vigia.termina();
     r.huecoMs = double(vigia.maximo) / 1e6;
+    r.turnos = latido.turnos();
+    r.msEnTurnos = double(latido.nsEnTurnos()) / 1e6;
     r.bien = QDir(centro.ruta(QStringLiteral("REC"))).entryList(QDir::Files).size() == archivos &&
              st.lista(Lista::Recibidos).size() == archivos;
     if (!r.bien)
@@ -162,6 +176,7 @@ int main(int argc, char** argv) {
     const int archivos = valor(args, QStringLiteral("--archivos"), QStringLiteral("100")).toInt();
     const QString lento = valor(args, QStringLiteral("--lento"), QStringLiteral("0.05"));
     const int rondas = valor(args, QStringLiteral("--rondas"), QStringLiteral("3")).toInt();
+    const QString carpeta = valor(args, QStringLiteral("--carpeta"), QDir::tempPath());
 
     test::OpcionesCentro oc;
     oc.tls = args.contains(QStringLiteral("--tls"));
@@ -174,18 +189,23 @@ int main(int argc, char** argv) {
         return 2;
     }
     Vigia vigia(QAbstractEventDispatcher::instance());
-    QList<double> vive, bloquea, huecos, huecosBloqueando;
+    QList<double> vive, bloquea, huecos, huecosBloqueando, cpuVive, cpuBloquea;
     bool bien = true;
     for (int r = 0; r < rondas; ++r) {
         // In turn, the first of each round alternating.
         for (int k = 0; k < 2; ++k) {
             const bool conVida = (r + k) % 2 == 0;
-            const Ronda x = corre(centro, archivos, conVida, vigia);
+            const Ronda x = corre(centro, carpeta, archivos, conVida, vigia);
             bien = bien && x.bien;
             (conVida ? vive : bloquea) << x.ms;
             (conVida ? huecos : huecosBloqueando) << x.huecoMs;
-            std::printf("  round %d %-8s %8.0f ms, longest gap %7.1f ms\n", r + 1,
-                        conVida ? "living" : "blocking", x.ms, x.huecoMs);
+            (conVida ? cpuVive : cpuBloquea) << x.cpu;
+            std::printf("  round %d %-8s %8.0f ms (CPU %5.0f ms), longest gap %7.1f ms", r + 1,
+                        conVida ? "living" : "blocking", x.ms, x.cpu, x.huecoMs);
+            if (conVida)
+                std::printf(", %d turns taking %.1f ms (%.2f%%)", x.turnos, x.msEnTurnos,
+                            100 * x.msEnTurnos / x.ms);
+            std::printf("\n");
             std::fflush(stdout);
         }
     }
@@ -198,6 +218,8 @@ int main(int argc, char** argv) {
     std::printf("  cycle, window living    best %8.0f ms, median %8.0f ms\n", mejorVive, mediana(vive));
     std::printf("  cycle, window blocking  best %8.0f ms, median %8.0f ms\n", mejorBloquea, mediana(bloquea));
     std::printf("  living / blocking       %.3f (target <= 1.05)\n", razon);
+    std::printf("  window thread's CPU     living median %.0f ms, blocking median %.0f ms: %.3f\n",
+                mediana(cpuVive), mediana(cpuBloquea), mediana(cpuVive) / mediana(cpuBloquea));
     std::printf("  longest gap between turns of the event loop: living %.1f ms at worst (median of rounds "
                 "%.1f; target <= 100), blocking %.0f ms\n",
                 peorHueco, mediana(huecos), mediana(huecosBloqueando));

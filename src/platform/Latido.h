@@ -31,12 +31,18 @@ public:
     // True while a turn runs: whatever runs then has long work under it.
     bool enTurno() const { return enTurno_; }
 
+    // What the turns have cost so far, for the benchmark.
+    int turnos() const { return turnos_; }
+    qint64 nsEnTurnos() const { return nsEnTurnos_; }
+
 private:
     void gira();
 
     int intervalo_;
     QElapsedTimer desde_;
     bool enTurno_ = false;
+    int turnos_ = 0;
+    qint64 nsEnTurnos_ = 0;
 };
 
 } // namespace korva

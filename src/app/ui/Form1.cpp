@@ -34,6 +34,42 @@
 
 namespace korva {
 
+namespace {
+
+// Holds a label whose text changes often (the status line, the clock) so
+// that a new text repaints the label alone: a label asks for a new layout on
+// every text, and the tab control repaints its whole page on each one. The
+// holder asks only when a text needs more room than any before it.
+class Marco final : public QWidget {
+public:
+    explicit Marco(QLabel* l) : l_(l), hint_(l->sizeHint()) {
+        l->setParent(this);
+        setSizePolicy(l->sizePolicy());
+    }
+    QSize sizeHint() const override { return hint_; }
+    QSize minimumSizeHint() const override { return hint_; }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest) {
+            const QSize s = hint_.expandedTo(l_->sizeHint());
+            if (s != hint_) {
+                hint_ = s;
+                updateGeometry();
+            }
+            return true;
+        }
+        return QWidget::event(e);
+    }
+    void resizeEvent(QResizeEvent*) override { l_->setGeometry(rect()); }
+
+private:
+    QLabel* l_;
+    QSize hint_;
+};
+
+} // namespace
+
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
     MainState& st = ctx.st;
@@ -177,16 +213,16 @@ QWidget* Form1::creaStatus() {
     g->addWidget(logo(QStringLiteral("LURMA")), 0, 0);
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
-    g->addWidget(Evento, 0, 1, 1, 2);
+    g->addWidget(new Marco(Evento), 0, 1, 1, 2);
     auto* dia = new QHBoxLayout;
     dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));
     DiaJuliano = new QLabel;
     DiaJuliano->setObjectName(QStringLiteral("DiaJuliano"));
-    dia->addWidget(DiaJuliano);
+    dia->addWidget(new Marco(DiaJuliano));
     dia->addSpacing(20);
     Hora = new QLabel;
     Hora->setObjectName(QStringLiteral("Hora"));
-    dia->addWidget(Hora);
+    dia->addWidget(new Marco(Hora));
     dia->addStretch();
     g->addLayout(dia, 1, 0, 1, 3);
 
