@@ -45,7 +45,7 @@ class TestCicloVentana : public QObject {
 private slots:
     // Ten files against a centre that answers every command 60 ms late: the
     // window paints the clock and the status line during the cycle, and a
-    // click on "&Detener" made meanwhile waits until the cycle is over.
+    // click on "&Detener" or a close made meanwhile waits until it is over.
     void longCycleKeepsTheWindowAlive() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
@@ -91,6 +91,8 @@ private slots:
                                              QString::number(p.y()), QStringLiteral("click"),
                                              QStringLiteral("1")}) == 0;
         });
+        // A close that reaches the window anyway (the session ending) waits too.
+        QTimer::singleShot(1500, &w, &QWidget::close);
         QElapsedTimer t;
         t.start();
         boton->click(); // connects, notices, configuration, the first cycle
@@ -102,13 +104,15 @@ private slots:
               qint64(eventos.size()));
         QVERIFY(clicEnCiclo);
         QCOMPARE(boton->text(), QStringLiteral("&Detener")); // the click has not acted yet
-        QCOMPARE(en(c.ruta("REC")).size(), 11);              // ten files and the configuration
+        QVERIFY(w.isVisible());
+        QCOMPARE(en(c.ruta("REC")).size(), 11); // ten files and the configuration
         QVERIFY2(horas.size() >= 2, qPrintable(horas.join(" | ")));
         QVERIFY2(eventos.size() >= 2, qPrintable(eventos.join(" | ")));
         QVERIFY2(eventos.filter(QStringLiteral("Enviando m4321")).size() >= 2,
                  qPrintable(eventos.join(" | ")));
         // Held back, the click is delivered once the cycle has returned.
         QTRY_COMPARE(boton->text(), QStringLiteral("&Iniciar"));
+        QTRY_VERIFY(!w.isVisible()); // closed on the first tick after the cycle
     }
 };
 
