@@ -9,12 +9,12 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | lento SECONDS
+    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
-off again. lento answers every command that many seconds late, as a
-distant centre does (0: at once).
+off again. --lento SECONDS answers every command that many seconds late,
+as a distant centre does.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -118,8 +118,6 @@ class Centro:
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
-        elif clave == "lento":
-            self.lento = float(resto)
         elif clave == "cierra-sesiones":
             for h in list(self.ioloop.socket_map.values()):
                 if hasattr(h, "authorizer") and h is not self.servidor:
@@ -304,10 +302,10 @@ def main():
     servidor.ioloop.call_every(0.1, centro.lee_control)
     print("LISTO %d" % servidor.address[1], flush=True)
     try:
-        # The loop sleeps until the next scheduled call (the control file is
-        # read every 100 ms), so a late reply leaves on time, not at the
-        # next wake.
-        servidor.serve_forever(timeout=None, handle_exit=True)
+        # Wake every 100 ms so the control file and delayed responses run
+        # while no client is connected; every 5 ms when replies are late, so
+        # each leaves on time rather than at the next wake.
+        servidor.serve_forever(timeout=0.005 if args.lento > 0 else 0.1, handle_exit=True)
     finally:
         servidor.close_all()
 
