@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include "Archivos.h"
 
@@ -142,6 +143,18 @@ private slots:
         TmrControl_Timer(f.ctx);
         QCOMPARE(f.st.SegundosTranscurridos, antes);
         QCOMPARE(f.st.etiqueta(Etiqueta::Hora), QStringLiteral("03:00:00 PM"));
+        // ... and the notice line; so does one that reaches the window in a
+        // turn of its loop inside long work, even with a cycle due.
+        f.st.cicloEnCurso = false;
+        f.st.ContadorTicker = 0;
+        f.st.SegundosTranscurridos = qint16(f.st.periodo + 1);
+        Latido latido(0);
+        f.ctx.latido = &latido;
+        QTimer::singleShot(0, [&] { TmrControl_Timer(f.ctx); });
+        latido.late();
+        QCOMPARE(f.st.ContadorTicker, 1);
+        QCOMPARE(f.st.SegundosTranscurridos, qint16(f.st.periodo + 1));
+        QVERIFY(f.dlg.registros.isEmpty()); // no cycle began its folder check
     }
 
     // Script: blank-separated steps. A cycle is its events: f a failed and c a

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 
 #include "Archivos.h"
 #include "Fixture.h"
@@ -92,9 +93,16 @@ private slots:
         f.st.setLista(Lista::Recibidos, {"x"});
         f.st.setLista(Lista::Rechazados, {"x"});
         f.st.setLista(Lista::Pendientes, {"p"});
+        Latido latido(0); // the window's timers fire during the purge
+        f.ctx.latido = &latido;
+        int turnos = 0;
+        QTimer cuenta;
+        QObject::connect(&cuenta, &QTimer::timeout, [&] { ++turnos; });
+        cuenta.start(0);
 
         DepuraArchivos(f.ctx);
 
+        QVERIFY(turnos > 0);
         QCOMPARE(en(c.env), (QStringList{".oculto.045", "m1111123.045", "m4321123.046", "m4321124.045"}));
         QVERIFY(QFileInfo(c.env + "/m4321555.045").isDir());
         QVERIFY(QFileInfo(c.env + "/m4321777.045").isSymLink());

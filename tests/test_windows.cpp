@@ -1,6 +1,8 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include "Archivos.h"
 #include "Fixture.h"
 #include "app/ui/AcercaDe.h"
+#include "OficinaEnvio.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
@@ -26,6 +29,7 @@
 #include "config/ui/PaginaConfiguracion.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
+#include "cycle/Nombres.h"
 #include "platform/Files.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 #include "records/ui/FrmMessage.h"
@@ -108,6 +112,30 @@ void creaPatente(FrmEntrada& w, const QString& clave) {
     QTest::keyClicks(caja, clave);
     w.findChild<QPushButton*>("CmdAceptar")->click();
 }
+// The scripted message boxes with the real modal selection window, held open
+// for a while before it is cancelled; the clock and notice line are read
+// when it opens and before it closes.
+struct SeleccionRetenida final : Dialogs {
+    test::ScriptedDialogs& guion;
+    MainState& st;
+    QStringList horas, avisos;
+    SeleccionRetenida(test::ScriptedDialogs& g, MainState& s) : guion(g), st(s) {}
+    void mensaje(Icono i, const QString& t, const QString& ti) override { guion.mensaje(i, t, ti); }
+    bool pregunta(const QString& t, const QString& ti) override { return guion.pregunta(t, ti); }
+    void beep() override {}
+    void puntero(Puntero) override {}
+    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override {
+        horas << st.etiqueta(Etiqueta::Hora);
+        avisos << st.etiqueta(Etiqueta::Despliega);
+        QTimer::singleShot(2600, [this] {
+            horas << st.etiqueta(Etiqueta::Hora);
+            avisos << st.etiqueta(Etiqueta::Despliega);
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        QtDialogs().archivosaEnviar(ctx, LstSendFiles);
+    }
+};
 } // namespace
 
 class TestWindows : public QObject {
@@ -365,6 +393,29 @@ private slots:
                              ": scripts/install-deps installs qt6-translations-l10n"));
         QVERIFY(cajas.vistas[0].contains("|Aceptar|"));
         QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
+    // A cycle the timer started, held by the modal selection window: the
+    // window's clock and notice line go on meanwhile.
+    void modalSelectionKeepsClockAndNotices() {
+        test::OficinaEnvio f;
+        SystemClock reloj;
+        SeleccionRetenida dlg(f.dlg, f.st);
+        Contexto ctx{f.st, dlg, reloj, f.tmp.path()};
+        f.st.setSlot(slot::DirRecibo, f.carpeta("rec"));
+        f.st.setSlot(slot::EnvioAutomatico, QStringLiteral("0"));
+        f.st.setSlot(slot::DepurarArchivos, QStringLiteral("0"));
+        QVERIFY(GrabaConfiguracion(ctx));
+        Form1 w(ctx, 0);
+        w.show();
+        const QString dia = QStringLiteral("%1").arg(Get_Juliano(reloj), 3, 10, QLatin1Char('0'));
+        QVERIFY(test::pon(f.envio + "/m4321123." + dia, "500|\r\n"));
+        f.st.setLista(Lista::Mensajes, {"aviso uno", "aviso dos"});
+        f.st.ContadorTicker = 5; // the notice line steps on the next tick
+        f.st.setCaptionInicio(QStringLiteral("&Detener"));
+        f.st.SegundosTranscurridos = qint16(f.st.periodo + 1); // the next tick runs a cycle
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.horas.size(), 2, 10000);
+        QVERIFY2(dlg.horas[0] != dlg.horas[1], qPrintable(dlg.horas.join(" / ")));
+        QVERIFY2(dlg.avisos[0] != dlg.avisos[1], qPrintable(dlg.avisos.join(" / ")));
+        QTRY_VERIFY(!f.st.cicloEnCurso && f.st.SegundosTranscurridos > 0); // the cycle ended
     }
 };
 

@@ -18,6 +18,8 @@ off again. silencio makes every control connection, open or new, go silent
 (commands are read and logged, nothing is answered, not even the greeting);
 habla ends it. rechaza-auth answers AUTH with an error, as a centre that
 stopped offering TLS (or someone in between) would; acepta-auth ends it.
+--lento SECONDS answers every command that many seconds late, as a
+distant centre does.
 
 The control file is read and deleted every 100 ms. Every command received is
 appended to the log file (passwords masked). When ready it prints
@@ -89,6 +91,7 @@ class Centro:
         self.muere_subida = None
         self.rechaza_auth = False
         self.silencio = False
+        self.lento = args.lento
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
         self.ioloop = None
         self.servidor = None
@@ -182,6 +185,7 @@ def main():
                    help="TLS from the first byte, as on port 990 (implies --tls)")
     p.add_argument("--certificados", help="folder for the throwaway CA and server certificate")
     p.add_argument("--retraso", type=float, default=1.0, help="seconds before a response appears")
+    p.add_argument("--lento", type=float, default=0.0, help="seconds before every reply")
     p.add_argument("--bitacora", help="log of every command received")
     p.add_argument("--control", help="control file read every 100 ms")
     p.add_argument("--aviso-gen")
@@ -289,7 +293,15 @@ def main():
             centro.anota("PASS ****" if cmd == "PASS" else line)
             if centro.silencio:
                 return None  # read, never answered
-            return super().pre_process_command(line, cmd, arg)
+            if centro.lento <= 0:
+                return super().pre_process_command(line, cmd, arg)
+            procesa = super().pre_process_command
+
+            def tarde():
+                if not self._closed:
+                    procesa(line, cmd, arg)
+
+            centro.ioloop.call_later(centro.lento, tarde)
 
         def on_login(self, username):
             centro.anota("LOGIN " + username)
@@ -332,8 +344,9 @@ def main():
     print("LISTO %d" % servidor.address[1], flush=True)
     try:
         # Wake every 100 ms so the control file and delayed responses run
-        # while no client is connected.
-        servidor.serve_forever(timeout=0.1, handle_exit=True)
+        # while no client is connected; every 5 ms when replies are late, so
+        # each leaves on time rather than at the next wake.
+        servidor.serve_forever(timeout=0.005 if args.lento > 0 else 0.1, handle_exit=True)
     finally:
         servidor.close_all()
 

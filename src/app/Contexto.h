@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "platform/Files.h"
+#include "platform/Latido.h"
 
 namespace korva {
 
@@ -28,6 +29,15 @@ struct Contexto {
     SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
     Eco* eco = nullptr;                // echo component of the diagnostics page
     Impresoras* impresoras = nullptr;  // the machine's printers, for the viewer
+    Latido* latido = nullptr;          // lets the window live through long work; none: it blocks
+
+    // Long work calls this between its steps.
+    void late() const {
+        if (latido)
+            latido->late();
+    }
+    // Long work is under way beneath the caller: only the window may move.
+    bool bajoTrabajo() const { return latido && latido->enTurno(); }
 };
 
 } // namespace korva

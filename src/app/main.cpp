@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/Eco.h"
+#include "platform/Latido.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
 #include "platform/ui/ImpresorasQt.h"
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
     korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
     auto firma = korva::abreBibliotecaFirma(korva::carpetaBibliotecas());
+    korva::Latido latido;
+    ctx.latido = &latido;
+    ftp.setLatido(&latido);
     ctx.ftp = &ftp;
     ctx.ventanaError = &ventanaError;
     ctx.firma = firma.get();

@@ -50,6 +50,17 @@ bool revisaConfiguracion(Contexto& ctx) {
     return true;
 }
 
+// The notice line steps on every sixth tick.
+void pasoAvisos(Contexto& ctx) {
+    MainState& st = ctx.st;
+    if (st.ContadorTicker > 4) {
+        RotaAvisos(ctx);
+        st.ContadorTicker = 0;
+    } else {
+        ++st.ContadorTicker;
+    }
+}
+
 void detenSiCorre(Contexto& ctx) {
     if (ctx.st.iniciado())
         Start_Button_Click(ctx);
@@ -186,10 +197,13 @@ void TmrControl_Timer(Contexto& ctx) {
     MainState& st = ctx.st;
     const QDateTime ahora = ctx.reloj.ahora();
     st.setEtiqueta(Etiqueta::Hora, QLocale::system().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
-    // A tick that arrives while a cycle or another tick is at work (a message
-    // box or the selection window runs its own event loop) only moves the clock.
-    if (st.cicloEnCurso || st.enTick)
+    // A tick that arrives while a cycle, another tick or other long work is
+    // under way (a message box, the selection window, or the window's turn
+    // inside a transfer) moves only the clock and the notice line.
+    if (st.cicloEnCurso || st.enTick || ctx.bajoTrabajo()) {
+        pasoAvisos(ctx);
         return;
+    }
     st.enTick = true;
     if (st.SegundosTranscurridos > 0) {
         // The request is spent by the cycle it starts on this tick; a new one
@@ -212,12 +226,7 @@ void TmrControl_Timer(Contexto& ctx) {
         if (st.chk(slot::BajarRegistro001) && st.ContadorRegistro001 < 250)
             ++st.ContadorRegistro001;
     }
-    if (st.ContadorTicker > 4) {
-        RotaAvisos(ctx);
-        st.ContadorTicker = 0;
-    } else {
-        ++st.ContadorTicker;
-    }
+    pasoAvisos(ctx);
     const QString hora = ahora.toString(QStringLiteral("HH:mm:ss"));
     const bool ventana = hora >= QLatin1String("00:00:01") && hora <= QLatin1String("00:00:20");
     // A day change missed while a cycle held the window is made on the first

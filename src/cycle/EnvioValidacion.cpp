@@ -223,6 +223,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     if (!st.lineasSinRegistrar.isEmpty() && registro.abre(rutaRegistro(st)))
         registraPendientes(st, registro);
     for (const QString& entrada : std::as_const(LstSendFiles)) {
+        ctx.late(); // signing and copies of a long list take a while without a transfer
         preparaNombre(st, entrada);
         const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
         const QString ruta = rutaEnvio(nombre);

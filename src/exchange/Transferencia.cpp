@@ -138,8 +138,13 @@ qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
 
 qint16 DisconnectFromHost(Contexto& ctx) {
     reiniciaSesion(ctx);
-    if (ctx.ftp && ctx.ftp->conectado())
+    if (ctx.ftp && ctx.ftp->conectado()) {
+        // The hang-up waits for the centre's goodbye where the window cannot
+        // turn: it turns just before.
+        if (ctx.latido)
+            ctx.latido->turno();
         return qint16(ctx.ftp->desconecta());
+    }
     return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/CentrosTls.h"
 #include "platform/Files.h"
 #include "platform/FtpErrores.h"
+#include "platform/Latido.h"
 
 namespace korva {
 namespace {
@@ -246,6 +247,7 @@ struct CurlFtpClient::Impl {
     curl_slist* postquote = nullptr;
     X509_STORE* confianza = nullptr; // this connection's reference to the run's store
     char errbuf[CURL_ERROR_SIZE] = {};
+    Latido* latido = nullptr;
 
     ~Impl() { cierra(); }
 
@@ -304,6 +306,9 @@ struct CurlFtpClient::Impl {
                 continue;
             sinSockets = 0;
             curl_multi_poll(multi, nullptr, 0, 1, nullptr);
+            // The window lives while the network is awaited.
+            if (latido)
+                latido->late();
         }
         curl_multi_remove_handle(multi, easy);
         return rc;
@@ -360,6 +365,8 @@ OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) 
     o.archivoCentrosTls = QDir(carpetaPrograma).filePath(kArchivoCentrosTls);
     return o;
 }
+
+void CurlFtpClient::setLatido(Latido* latido) { d->latido = latido; }
 
 bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->cifrado; }

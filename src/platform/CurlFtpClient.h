@@ -7,6 +7,8 @@
 
 namespace korva {
 
+class Latido;
+
 // Name of the CA bundle a centre with a private CA ships; looked for in the
 // program folder and trusted beside the system's store.
 inline const QString kArchivoCACentro = QStringLiteral("ca-centro.pem");
@@ -49,6 +51,9 @@ public:
     qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                         const QString& mascara) override;
     qint32 borra(const QString& remoto) override;
+
+    // Called while an operation waits on the network; none: it just waits.
+    void setLatido(Latido* latido);
 
     // True when the open connection negotiated TLS.
     bool cifrado() const override;

@@ -43,7 +43,9 @@ struct Purga {
         return out;
     }
 
+    // A delete may wait for the disk: the window lives between them.
     void borra(const QString& ruta) {
+        ctx.late();
         if (!fs::borra(ruta))
             fallas << ruta;
     }
@@ -126,6 +128,7 @@ void DepuraArchivos(Contexto& ctx) {
         if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
             continue;
         const QString ruta = fs::une(recibo, e.nombre, ctx.plataforma);
+        ctx.late();
         if (respaldable(e.nombre, p.patente)) {
             const QString copia = fs::une(respalda, e.nombre, ctx.plataforma);
             // A read-only copy is one the broker protects: it stays, and so

@@ -34,6 +34,42 @@
 
 namespace korva {
 
+namespace {
+
+// Holds a label whose text changes often (the status line, the clock) so
+// that a new text repaints the label alone: a label asks for a new layout on
+// every text, and the tab control repaints its whole page on each one. The
+// holder asks only when a text needs more room than any before it.
+class Marco final : public QWidget {
+public:
+    explicit Marco(QLabel* l) : l_(l), hint_(l->sizeHint()) {
+        l->setParent(this);
+        setSizePolicy(l->sizePolicy());
+    }
+    QSize sizeHint() const override { return hint_; }
+    QSize minimumSizeHint() const override { return hint_; }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest) {
+            const QSize s = hint_.expandedTo(l_->sizeHint());
+            if (s != hint_) {
+                hint_ = s;
+                updateGeometry();
+            }
+            return true;
+        }
+        return QWidget::event(e);
+    }
+    void resizeEvent(QResizeEvent*) override { l_->setGeometry(rect()); }
+
+private:
+    QLabel* l_;
+    QSize hint_;
+};
+
+} // namespace
+
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
     MainState& st = ctx.st;
@@ -118,7 +154,17 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     // The one clock of the cycle, ticking for as long as the window is open.
     TmrControl = new QTimer(this);
     TmrControl->setInterval(1000);
-    connect(TmrControl, &QTimer::timeout, this, [this] { TmrControl_Timer(ctx_); });
+    // The tick's work runs from the event queue, not inside the timer's own
+    // event: Qt delivers no timer event while that timer's handler runs, so
+    // a cycle run there would stop the clock for as long as it lasts.
+    connect(
+        TmrControl, &QTimer::timeout, this,
+        [this] {
+            TmrControl_Timer(ctx_);
+            if (cierreDiferido_ && !ocupado())
+                close();
+        },
+        Qt::QueuedConnection);
     TmrControl->start();
     resize(900, 640);
 }
@@ -170,16 +216,16 @@ QWidget* Form1::creaStatus() {
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
     Evento->setTextFormat(Qt::PlainText);
-    g->addWidget(Evento, 0, 1, 1, 2);
+    g->addWidget(new Marco(Evento), 0, 1, 1, 2);
     auto* dia = new QHBoxLayout;
     dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));
     DiaJuliano = new QLabel;
     DiaJuliano->setObjectName(QStringLiteral("DiaJuliano"));
-    dia->addWidget(DiaJuliano);
+    dia->addWidget(new Marco(DiaJuliano));
     dia->addSpacing(20);
     Hora = new QLabel;
     Hora->setObjectName(QStringLiteral("Hora"));
-    dia->addWidget(Hora);
+    dia->addWidget(new Marco(Hora));
     dia->addStretch();
     g->addLayout(dia, 1, 0, 1, 3);
 
@@ -295,7 +341,17 @@ bool Form1::eventFilter(QObject* o, QEvent* e) {
     return QMainWindow::eventFilter(o, e);
 }
 
+bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || ctx_.bajoTrabajo(); }
+
 void Form1::closeEvent(QCloseEvent* e) {
+    // The user's close waits in the queue during a cycle; a close that
+    // reaches the window all the same (the session ending) is made on the
+    // first tick after the work, never inside it.
+    if (!cerrado_ && ocupado()) {
+        cierreDiferido_ = true;
+        e->ignore();
+        return;
+    }
     // Closing cannot be cancelled; the question only decides the save.
     if (!cerrado_) {
         cerrado_ = true;

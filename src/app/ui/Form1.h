@@ -42,6 +42,8 @@ private:
     void muestraEtiqueta(Etiqueta e);
     void muestraColorAviso();
     QLabel* logo(const QString& nombre);
+    // A cycle, a tick's work or other long work is under way.
+    bool ocupado() const;
 
     Contexto& ctx_;
     PaginaConfiguracion* config_;
@@ -58,6 +60,7 @@ private:
     FrmArchivos* visor_;
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
+    bool cierreDiferido_ = false;
 };
 
 } // namespace korva
