@@ -393,6 +393,8 @@ private slots:
                              ": scripts/install-deps installs qt6-translations-l10n"));
         QVERIFY(cajas.vistas[0].contains("|Aceptar|"));
         QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
+    }
+
     // A cycle the timer started, held by the modal selection window: the
     // window's clock and notice line go on meanwhile.
     void modalSelectionKeepsClockAndNotices() {
