@@ -116,7 +116,7 @@ void BuscaRespuestas(Contexto& ctx) {
                                     std::filesystem::path(destino.toStdU16String()), ec);
             if (ec) {
                 fs::borra(llegada);
-                st.setEvento(QStringLiteral("ERROR: no fue posible reemplazar ") + destino);
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible reemplazar ") + destino);
                 continue;
             }
             st.setEvento(QStringLiteral("Recibido.. ") + destino);
