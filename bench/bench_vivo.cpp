@@ -6,7 +6,7 @@
 // (the program as it runs) and once blocking until the cycle returns, in
 // turn, round after round. The best round of each counts.
 //
-//     build/bench_vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls] [--carpeta DIR]
+//     build/bench_vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls] [--carpeta DIR] [--detalle]
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+
+#include <functional>
 
 #include "CentroSimulado.h"
 #include "SinDialogos.h"
@@ -40,11 +42,17 @@ QString valor(const QStringList& args, const QString& opcion, const QString& por
 }
 
 // The longest stretch without a turn of the event loop between empieza() and
-// termina(), the ends included.
-struct Vigia {
+// termina(), the ends included. The dispatcher tells of a turn only when it
+// has posted events or is about to sleep, so the watch keeps one posted event
+// of its own waiting while it is active: every turn delivers it.
+struct Vigia : QObject {
     QElapsedTimer t;
     qint64 ultimo = 0, maximo = 0;
     bool activo = false;
+    bool enCola = false;
+    // --detalle: each stretch over 100 ms is printed with the status line
+    // that ended it, to tell which step kept the loop from turning.
+    std::function<QString()> estado;
     explicit Vigia(QAbstractEventDispatcher* d) {
         t.start();
         QObject::connect(d, &QAbstractEventDispatcher::awake, [this] { turno(); });
@@ -54,13 +62,32 @@ struct Vigia {
         if (!activo)
             return;
         const qint64 ahora = t.nsecsElapsed();
+        if (estado && ahora - ultimo > 100'000'000)
+            std::printf("    %.1f ms without a turn, up to: %s\n", double(ahora - ultimo) / 1e6,
+                        qPrintable(estado()));
         maximo = std::max(maximo, ahora - ultimo);
         ultimo = ahora;
+    }
+    void pide() {
+        if (!enCola) {
+            enCola = true;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        }
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        enCola = false;
+        turno();
+        if (activo)
+            pide();
+        return true;
     }
     void empieza() {
         ultimo = t.nsecsElapsed();
         maximo = 0;
         activo = true;
+        pide();
     }
     void termina() {
         turno();
@@ -81,7 +108,8 @@ struct Ronda {
     bool bien = false;
 };
 
-Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, bool vive, Vigia& vigia) {
+Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, bool vive, Vigia& vigia,
+            bool detalle) {
     // Nothing of the round before on the server.
     for (const char* sub : {"REC", "ENV"})
         for (const QString& n : QDir(centro.ruta(QString::fromLatin1(sub))).entryList(QDir::Files))
@@ -139,6 +167,8 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
         QCoreApplication::processEvents();
     Ronda r;
     QElapsedTimer t;
+    if (detalle)
+        vigia.estado = [&st] { return st.evento(); };
     vigia.empieza();
     const double cpu0 = cpuMs();
     t.start();
@@ -146,6 +176,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     r.ms = double(t.nsecsElapsed()) / 1e6;
     r.cpu = cpuMs() - cpu0;
     vigia.termina();
+    vigia.estado = nullptr;
     r.huecoMs = double(vigia.maximo) / 1e6;
     r.turnos = latido.turnos();
     r.msEnTurnos = double(latido.nsEnTurnos()) / 1e6;
@@ -195,7 +226,8 @@ int main(int argc, char** argv) {
         // In turn, the first of each round alternating.
         for (int k = 0; k < 2; ++k) {
             const bool conVida = (r + k) % 2 == 0;
-            const Ronda x = corre(centro, carpeta, archivos, conVida, vigia);
+            const Ronda x = corre(centro, carpeta, archivos, conVida, vigia,
+                                  conVida && args.contains(QStringLiteral("--detalle")));
             bien = bien && x.bien;
             (conVida ? vive : bloquea) << x.ms;
             (conVida ? huecos : huecosBloqueando) << x.huecoMs;

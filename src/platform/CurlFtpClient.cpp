@@ -53,7 +53,9 @@ struct Confianza {
     }
 };
 
-bool cargaPem(X509_STORE* almacen, const QString& ruta) {
+// Parsing the system's bundle is the longest step of a first connection: the
+// window turns between its certificates.
+bool cargaPem(X509_STORE* almacen, const QString& ruta, Latido* latido) {
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly))
         return false;
@@ -65,6 +67,8 @@ bool cargaPem(X509_STORE* almacen, const QString& ruta) {
     while (X509* x = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
         cargados += X509_STORE_add_cert(almacen, x) == 1;
         X509_free(x);
+        if (latido)
+            latido->late();
     }
     ERR_clear_error(); // the end of the bundle reads as an error
     BIO_free(bio);
@@ -73,7 +77,7 @@ bool cargaPem(X509_STORE* almacen, const QString& ruta) {
 
 // The store for this bundle, with a reference for the caller; null only when
 // memory ran out.
-X509_STORE* almacenConfianza(const QString& archivoCA) {
+X509_STORE* almacenConfianza(const QString& archivoCA, Latido* latido) {
     static Confianza vigente;
     if (!vigente.sirvePara(archivoCA)) {
         X509_STORE* almacen = X509_STORE_new();
@@ -83,7 +87,7 @@ X509_STORE* almacenConfianza(const QString& archivoCA) {
         const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
         const QString sistema = (v && v->cainfo) ? QString::fromLocal8Bit(v->cainfo)
                                                  : QStringLiteral("/etc/ssl/certs/ca-certificates.crt");
-        cargaPem(almacen, sistema);
+        cargaPem(almacen, sistema, latido);
         if (v && v->capath)
             X509_STORE_load_path(almacen, v->capath);
         Confianza nueva;
@@ -94,7 +98,7 @@ X509_STORE* almacenConfianza(const QString& archivoCA) {
         if (nueva.existe) {
             nueva.tamano = qint64(std::filesystem::file_size(p, ec));
             nueva.hora = std::filesystem::last_write_time(p, ec);
-            cargaPem(almacen, archivoCA);
+            cargaPem(almacen, archivoCA, latido);
         }
         // As libcurl does with its own store: an intermediate in the bundle
         // is trusted as an anchor.
@@ -138,6 +142,7 @@ struct Descarga {
     bool falloApertura = false;
     bool excedido = false;
     qint64 escritos = 0;
+    Latido* latido = nullptr;
     explicit Descarga(const QString& ruta)
         : archivo(QFileInfo(ruta).absolutePath() + QStringLiteral("/.") + QFileInfo(ruta).fileName() +
                   QStringLiteral(".XXXXXX")),
@@ -169,6 +174,9 @@ struct Descarga {
 // leaves nothing behind.
 size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
     auto* d = static_cast<Descarga*>(p);
+    // A large transfer's data may all pass in one call of libcurl's.
+    if (d->latido)
+        d->latido->late();
     d->escritos += qint64(n);
     if (d->escritos > kDescargaMaxima) {
         d->excedido = true;
@@ -196,12 +204,19 @@ size_t descarta(char*, size_t, size_t n, void*) { return n; }
 struct Subida {
     QFile archivo;
     bool falloLectura = false;
+    Latido* latido = nullptr;
     explicit Subida(const QString& ruta) : archivo(ruta) {}
 };
 
 size_t leeSubida(char* datos, size_t, size_t n, void* p) {
     auto* s = static_cast<Subida*>(p);
+    if (s->latido) // as for a download
+        s->latido->late();
     const qint64 r = s->archivo.read(datos, qint64(n));
+    // The file's end is the last call before the wait for the centre's
+    // closing reply, which this libcurl awaits without returning.
+    if (s->latido && (r == 0 || s->archivo.atEnd()))
+        s->latido->turno();
     if (r < 0) {
         s->falloLectura = true;
         return CURL_READFUNC_ABORT;
@@ -344,11 +359,31 @@ struct CurlFtpClient::Impl {
     static CURLcode ponConfianza(CURL*, void* contexto, void* p) {
         auto* yo = static_cast<Impl*>(p);
         if (!yo->confianza)
-            yo->confianza = almacenConfianza(yo->opciones.archivoCA);
+            yo->confianza = almacenConfianza(yo->opciones.archivoCA, yo->latido);
         if (!yo->confianza)
             return CURLE_OUT_OF_MEMORY;
-        SSL_CTX_set1_cert_store(static_cast<SSL_CTX*>(contexto), yo->confianza);
+        SSL_CTX* ctx = static_cast<SSL_CTX*>(contexto);
+        SSL_CTX_set1_cert_store(ctx, yo->confianza);
+        SSL_CTX_set_ex_data(ctx, indiceCliente(), yo);
+        SSL_CTX_set_info_callback(ctx, Impl::pasoTls);
         return CURLE_OK;
+    }
+
+    // This libcurl awaits the control connection's handshake without
+    // returning (two round trips): the window turns at each of its steps.
+    // Only inside a handshake: a close may come while the client is being
+    // destroyed, when no turn may run.
+    static void pasoTls(const SSL* ssl, int donde, int) {
+        if (!(donde & SSL_CB_LOOP) || !SSL_in_init(ssl))
+            return;
+        auto* yo = static_cast<Impl*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), indiceCliente()));
+        if (yo && yo->latido)
+            yo->latido->late();
+    }
+
+    static int indiceCliente() {
+        static const int i = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+        return i;
     }
 };
 
@@ -465,6 +500,7 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
         return ArchivoLocalNoCreado;
     Descarga des(local);
+    des.latido = d->latido;
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, escribeDescarga);
     curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &des);
@@ -493,6 +529,7 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
     Subida sub(local);
     if (!fs::abreLectura(sub.archivo))
         return ArchivoLocalNoAbierto;
+    sub.latido = d->latido;
     d->operacion(escapaRuta(d->easy, remoto));
     curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, leeSubida);
