@@ -98,6 +98,9 @@ private slots:
         boton->click(); // connects, notices, configuration, the first cycle
         const qint64 ms = t.elapsed();
         const QStringList horas = hora.textos, eventos = evento.textos;
+        // Work whose last step is a turn (an upload's last read is one) leaves
+        // nothing posted: the held click must still come before the tick.
+        latido.turno();
 
         QVERIFY2(ms > 2000, qPrintable(QString::number(ms) + QStringLiteral(" ms: ") + o.st().evento()));
         qInfo("cycle %lld ms; clock painted %lld times, status line %lld", ms, qint64(horas.size()),
@@ -112,7 +115,7 @@ private slots:
                  qPrintable(eventos.join(" | ")));
         // Held back, the click is delivered once the cycle has returned.
         QTRY_COMPARE(boton->text(), QStringLiteral("&Iniciar"));
-        QTRY_VERIFY(!w.isVisible()); // closed on the first tick after the cycle
+        QTRY_VERIFY(!w.isVisible()); // closed on the second free tick after the cycle
     }
 };
 

@@ -1,5 +1,6 @@
 #include "platform/Latido.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
 namespace korva {
@@ -11,6 +12,11 @@ void Latido::gira() {
         enTurno_ = true;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         enTurno_ = false;
+        // The input held back is looked at again only when the loop is woken;
+        // woken now, it is handled as soon as the work returns, before the
+        // next tick (whose deferred close would otherwise come first).
+        if (auto* d = QAbstractEventDispatcher::instance())
+            d->wakeUp();
         ++turnos_;
         nsEnTurnos_ += t.nsecsElapsed();
     }

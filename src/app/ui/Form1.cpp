@@ -161,7 +161,11 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         TmrControl, &QTimer::timeout, this,
         [this] {
             TmrControl_Timer(ctx_);
-            if (cierreDiferido_ && !ocupado())
+            // The deferred close waits for a second free tick: the input held
+            // back during the work (a click made before the close) acts first.
+            if (cierreDiferido_)
+                ticksLibres_ = ocupado() ? 0 : ticksLibres_ + 1;
+            if (cierreDiferido_ && ticksLibres_ >= 2)
                 close();
         },
         Qt::QueuedConnection);
@@ -346,9 +350,10 @@ bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || c
 void Form1::closeEvent(QCloseEvent* e) {
     // The user's close waits in the queue during a cycle; a close that
     // reaches the window all the same (the session ending) is made on the
-    // first tick after the work, never inside it.
+    // second free tick after the work, never inside it.
     if (!cerrado_ && ocupado()) {
         cierreDiferido_ = true;
+        ticksLibres_ = 0;
         e->ignore();
         return;
     }

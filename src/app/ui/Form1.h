@@ -61,6 +61,7 @@ private:
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
     bool cierreDiferido_ = false;
+    int ticksLibres_ = 0; // free ticks since the deferred close was asked for
 };
 
 } // namespace korva
