@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace korva::fuzz {
@@ -20,6 +21,11 @@ const QString& carpeta() {
                                  : QDir::tempPath() + QStringLiteral("/korvafuzz-XXXXXX"));
     static const QString ruta = dir.path();
     return ruta;
+}
+
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ninguno>");
 }
 
 } // namespace korva::fuzz

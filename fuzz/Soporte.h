@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,9 @@ void iniciaQt(int* argc, char*** argv);
 
 // A temporary folder made once per process and removed at exit.
 const QString& carpeta();
+
+// A file's bytes, or "<ninguno>" when it cannot be read.
+QByteArray lee(const QString& ruta);
 
 // Message boxes are counted and dropped; every question gets one answer,
 // No unless told.

@@ -20,17 +20,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 namespace {
 
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ninguno>");
-}
-
 // Every file of the folder with its bytes, the journal's lock aside.
 QMap<QString, QByteArray> foto(const QString& carpeta) {
     QMap<QString, QByteArray> m;
     for (const QString& n : QDir(carpeta).entryList(QDir::Files | QDir::Hidden))
         if (!n.endsWith(QLatin1String(".lock")))
-            m.insert(n, lee(QDir(carpeta).filePath(n)));
+            m.insert(n, fuzz::lee(QDir(carpeta).filePath(n)));
     return m;
 }
 

@@ -21,11 +21,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 namespace {
 
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ninguno>");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The list comes back whole; each configuration comes back only onto the
     // place of the patent its user line names, whole and private; every
     // other file stays as it was.
-    FUZZ_CHECK(lee(programa + QStringLiteral("/usuarios.dat")) == partes.first());
+    FUZZ_CHECK(fuzz::lee(programa + QStringLiteral("/usuarios.dat")) == partes.first());
     FUZZ_CHECK(fs::soloLectura(programa + QStringLiteral("/usuarios.dat")));
     const QStringList claves = fs::leeLineas(respaldo + QStringLiteral("/usuarios.dat"));
     for (int i = 0; i < std::max<int>(8, int(claves.size())); ++i) {
@@ -65,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           fs::leeLineas(respaldo + QLatin1Char('/') + QString::number(i)).value(1).right(4) ==
                               claves.at(i).right(4);
         if (suya) {
-            FUZZ_CHECK(lee(ruta) == partes.at(i + 1));
+            FUZZ_CHECK(fuzz::lee(ruta) == partes.at(i + 1));
             FUZZ_CHECK(!(QFile::permissions(ruta) & (QFile::ReadGroup | QFile::ReadOther)));
         } else {
-            FUZZ_CHECK(lee(ruta) == (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
+            FUZZ_CHECK(fuzz::lee(ruta) == (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
         }
     }
     QStringList propios = QDir(programa).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
