@@ -99,7 +99,7 @@ private slots:
         const qint64 ms = t.elapsed();
         const QStringList horas = hora.textos, eventos = evento.textos;
         // Work whose last step is a turn (an upload's last read is one) leaves
-        // nothing posted: the held click must still come before the tick.
+        // nothing posted: the held click must still act before the close.
         latido.turno();
 
         QVERIFY2(ms > 2000, qPrintable(QString::number(ms) + QStringLiteral(" ms: ") + o.st().evento()));

@@ -12,9 +12,9 @@ void Latido::gira() {
         enTurno_ = true;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         enTurno_ = false;
-        // The input held back is looked at again only when the loop is woken;
-        // woken now, it is handled as soon as the work returns, before the
-        // next tick (whose deferred close would otherwise come first).
+        // The input held back is looked at again only when the loop is woken:
+        // woken now, it is handled as soon as the work returns, not when
+        // something next wakes the loop (up to a tick later).
         if (auto* d = QAbstractEventDispatcher::instance())
             d->wakeUp();
         ++turnos_;

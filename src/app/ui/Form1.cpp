@@ -163,10 +163,11 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
             TmrControl_Timer(ctx_);
             // The deferred close waits for a second free tick: the input held
             // back during the work (a click made before the close) acts first.
-            if (cierreDiferido_)
+            if (cierreDiferido_) {
                 ticksLibres_ = ocupado() ? 0 : ticksLibres_ + 1;
-            if (cierreDiferido_ && ticksLibres_ >= 2)
-                close();
+                if (ticksLibres_ >= 2)
+                    close();
+            }
         },
         Qt::QueuedConnection);
     TmrControl->start();
