@@ -132,8 +132,8 @@ void Oficina::envio(const QString& carpeta, Tiempos& t) {
         cuentaArchivos(servidor_.ruta(QStringLiteral("REC"))) == candidatos_ &&
         cuentaArchivos(carpeta + QStringLiteral("/Pend")) == candidatos_ &&
         cuentaArchivos(carpeta + QStringLiteral("/Enviados")) == candidatos_ &&
-        fs::leeLineas(rutaLog(st_)).size() == candidatos_ &&
-        fs::leeLineas(rutaRegistro(st_)).size() == (conViejas ? viejas_.size() : 0) + candidatos_;
+        fs::leeLineas(rutaLog(st_), fs::limite::kRegistro).size() == candidatos_ &&
+        fs::leeLineas(rutaRegistro(st_), fs::limite::kRegistro).size() == (conViejas ? viejas_.size() : 0) + candidatos_;
     t.fallos += !bien;
 }
 
@@ -154,7 +154,7 @@ void Oficina::respuesta(Tiempos& t) {
     }));
     const bool bien = cuentaArchivos(recibo_) == contestadas_ + 1 /* the log */ &&
                       cuentaArchivos(pend) == candidatos_ - contestadas_ &&
-                      fs::leeLineas(rutaLog(st_)).size() == contestadas_;
+                      fs::leeLineas(rutaLog(st_), fs::limite::kRegistro).size() == contestadas_;
     t.fallos += !bien;
 }
 

@@ -37,7 +37,7 @@ QStringList listas(Contexto& ctx) {
     ctx.st.vacia(Lista::Enviados);
     ctx.st.vacia(Lista::Recibidos);
     CargaBitacora(ctx);
-    const QStringList lineas = fs::leeLineas(rutaLog(ctx.st));
+    const QStringList lineas = fs::leeLineas(rutaLog(ctx.st), fs::limite::kRegistro);
     QStringList enviados, recibidos;
     for (QString l : lineas) {
         l.remove(QLatin1Char('\r'));
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     escribe(rutaRegistro(st), bytes);
     LstBitacora lst;
     lst.carga(st);
-    FUZZ_CHECK(lst.items() == fs::leeLineas(rutaRegistro(st)));
+    FUZZ_CHECK(lst.items() == fs::leeLineas(rutaRegistro(st), fs::limite::kRegistro));
     const QDateTime t = reloj.ahora();
     FUZZ_CHECK(agregaBitacora(st, QStringLiteral("m4321123.045"), t));
     LstBitacora otra;

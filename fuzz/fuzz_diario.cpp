@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(d);
     FUZZ_CHECK(!despues.contains(QStringLiteral("usuarios.mov")));
-    FUZZ_CHECK(fs::leeLineas(p.rutaUsuarios()) == d->claves);
+    FUZZ_CHECK(fs::leeLineas(p.rutaUsuarios(), fs::limite::kRegistro) == d->claves);
     // Files move only among the journal's places; a configuration is never
     // doubled, and one is gone only where the journal deletes.
     QMap<QByteArray, int> veces;

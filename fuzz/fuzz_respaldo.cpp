@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // other file stays as it was.
     FUZZ_CHECK(fuzz::lee(programa + QStringLiteral("/usuarios.dat")) == partes.first());
     FUZZ_CHECK(fs::soloLectura(programa + QStringLiteral("/usuarios.dat")));
-    const QStringList claves = fs::leeLineas(respaldo + QStringLiteral("/usuarios.dat"));
+    const QStringList claves = fs::leeLineas(respaldo + QStringLiteral("/usuarios.dat"), fs::limite::kRegistro);
     for (int i = 0; i < std::max<int>(8, int(claves.size())); ++i) {
         const QString ruta = rutaConfiguracion(programa, i);
         const bool hay = i + 1 < partes.size();

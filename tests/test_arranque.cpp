@@ -2,10 +2,12 @@
 #include <QFile>
 #include <QTest>
 
+#include "Archivos.h"
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
 #include "app/Arranque.h"
 #include "config/ConfigFile.h"
+#include "cycle/Ciclo.h"
 #include "platform/Files.h"
 
 using namespace korva;
@@ -58,6 +60,30 @@ private slots:
         QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
     }
 
+    void fileCutShortIsNotActedOn() {
+        Fixture escrito;
+        configura(escrito, "ftp4321", "1", false);
+        fs::escribeAtomico(escrito.ruta("env/m4321123.044"), "old");
+        Fixture f;
+        QFile in(escrito.ruta("odbc0.reg"));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lineas = in.readAll().split('\n');
+        const QByteArray cortado = lineas.mid(0, 24).join('\n') + '\n'; // slot 24 lost
+        fs::escribeAtomico(f.ruta("odbc0.reg"), cortado);
+        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+        CargaForm1(f.ctx, 0);
+        QVERIFY(f.st.configuracionNoLeida);
+        QCOMPARE(f.dlg.registros.size(), 1);
+        QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (24 de 25 renglones)")));
+        QVERIFY(QFile::exists(escrito.ruta("env/m4321123.044"))); // the purge's "1" was not taken
+        f.dlg.limpia();
+        Start_Button_Click(f.ctx);
+        QCOMPARE(f.st.captionInicio(), QStringLiteral("&Iniciar"));
+        QCOMPARE(f.dlg.registros.size(), 1);
+        QVERIFY(!GrabaConfiguracion(f.ctx));
+        QCOMPARE(korva::test::lee(f.ruta("odbc0.reg")), cortado);
+    }
+
     void purgeFailureOutlivesTheStartUpTexts() {
         Fixture escrito;
         configura(escrito, "ftp4321", "1", false);
@@ -69,7 +95,8 @@ private slots:
         f.ctx.ventanaError = &ventana;
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
         CargaForm1(f.ctx, 0);
-        QCOMPARE(ventana.fallas, QStringList{"No fue posible depurar " + escrito.ruta("rec/a4321123.044")});
+        QCOMPARE(ventana.fallas, QStringList{"No fue posible depurar " + escrito.ruta("rec/a4321123.044") +
+                                             " (hay una carpeta con ese nombre)"});
         QVERIFY(ventana.codigos.isEmpty());
     }
 

@@ -513,7 +513,13 @@ private slots:
         QVERIFY(!QFile(o.recibo + "/prueba").open(QIODevice::WriteOnly));
 
         EjecutaCiclo(o.ctx());
-        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        // Said, with its name and why, once in the window; searched again.
+        const QString dicho = QStringLiteral("ERROR: no fue posible guardar la respuesta ") + kRespuesta +
+                              " en " + o.recibo + "/" + kRespuesta + " (permiso denegado); sigue pendiente";
+        QCOMPARE(o.st().evento(), dicho);
+        QCOMPARE(o.ventana.fallas, QStringList{dicho});
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.ventana.fallas.size(), 1);
         QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25737);
         DisconnectFromHost(o.ctx());
         SIGUE(sinRecibir(o));
@@ -534,7 +540,9 @@ private slots:
             DiscoLleno lleno(64 * 1024);
             QVERIFY(lleno.activo());
             EjecutaCiclo(o.ctx());
-            QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+            QCOMPARE(o.ventana.fallas,
+                     QStringList{QStringLiteral("ERROR: no fue posible guardar la respuesta ") + kRespuesta + " en " +
+                                 o.recibo + "/" + kRespuesta + " (no hay espacio en el disco); sigue pendiente"});
             QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25740);
             DisconnectFromHost(o.ctx());
         }

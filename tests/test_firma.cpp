@@ -530,7 +530,7 @@ private slots:
         QCOMPARE(verifica(c.ruta("REC/m4321128.045"), cer), 0);
         QCOMPARE(lee(ruta + "/M4321128.045"), firmado);
         QCOMPARE(lee(o.envio + "/M4321128.045"), firmado);
-        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 4);
+        QCOMPARE(lineas(o.envio + "/bitacora").size(), 4);
     }
 
     void endToEndWithTheRealLibrary() {

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "Archivos.h"
 #include "SesionCentro.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
@@ -67,7 +68,7 @@ private slots:
         o.st().setSlot(slot::FolioSuperior, QStringLiteral("900"));
         Menu_Folios(o.ctx());
         QCOMPARE(o.f.dlg.registros.size(), 1); // no second question
-        const QStringList lineas = fs::leeLineas(rutaConfiguracion(o.ctx()));
+        const QStringList lineas = test::lineas(rutaConfiguracion(o.ctx()));
         QCOMPARE(lineas.value(slot::FolioInferior), QStringLiteral("100"));
         QCOMPARE(lineas.value(slot::FolioSuperior), QStringLiteral("900"));
         QVERIFY(foliosBloqueados(o.st()));
@@ -99,7 +100,7 @@ private slots:
         QVERIFY(foliosBloqueados(o.st()));
         QVERIFY(o.st().editando());
         QVERIFY(!o.st().bloqueado(slot::DirEnvio)); // edit mode itself goes on
-        QCOMPARE(fs::leeLineas(rutaConfiguracion(o.ctx())).value(slot::FolioSuperior), QStringLiteral("777"));
+        QCOMPARE(test::lineas(rutaConfiguracion(o.ctx())).value(slot::FolioSuperior), QStringLiteral("777"));
     }
 
     void autorizacionAusente() {

@@ -166,7 +166,7 @@ private slots:
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(c.cuenta("STOR"), 2);
         QCOMPARE(lee(c.ruta("REC/m4321123.045")), QByteArray("dos"));
-        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 2);
+        QCOMPARE(lineas(o.envio + "/bitacora").size(), 2);
     }
 
     void namesThatDifferOnlyInCaseGoOnce() {
@@ -223,7 +223,7 @@ private slots:
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
         QCOMPARE(o.st().lista(Lista::Enviados).size(), 1);
-        QCOMPARE(fs::leeLineas(o.envio + "/bitacora").size(), 1);
+        QCOMPARE(lineas(o.envio + "/bitacora").size(), 1);
         respuestas(o);
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
         QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
@@ -300,7 +300,7 @@ private slots:
         // The empty answer is fetched again each pass and never logged.
         respuestas(o);
         QCOMPARE(en(o.recibo), (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
-        QCOMPARE(fs::leeLineas(o.recibo + "/432145.log").size(), 1);
+        QCOMPARE(lineas(o.recibo + "/432145.log").size(), 1);
         QVERIFY(c.cuenta("RETR ENV/m4321125.err") >= 2);
     }
 

@@ -101,7 +101,7 @@ private slots:
         bool enlace = false;
         QVERIFY(fs::copia(a, l, sincroniza, &enlace));
         QVERIFY(enlace && !QFileInfo(l).isSymLink() && fs::soloLectura(v));
-        QCOMPARE(fs::leeLineas(v), QStringList{"victima"});
+        QCOMPARE(fs::leeLineas(v, fs::limite::kAviso), QStringList{"victima"});
         QVERIFY(QFile::link(v, l + "2") && !fs::copia(l + "2", e.filePath("x"), sincroniza));
         QCOMPARE(::mkfifo(QFile::encodeName(e.filePath("fifo")).constData(), 0644), 0);
         QVERIFY(!fs::copia(e.filePath("fifo"), e.filePath("x"), sincroniza));
@@ -129,9 +129,9 @@ private slots:
         QFile in(f);
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll(), QByteArray("uno\r\nd\xf3s\r\n"));
-        QCOMPARE(fs::leeLineas(f), (QStringList{"uno", QStringLiteral("dós")}));
+        QCOMPARE(fs::leeLineas(f, fs::limite::kRegistro), (QStringList{"uno", QStringLiteral("dós")}));
         bool ok = true;
-        fs::leeLineas(d.filePath("nada"), &ok);
+        fs::leeLineas(d.filePath("nada"), fs::limite::kRegistro, &ok);
         QVERIFY(!ok);
 
         QDir(d.path()).mkdir("Pend");

@@ -137,13 +137,26 @@ private slots:
         QCOMPARE(en(c.env), QStringList{"m4321123.045"});
     }
 
+    void purgeSameFolderKeepsResponses_data() {
+        QTest::addColumn<int>("escritura");
+        QTest::addRow("one path") << 0;
+        QTest::addRow("spelt with a double slash") << 1;
+        QTest::addRow("receive folder a link to the send folder") << 2;
+    }
     void purgeSameFolderKeepsResponses() {
+        QFETCH(int, escritura);
         Fixture f;
         const Carpetas c = prepara(f, true);
-        toca(c.env, {"m4321123.045", "a4321123.045"});
+        if (escritura == 1)
+            f.st.setSlot(slot::DirRecibo, f.tmp.path() + "//env");
+        if (escritura == 2) {
+            QVERIFY(QFile::link(c.env, f.ruta("rec")));
+            f.st.setSlot(slot::DirRecibo, f.ruta("rec"));
+        }
+        toca(c.env, {"m4321123.045", "a4321123.045", "4321045.log"});
         DepuraArchivos(f.ctx);
         QVERIFY(en(c.env).isEmpty());
-        QCOMPARE(en(c.env + "/Respalda"), QStringList{"a4321123.045"});
+        QCOMPARE(en(c.env + "/Respalda"), (QStringList{"4321045.log", "a4321123.045"}));
     }
 
     void linksAreNeverFollowed() {
@@ -153,7 +166,6 @@ private slots:
         toca(fuera, {"m4321123.045", "a4321124.045"});
         QFile::link(fuera + "/m4321123.045", c.env + "/m4321123.045");
         QFile::link(fuera + "/a4321124.045", c.rec + "/a4321124.045");
-        QFile::link(fuera, c.env + "/Pend"); // a Pend that leads elsewhere
         toca(fuera, {"r4321125.045", "victima"});
         // A link where a backup copy goes: replaced, what it leads to untouched.
         fs::ponSoloLectura(fuera + "/victima", true);
@@ -162,6 +174,14 @@ private slots:
         QFile::link(fuera + "/victima", c.rec + "/Respalda/r4321126.045");
         korva::test::VentanaErrorGrabadora ventana;
         f.ctx.ventanaError = &ventana;
+        // A Pend that leads elsewhere: the purge refuses it, and touches nothing.
+        QFile::link(fuera, c.env + "/Pend");
+        DepuraArchivos(f.ctx);
+        QCOMPARE(f.dlg.registros.size(), 1);
+        QVERIFY(f.dlg.ultimo().contains(c.env + "/Pend no es una carpeta del programa"));
+        QCOMPARE(en(fuera), (QStringList{"a4321124.045", "m4321123.045", "r4321125.045", "victima"}));
+        QVERIFY(QFile::exists(c.rec + "/r4321126.045"));
+        QFile::remove(c.env + "/Pend");
         DepuraArchivos(f.ctx);
         QCOMPARE(en(fuera), (QStringList{"a4321124.045", "m4321123.045", "r4321125.045", "victima"}));
         QVERIFY(QFileInfo(c.env + "/m4321123.045").isSymLink());
@@ -191,7 +211,8 @@ private slots:
         QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"r4321123.045", "r4321124.045"}));
         QCOMPARE(lee(c.rec + "/Respalda/r4321124.045"), QByteArray("r4321124.044"));
         QCOMPARE(f.st.evento(),
-                 QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045 ni otros 1 archivos");
+                 QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045 (hay una carpeta con ese nombre), " +
+                     c.rec + "/r4321124.045 (su copia en Respalda es de solo lectura)");
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
     }
 

@@ -273,7 +273,7 @@ private slots:
         // Closing asks to save; Yes writes the file.
         g.dlg.responde(true);
         w.close();
-        QCOMPARE(fs::leeLineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
+        QCOMPARE(test::lineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
     }
 
     // A refused click outside edit mode puts every box back to its slot; with

@@ -10,7 +10,7 @@ at start or, while running, through the control file (one order per line):
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME | crece-al-subir PATH
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | silencio | habla
-    rechaza-auth | acepta-auth
+    rechaza-auth | acepta-auth | rechaza-prot | acepta-prot | pwd-234 | pwd-normal
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
@@ -18,6 +18,8 @@ off again. silencio makes every control connection, open or new, go silent
 (commands are read and logged, nothing is answered, not even the greeting);
 habla ends it. rechaza-auth answers AUTH with an error, as a centre that
 stopped offering TLS (or someone in between) would; acepta-auth ends it.
+rechaza-prot answers PROT P with 534 (data connections would stay in clear);
+pwd-234 answers PWD with code 234, the code only AUTH should give.
 --lento SECONDS answers every command that many seconds late, as a
 distant centre does.
 
@@ -90,6 +92,8 @@ class Centro:
         self.pausa_tras = None
         self.muere_subida = None
         self.rechaza_auth = False
+        self.rechaza_prot = False
+        self.pwd_234 = False
         self.silencio = False
         self.lento = args.lento
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
@@ -134,6 +138,10 @@ class Centro:
             self.muere_subida = int(resto) if resto else None
         elif clave in ("rechaza-auth", "acepta-auth"):
             self.rechaza_auth = clave == "rechaza-auth"
+        elif clave in ("rechaza-prot", "acepta-prot"):
+            self.rechaza_prot = clave == "rechaza-prot"
+        elif clave in ("pwd-234", "pwd-normal"):
+            self.pwd_234 = clave == "pwd-234"
         elif clave in ("silencio", "habla"):
             self.silencio = clave == "silencio"
         elif clave == "cierra-sesiones":
@@ -283,6 +291,20 @@ def main():
                     self.respond("502 AUTH no disponible.")
                     return
                 return super().ftp_AUTH(line)
+
+            def ftp_PROT(self, line):
+                # A centre that encrypts the session but not its data.
+                if centro.rechaza_prot:
+                    self.respond("534 PROT P no disponible.")
+                    return
+                return super().ftp_PROT(line)
+
+        def ftp_PWD(self, line):
+            # A reply code that only AUTH should give, from a plain server.
+            if centro.pwd_234:
+                self.respond('234 "/" es la carpeta actual.')
+                return
+            return super().ftp_PWD(line)
 
         def handle(self):
             centro.anota("CONEXION")

@@ -39,8 +39,11 @@ void CargaForm1(Contexto& ctx, int posicion) {
     CargaBitacora(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
-    RevisaArchivosTipo(ctx);
-    if (st.chk(slot::RutasAdicionales)) {
+    // A configuration that could not be read holds defaults: nothing is
+    // checked or purged on their behalf.
+    if (!st.configuracionNoLeida)
+        RevisaArchivosTipo(ctx);
+    if (!st.configuracionNoLeida && st.chk(slot::RutasAdicionales)) {
         if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
                         st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
                         Lista::ArchivosE) == 1)
@@ -50,7 +53,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
                              Lista::ArchivosR) == 1)
             abrePanel(ctx, Panel::Rutas);
     }
-    if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+    if (!st.configuracionNoLeida && st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
     CargaAvisos(ctx);
     st.IndiceAviso = 0;

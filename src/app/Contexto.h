@@ -30,6 +30,10 @@ struct Contexto {
     Eco* eco = nullptr;                // echo component of the diagnostics page
     Impresoras* impresoras = nullptr;  // the machine's printers, for the viewer
     Latido* latido = nullptr;          // lets the window live through long work; none: it blocks
+    // How long a file of the send folder must have gone unwritten before it
+    // is taken: the broker's software may still be writing it.
+    int msQuietud = kMsQuietud;
+    static constexpr int kMsQuietud = 2000;
 
     // Long work calls this between its steps.
     void late() const {

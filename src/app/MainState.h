@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -149,6 +150,9 @@ public:
     // The patent's configuration file is there but could not be read: the
     // record holds defaults, which must never be saved over the real one.
     bool configuracionNoLeida = false;
+    // A restore replaced the configuration files: the record in memory is
+    // the one they replaced, and is never saved.
+    bool configuracionRecuperada = false;
     int periodo = 30; // seconds between cycles (the slider's value)
     // LstPendientes holds files (tool-tip background) or the placeholder
     // (window background).
@@ -221,6 +225,13 @@ public:
     // take (a full disk): read with it, so they are not sent again, and
     // written to it as soon as it takes lines again.
     QStringList lineasSinRegistrar;
+    // Faults met every cycle already raised in the error window this run.
+    QSet<QString> fallasAvisadas;
+    // The pending file whose response stalled the last cycle's session; the
+    // next search begins after it.
+    QString respuestaEstancada;
+    // Responses refused for their size: not downloaded again this run.
+    QSet<QString> respuestasExcedidas;
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }

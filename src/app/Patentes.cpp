@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QSet>
-#include <filesystem>
 
 #include "app/Candado.h"
 #include "platform/Dialogs.h"
@@ -14,13 +13,6 @@ namespace {
 const QString kUsuarios = QStringLiteral("usuarios.dat");
 const QString kDiario = QStringLiteral("usuarios.mov");
 
-bool renombra(const QString& de, const QString& a) {
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(de.toStdU16String()),
-                            std::filesystem::path(a.toStdU16String()), ec);
-    return !ec;
-}
-
 // A list that is there, even as a name that cannot be opened, is never
 // taken for a first start.
 bool presente(const QString& ruta) {
@@ -29,8 +21,8 @@ bool presente(const QString& ruta) {
 }
 
 QString ilegible(const QString& ruta) {
-    return QStringLiteral("No fue posible leer el archivo de patentes ") + ruta +
-           QStringLiteral("; revise sus permisos. Mientras no se pueda leer no se crearán, moverán ni "
+    return QStringLiteral("No fue posible leer el archivo de patentes ") + ruta + QStringLiteral(" (") +
+           fs::ultimaCausa() + QStringLiteral("); revise sus permisos. Mientras no se pueda leer no se crearán, moverán ni "
                           "eliminarán patentes.");
 }
 } // namespace
@@ -60,7 +52,7 @@ void Patentes::carga() {
         botones_ = false;
     } else {
         bool leido = false;
-        claves_ = fs::leeLineas(rutaUsuarios(), &leido);
+        claves_ = fs::leeLineas(rutaUsuarios(), fs::limite::kConfiguracion, &leido);
         if (!leido)
             dlg_.error(ilegible(rutaUsuarios()));
         seleccion_ = int(claves_.size()) - 1;
@@ -80,7 +72,7 @@ bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
     if (!presente(rutaUsuarios()))
         return true;
     bool leido = false;
-    actual = fs::leeLineas(rutaUsuarios(), &leido);
+    actual = fs::leeLineas(rutaUsuarios(), fs::limite::kConfiguracion, &leido);
     if (!leido)
         dlg_.error(ilegible(rutaUsuarios()));
     return leido;
@@ -255,7 +247,7 @@ bool Patentes::ejecuta(const QStringList& nuevas, QList<Movimiento> pasos) {
         const Movimiento m = pasos.first();
         const QString de = rutaConfiguracion(m.de);
         if (fs::existeArchivo(de))
-            ok = m.tipo == 'D' ? fs::borra(de) : renombra(de, rutaConfiguracion(m.a));
+            ok = m.tipo == 'D' ? fs::borra(de) : fs::renombra(de, rutaConfiguracion(m.a));
         if (ok) {
             pasos.removeFirst();
             ok = pasos.isEmpty() || escribeDiario(nuevas, pasos);
@@ -318,7 +310,7 @@ bool Patentes::recupera() {
     if (!presente(ruta))
         return true;
     bool leido = false;
-    const QStringList l = fs::leeLineas(ruta, &leido);
+    const QStringList l = fs::leeLineas(ruta, fs::limite::kConfiguracion, &leido);
     const std::optional<Diario> d = leido ? leeDiario(l) : std::nullopt;
     if (!d || !movimientosPosibles(*d)) {
         // A damaged journal: leave it for the engineer, touch nothing.

@@ -74,14 +74,22 @@ void CargaConfiguracion(Contexto& ctx) {
     st.setEvento(QStringLiteral("Cargando configuración..."));
     bool leido = false;
     const QString ruta = rutaConfiguracion(ctx);
-    const QStringList lineas = fs::leeLineas(ruta, &leido);
+    const QStringList lineas = fs::leeLineas(ruta, fs::limite::kConfiguracion, &leido);
+    const QString causa = fs::ultimaCausa();
     const QFileInfo fi(ruta);
-    if (!leido && (fi.exists() || fi.isSymLink())) {
-        // Not a new patent: its configuration is there, out of reach.
+    // Not a new patent: its configuration is there but out of reach, or cut
+    // short by a crash or a copy. Its defaults are no configuration to act
+    // on (the purge's "1" would empty the day's folders) or to save over it.
+    const bool presente = fi.exists() || fi.isSymLink();
+    if ((!leido && presente) || (leido && lineas.size() < MainState::kSlots)) {
         st.configuracionNoLeida = true;
-        ctx.dlg.error(QStringLiteral("No fue posible leer el archivo de configuración ") + ruta +
-                      QStringLiteral("; revise sus permisos. Se muestran los valores por omisión y la "
-                                     "configuración no se grabará mientras la patente esté abierta."));
+        const QString motivo =
+            leido ? QStringLiteral("está incompleto (%1 de %2 renglones)").arg(lineas.size()).arg(MainState::kSlots)
+                  : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
+        ctx.dlg.error(QStringLiteral("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
+                      QStringLiteral("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
+                                     "los valores por omisión, no se hará nada con ellos y la configuración no "
+                                     "se grabará mientras la patente esté abierta."));
         return;
     }
     if (!leido) {
@@ -131,6 +139,11 @@ bool GrabaConfiguracion(Contexto& ctx) {
                                      "por omisión. Revise sus permisos y abra de nuevo la patente."));
         return false;
     }
+    if (st.configuracionRecuperada) {
+        ctx.dlg.error(QStringLiteral("No se grabó la configuración: se recuperó del respaldo y la que se muestra "
+                                     "es la anterior. Abra de nuevo la patente."));
+        return false;
+    }
     st.setEvento(QStringLiteral("Grabando configuración..."));
     QStringList lineas;
     for (int n = 0; n < MainState::kSlots; ++n) {
@@ -142,8 +155,8 @@ bool GrabaConfiguracion(Contexto& ctx) {
            << kVersion;
     const QString ruta = rutaConfiguracion(ctx);
     if (!fs::escribeAtomico(ruta, fs::comoTexto(lineas), true)) {
-        ctx.dlg.error(QStringLiteral("No fue posible grabar la configuración en ") + ruta +
-                      QStringLiteral(". La configuración anterior no se modificó."));
+        ctx.dlg.error(QStringLiteral("No fue posible grabar la configuración en ") + ruta + QStringLiteral(" (") +
+                      fs::ultimaCausa() + QStringLiteral("). La configuración anterior no se modificó."));
         return false;
     }
     return true;

@@ -69,7 +69,7 @@ void CambiaServidor(Contexto& ctx) {
     const QString ruta = fs::une(recibo, QStringLiteral("server.dat"), ctx.plataforma);
     if (ValidaDir(recibo, ctx.plataforma) != 1 || !fs::existeArchivo(ruta))
         return;
-    const QStringList lineas = fs::leeLineas(ruta);
+    const QStringList lineas = fs::leeLineas(ruta, fs::limite::kAviso);
     const QString primera = lineas.isEmpty() ? QString() : lineas.first();
     if (valorNumerico(primera) == 1.0) {
         seleccionaServidor(ctx, OpcionServidor::Secundario);

@@ -1,6 +1,7 @@
 #include "config/Revisiones.h"
 
 #include "app/Contexto.h"
+#include "config/Carpetas.h"
 #include "config/Edicion.h"
 #include "platform/Dialogs.h"
 
@@ -52,8 +53,19 @@ qint16 RevisaDir(Contexto& ctx) {
     const QString& env = st.TxtConfiguration(slot::DirEnvio);
     const QString& rec = st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(env, ctx.plataforma) == 1 && ValidaDir(rec, ctx.plataforma) == 1 &&
-        fs::existeCarpeta(env) && fs::existeCarpeta(rec))
+        fs::existeCarpeta(env) && fs::existeCarpeta(rec)) {
+        for (const QString& sub : {carpetas::pend(st, ctx.plataforma), carpetas::enviados(st, ctx.plataforma),
+                                   carpetas::rechaza(st, ctx.plataforma), carpetas::respalda(st, ctx.plataforma)}) {
+            if (carpetas::propia(sub))
+                continue;
+            ctx.dlg.error(QStringLiteral("ERROR: es imposible continuar, ") + sub +
+                          QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); el programa "
+                                         "no escribe ni borra archivos a través de ella. Quítela para que el "
+                                         "programa cree la suya."));
+            return 1;
+        }
         return 0;
+    }
     ctx.dlg.error(QStringLiteral(
         "ERROR: es imposible continuar, en la Configuración del Sistema, uno o ambos directorios locales no "
         "existen, esta mal escrita la ruta o han sido borrados, para poder continuar deberá proporcionar "

@@ -6,6 +6,7 @@
 #include "app/Arranque.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "config/Revisiones.h"
 #include "cycle/EnvioValidacion.h"
@@ -90,9 +91,8 @@ void EjecutaCiclo(Contexto& ctx) {
     }
     st.SegundosTranscurridos = 0;
     ctx.dlg.puntero(Puntero::Ocupado);
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    const QString enviados = fs::une(envio, QStringLiteral("Enviados"), ctx.plataforma);
-    const QString pend = fs::une(envio, QStringLiteral("Pend"), ctx.plataforma);
+    const QString enviados = carpetas::enviados(st, ctx.plataforma);
+    const QString pend = carpetas::pend(st, ctx.plataforma);
     if (!fs::existeCarpeta(enviados))
         fs::creaCarpeta(enviados);
     if (!QFileInfo::exists(pend))
@@ -127,6 +127,13 @@ void EjecutaCiclo(Contexto& ctx) {
 void Start_Button_Click(Contexto& ctx) {
     MainState& st = ctx.st;
     if (st.captionInicio() == QLatin1String("&Iniciar")) {
+        if (st.configuracionNoLeida) {
+            ctx.dlg.error(QStringLiteral("No es posible iniciar: el archivo de configuración ") +
+                          rutaConfiguracion(ctx) +
+                          QStringLiteral(" no se pudo leer al abrir la patente. Corríjalo o recupere la "
+                                         "configuración del respaldo y abra de nuevo la patente."));
+            return;
+        }
         ctx.dlg.puntero(Puntero::Ocupado);
         reiniciaSesion(ctx);
         st.setEvento(QStringLiteral("Iniciando Conexión Espere...."));
@@ -189,7 +196,7 @@ void CambioDeDia(Contexto& ctx) {
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);
     st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
-    if (st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+    if (!st.configuracionNoLeida && st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
 }
 

@@ -1,8 +1,11 @@
 #include "cycle/EnvioValidacion.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
+#include <QThread>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -26,20 +29,6 @@ QDateTime modificado(const QString& ruta) {
     QDateTime m = QFileInfo(ruta).lastModified();
     m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
     return m;
-}
-
-// Size and time of the name itself: what the register records of a file, and
-// how an upload tells that the file changed while it went.
-struct Huella {
-    qint64 tamano = -1;
-    QDateTime modificado;
-    bool operator==(const Huella&) const = default;
-};
-Huella huella(const QString& ruta) {
-    const QFileInfo fi(ruta);
-    if (fi.isSymLink() || !fi.isFile())
-        return {};
-    return {fi.size(), fi.lastModified()};
 }
 
 // Writes the register lines that an earlier upload could not leave there.
@@ -131,9 +120,10 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
 
 } // namespace
 
-void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
+bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     MainState& st = ctx.st;
-    bitacora.carga(st);
+    if (!bitacora.carga(st))
+        return false;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString patente = st.TxtConfiguration(slot::Usuario).right(4);
     const QStringList rutas = st.lista(Lista::EnvioLocal);
@@ -155,31 +145,59 @@ void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
                 continue;
             if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()) || rutas[r] == envio)
                 continue;
-            if (!copiaReportada(ctx, fs::une(rutas[r], n, ctx.plataforma), fs::une(envio, n, ctx.plataforma)))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n +
-                                      QStringLiteral(" a ") + envio);
+            // A file still being written is taken by a later pass: the copy
+            // keeps its time, and would look quiet once made.
+            const QString origen = fs::une(rutas[r], n, ctx.plataforma);
+            if (!fs::quieto(fs::huella(origen), ctx.msQuietud))
+                continue;
+            if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n + QStringLiteral(" a ") +
+                                      envio + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
         }
     }
+    return true;
 }
 
-void EnviaArchivosValidacion(Contexto& ctx) {
-    MainState& st = ctx.st;
-    st.setEvento(QStringLiteral("Inicia envío de Archivos de Validación"));
-    LstBitacora bitacora;
-    if (st.chk(slot::RutasAdicionales))
-        RecogeRutasAdicionales(ctx, bitacora); // loads the register too
-    else
-        bitacora.carga(st);
+namespace {
 
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    // Files go under their lower-cased names, so names that differ only in
-    // case would go in turn under one name, again every cycle. One of them is
-    // the file of that name: the one spelled as it is sent, else the first by
-    // name. The others stay where they are and are reported.
-    const QList<fs::Entrada> entradas = fs::lista(envio);
+// One outgoing pass: the register as loaded, the send folder as listed, and
+// the file on disk behind each name as sent.
+struct Pasada {
+    Contexto& ctx;
+    MainState& st;
+    QString envio;
+    LstBitacora bitacora;
+    // Opened before the first upload and kept for the pass: a file goes only
+    // when its register line can be written.
+    fs::Anexo registro;
+    QList<fs::Entrada> entradas;
     QHash<QString, qsizetype> elegido; // name as sent -> its file in `entradas`
-    QStringList orden;
     QMap<QString, QStringList> repetidos;
+
+    explicit Pasada(Contexto& c) : ctx(c), st(c.st), envio(c.st.TxtConfiguration(slot::DirEnvio)) {}
+
+    // The file on disk may keep the upper-case letter its author gave it.
+    QString rutaEnvio(const QString& nombre) const {
+        const auto enDisco = elegido.constFind(nombre);
+        return enDisco != elegido.cend() ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
+                                         : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
+    }
+
+    QStringList candidatos();
+    void envia(const QString& entrada, const fs::Huella& vista);
+    bool sube(const QString& nombre, const QString& ruta, const fs::Huella& antes,
+              std::optional<fs::Original>& original, const fs::Huella& vista);
+    void reportaRepetidos();
+};
+
+// This patent's validation files of the send folder not yet sent as they
+// are now. Files go under their lower-cased names, so names that differ only
+// in case would go in turn under one name, again every cycle. One of them is
+// the file of that name: the one spelled as it is sent, else the first by
+// name. The others stay where they are and are reported.
+QStringList Pasada::candidatos() {
+    entradas = fs::lista(envio);
+    QStringList orden;
     for (qsizetype i = 0; i < entradas.size(); ++i) {
         const fs::Entrada& e = entradas[i];
         if (!e.regular) // a link is no file of the broker's: never sent
@@ -204,94 +222,116 @@ void EnviaArchivosValidacion(Contexto& ctx) {
         if (otro != minusculas && (n == minusculas || n < otro))
             elegido[minusculas] = i;
     }
-    QStringList LstSendFiles;
+    QStringList nuevos;
     for (const QString& n : std::as_const(orden))
         if (!bitacora.contiene(n, entradas[elegido.value(n)].modificado()))
-            LstSendFiles << n;
-    if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
-        ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
+            nuevos << n;
+    return nuevos;
+}
 
-    // The file on disk may keep the upper-case letter its author gave it.
-    const auto rutaEnvio = [&](const QString& nombre) {
-        const auto enDisco = elegido.constFind(nombre);
-        return enDisco != elegido.cend() ? fs::une(envio, entradas[*enDisco].nombre, ctx.plataforma)
-                                         : fs::rutaSinMayusculas(envio, nombre, ctx.plataforma);
-    };
-    // Opened before the first upload and kept for the pass: a file goes only
-    // when its register line can be written.
-    fs::Anexo registro;
-    if (!st.lineasSinRegistrar.isEmpty() && registro.abre(rutaRegistro(st)))
-        registraPendientes(st, registro);
-    for (const QString& entrada : std::as_const(LstSendFiles)) {
-        ctx.late(); // signing and copies of a long list take a while without a transfer
-        preparaNombre(st, entrada);
-        const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
-        const QString ruta = rutaEnvio(nombre);
-        const bool existe = fs::esRegular(ruta);
-        const quint8 tipo = TipoDocumento(nombre);
-        if (st.chk(slot::Firmar) && tipo < kNoFirmable && existe) {
-            if (tipo == 0)
-                PreparaRegistro801(ctx, ruta);
-            if (FirmaArchivo(ctx, ruta, tipo) != 0)
-                continue;
+// Signs (when configured), checks and uploads one file. `vista` is the file
+// as the pass found it quiet: one that changed since is left for a later
+// pass, and one that changes while it is signed or sent is put back as its
+// writer left it and neither registered nor lost.
+void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
+    preparaNombre(st, entrada);
+    const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
+    const QString ruta = rutaEnvio(nombre);
+    if (fs::huella(ruta) != vista)
+        return; // gone, or written to since it was found quiet
+    const quint8 tipo = TipoDocumento(nombre);
+    fs::Huella antes = vista;
+    std::optional<fs::Original> original;
+    if (st.chk(slot::Firmar) && tipo < kNoFirmable) {
+        // Read-only is how a broker protects a file: never rewritten or signed.
+        if (fs::soloLectura(ruta)) {
+            reportaFallaUnaVez(ctx, QStringLiteral("solo-lectura ") + nombre,
+                               QStringLiteral("ERROR: ") + nombre +
+                                   QStringLiteral(" es de solo lectura: no se firma ni se envía mientras lo sea"));
+            return;
         }
-        if (!existe)
-            continue;
-        preparaNombre(st, nombre); // signing may have used the shared name values
-        const bool julianoBien = pruebaJuliano(st, nombre);
-        if (!julianoBien || !pruebaFolio(st, nombre)) {
-            rechaza(ctx, envio, ruta, nombre, !julianoBien);
-            continue;
+        // Held open: the rewrite and the signing put a new file under the
+        // name, and a writer still at work would go on writing the old one.
+        original.emplace();
+        if (!original->abre(ruta) || original->huella() != vista)
+            return;
+        if (tipo == 0 && !PreparaRegistro801(ctx, ruta)) {
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible preparar el registro 801 de ") + nombre +
+                                  QStringLiteral(" (") + fs::ultimaCausa() + QStringLiteral("); no se envía"));
+            return;
         }
-        st.setEvento(QStringLiteral("Enviando ") + nombre);
-        if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
-                                  QStringLiteral("; no se envían archivos mientras no puedan registrarse"));
-            continue;
+        if (FirmaArchivo(ctx, ruta, tipo) != 0)
+            return;
+        if (original->huella() != vista) {
+            original->restaura();
+            reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se firmaba; se enviará cuando esté completo"));
+            return;
         }
-        const Huella antes = huella(ruta);
-        // The Pend copy comes first: a file goes only once its response will
-        // be searched (a full disk holds it back, with the reason on the
-        // status line). A copy already waiting there serves as well.
-        const QString pendiente =
-            fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
-        const bool yaPendiente = fs::existeArchivo(pendiente);
-        if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
-            continue;
-        if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
-            // Tried again next cycle. A failed connection has said why; an
-            // upload cut short says nothing of its own.
-            if (!yaPendiente)
-                fs::borra(pendiente);
-            const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
-            if (st.evento() != conexion)
-                st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
-                             QString::number(rc));
-            continue;
-        }
-        // Still being written: what went may be cut short. Not registered, so
-        // the next cycle sends the whole file.
-        if (huella(ruta) != antes) {
-            reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
-            continue;
-        }
-        archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
-        if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
-        const QString linea = lineaBitacora(nombre, antes.modificado);
-        if (!registro.agrega(linea)) {
-            // Kept for this run, so the file is not sent again, and written
-            // to the register as soon as it takes lines again.
-            st.lineasSinRegistrar << linea;
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
-                                  QStringLiteral("; ") + nombre + QStringLiteral(" ya fue enviado"));
-        }
-        bitacora.agrega(nombre, antes.modificado);
+        antes = fs::huella(ruta);
     }
+    preparaNombre(st, nombre); // signing may have used the shared name values
+    const bool julianoBien = pruebaJuliano(st, nombre);
+    if (!julianoBien || !pruebaFolio(st, nombre)) {
+        rechaza(ctx, envio, ruta, nombre, !julianoBien);
+        return;
+    }
+    st.setEvento(QStringLiteral("Enviando ") + nombre);
+    if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                              QStringLiteral("; no se envían archivos mientras no puedan registrarse"));
+        return;
+    }
+    if (!sube(nombre, ruta, antes, original, vista))
+        return;
+    archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
+    if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+    const QString linea = lineaBitacora(nombre, antes.modificado());
+    if (!registro.agrega(linea)) {
+        // Kept for this run, so the file is not sent again, and written
+        // to the register as soon as it takes lines again.
+        st.lineasSinRegistrar << linea;
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                              QStringLiteral("; ") + nombre + QStringLiteral(" ya fue enviado"));
+    }
+    bitacora.agrega(nombre, antes.modificado());
+}
 
-    if (st.chk(slot::RutasAdicionales))
-        refrescaRutas(ctx, rutaEnvio);
-    // Last, so the pass's own progress texts do not hide it.
+// The Pend copy, the upload and the check that the file went as it is.
+bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& antes,
+                  std::optional<fs::Original>& original, const fs::Huella& vista) {
+    // The Pend copy comes first: a file goes only once its response will be
+    // searched (a full disk holds it back, with the reason on the status
+    // line). A copy already waiting there serves as well.
+    const QString pendiente =
+        fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+    const bool yaPendiente = fs::existeArchivo(pendiente);
+    if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
+        return false;
+    if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
+        // Tried again next cycle. A failed connection has said why; an
+        // upload cut short says nothing of its own.
+        if (!yaPendiente)
+            fs::borra(pendiente);
+        const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
+        if (st.evento() != conexion)
+            st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
+                         QString::number(rc));
+        return false;
+    }
+    // Still being written: what went may be cut short. Not registered, so
+    // the next cycle sends the whole file.
+    const bool originalCambio = original && original->huella() != vista;
+    if (fs::huella(ruta) != antes || originalCambio) {
+        if (originalCambio)
+            original->restaura();
+        reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
+        return false;
+    }
+    return true;
+}
+
+void Pasada::reportaRepetidos() {
     for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
         QStringList nombres = r.value();
         nombres.sort();
@@ -299,6 +339,66 @@ void EnviaArchivosValidacion(Contexto& ctx) {
                               QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
                               QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
     }
+}
+
+// Waits, with the window turning, until `ms` have passed since `desde`.
+void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
+    while (desde.elapsed() < ms) {
+        ctx.late();
+        QThread::msleep(quint64(std::clamp<qint64>(ms - desde.elapsed(), 1, 10)));
+    }
+}
+
+} // namespace
+
+void EnviaArchivosValidacion(Contexto& ctx) {
+    MainState& st = ctx.st;
+    st.setEvento(QStringLiteral("Inicia envío de Archivos de Validación"));
+    Pasada p(ctx);
+    const bool leido =
+        st.chk(slot::RutasAdicionales) ? RecogeRutasAdicionales(ctx, p.bitacora) : p.bitacora.carga(st);
+    if (!leido) {
+        // Every file would look unsent and go again.
+        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer ") + rutaRegistro(st) + QStringLiteral(" (") +
+                              fs::ultimaCausa() +
+                              QStringLiteral("); no se envían archivos mientras no pueda leerse"));
+        return;
+    }
+
+    QStringList LstSendFiles = p.candidatos();
+    if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
+        ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
+
+    if (!st.lineasSinRegistrar.isEmpty() && p.registro.abre(rutaRegistro(st)))
+        registraPendientes(st, p.registro);
+    // A file is taken only once it is quiet: its last write lies the quiet
+    // interval behind. The others are looked at again once, after the rest
+    // of the pass, and go if they have not changed meanwhile.
+    QElapsedTimer vistazo;
+    vistazo.start();
+    QList<std::pair<QString, fs::Huella>> recientes;
+    for (const QString& entrada : std::as_const(LstSendFiles)) {
+        ctx.late(); // signing and copies of a long list take a while without a transfer
+        const fs::Huella h = fs::huella(p.rutaEnvio(entrada.toLower()));
+        if (fs::quieto(h, ctx.msQuietud))
+            p.envia(entrada, h);
+        else if (h.existe())
+            recientes.append({entrada, h});
+    }
+    if (!recientes.isEmpty()) {
+        esperaQuietud(ctx, vistazo, ctx.msQuietud);
+        for (const auto& [entrada, h] : std::as_const(recientes)) {
+            if (fs::huella(p.rutaEnvio(entrada.toLower())) == h)
+                p.envia(entrada, h);
+            else
+                st.setEvento(entrada + QStringLiteral(" se está escribiendo; se enviará cuando termine"));
+        }
+    }
+
+    if (st.chk(slot::RutasAdicionales))
+        refrescaRutas(ctx, [&p](const QString& n) { return p.rutaEnvio(n); });
+    // Last, so the pass's own progress texts do not hide it.
+    p.reportaRepetidos();
 }
 
 } // namespace korva

@@ -13,7 +13,8 @@ class LstBitacora;
 void EnviaArchivosValidacion(Contexto& ctx);
 
 // Copies into the send folder the files of the additional send folders that
-// are due today and not yet sent. Loads the register into `bitacora`.
-void RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora);
+// are due today, quiet and not yet sent. Loads the register into `bitacora`:
+// false when it is there and cannot be read, and then nothing is copied.
+bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora);
 
 } // namespace korva

@@ -1,7 +1,5 @@
 #include "cycle/Registro801.h"
 
-#include <QFile>
-
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "platform/Ansi.h"
@@ -76,7 +74,7 @@ QByteArray reescribe801(const QByteArray& contenido, double caracteres500, const
     return salida;
 }
 
-void PreparaRegistro801(Contexto& ctx, const QString& Archivo) {
+bool PreparaRegistro801(Contexto& ctx, const QString& Archivo) {
     MainState& st = ctx.st;
     bool ok = false;
     double n = st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
@@ -84,16 +82,12 @@ void PreparaRegistro801(Contexto& ctx, const QString& Archivo) {
         st.setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
         n = 24;
     }
-    QFile f(Archivo);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray contenido = f.readAll();
-    f.close();
+    QByteArray contenido;
+    if (!fs::lee(Archivo, fs::limite::kArchivo, &contenido))
+        return false;
     const QByteArray nuevo =
         reescribe801(contenido, n, ansi::codifica(st.TxtConfiguration(slot::ClavePrevalidador)));
-    // Any failure leaves the file as it was; signing then goes on with it.
-    if (nuevo != contenido)
-        fs::escribeAtomico(Archivo, nuevo);
+    return nuevo == contenido || fs::escribeAtomico(Archivo, nuevo);
 }
 
 } // namespace korva

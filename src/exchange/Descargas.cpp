@@ -2,6 +2,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "exchange/Transferencia.h"
@@ -30,10 +31,10 @@ void TraeRegistro001(Contexto& ctx) {
     st.MostrarErrores = false;
     st.setEtiqueta(Etiqueta::Despliega,
                    QStringLiteral("Conectandose para traer Archivos del registros 001, favor de esperar.."));
-    const QString staging =
-        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString staging = carpetas::pend(st, ctx.plataforma);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(staging, ctx.plataforma) == 1 && ValidaDir(recibo, ctx.plataforma) == 1 &&
+        fs::esCarpetaReal(staging) &&
         ReceiveMultipleFiles(ctx, staging, QStringLiteral("ENV"), QStringLiteral("*.r001")) == 0) {
         for (const fs::Entrada& e : fs::lista(staging)) {
             if (!e.nombre.endsWith(QLatin1String("r001")) || e.carpeta)

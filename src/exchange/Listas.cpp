@@ -2,6 +2,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/Revisiones.h"
 #include "cycle/Nombres.h"
 #include "platform/Clock.h"
@@ -26,9 +27,8 @@ QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
 
 void ListaPendientes(Contexto& ctx) {
     MainState& st = ctx.st;
-    const QString carpeta =
-        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
-    if (ValidaDir(carpeta, ctx.plataforma) != 1)
+    const QString carpeta = carpetas::pend(st, ctx.plataforma);
+    if (ValidaDir(carpeta, ctx.plataforma) != 1 || !carpetas::propia(carpeta))
         return;
     // The time of the rebuild, its format ending in a blank: "HH:mm  En Espera".
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
@@ -43,9 +43,8 @@ void ListaPendientes(Contexto& ctx) {
 
 void ListaRechazados(Contexto& ctx) {
     MainState& st = ctx.st;
-    const QString carpeta =
-        fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Rechaza"), ctx.plataforma);
-    if (ValidaDir(carpeta, ctx.plataforma) != 1)
+    const QString carpeta = carpetas::rechaza(st, ctx.plataforma);
+    if (ValidaDir(carpeta, ctx.plataforma) != 1 || !carpetas::propia(carpeta))
         return;
     QStringList items;
     for (const QString& n : archivosDeLaPatente(ctx, carpeta))

@@ -4,6 +4,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -24,8 +25,12 @@ bool soloDigitos(const QString& s) {
     return true;
 }
 
-QString carpetaPend(const Contexto& ctx) {
-    return fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+QString carpetaPend(const Contexto& ctx) { return carpetas::pend(ctx.st, ctx.plataforma); }
+
+QString noPropia(const QString& archivo, const QString& pend) {
+    return QStringLiteral("Error. No fue posible crear la solicitud ") + archivo + QStringLiteral(": ") + pend +
+           QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); quítela para que el "
+                          "programa cree la suya.");
 }
 
 } // namespace
@@ -94,14 +99,19 @@ bool PedirArchivo::CmdAceptar_Click() {
         return false;
     }
     const QString pend = carpetaPend(ctx_);
-    if (!fs::existeCarpeta(pend))
-        fs::creaCarpeta(pend);
     const QString dia = st.etiqueta(Etiqueta::DiaJuliano);
     const QString archivo = nombre(l, st.patente(), folio_, dia);
+    if (!carpetas::propia(pend)) {
+        ctx_.dlg.error(noPropia(archivo, pend));
+        return false;
+    }
+    if (!fs::existeCarpeta(pend))
+        fs::creaCarpeta(pend);
     const QString ruta = fs::une(pend, archivo, ctx_.plataforma);
     // The request is an empty file; a failure must not read as a request placed.
     if (!fs::escribeAtomico(ruta, QByteArray())) {
-        ctx_.dlg.error(QStringLiteral("Error. No fue posible crear el archivo ") + ruta + QLatin1Char('.'));
+        ctx_.dlg.error(QStringLiteral("Error. No fue posible crear el archivo ") + ruta + QStringLiteral(" (") +
+                       fs::ultimaCausa() + QStringLiteral(")."));
         return false;
     }
     creado_ = ruta;
@@ -121,6 +131,8 @@ void EliminarBusqueda::carga() {
     lstFiles_.clear();
     const QString patente = ctx_.st.patente();
     const QString pend = carpetaPendientes();
+    if (!carpetas::propia(pend))
+        return;
     for (const fs::Entrada& e : fs::lista(pend)) {
         if (e.carpeta || (e.enlace && QFileInfo(fs::une(pend, e.nombre, ctx_.plataforma)).isDir()))
             continue;

@@ -1,12 +1,14 @@
 #include "exchange/Respuestas.h"
 
 #include <QFileInfo>
-#include <filesystem>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "cycle/Nombres.h"
+#include "exchange/ModError.h"
 #include "exchange/Transferencia.h"
+#include "platform/FtpErrores.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
 #include "records/Fallas.h"
@@ -14,14 +16,45 @@
 namespace korva {
 
 void refrescaPendientes(Contexto& ctx) {
-    const QString pend =
-        fs::une(ctx.st.TxtConfiguration(slot::DirEnvio), QStringLiteral("Pend"), ctx.plataforma);
+    const QString pend = carpetas::pend(ctx.st, ctx.plataforma);
     QStringList nombres;
-    for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
+    // Answered files are deleted from it: never through a link elsewhere.
+    if (fs::esCarpetaReal(pend))
+        for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
         if (e.regular && !e.oculto)
             nombres << e.nombre;
     ctx.st.RemoteFileListBox = nombres;
 }
+
+namespace {
+
+// A response the centre has but that could not be kept here: the broker is
+// told which and why (a full disk, a folder in its place, a file too large),
+// in the window once a run for each, on the status line every cycle.
+void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& respuesta, const QString& destino) {
+    QString causa;
+    switch (codigo) {
+    case codigos::ArchivoExcedeAlmacenaje:
+        ctx.st.respuestasExcedidas.insert(QStringLiteral("ENV/") + respuesta);
+        causa = QStringLiteral("el archivo del centro excede el tamaño permitido; no se pedirá de nuevo en esta "
+                               "sesión");
+        break;
+    case codigos::ArchivoLocalNoCreado:
+    case codigos::ArchivoLocalNoEscrito:
+        causa = fs::esCarpetaReal(destino) ? QStringLiteral("hay una carpeta con ese nombre") : fs::ultimaCausa();
+        if (causa.isEmpty())
+            causa = MensajeError(codigo);
+        break;
+    default:
+        return; // not there yet, or the session's own failure, already said
+    }
+    reportaFallaUnaVez(ctx, QStringLiteral("respuesta ") + respuesta + QString::number(codigo),
+                       QStringLiteral("ERROR: no fue posible guardar la respuesta ") + respuesta +
+                           QStringLiteral(" en ") + destino + QStringLiteral(" (") + causa +
+                           QStringLiteral("); sigue pendiente"));
+}
+
+} // namespace
 
 QString nombreRespuesta(MainState& st, const QString& n) {
     preparaNombre(st, n);
@@ -83,8 +116,13 @@ void BuscaRespuestas(Contexto& ctx) {
     MainState& st = ctx.st;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
-    const QStringList pendientes = st.RemoteFileListBox;
-    for (const QString& nombre : pendientes) {
+    // A response whose transfer stalled ended the last cycle's transfers:
+    // this one begins after it, so one stuck file never starves the others.
+    QStringList pendientes = st.RemoteFileListBox;
+    if (const qsizetype i = pendientes.indexOf(st.respuestaEstancada); i >= 0)
+        pendientes = pendientes.mid(i + 1) + pendientes.mid(0, i + 1);
+    st.respuestaEstancada.clear();
+    for (const QString& nombre : std::as_const(pendientes)) {
         st.setEvento(QStringLiteral("Inicia la busqueda de repuesta"));
         preparaNombre(st, nombre);
         if (!pruebaPatente(st, nombre))
@@ -96,6 +134,9 @@ void BuscaRespuestas(Contexto& ctx) {
         }
         const QString respuesta = remoto.right(st.LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
+        // A response too large to keep is not fetched again this run.
+        if (st.respuestasExcedidas.contains(remoto))
+            continue;
         st.setEvento(QStringLiteral("Buscando archivo ") + respuesta);
         // An answer already here (the file was sent again) is replaced only
         // by a download that holds something: it comes in beside it first.
@@ -103,7 +144,14 @@ void BuscaRespuestas(Contexto& ctx) {
         const QString llegada =
             previa ? fs::une(recibo, QLatin1Char('.') + respuesta + QStringLiteral(".nueva"), ctx.plataforma)
                    : destino;
-        if (ReceiveFile(ctx, llegada, remoto) != 0 || !fs::existeArchivo(llegada))
+        const qint16 rc = ReceiveFile(ctx, llegada, remoto);
+        if (rc != 0) {
+            if (st.sesionPerdida != 0)
+                st.respuestaEstancada = nombre;
+            reportaRespuestaNoGuardada(ctx, rc, respuesta, destino);
+            continue;
+        }
+        if (!fs::existeArchivo(llegada))
             continue;
         if (QFileInfo(llegada).size() == 0) {
             // An empty answer is no answer: fetched again next cycle.
@@ -111,12 +159,10 @@ void BuscaRespuestas(Contexto& ctx) {
             continue;
         }
         if (previa) {
-            std::error_code ec;
-            std::filesystem::rename(std::filesystem::path(llegada.toStdU16String()),
-                                    std::filesystem::path(destino.toStdU16String()), ec);
-            if (ec) {
+            if (!fs::renombra(llegada, destino)) {
                 fs::borra(llegada);
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible reemplazar ") + destino);
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible reemplazar ") + destino + QStringLiteral(" (") +
+                                      fs::ultimaCausa() + QLatin1Char(')'));
                 continue;
             }
             st.setEvento(QStringLiteral("Recibido.. ") + destino);

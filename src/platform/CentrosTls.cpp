@@ -16,10 +16,12 @@ bool nombra(const QString& linea, const QString& host, int puerto) {
 } // namespace
 
 bool recordado(const QString& archivo, const QString& host, int puerto) {
-    if (archivo.isEmpty() || !QFileInfo::exists(archivo))
+    if (archivo.isEmpty() || !(QFileInfo::exists(archivo) || fs::esEnlace(archivo)))
         return false;
     bool ok = false;
-    const QStringList lineas = fs::leeLineas(archivo, &ok);
+    const QStringList lineas = fs::leeLineas(archivo, fs::limite::kConfiguracion, &ok);
+    // A record that cannot be read (a link, a FIFO, damage) may name this
+    // centre: TLS is required rather than the password risked.
     if (!ok)
         return true;
     for (const QString& l : lineas)
@@ -32,7 +34,9 @@ bool recuerda(const QString& archivo, const QString& host, int puerto) {
     if (archivo.isEmpty())
         return false;
     bool ok = true;
-    QStringList lineas = QFileInfo::exists(archivo) ? fs::leeLineas(archivo, &ok) : QStringList();
+    QStringList lineas = QFileInfo::exists(archivo) || fs::esEnlace(archivo)
+                             ? fs::leeLineas(archivo, fs::limite::kConfiguracion, &ok)
+                             : QStringList();
     if (!ok)
         return false; // never rewritten from a list it could not read
     for (const QString& l : lineas)

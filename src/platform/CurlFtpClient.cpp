@@ -55,11 +55,19 @@ struct Confianza {
 
 // Parsing the system's bundle is the longest step of a first connection: the
 // window turns between its certificates.
-bool cargaPem(X509_STORE* almacen, const QString& ruta, Latido* latido) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray pem = f.readAll();
+bool cargaPem(X509_STORE* almacen, const QString& ruta, Latido* latido, bool propio) {
+    QByteArray pem;
+    // The centre's bundle is the program's own file: never through a link,
+    // and bounded. The system's store is the system's.
+    if (propio) {
+        if (!fs::lee(ruta, qint64(16) << 20, &pem))
+            return false;
+    } else {
+        QFile f(ruta);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        pem = f.read(qint64(64) << 20);
+    }
     BIO* bio = BIO_new_mem_buf(pem.constData(), int(pem.size()));
     if (!bio)
         return false;
@@ -87,7 +95,7 @@ X509_STORE* almacenConfianza(const QString& archivoCA, Latido* latido) {
         const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
         const QString sistema = (v && v->cainfo) ? QString::fromLocal8Bit(v->cainfo)
                                                  : QStringLiteral("/etc/ssl/certs/ca-certificates.crt");
-        cargaPem(almacen, sistema, latido);
+        cargaPem(almacen, sistema, latido, false);
         if (v && v->capath)
             X509_STORE_load_path(almacen, v->capath);
         Confianza nueva;
@@ -98,7 +106,7 @@ X509_STORE* almacenConfianza(const QString& archivoCA, Latido* latido) {
         if (nueva.existe) {
             nueva.tamano = qint64(std::filesystem::file_size(p, ec));
             nueva.hora = std::filesystem::last_write_time(p, ec);
-            cargaPem(almacen, archivoCA, latido);
+            cargaPem(almacen, archivoCA, latido, true);
         }
         // As libcurl does with its own store: an intermediate in the bundle
         // is trusted as an anchor.
@@ -131,43 +139,25 @@ bool conexionSigue(CURLcode rc) {
     }
 }
 
-// The temporary beside the target is "." + name + ".XXXXXX": a longer name
-// cannot be created under the usual 255-byte limit.
-constexpr qsizetype kLargoNombreMaximo = 255 - 8;
+using fs::kLargoNombreMaximo;
 
+// A download lands through the program's one atomic replace: the broker's
+// software sees the old file or the new one, never part of it, and the
+// response is on the disk before its pending copy is let go.
 struct Descarga {
-    QTemporaryFile archivo;
-    QString destino;
+    fs::Reemplazo archivo;
     bool abierto = false;
     bool falloApertura = false;
+    bool falloEscritura = false;
     bool excedido = false;
     qint64 escritos = 0;
     Latido* latido = nullptr;
-    explicit Descarga(const QString& ruta)
-        : archivo(QFileInfo(ruta).absolutePath() + QStringLiteral("/.") + QFileInfo(ruta).fileName() +
-                  QStringLiteral(".XXXXXX")),
-          destino(ruta) {}
+    explicit Descarga(const QString& ruta) : archivo(ruta) {}
     bool abre() {
-        // Readable by the broker's software like any file it finds there.
-        abierto = archivo.open() && archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                                           QFile::ReadGroup | QFile::ReadOther);
+        abierto = archivo.abre();
         return abierto;
     }
-    // Renames the complete file over the target: the broker's software sees
-    // the old file or the new one, never part of it. No sync to disk, which
-    // would triple the time of a download.
-    bool confirma() {
-        if (!archivo.flush())
-            return false;
-        archivo.close(); // an open file cannot be renamed on Windows
-        std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(archivo.fileName().toStdU16String()),
-                                std::filesystem::path(destino.toStdU16String()), ec);
-        if (ec)
-            return false;
-        archivo.setAutoRemove(false);
-        return true;
-    }
+    bool confirma() { return archivo.confirma(fs::Sincroniza::Si); }
 };
 
 // The temporary file is opened with the first byte, so a missing remote file
@@ -188,7 +178,10 @@ size_t escribeDescarga(char* datos, size_t, size_t n, void* p) {
             return 0;
         }
     }
-    return d->archivo.write(datos, qint64(n)) == qint64(n) ? n : 0;
+    if (d->archivo.escribe(datos, qint64(n)))
+        return n;
+    d->falloEscritura = true;
+    return 0;
 }
 
 size_t escribeMemoria(char* datos, size_t, size_t n, void* p) {
@@ -224,10 +217,29 @@ size_t leeSubida(char* datos, size_t, size_t n, void* p) {
     return size_t(r);
 }
 
-// Notices the reply to AUTH, the only command answered with 234.
-int depura(CURL*, curl_infotype tipo, char* datos, size_t n, void* p) {
-    if (tipo == CURLINFO_HEADER_IN && n >= 4 && std::memcmp(datos, "234 ", 4) == 0)
-        *static_cast<bool*>(p) = true;
+// What the control connection settled, as libcurl reports it while it talks.
+struct EstadoSesion {
+    bool cifrado = false;       // the control connection runs over TLS
+    bool esperaProt = false;    // PROT P sent, its reply not yet read
+    bool protRechazado = false; // the data connections would go in clear
+};
+
+int depura(CURL* easy, curl_infotype tipo, char* datos, size_t n, void* p) {
+    auto* s = static_cast<EstadoSesion*>(p);
+    if (tipo == CURLINFO_HEADER_OUT && n >= 6 && std::memcmp(datos, "PROT P", 6) == 0) {
+        s->esperaProt = true;
+    } else if (tipo == CURLINFO_HEADER_IN) {
+        // libcurl's own TLS state, never a reply's text: a plain server may
+        // answer anything with any code.
+        curl_tlssessioninfo* tls = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_TLS_SSL_PTR, &tls) == CURLE_OK && tls && tls->internals)
+            s->cifrado = true;
+        // The last line of the reply to PROT P ("534 ...").
+        if (s->esperaProt && n >= 4 && datos[3] == ' ') {
+            s->esperaProt = false;
+            s->protRechazado = datos[0] != '2';
+        }
+    }
     return 0;
 }
 
@@ -254,7 +266,7 @@ struct CurlFtpClient::Impl {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     bool conectado = false;
-    bool cifrado = false;
+    EstadoSesion sesion;
     bool pasivo = true;
     bool pasivoImpuesto = false;
     QList<Omitido> omitidos; // of the last download by mask
@@ -275,7 +287,7 @@ struct CurlFtpClient::Impl {
         easy = nullptr;
         multi = nullptr;
         conectado = false;
-        cifrado = false;
+        sesion = {};
         pasivoImpuesto = false;
         if (postquote)
             curl_slist_free_all(postquote);
@@ -404,7 +416,7 @@ OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) 
 void CurlFtpClient::setLatido(Latido* latido) { d->latido = latido; }
 
 bool CurlFtpClient::conectado() const { return d->conectado; }
-bool CurlFtpClient::cifrado() const { return d->cifrado; }
+bool CurlFtpClient::cifrado() const { return d->sesion.cifrado; }
 bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
 QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
 int CurlFtpClient::lecturasConfianza() { return lecturas; }
@@ -459,9 +471,8 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_CAPATH, nullptr);
     curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, Impl::ponConfianza);
     curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, d.get());
-    d->cifrado = implicito;
     curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
-    curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->cifrado);
+    curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->sesion);
     curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(e, CURLOPT_FTPPORT, d->pasivo ? nullptr : "-");
     // No SIZE before RETR: a missing file fails at RETR all the same, and a
@@ -477,10 +488,16 @@ qint32 CurlFtpClient::conecta() {
         d->cierra();
         return c;
     }
-    if (d->cifrado && !implicito && !recordado)
+    if (d->sesion.cifrado && !implicito && !recordado)
         centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto);
+    // Once the session is encrypted its data goes encrypted too, or nothing
+    // goes: a centre that refuses PROT P would receive every file in clear.
+    if (d->sesion.cifrado && d->sesion.protRechazado) {
+        d->cierra();
+        return TlsInaceptable;
+    }
     // Known only now under explicit TLS; the login itself opened no data connection.
-    if (d->cifrado && !d->pasivo) {
+    if (d->sesion.cifrado && !d->pasivo) {
         curl_easy_setopt(e, CURLOPT_FTPPORT, nullptr);
         d->pasivo = true;
         d->pasivoImpuesto = true;

@@ -3,16 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Ansi.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #ifndef Q_OS_WIN
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,6 +23,18 @@
 namespace korva::fs {
 
 namespace {
+// Why the last operation failed: an errno, or one of the two below.
+thread_local int ultimoErrno = 0;
+// The file is larger than its kind allows.
+constexpr int kExcede = -1;
+// The name is no plain file (a FIFO, a device, a folder).
+constexpr int kNoRegular = -2;
+
+bool falla(int e) {
+    ultimoErrno = e == 0 ? EIO : e;
+    return false;
+}
+
 // WriteUser is left out: it answers whether this process may write, which
 // is always yes for root.
 constexpr QFileDevice::Permissions kEscritura =
@@ -100,11 +113,14 @@ bool escribeTodo(int fd, const char* p, size_t n) {
 int abreRegular(const QString& ruta, int banderas, mode_t modo = 0) {
     const int fd =
         ::open(QFile::encodeName(ruta).constData(), banderas | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, modo);
-    if (fd < 0)
+    if (fd < 0) {
+        falla(errno);
         return -1;
+    }
     struct stat sb;
     if (::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) {
         ::close(fd);
+        falla(kNoRegular);
         return -1;
     }
     return fd;
@@ -174,72 +190,437 @@ bool abreLectura(QFile& archivo) {
 #endif
 }
 
-#ifdef Q_OS_WIN
-namespace {
-bool vuelca(QFile& in, QFileDevice& out) {
-    char buf[1 << 16];
-    for (;;) {
-        const qint64 n = in.read(buf, sizeof buf);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (out.write(buf, n) != n)
-            return false;
+QString ultimaCausa() {
+    switch (ultimoErrno) {
+    case 0:
+        return {};
+    case kExcede:
+        return QStringLiteral("el archivo es más grande de lo permitido");
+    case kNoRegular:
+        return QStringLiteral("no es un archivo regular");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG:
+        return QStringLiteral("no hay espacio en el disco");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permiso denegado");
+    case EROFS:
+        return QStringLiteral("el disco es de solo lectura");
+    case EISDIR:
+        return QStringLiteral("hay una carpeta con ese nombre");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("no existe");
+#ifdef ELOOP
+    case ELOOP:
+        return QStringLiteral("es un enlace");
+#endif
+    case ENAMETOOLONG:
+        return QStringLiteral("el nombre es demasiado largo");
+    case EIO:
+        return QStringLiteral("error de lectura o escritura del disco");
+    default:
+        return QString::fromLocal8Bit(std::strerror(ultimoErrno));
     }
 }
-} // namespace
+
+bool lee(const QString& ruta, qint64 limite, QByteArray* datos) {
+    datos->clear();
+    ultimoErrno = 0;
+#ifdef Q_OS_WIN
+    if (!esRegular(ruta))
+        return falla(QFileInfo::exists(ruta) ? kNoRegular : ENOENT);
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return falla(EACCES);
+    if (f.size() > limite)
+        return falla(kExcede);
+    *datos = f.read(limite + 1);
+    if (f.error() != QFileDevice::NoError)
+        return falla(EIO);
+#else
+    const int fd = abreRegular(ruta, O_RDONLY);
+    if (fd < 0)
+        return false;
+    struct stat sb;
+    if (::fstat(fd, &sb) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return falla(e);
+    }
+    if (sb.st_size > limite) {
+        ::close(fd);
+        return falla(kExcede);
+    }
+    datos->resize(qsizetype(sb.st_size));
+    qint64 leidos = 0;
+    // Up to one byte past the bound: a file that grew while read is caught.
+    for (;;) {
+        if (leidos == datos->size()) {
+            if (leidos > limite)
+                break;
+            datos->resize(qsizetype(std::min<qint64>(limite + 1, std::max<qint64>(leidos * 2, 4096))));
+        }
+        const ssize_t n = ::read(fd, datos->data() + leidos, size_t(datos->size() - leidos));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int e = errno;
+            ::close(fd);
+            datos->clear();
+            return falla(e);
+        }
+        if (n == 0)
+            break;
+        leidos += n;
+    }
+    ::close(fd);
+    datos->resize(qsizetype(leidos));
 #endif
+    if (datos->size() > limite) {
+        datos->clear();
+        return falla(kExcede);
+    }
+    return true;
+}
+
+QStringList leeLineas(const QString& ruta, qint64 limite, bool* ok) {
+    QByteArray bytes;
+    const bool leido = lee(ruta, limite, &bytes);
+    if (ok)
+        *ok = leido;
+    return leido ? ansi::lineas(bytes) : QStringList();
+}
+
+QDateTime Huella::modificado() const {
+    return QDateTime::fromMSecsSinceEpoch(segundos * 1000 + nanosegundos / 1000000);
+}
+
+Huella huella(const QString& ruta) {
+    Huella h;
+#ifdef Q_OS_WIN
+    const QFileInfo fi(ruta);
+    if (ruta.isEmpty() || fi.isSymLink() || !fi.isFile())
+        return h;
+    const qint64 ms = fi.lastModified().toMSecsSinceEpoch();
+    h.tamano = fi.size();
+    h.segundos = ms / 1000;
+    h.nanosegundos = (ms % 1000) * 1000000;
+#else
+    struct stat sb;
+    if (!estado(ruta, &sb) || !S_ISREG(sb.st_mode))
+        return h;
+    h.tamano = sb.st_size;
+    h.segundos = sb.st_mtim.tv_sec;
+    h.nanosegundos = sb.st_mtim.tv_nsec;
+    h.inodo = quint64(sb.st_ino);
+#endif
+    return h;
+}
+
+bool quieto(const Huella& h, int ms) {
+    const qint64 ultimo = h.segundos * 1000 + h.nanosegundos / 1000000;
+    return h.existe() && ultimo <= QDateTime::currentMSecsSinceEpoch() - ms;
+}
+
+Original::~Original() {
+#ifndef Q_OS_WIN
+    if (fd_ >= 0)
+        ::close(fd_);
+#endif
+}
+
+bool Original::abre(const QString& ruta) {
+    ruta_ = ruta;
+#ifdef Q_OS_WIN
+    return esRegular(ruta);
+#else
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = abreRegular(ruta, O_RDONLY);
+    return fd_ >= 0;
+#endif
+}
+
+Huella Original::huella() const {
+#ifdef Q_OS_WIN
+    return fs::huella(ruta_);
+#else
+    Huella h;
+    struct stat sb;
+    if (fd_ < 0 || ::fstat(fd_, &sb) != 0)
+        return h;
+    h.tamano = sb.st_size;
+    h.segundos = sb.st_mtim.tv_sec;
+    h.nanosegundos = sb.st_mtim.tv_nsec;
+    h.inodo = quint64(sb.st_ino);
+    return h;
+#endif
+}
+
+bool Original::restaura() {
+#ifdef Q_OS_WIN
+    return true; // Windows replaces no file that is open for writing
+#else
+    if (fd_ < 0)
+        return falla(EBADF);
+    const QFileInfo fi(ruta_);
+    // The held file linked back under a temporary name, then renamed over
+    // the name: its writer goes on writing into the file the name shows.
+    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                                       QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
+    const int t = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (t >= 0) {
+        ::close(t);
+        ::unlink(tmp.constData());
+        const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd_);
+        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, tmp.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            if (::rename(tmp.constData(), QFile::encodeName(ruta_).constData()) == 0)
+                return true;
+            ::unlink(tmp.constData());
+        }
+    }
+    // No link to an open file here (another system, a file system without
+    // links): a copy of what it holds.
+    struct stat sb;
+    if (::fstat(fd_, &sb) != 0)
+        return falla(errno);
+    Reemplazo r(ruta_);
+    if (!r.abre())
+        return false;
+    r.limitaLecturaA(sb.st_mode);
+    char buf[1 << 16];
+    off_t pos = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd_, buf, sizeof buf, pos);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return falla(errno);
+        if (n == 0)
+            break;
+        if (!r.escribe(buf, n))
+            return false;
+        pos += n;
+    }
+    r.ponModificado(sb.st_mtim.tv_sec, sb.st_mtim.tv_nsec);
+    return r.confirma();
+#endif
+}
+
+// --- Reemplazo ---------------------------------------------------------------
+
+Reemplazo::Reemplazo(QString destino, Permisos p) : destino_(std::move(destino)), permisos_(p) {}
+
+Reemplazo::~Reemplazo() { descarta(); }
+
+bool Reemplazo::abierto() const {
+#ifdef Q_OS_WIN
+    return guardado_ != nullptr;
+#else
+    return fd_ >= 0;
+#endif
+}
+
+void Reemplazo::limitaLecturaA(unsigned modoOrigen) { lectura_ = modoOrigen & 0044; }
+
+void Reemplazo::ponModificado(qint64 segundos, qint64 nanosegundos) {
+    conTiempo_ = true;
+    seg_ = segundos;
+    nseg_ = nanosegundos;
+}
+
+#ifdef Q_OS_WIN
+bool Reemplazo::abre() {
+    descarta();
+    ultimoErrno = 0;
+    // The name is replaced, never the file a link there leads to.
+    if (esEnlace(destino_) && !QFile::remove(destino_))
+        return falla(EACCES);
+    guardado_ = new QSaveFile(destino_);
+    guardado_->setDirectWriteFallback(false);
+    // Unbuffered, so every failed write is seen when it happens: a buffered
+    // QSaveFile commits a file whose last flush failed.
+    if (!guardado_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        descarta();
+        return falla(EACCES);
+    }
+    if (permisos_ == Permisos::Privados)
+        guardado_->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
+bool Reemplazo::escribe(const char* datos, qint64 n) {
+    if (!guardado_ || errno_ != 0)
+        return false;
+    if (guardado_->write(datos, n) != n) {
+        errno_ = ENOSPC;
+        return falla(errno_);
+    }
+    escritos_ += n;
+    return true;
+}
+
+bool Reemplazo::confirma(Sincroniza) {
+    if (!guardado_ || errno_ != 0) {
+        descarta();
+        return falla(errno_ ? errno_ : EIO);
+    }
+    const bool ok = guardado_->commit();
+    delete guardado_;
+    guardado_ = nullptr;
+    if (!ok)
+        return falla(ENOSPC);
+    if (conTiempo_) {
+        QFile hecho(destino_);
+        if (hecho.open(QIODevice::ReadWrite))
+            hecho.setFileTime(QDateTime::fromMSecsSinceEpoch(seg_ * 1000 + nseg_ / 1000000),
+                              QFileDevice::FileModificationTime);
+    }
+    return true;
+}
+
+void Reemplazo::descarta() {
+    if (guardado_) {
+        guardado_->cancelWriting();
+        delete guardado_;
+        guardado_ = nullptr;
+    }
+}
+#else
+bool Reemplazo::abre() {
+    descarta();
+    ultimoErrno = 0;
+    errno_ = 0;
+    escritos_ = 0;
+    const QFileInfo fi(destino_);
+    // A hidden temporary beside the target, renamed over the name itself.
+    temporal_ = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                                  QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
+    fd_ = ::mkostemp(temporal_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        temporal_.clear();
+        return falla(errno);
+    }
+    return true;
+}
+
+bool Reemplazo::escribe(const char* datos, qint64 n) {
+    if (fd_ < 0 || errno_ != 0)
+        return false;
+    if (!escribeTodo(fd_, datos, size_t(n))) {
+        errno_ = errno;
+        return falla(errno_);
+    }
+    escritos_ += n;
+    return true;
+}
+
+bool Reemplazo::confirma(Sincroniza s) {
+    if (fd_ < 0 || errno_ != 0) {
+        const int e = errno_ ? errno_ : EBADF;
+        descarta();
+        return falla(e);
+    }
+    mode_t modo = 0600;
+    if (permisos_ == Permisos::Publicos) {
+        // A file replaced keeps its mode (a read-only patents list stays
+        // read-only); a new one is readable by all.
+        struct stat previo;
+        const QByteArray d = QFile::encodeName(destino_);
+        if (::lstat(d.constData(), &previo) == 0 && S_ISREG(previo.st_mode))
+            modo = previo.st_mode & 07777;
+        else
+            modo = 0644;
+        modo = (modo & ~mode_t(0044)) | (modo & lectura_);
+    }
+    bool ok = ::fchmod(fd_, modo) == 0;
+    if (ok && conTiempo_) {
+        const timespec tiempos[2] = {{0, UTIME_OMIT}, {time_t(seg_), long(nseg_)}};
+        ok = ::futimens(fd_, tiempos) == 0;
+    }
+    ok = ok && (s == Sincroniza::No || ::fsync(fd_) == 0);
+    int e = ok ? 0 : errno;
+    // close reports what a network file system kept back until then.
+    if (::close(fd_) != 0 && ok) {
+        ok = false;
+        e = errno;
+    }
+    fd_ = -1;
+    if (ok && ::rename(temporal_.constData(), QFile::encodeName(destino_).constData()) != 0) {
+        ok = false;
+        e = errno;
+    }
+    if (!ok) {
+        ::unlink(temporal_.constData());
+        temporal_.clear();
+        return falla(e);
+    }
+    temporal_.clear();
+    return true;
+}
+
+void Reemplazo::descarta() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temporal_.isEmpty())
+        ::unlink(temporal_.constData());
+    temporal_.clear();
+}
+#endif
+
+bool esTemporal(const QString& nombre) {
+    // ".<name>~XXXXXX": what mkostemp makes of the template.
+    static const QRegularExpression re(QStringLiteral("^\\..+") +
+                                       QRegularExpression::escape(QLatin1String(kMarcaTemporal)) +
+                                       QStringLiteral("[A-Za-z0-9]{6}$"));
+    return re.match(nombre).hasMatch();
+}
+
+int quitaTemporales(const QString& carpeta, qint64 segundos) {
+    int quitados = 0;
+    const qint64 ahora = QDateTime::currentSecsSinceEpoch();
+    for (const Entrada& e : lista(carpeta))
+        if (e.regular && esTemporal(e.nombre) && ahora - e.segundos >= segundos &&
+            borra(une(carpeta, e.nombre)))
+            ++quitados;
+    return quitados;
+}
 
 bool copia(const QString& origen, const QString& destino, Sincroniza s, bool* enlace) {
     if (enlace)
         *enlace = false;
-    const QFileInfo fi(destino);
+    ultimoErrno = 0;
 #ifdef Q_OS_WIN
+    const bool esLink = QFileInfo(destino).isSymLink();
     // A read-only target refuses the copy, as on the desktop the program
     // came from; callers clear the attribute first where they mean to.
-    const bool esLink = fi.isSymLink();
     if (!esLink && soloLectura(destino))
-        return false;
+        return falla(EACCES);
     QFile in(origen);
     if (!abreLectura(in))
+        return falla(ENOENT);
+    const qint64 ms = QFileInfo(in).lastModified().toMSecsSinceEpoch();
+    Reemplazo out(destino);
+    if (!out.abre())
         return false;
-    const QDateTime mtime = QFileInfo(in).lastModified();
-    if (s == Sincroniza::Si) {
-        // QSaveFile waits for the disk but writes through a link: the link
-        // goes first.
-        if (esLink && !QFile::remove(destino))
+    char buf[1 << 16];
+    for (;;) {
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0)
+            return falla(EIO);
+        if (n == 0)
+            break;
+        if (!out.escribe(buf, n))
             return false;
-        QSaveFile out(destino);
-        out.setDirectWriteFallback(false);
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        if (!vuelca(in, out)) {
-            out.cancelWriting();
-            return false;
-        }
-        if (!out.commit())
-            return false;
-        QFile done(destino);
-        if (done.open(QIODevice::ReadWrite))
-            done.setFileTime(mtime, QFileDevice::FileModificationTime);
-    } else {
-        QTemporaryFile out(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                           QStringLiteral(".XXXXXX"));
-        if (!out.open() || !vuelca(in, out) || !out.flush())
-            return false;
-        out.setFileTime(mtime, QFileDevice::FileModificationTime);
-        out.close(); // an open file cannot be renamed on Windows
-        std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(out.fileName().toStdU16String()),
-                                std::filesystem::path(destino.toStdU16String()), ec);
-        if (ec)
-            return false;
-        out.setAutoRemove(false);
     }
-    if (enlace)
-        *enlace = esLink;
-    return true;
+    out.ponModificado(ms / 1000, (ms % 1000) * 1000000);
+    if (!out.confirma(s))
+        return false;
 #else
     struct stat db;
     const bool hay = estado(destino, &db);
@@ -247,88 +628,97 @@ bool copia(const QString& origen, const QString& destino, Sincroniza s, bool* en
     // A read-only target refuses the copy, as on the desktop the program
     // came from; callers clear the attribute first where they mean to. A
     // folder in the way is no target either.
-    if (hay && !esLink && (!S_ISREG(db.st_mode) || (db.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
-        return false;
+    if (hay && !esLink && !S_ISREG(db.st_mode))
+        return falla(EISDIR);
+    if (hay && !esLink && (db.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return falla(EACCES);
     const int in = abreRegular(origen, O_RDONLY);
     if (in < 0)
         return false;
     struct stat sb;
     if (::fstat(in, &sb) != 0) {
+        const int e = errno;
+        ::close(in);
+        return falla(e);
+    }
+    Reemplazo out(destino);
+    if (!out.abre()) {
         ::close(in);
         return false;
     }
-    // A hidden temporary beside the target, renamed over the name itself.
-    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                                       QStringLiteral(".XXXXXX"));
-    const int out = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    // The owner keeps reading and writing its copy; others read it only
-    // where they may read the source.
-    bool ok = ::fchmod(out, (sb.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) | S_IRUSR | S_IWUSR) == 0;
+    out.limitaLecturaA(sb.st_mode);
     char buf[1 << 16];
-    while (ok) {
+    for (;;) {
         const ssize_t n = ::read(in, buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
+        if (n < 0) {
+            const int e = errno;
+            ::close(in);
+            return falla(e);
         }
-        ok = escribeTodo(out, buf, size_t(n));
+        if (n == 0)
+            break;
+        if (!out.escribe(buf, n)) {
+            ::close(in);
+            return false;
+        }
     }
     ::close(in);
-    const timespec tiempos[2] = {sb.st_atim, sb.st_mtim};
-    ok = ok && ::futimens(out, tiempos) == 0 && (s == Sincroniza::No || ::fsync(out) == 0);
-    ok = ::close(out) == 0 && ok;
-    ok = ok && ::rename(tmp.constData(), QFile::encodeName(destino).constData()) == 0;
-    if (!ok) {
-        ::unlink(tmp.constData());
+    out.ponModificado(sb.st_mtim.tv_sec, sb.st_mtim.tv_nsec);
+    if (!out.confirma(s))
         return false;
-    }
+#endif
     if (enlace)
         *enlace = esLink;
     return true;
-#endif
 }
 
 bool escribeAtomico(const QString& ruta, const QByteArray& contenido, bool privado) {
-    // The name is replaced, never the file a link there leads to.
-    if (esEnlace(ruta) && !QFile::remove(ruta))
-        return false;
-    QSaveFile f(ruta);
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (privado)
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (f.write(contenido) != contenido.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    Reemplazo r(ruta, privado ? Reemplazo::Permisos::Privados : Reemplazo::Permisos::Publicos);
+    return r.abre() && r.escribe(contenido) && r.confirma();
 }
 
-bool borra(const QString& ruta) { return QFile::remove(ruta); }
+bool renombra(const QString& de, const QString& a) {
+    ultimoErrno = 0;
+    if (!esRegular(de))
+        return falla(esEnlace(de) ? ELOOP : ENOENT);
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(de.toStdU16String()), std::filesystem::path(a.toStdU16String()),
+                            ec);
+    return ec ? falla(ec.value()) : true;
+}
+
+bool borra(const QString& ruta) {
+    ultimoErrno = 0;
+    if (QFile::remove(ruta))
+        return true;
+    return falla(QFileInfo::exists(ruta) || esEnlace(ruta) ? EACCES : ENOENT);
+}
 
 bool creaCarpeta(const QString& ruta) { return QDir().mkpath(ruta); }
 
-QStringList leeLineas(const QString& ruta, bool* ok) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-    const QByteArray bytes = f.readAll();
-    // A read that fails half-way (a share gone, a bad disk) is no file's
-    // content: callers must not take it for a short or empty file.
-    const bool leido = f.error() == QFileDevice::NoError;
-    if (ok)
-        *ok = leido;
-    return leido ? ansi::lineas(bytes) : QStringList();
+bool esCarpetaReal(const QString& ruta) {
+#ifdef Q_OS_WIN
+    const QFileInfo fi(ruta);
+    return !ruta.isEmpty() && fi.isDir() && !fi.isSymLink();
+#else
+    struct stat sb;
+    return estado(ruta, &sb) && S_ISDIR(sb.st_mode);
+#endif
+}
+
+bool mismaCarpeta(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    return QFileInfo(a).canonicalFilePath().compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+#else
+    struct stat sa, sb;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return QDir::cleanPath(a) == QDir::cleanPath(b);
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
 }
 
 bool Anexo::abre(const QString& ruta) {
@@ -445,7 +835,8 @@ QList<Entrada> lista(const QString& carpeta, Detalle detalle) {
         e.carpeta = S_ISDIR(sb.st_mode);
         e.regular = S_ISREG(sb.st_mode);
         e.tamano = sb.st_size;
-        e.segundos = sb.st_mtime;
+        e.segundos = sb.st_mtim.tv_sec;
+        e.nanosegundos = sb.st_mtim.tv_nsec;
         e.soloLectura = (sb.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
         e.oculto = n[0] == '.';
         out.append(std::move(e));

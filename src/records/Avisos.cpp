@@ -1,6 +1,6 @@
 #include "records/Avisos.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -8,6 +8,7 @@
 #include "platform/Ansi.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
+#include "records/Fallas.h"
 
 namespace korva {
 
@@ -38,6 +39,18 @@ QStringList lineasCR(const QString& texto) {
     if (abierta)
         out.append(actual);
     return out;
+}
+
+bool hay(const QString& ruta) { return QFileInfo::exists(ruta) || fs::esEnlace(ruta); }
+
+// A notice is the centre's text: never what a link planted in its place
+// leads to, nor a FIFO the window would wait on.
+bool leeAviso(Contexto& ctx, const QString& ruta, QByteArray* contenido) {
+    if (fs::lee(ruta, fs::limite::kAviso, contenido))
+        return true;
+    reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer el aviso ") + ruta + QStringLiteral(" (") +
+                          fs::ultimaCausa() + QLatin1Char(')'));
+    return false;
 }
 
 } // namespace
@@ -122,11 +135,11 @@ void CargaAvisos(Contexto& ctx) {
     if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;
     const QString ruta = fs::une(carpeta, QStringLiteral("aviso.gen"));
-    if (!fs::existeArchivo(ruta)) {
+    QByteArray contenido;
+    if (!hay(ruta)) {
         ctx.st.setLista(Lista::Mensajes, {QStringLiteral("No hay avisos")});
     } else {
-        QFile f(ruta);
-        const QStringList avisos = f.open(QIODevice::ReadOnly) ? avisosGenerales(f.readAll()) : QStringList();
+        const QStringList avisos = leeAviso(ctx, ruta, &contenido) ? avisosGenerales(contenido) : QStringList();
         ctx.st.setLista(Lista::Mensajes, avisos);
         ctx.st.setEtiqueta(Etiqueta::Despliega, avisos.value(0));
     }
@@ -135,11 +148,11 @@ void CargaAvisos(Contexto& ctx) {
 
 void CargaAvisoParticular(Contexto& ctx) {
     const QString ruta = fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), QStringLiteral("aviso.txt"));
-    if (!fs::existeArchivo(ruta))
+    if (!hay(ruta))
         return;
-    QFile f(ruta);
+    QByteArray contenido;
     ctx.st.setEtiqueta(Etiqueta::AvisoParticular,
-                       f.open(QIODevice::ReadOnly) ? avisoParticular(f.readAll()) : QString());
+                       leeAviso(ctx, ruta, &contenido) ? avisoParticular(contenido) : QString());
 }
 
 void RotaAvisos(Contexto& ctx) {

@@ -4,6 +4,9 @@
 #include "app/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Clock.h"
+#include "records/Fallas.h"
+
+#include <QFileInfo>
 
 namespace korva {
 
@@ -37,10 +40,17 @@ void CargaBitacora(Contexto& ctx) {
     if (ValidaDir(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma) != 1)
         return;
     const QString ruta = rutaLog(ctx.st);
-    if (fs::existeArchivo(ruta)) {
+    if (QFileInfo::exists(ruta) || fs::esEnlace(ruta)) {
+        bool leido = false;
+        const QStringList lineas = fs::leeLineas(ruta, fs::limite::kRegistro, &leido);
+        if (!leido) {
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer la bitácora ") + ruta + QStringLiteral(" (") +
+                                  fs::ultimaCausa() + QLatin1Char(')'));
+            return;
+        }
         QStringList enviados = ctx.st.lista(Lista::Enviados);
         QStringList recibidos = ctx.st.lista(Lista::Recibidos);
-        for (QString linea : fs::leeLineas(ruta)) {
+        for (QString linea : lineas) {
             // A stray CR (an editor that doubled the line ends) would end the
             // list entry mid-way; it is no part of the line.
             linea.remove(QLatin1Char('\r'));
@@ -68,9 +78,14 @@ bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime&
     return fs::agregaLinea(rutaRegistro(st), lineaBitacora(nombre, modificado));
 }
 
-void LstBitacora::carga(const MainState& st) {
-    items_ = fs::leeLineas(rutaRegistro(st)) + st.lineasSinRegistrar;
+bool LstBitacora::carga(const MainState& st) {
+    const QString ruta = rutaRegistro(st);
+    bool leido = true;
+    items_ = QFileInfo::exists(ruta) || fs::esEnlace(ruta) ? fs::leeLineas(ruta, fs::limite::kRegistro, &leido)
+                                                           : QStringList();
+    items_ += st.lineasSinRegistrar;
     indice_ = QSet<QString>(items_.cbegin(), items_.cend());
+    return leido;
 }
 
 bool LstBitacora::contiene(const QString& nombre, const QDateTime& modificado) const {

@@ -49,7 +49,9 @@ bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime&
 // candidate of a sending pass is one lookup, not a scan of every line.
 class LstBitacora {
 public:
-    void carga(const MainState& st);
+    // False when the register is there but cannot be read: every file would
+    // look unsent.
+    bool carga(const MainState& st);
     const QStringList& items() const { return items_; }
     // Same name and same modification time: already sent (or struck off) today.
     bool contiene(const QString& nombre, const QDateTime& modificado) const;

@@ -4,6 +4,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/Revisiones.h"
 #include "cycle/Nombres.h"
 #include "platform/Dialogs.h"
@@ -32,10 +33,13 @@ struct Purga {
     int hoy;
     QStringList fallas;
 
-    // Regular files directly inside the folder; never through a link.
-    QList<fs::Entrada> archivos(const QString& carpeta) {
+    // Regular files directly inside the folder, never a link among them. The
+    // folders the broker configured may themselves be links (his choice, as
+    // everywhere else); the program's own folders inside them never are.
+    enum class Carpeta { DelBroker, Propia };
+    QList<fs::Entrada> archivos(const QString& carpeta, Carpeta tipo = Carpeta::Propia) {
         QList<fs::Entrada> out;
-        if (QFileInfo(carpeta).isSymLink())
+        if (tipo == Carpeta::Propia && !fs::esCarpetaReal(carpeta))
             return out;
         for (const fs::Entrada& e : fs::lista(carpeta))
             if (e.regular && !e.oculto)
@@ -47,15 +51,27 @@ struct Purga {
     void borra(const QString& ruta) {
         ctx.late();
         if (!fs::borra(ruta))
-            fallas << ruta;
+            fallas << ruta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
     }
 
-    void depuraCarpeta(const QString& carpeta, QString (*patenteDe)(const QString&)) {
-        for (const fs::Entrada& e : archivos(carpeta))
+    void depuraCarpeta(const QString& carpeta, QString (*patenteDe)(const QString&), Carpeta tipo) {
+        for (const fs::Entrada& e : archivos(carpeta, tipo))
             if (deOtroDia(e.nombre, hoy) && patenteDe(e.nombre) == patente && !e.soloLectura)
                 borra(fs::une(carpeta, e.nombre, ctx.plataforma));
     }
 };
+
+// Each file with its reason; a long list ends with how many more there are.
+QString enumera(const QStringList& fallas) {
+    constexpr int kMostradas = 5;
+    QString texto = fallas.mid(0, kMostradas).join(QStringLiteral(", "));
+    const qsizetype resto = fallas.size() - kMostradas;
+    if (resto == 1)
+        texto += QStringLiteral(" y otro archivo");
+    else if (resto > 1)
+        texto += QStringLiteral(" y otros %1 archivos").arg(resto);
+    return texto;
+}
 
 bool respaldable(const QString& nombre, const QString& patente) {
     const QChar c = nombre.at(0);
@@ -106,23 +122,25 @@ void DepuraArchivos(Contexto& ctx) {
     st.lineasSinRegistrar.clear(); // the day's register is gone with them
     st.setEvento(QStringLiteral("Depurando archivos del día anterior"));
 
-    // With one folder for both, its files wait for the receive-folder step,
-    // which keeps copies of the responses first.
-    if (recibo != envio)
-        p.depuraCarpeta(envio, patenteBase);
-    p.depuraCarpeta(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), patenteBase);
-    p.depuraCarpeta(fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma), patenteBase);
+    // With one folder for both (however its path is spelt, or through a
+    // link), its files wait for the receive-folder step, which keeps copies
+    // of the responses first.
+    using C = Purga::Carpeta;
+    if (!fs::mismaCarpeta(recibo, envio))
+        p.depuraCarpeta(envio, patenteBase, C::DelBroker);
+    p.depuraCarpeta(carpetas::pend(st, ctx.plataforma), patenteBase, C::Propia);
+    p.depuraCarpeta(carpetas::rechaza(st, ctx.plataforma), patenteBase, C::Propia);
     if (st.chk(slot::RutasAdicionales)) {
         for (const QString& r : st.lista(Lista::EnvioLocal))
-            p.depuraCarpeta(r, patenteRutaEnvio);
+            p.depuraCarpeta(r, patenteRutaEnvio, C::DelBroker);
         for (const QString& r : st.lista(Lista::ReciboLocal))
-            p.depuraCarpeta(r, patenteBase);
+            p.depuraCarpeta(r, patenteBase, C::DelBroker);
     }
 
-    const QString respalda = fs::une(recibo, QStringLiteral("Respalda"), ctx.plataforma);
+    const QString respalda = carpetas::respalda(st, ctx.plataforma);
     if (!fs::existeCarpeta(respalda))
         fs::creaCarpeta(respalda);
-    for (const fs::Entrada& e : p.archivos(recibo)) {
+    for (const fs::Entrada& e : p.archivos(recibo, C::DelBroker)) {
         if (!deOtroDia(e.nombre, p.hoy))
             continue;
         if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
@@ -137,8 +155,9 @@ void DepuraArchivos(Contexto& ctx) {
                 p.fallas << ruta + QStringLiteral(" (su copia en Respalda es de solo lectura)");
                 continue;
             }
-            if (!copiaReportada(ctx, ruta, copia)) {
-                p.fallas << ruta;
+            // Deleted only once its copy is there.
+            if (!copiaReportada(ctx, ruta, copia) || !fs::esRegular(copia)) {
+                p.fallas << ruta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
                 continue;
             }
         }
@@ -149,7 +168,7 @@ void DepuraArchivos(Contexto& ctx) {
     if (fs::existeArchivo(aviso) && !fs::soloLectura(aviso))
         p.borra(aviso);
 
-    const QString enviados = fs::une(envio, QStringLiteral("Enviados"), ctx.plataforma);
+    const QString enviados = carpetas::enviados(st, ctx.plataforma);
     if (fs::existeCarpeta(enviados)) {
         for (const fs::Entrada& e : p.archivos(enviados)) {
             int d = 0;
@@ -161,10 +180,7 @@ void DepuraArchivos(Contexto& ctx) {
     if (p.fallas.isEmpty())
         st.setEvento(QStringLiteral("Listo para iniciar"));
     else
-        reportaFalla(ctx, QStringLiteral("No fue posible depurar ") + p.fallas.first() +
-                              (p.fallas.size() > 1
-                                   ? QStringLiteral(" ni otros %1 archivos").arg(p.fallas.size() - 1)
-                                   : QString()));
+        reportaFalla(ctx, QStringLiteral("No fue posible depurar ") + enumera(p.fallas));
     ctx.dlg.puntero(Puntero::Normal);
 }
 

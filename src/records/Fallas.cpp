@@ -12,6 +12,15 @@ void reportaFalla(Contexto& ctx, const QString& texto) {
         ctx.ventanaError->muestraFalla(texto);
 }
 
+void reportaFallaUnaVez(Contexto& ctx, const QString& clave, const QString& texto) {
+    if (ctx.st.fallasAvisadas.contains(clave)) {
+        ctx.st.setEvento(texto);
+        return;
+    }
+    ctx.st.fallasAvisadas.insert(clave);
+    reportaFalla(ctx, texto);
+}
+
 bool copiaReportada(Contexto& ctx, const QString& origen, const QString& destino, fs::Sincroniza s) {
     bool enlace = false;
     const bool ok = fs::copia(origen, destino, s, &enlace);

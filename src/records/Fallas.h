@@ -15,6 +15,10 @@ struct Contexto;
 // transfer layer's error switch says: that switch hides expected transfer
 // codes, never a failure.
 void reportaFalla(Contexto& ctx, const QString& texto);
+// The same for a fault met again every cycle until the broker mends it (a
+// read-only file): on the status line each time, in the window once a run
+// for each `clave`.
+void reportaFallaUnaVez(Contexto& ctx, const QString& clave, const QString& texto);
 
 // fs::copia for the office's folders: a link found at the target was
 // replaced, never written through, and the broker is told where.

@@ -1,10 +1,17 @@
 #include "records/Respaldo.h"
 
-#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <optional>
 
+#include "app/Candado.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "config/ConfigFile.h"
+#include "platform/Ansi.h"
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -28,20 +35,155 @@ void reportaCopia(Contexto& ctx, const QString& origen, const QString& destino) 
                   QStringLiteral(" a ") + destino + QStringLiteral("."));
 }
 
-// Configuration files hold the scrambled passwords: written whole through a
-// temporary and a rename, readable by the owner alone.
+// Configuration files hold the scrambled passwords: read bounded, written
+// whole through the atomic replace, readable by the owner alone.
 bool copiaConfiguracion(const QString& origen, const QString& destino) {
-    QFile f(origen);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray datos = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    return fs::escribeAtomico(destino, datos, true);
+    QByteArray datos;
+    return fs::lee(origen, fs::limite::kConfiguracion, &datos) && fs::escribeAtomico(destino, datos, true);
 }
 
 // The patent a key or a configuration line ends with.
 QString patenteDe(const QString& linea) { return linea.right(4); }
+
+// A configuration file's bytes when it belongs to `patente`: its user line
+// (slot 1) ends with it.
+std::optional<QByteArray> configuracionDe(const QString& ruta, const QString& patente) {
+    QByteArray datos;
+    if (!fs::lee(ruta, fs::limite::kConfiguracion, &datos))
+        return std::nullopt;
+    if (patenteDe(ansi::lineas(datos).value(1)) != patente)
+        return std::nullopt;
+    return datos;
+}
+
+// The odbc<n>.reg files of the program folder, by position.
+QMap<int, QString> archivosConfiguracion(const QString& carpeta) {
+    static const QRegularExpression re(QStringLiteral("^odbc(\\d{1,3})\\.reg$"));
+    QMap<int, QString> out;
+    for (const fs::Entrada& e : fs::lista(carpeta))
+        if (const auto m = re.match(e.nombre); m.hasMatch() && !e.carpeta)
+            out.insert(m.captured(1).toInt(), fs::une(carpeta, e.nombre));
+    return out;
+}
+// Puts the backup in `fuente` in place: every odbc<n>.reg ends up belonging
+// to the patent at position n of the restored list (from its backup, or its
+// own current file moved to its new place when it has no backup), or nothing
+// changes. The files replaced are kept aside first. False when the restore
+// was refused before anything changed (the main window stays open).
+bool restaura(Contexto& ctx, const QString& fuente) {
+    const QString carpeta = ctx.carpetaPrograma;
+    const QString usuariosRespaldo = fs::une(fuente, kUsuarios, ctx.plataforma);
+    const QString usuarios = fs::une(carpeta, kUsuarios, ctx.plataforma);
+    bool leido = false;
+    const QStringList claves = fs::leeLineas(usuariosRespaldo, fs::limite::kConfiguracion, &leido);
+    QByteArray listaRespaldo;
+    if (!leido || !fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
+        ctx.dlg.error(QStringLiteral("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
+                      fs::ultimaCausa() + QStringLiteral("); no se modificó la configuración."));
+        return true;
+    }
+    const QStringList actuales =
+        fs::existeArchivo(usuarios) ? fs::leeLineas(usuarios, fs::limite::kConfiguracion) : QStringList();
+    const QMap<int, QString> existentes = archivosConfiguracion(carpeta);
+    // Another window's patent would have its file moved under it.
+    for (auto e = existentes.cbegin(); e != existentes.cend(); ++e) {
+        if (e.key() != ctx.st.IndicePatente && CandadoPatente::ocupada(carpeta, e.key())) {
+            ctx.dlg.error(QStringLiteral("No es posible recuperar la configuración mientras la patente ") +
+                          actuales.value(e.key(), QString::number(e.key())) +
+                          QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
+                                         "nuevo."));
+            return false;
+        }
+    }
+
+    // Every new file is read before anything is written: a patent's current
+    // file may be moving to the place of another's.
+    QList<std::optional<QByteArray>> nuevos;
+    QSet<int> usados;
+    for (int n = 0; n < claves.size(); ++n) {
+        const QString patente = patenteDe(claves.at(n));
+        std::optional<QByteArray> datos =
+            configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), patente);
+        if (!datos) {
+            ctx.dlg.error(QStringLiteral("ERROR: no se encontró el archivo de respaldo de la Patente ") + patente +
+                          QStringLiteral("."));
+            // Its own current file, first where its key stands now.
+            QList<int> orden{int(actuales.indexOf(claves.at(n)))};
+            orden += existentes.keys();
+            for (int i : std::as_const(orden)) {
+                if (i < 0 || usados.contains(i) || !existentes.contains(i))
+                    continue;
+                if ((datos = configuracionDe(existentes.value(i), patente))) {
+                    usados.insert(i);
+                    break;
+                }
+            }
+        }
+        nuevos.append(datos);
+    }
+
+    // Kept aside: the list and every configuration file as they are now.
+    const QString aparte = fs::une(fs::une(carpetaRespaldo1(ctx), QStringLiteral("anteriores"), ctx.plataforma),
+                                   ctx.reloj.ahora().toString(QStringLiteral("yyyyMMdd-HHmmss")), ctx.plataforma);
+    QStringList guardados;
+    bool apartado = fs::creaCarpeta(aparte);
+    for (const QString& ruta : QStringList{usuarios} + existentes.values()) {
+        if (!apartado || !fs::existeArchivo(ruta))
+            continue;
+        const QString copia = fs::une(aparte, QFileInfo(ruta).fileName(), ctx.plataforma);
+        apartado = fs::copia(ruta, copia);
+        guardados << ruta;
+    }
+    if (!apartado) {
+        ctx.dlg.error(QStringLiteral("ERROR: no fue posible guardar una copia de la configuración actual en ") +
+                      aparte + QStringLiteral(" (") + fs::ultimaCausa() +
+                      QStringLiteral("); no se modificó la configuración."));
+        return true;
+    }
+
+    const auto deshaz = [&] {
+        for (const QString& ruta : std::as_const(guardados)) {
+            const QString copia = fs::une(aparte, QFileInfo(ruta).fileName(), ctx.plataforma);
+            fs::ponSoloLectura(ruta, false);
+            fs::copia(copia, ruta);
+        }
+        for (int n = 0; n < claves.size(); ++n)
+            if (!existentes.contains(n))
+                fs::borra(rutaConfiguracion(carpeta, n));
+        fs::ponSoloLectura(usuarios, true);
+    };
+
+    fs::ponSoloLectura(usuarios, false);
+    if (!fs::escribeAtomico(usuarios, listaRespaldo)) {
+        reportaCopia(ctx, usuariosRespaldo, usuarios);
+        fs::ponSoloLectura(usuarios, true);
+        return true;
+    }
+    fs::ponSoloLectura(usuarios, true);
+    for (int n = 0; n < claves.size(); ++n) {
+        const QString destino = rutaConfiguracion(carpeta, n);
+        if (nuevos.at(n) && fs::escribeAtomico(destino, *nuevos.at(n), true))
+            continue;
+        if (nuevos.at(n))
+            reportaCopia(ctx, fs::une(fuente, QString::number(n), ctx.plataforma), destino);
+        // What stays at this place must not be another patent's.
+        if (fs::existeArchivo(destino) && !configuracionDe(destino, patenteDe(claves.at(n))) &&
+            !fs::borra(destino)) {
+            deshaz();
+            ctx.dlg.error(QStringLiteral("ERROR: no fue posible restaurar la configuración; se dejó como "
+                                         "estaba. Los archivos anteriores están en ") +
+                          aparte + QLatin1Char('.'));
+            return true;
+        }
+    }
+    // Places past the restored list hold no patent's configuration: a
+    // patent created later must not find one there.
+    for (auto e = existentes.cbegin(); e != existentes.cend(); ++e)
+        if (e.key() >= claves.size())
+            fs::borra(e.value());
+    ctx.st.setEvento(QStringLiteral("Configuración recuperada; la anterior quedó en ") + aparte);
+    return true;
+}
 
 } // namespace
 
@@ -77,7 +219,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
         if (!fs::copia(usuarios, destino))
             reportaCopia(ctx, usuarios, destino);
     }
-    const QStringList claves = fs::leeLineas(usuarios);
+    const QStringList claves = fs::leeLineas(usuarios, fs::limite::kConfiguracion);
     for (int n = 0; n < claves.size(); ++n) {
         const QString origen = rutaConfiguracion(ctx.carpetaPrograma, n);
         if (!fs::existeArchivo(origen)) {
@@ -130,29 +272,13 @@ bool Menu_RecuperaConf(Contexto& ctx) {
     if (fuente.isEmpty()) {
         ctx.dlg.error(QStringLiteral("ERROR: no fue posible restaurar la configuración, debido a que no se "
                                      "encontraron los archivos de respaldo."));
+    } else if (!restaura(ctx, fuente)) {
+        return false;
     } else {
-        const QString usuariosRespaldo = fs::une(fuente, kUsuarios, ctx.plataforma);
-        const QStringList claves = fs::leeLineas(usuariosRespaldo);
-        for (int n = 0; n < claves.size(); ++n) {
-            const QString patente = patenteDe(claves.at(n));
-            const QString origen = fs::une(fuente, QString::number(n), ctx.plataforma);
-            // A backup file belongs to the patent its user line (slot 1) ends with.
-            bool leido = false;
-            const QStringList lineas = fs::leeLineas(origen, &leido);
-            if (!fs::existeArchivo(origen) || !leido || patenteDe(lineas.value(1)) != patente) {
-                ctx.dlg.error(QStringLiteral("ERROR: no se encontró el archivo de respaldo de la Patente ") +
-                              patente + QStringLiteral("."));
-                continue;
-            }
-            const QString destino = rutaConfiguracion(ctx.carpetaPrograma, n);
-            if (!copiaConfiguracion(origen, destino))
-                reportaCopia(ctx, origen, destino);
-        }
-        const QString usuarios = fs::une(ctx.carpetaPrograma, kUsuarios, ctx.plataforma);
-        fs::ponSoloLectura(usuarios, false);
-        if (!fs::copia(usuariosRespaldo, usuarios))
-            reportaCopia(ctx, usuariosRespaldo, usuarios);
-        fs::ponSoloLectura(usuarios, true);
+        // What is in memory belongs to the configuration the restore
+        // replaced: never saved over the restored files.
+        ctx.st.configuracionRecuperada = true;
+        ctx.st.ConfiguracionModificada = false;
     }
     ctx.st.solicitaCierre();
     return true;

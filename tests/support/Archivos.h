@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "platform/Ansi.h"
 #include "platform/Files.h"
 
 #ifdef Q_OS_LINUX
@@ -24,12 +25,25 @@ inline QByteArray lee(const QString& ruta) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
 }
 
+// A text file's lines as the program's code page gives them, read through a
+// link like any reader outside the program.
+inline QStringList lineas(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? ansi::lineas(f.readAll()) : QStringList();
+}
+
 // Writes a whole file, making its folders; with a time, the file gets it as
 // its modification time. False when the file could not be written.
 inline bool pon(const QString& ruta, const QByteArray& datos, const QDateTime& t = {}) {
     QDir().mkpath(QFileInfo(ruta).path());
-    if (!fs::escribeAtomico(ruta, datos))
+    // A name too long for the program's own temporary is written in place.
+    if (QFile::encodeName(QFileInfo(ruta).fileName()).size() > fs::kLargoNombreMaximo) {
+        QFile f(ruta);
+        if (!f.open(QIODevice::WriteOnly) || f.write(datos) != datos.size())
+            return false;
+    } else if (!fs::escribeAtomico(ruta, datos)) {
         return false;
+    }
     if (!t.isValid())
         return true;
     QFile f(ruta);

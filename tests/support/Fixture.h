@@ -16,7 +16,15 @@ struct Fixture {
     MainState st;
     ScriptedDialogs dlg;
     ScriptedClock reloj;
-    Contexto ctx{st, dlg, reloj, tmp.path()};
+    Contexto ctx = contexto();
+
+    // The tests write each file whole before the pass that takes it; the
+    // wait for a quiet file has tests of its own.
+    Contexto contexto() {
+        Contexto c{st, dlg, reloj, tmp.path()};
+        c.msQuietud = 0;
+        return c;
+    }
 
     QString ruta(const QString& rel) const { return tmp.filePath(rel); }
     QString carpeta(const QString& rel) const {
