@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFile>
+
+#include <sys/stat.h>
 #include <QTest>
 
 #include "Archivos.h"
@@ -82,6 +84,44 @@ private slots:
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(!GrabaConfiguracion(f.ctx));
         QCOMPARE(korva::test::lee(f.ruta("odbc0.reg")), cortado);
+    }
+
+    // The program's own files as a FIFO or a link planted in their place are
+    // reported, never waited on or read through; a Pend that leads elsewhere
+    // stops the cycle before it copies or deletes anything there.
+    void hostileOwnFilesAreReported() {
+        Fixture escrito;
+        configura(escrito, "ftp4321", "0", false);
+        Fixture f;
+        QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
+        korva::test::VentanaErrorGrabadora ventana;
+        f.ctx.ventanaError = &ventana;
+        const auto fifo = [](const QString& r) { QCOMPARE(::mkfifo(QFile::encodeName(r).constData(), 0600), 0); };
+        fifo(escrito.ruta("rec/432145.log"));
+        fifo(escrito.ruta("env/bitacora"));
+        fs::escribeAtomico(escrito.ruta("secreto"), "clave del otro");
+        QVERIFY(QFile::setPermissions(escrito.ruta("secreto"), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(escrito.ruta("secreto"), escrito.ruta("rec/aviso.txt")));
+        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+        CargaForm1(f.ctx, 0);
+        QCOMPARE(ventana.fallas,
+                 (QStringList{"ERROR: no fue posible leer la bitácora " + escrito.ruta("rec/432145.log") +
+                                  " (no es un archivo regular)",
+                              "ERROR: no fue posible leer el aviso " + escrito.ruta("rec/aviso.txt") +
+                                  " (es un enlace)"}));
+        QVERIFY(f.st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
+
+        fs::escribeAtomico(escrito.ruta("env/m4321123.045"), "500|1|4321|\r\n");
+        EjecutaCiclo(f.ctx); // no centre: nothing could go anyway
+        QVERIFY(ventana.fallas.last().startsWith("ERROR: no fue posible leer " + escrito.ruta("env/bitacora")));
+
+        const QString fuera = escrito.carpeta("fuera");
+        fs::escribeAtomico(fuera + "/m4321120.045", "del broker");
+        QVERIFY(QDir().rmdir(escrito.ruta("env/Pend")) && QFile::link(fuera, escrito.ruta("env/Pend")));
+        f.dlg.limpia();
+        EjecutaCiclo(f.ctx);
+        QVERIFY(f.dlg.ultimo().contains(escrito.ruta("env/Pend") + " no es una carpeta del programa"));
+        QCOMPARE(QDir(fuera).entryList(QDir::Files), QStringList{"m4321120.045"});
     }
 
     void purgeFailureOutlivesTheStartUpTexts() {

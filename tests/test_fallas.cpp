@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include "Archivos.h"
 #include <csignal>
@@ -22,6 +23,7 @@
 #include "exchange/Descargas.h"
 #include "exchange/Transferencia.h"
 #include "platform/Files.h"
+#include "platform/Latido.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -342,6 +344,90 @@ private slots:
         SIGUE(recibeCompleta(o, respuesta));
     }
 
+    // A response whose transfer stalls ends the cycle's transfers; the next
+    // cycle begins after it, so the others are searched.
+    void stalledResponseDoesNotStarveTheOthers() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        for (int i = 1; i <= 3; ++i) {
+            const QString n = QStringLiteral("m432110%1.045").arg(i);
+            QVERIFY(pon(o.envio + "/Pend/" + n, "500|1|4321|\r\n"));
+            QVERIFY(c.pon("ENV/" + n.left(8) + ".err", "respuesta"));
+        }
+        QVERIFY(c.orden(QStringLiteral("pausa-tras 0")));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25717});
+        const int antes = int(c.bitacora().size());
+        EjecutaCiclo(o.ctx());
+        QStringList pedidos;
+        for (const QString& l : c.bitacora().mid(antes))
+            if (l.startsWith("RETR "))
+                pedidos << l;
+        QCOMPARE(pedidos.value(0), QStringLiteral("RETR ENV/m4321102.err"));
+        QVERIFY(c.orden(QStringLiteral("pausa-tras")));
+        EjecutaCiclo(o.ctx());
+        EjecutaCiclo(o.ctx());
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
+    }
+
+    // A response too large to keep: said with its name once, and not
+    // downloaded again every cycle.
+    void responseTooLargeIsNotFetchedAgain() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(!esperaRespuesta(o, c, 10).isEmpty());
+        QFile remoto(c.ruta("ENV/" + kRespuesta));
+        QVERIFY(remoto.open(QIODevice::ReadWrite) && remoto.resize(kDescargaMaxima + 1)); // sparse
+        remoto.close();
+        EjecutaCiclo(o.ctx());
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("RETR ENV/" + kRespuesta), 1);
+        QCOMPARE(o.ventana.fallas.size(), 1);
+        QVERIFY(o.ventana.fallas.first().contains(kRespuesta));
+        QVERIFY(o.ventana.fallas.first().contains("excede el tamaño permitido"));
+        SIGUE(sinRecibir(o));
+    }
+
+    // Once a session is encrypted its data goes encrypted or nothing goes;
+    // whether it is encrypted is libcurl's to say, never a reply's code.
+    void encryptedSessionOrNothing_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<QString>("orden");
+        QTest::addRow("centre refuses PROT P") << true << "rechaza-prot";
+        QTest::addRow("plain centre answers PWD with 234") << false << "pwd-234";
+    }
+    void encryptedSessionOrNothing() {
+        QFETCH(bool, tls);
+        QFETCH(QString, orden);
+        OpcionesCentro oc;
+        oc.tls = tls;
+        CentroSimulado c(oc);
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QVERIFY(c.orden(orden));
+        const QByteArray datos = "500|1|4321|\r\n";
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
+        EjecutaCiclo(o.ctx());
+        const QString registro = QDir(o.ctx().carpetaPrograma).filePath(kArchivoCentrosTls);
+        if (tls) {
+            QCOMPARE(o.ventana.codigos, QList<qint32>{25797});
+            QCOMPARE(c.cuenta("STOR"), 0);
+            SIGUE(sinEnviar(o, datos));
+            QVERIFY(lee(registro).startsWith("127.0.0.1 "));
+            QCOMPARE(ConnectToHost(o.ctx()), 25797); // remembered: refused before any transfer
+        } else {
+            QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+            QVERIFY(!QFile::exists(registro));
+            QCOMPARE(ConnectToHost(o.ctx()), 0);
+            QVERIFY(!o.ftp->cifrado());
+        }
+    }
+
     // Ten responses awaited from a centre that goes silent: the cycle waits
     // out one time-out, logs in once, reports once, and the next cycle
     // fetches them all.
@@ -635,6 +721,32 @@ private slots:
         EjecutaCiclo(o.ctx());
         QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\nresto del archivo\r\n"));
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 2);
+    }
+
+    // A file its writer finishes within the second the pass finds it: taken
+    // only once quiet, so the whole file goes and is registered once.
+    void fileFinishedJustAfterThePickup() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        Latido latido;
+        o.ctx().latido = &latido;
+        o.ctx().msQuietud = 400;
+        const QString ruta = o.envio + "/" + kEnviado;
+        QVERIFY(pon(ruta, "500|1|4321|\r\n"));
+        QTimer::singleShot(100, [&] {
+            QFile f(ruta);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write("800|fin|\r\n");
+        });
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
+        QVERIFY(!lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\n800|fin|\r\n"));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
     }
 
     void cutUploadLeavesAnEarlierPendingCopy() {

@@ -324,7 +324,8 @@ private slots:
             QVERIFY2(lee(a) == antes, c.nombre);
             fs::ponSoloLectura(dir.filePath("m4321129.045"), false);
         }
-        QCOMPARE(QDir(dir.path()).entryList({"*.sgenc*"}, QDir::Files), QStringList());
+        for (const QString& n : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!fs::esTemporal(n), qPrintable(n)); // no temporary left behind
 
         // A folder where no temporary can be made (kernel files refuse new entries).
         if (fs::existeArchivo("/proc/version")) {
@@ -531,6 +532,53 @@ private slots:
         QCOMPARE(lee(ruta + "/M4321128.045"), firmado);
         QCOMPARE(lee(o.envio + "/M4321128.045"), firmado);
         QCOMPARE(lineas(o.envio + "/bitacora").size(), 4);
+    }
+
+    // The broker's software still writing when the pass takes the file: what
+    // it writes after the pickup is never lost, the cut file never sent. A
+    // read-only file is never rewritten or signed, and is said so once.
+    void writerStillAtWorkAndReadOnly() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.ctx().firma = real.get();
+        configura(o.f, key, cer, QStringLiteral("Contraseña1"));
+        o.st().setChk(slot::Firmar, true);
+        o.st().setSlot(slot::CaracteresRegistro500, QStringLiteral("22"));
+        const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
+        const QString m = o.envio + "/m4321123.045", ro = o.envio + "/m4321127.045";
+        QVERIFY(pon(m, validacion({kCurpA}), t));
+        QVERIFY(pon(ro, validacion({kCurpA}), t));
+        QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QFile escritor(m); // held open by the broker's software, as it writes
+        QVERIFY(escritor.open(QIODevice::WriteOnly | QIODevice::Append));
+        o.f.dlg.alPuntero = [&](Puntero p) {
+            if (p == Puntero::Espera) {
+                escritor.write("505|6001230|FACT-2|\r\n");
+                escritor.flush();
+            }
+        };
+        EnviaArchivosValidacion(o.ctx());
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 0);
+        // The file as its writer left it, with what it wrote after each pickup.
+        QCOMPARE(lee(m), validacion({kCurpA}) + "505|6001230|FACT-2|\r\n505|6001230|FACT-2|\r\n");
+        escritor.write("801|fin|\r\n");
+        escritor.close();
+        QVERIFY(lee(m).endsWith("505|6001230|FACT-2|\r\n801|fin|\r\n"));
+        QVERIFY(o.ventana.fallas.contains("m4321123.045 cambió mientras se firmaba; se enviará cuando esté completo"));
+        QCOMPARE(lee(ro), validacion({kCurpA}));
+        QVERIFY(fs::soloLectura(ro));
+        QCOMPARE(o.ventana.fallas.count(
+                     "ERROR: m4321127.045 es de solo lectura: no se firma ni se envía mientras lo sea"),
+                 1);
+        // Finished: signed and sent whole.
+        o.f.dlg.alPuntero = {};
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/m4321123.045"), 1);
+        QVERIFY(lee(c.ruta("REC/m4321123.045")).contains("505|6001230|FACT-2|\r\n"));
+        QCOMPARE(verifica(c.ruta("REC/m4321123.045"), cer), 0);
     }
 
     void endToEndWithTheRealLibrary() {

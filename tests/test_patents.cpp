@@ -248,6 +248,42 @@ private slots:
         QCOMPARE(p.claves(), (QStringList{"A", "C"}));
     }
 
+    // A configuration file at the new patent's place is another account's
+    // (a restore of a shorter list left it): kept aside, never adopted.
+    void newPatentNeverAdoptsALeftover() {
+        Fixture f;
+        Patentes p(f.dlg, f.tmp.path());
+        tres(f, p);
+        fs::escribeAtomico(f.ruta("odbc3.reg"), "cuenta de otro");
+        p.crear();
+        p.editaClave("D");
+        QVERIFY(p.aceptar());
+        QCOMPARE(p.claves(), (QStringList{"A", "B", "C", "D"}));
+        QVERIFY(!QFile::exists(f.ruta("odbc3.reg")));
+        QCOMPARE(contenido(f.ruta("Respalda/sin-patente/odbc3.reg")), QStringLiteral("cuenta de otro"));
+        QVERIFY(f.dlg.ultimo().contains(f.ruta("Respalda/sin-patente/odbc3.reg")));
+    }
+
+    // What a program killed while it wrote left in the program folder goes
+    // at the next start; a write still running keeps its temporary.
+    void staleTemporariesGoAtStart() {
+        Fixture f;
+        const auto pon = [&](const QString& n, qint64 edad) {
+            fs::escribeAtomico(f.ruta(n), "x");
+            QFile a(f.ruta(n));
+            QVERIFY(a.open(QIODevice::ReadWrite));
+            QVERIFY(a.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
+        };
+        for (const char* n : {"usuarios.dat.Ab12Cd", "usuarios.mov.Xy98Zz", ".odbc0.reg~Qw34Er", "odbc7.reg.Zx56Cv"})
+            pon(n, 3600);
+        pon("usuarios.dat.Fr3sh0", 5);
+        pon("usuarios.dat.bak", 3600);
+        Patentes p(f.dlg, f.tmp.path());
+        p.carga();
+        QCOMPARE(QDir(f.tmp.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"usuarios.dat.bak", "usuarios.dat.Fr3sh0"}));
+    }
+
     void at256PatentsCreationIsRefused() {
         Fixture f;
         QByteArray b;

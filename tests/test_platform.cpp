@@ -1,9 +1,12 @@
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "Archivos.h"
 #include "platform/Ansi.h"
+#include "platform/CentrosTls.h"
 #include "platform/Files.h"
 
 #include <sys/stat.h>
@@ -149,6 +152,111 @@ private slots:
             if (e.nombre == "bitacora")
                 QCOMPARE(e.tamano, 10);
         }
+    }
+
+    // What the program reads of its own is a plain file within its bound;
+    // anything else is refused at once with its reason, never waited on.
+    void boundedReads_data() {
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("causa");
+        QTest::addRow("plain file") << "archivo" << "";
+        QTest::addRow("FIFO") << "fifo" << "no es un archivo regular";
+        QTest::addRow("link to a plain file") << "enlace" << "es un enlace";
+        QTest::addRow("link to /dev/zero") << "cero" << "es un enlace";
+        QTest::addRow("device") << "dispositivo" << "no es un archivo regular";
+        QTest::addRow("folder") << "carpeta" << "no es un archivo regular";
+        QTest::addRow("past its bound") << "grande" << "el archivo es más grande de lo permitido";
+        QTest::addRow("missing") << "nada" << "no existe";
+    }
+    void boundedReads() {
+        QFETCH(QString, clase);
+        QFETCH(QString, causa);
+        QTemporaryDir d;
+        const QString real = d.filePath("real");
+        QVERIFY(fs::escribeAtomico(real, "uno\r\ndos\r\n"));
+        QString ruta = d.filePath(clase);
+        if (clase == "archivo")
+            ruta = real;
+        else if (clase == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(ruta).constData(), 0600), 0);
+        else if (clase == "enlace")
+            QVERIFY(QFile::link(real, ruta));
+        else if (clase == "cero")
+            QVERIFY(QFile::link("/dev/zero", ruta));
+        else if (clase == "dispositivo")
+            ruta = "/dev/zero";
+        else if (clase == "carpeta")
+            QVERIFY(QDir().mkpath(ruta));
+        else if (clase == "grande")
+            QVERIFY(fs::escribeAtomico(ruta, QByteArray(4097, 'x')));
+        bool ok = false;
+        const QStringList l = fs::leeLineas(ruta, 4096, &ok);
+        QCOMPARE(ok, causa.isEmpty());
+        QCOMPARE(fs::ultimaCausa(), causa);
+        QCOMPARE(l, causa.isEmpty() ? (QStringList{"uno", "dos"}) : QStringList());
+    }
+
+    // Every whole-file writer on a full disk: false with the reason, the old
+    // file as it was, no temporary left.
+    void fullDiskLeavesTheOldFile_data() {
+        QTest::addColumn<int>("escritor");
+        QTest::addRow("atomic write") << 0;
+        QTest::addRow("private atomic write") << 1;
+        QTest::addRow("copy") << 2;
+        QTest::addRow("TLS record") << 3;
+    }
+    void fullDiskLeavesTheOldFile() {
+        QFETCH(int, escritor);
+        test::DiscoPequeno disco;
+        if (!disco.montado())
+            QSKIP("mounting a small file system needs root");
+        const QString destino = disco.ruta("odbc0.reg");
+        const QByteArray viejo = "127.0.0.1 21\r\n";
+        QVERIFY(fs::escribeAtomico(destino, viejo));
+        QTemporaryDir fuera;
+        const QString origen = fuera.filePath("origen");
+        QVERIFY(fs::escribeAtomico(origen, QByteArray(64 << 10, 'n')));
+        disco.llena();
+        bool ok = true;
+        switch (escritor) {
+        case 0:
+            ok = fs::escribeAtomico(destino, QByteArray(64 << 10, 'n'));
+            break;
+        case 1:
+            ok = fs::escribeAtomico(destino, QByteArray(64 << 10, 'n'), true);
+            break;
+        case 2:
+            ok = fs::copia(origen, destino);
+            break;
+        case 3:
+            ok = centrosTls::recuerda(destino, QStringLiteral("centro.example"), 21);
+            break;
+        }
+        QVERIFY(!ok);
+        if (escritor != 3)
+            QCOMPARE(fs::ultimaCausa(), QStringLiteral("no hay espacio en el disco"));
+        QCOMPARE(test::lee(destino), viejo);
+        QCOMPARE(QDir(disco.ruta()).entryList(QDir::Files | QDir::Hidden), (QStringList{".relleno", "odbc0.reg"}));
+    }
+
+    // A temporary is the program's by its name, and removed only once no
+    // write can still own it.
+    void staleTemporaries() {
+        QTemporaryDir d;
+        const auto pon = [&](const QString& n, qint64 edad) {
+            QFile f(d.filePath(n));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.close();
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
+        };
+        pon(".m4321123.err~Ab12Cd", 3600); // a download killed half-way
+        pon(".m4321124.err~Ab12Cd", 10);   // one being written now
+        pon(".oculto~abc", 3600);          // the broker's
+        pon("m4321125.err", 3600);
+        QCOMPARE(fs::quitaTemporales(d.path()), 1);
+        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".m4321124.err~Ab12Cd", ".oculto~abc", "m4321125.err"}));
     }
 
     void joinPaths() {

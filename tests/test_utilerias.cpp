@@ -387,6 +387,29 @@ private slots:
         QVERIFY(i.st.cierrePendiente);
     }
 
+    // A backup made before 4321 was configured, restored after the list was
+    // reordered: each patent keeps its own account, the old files are kept
+    // aside, and what the window holds is never saved over them.
+    void recuperaRespaldoAnteriorAOtraPatente() {
+        Instalacion i;
+        QDir().mkpath(i.respaldo1());
+        QVERIFY(pon(i.respaldo1() + "/usuarios.dat", "Otra 1234\r\nAgencia 4321\r\n"));
+        QVERIFY(pon(i.respaldo1() + "/0", "h\r\nb1234\r\nrespaldado1234\r\n"));
+        QVERIFY(pon(i.ruta("odbc2.reg"), "h\r\nz9999\r\notra cuenta\r\n")); // left past the list
+        i.dlg.responde(true);
+        QVERIFY(Menu_RecuperaConf(i.ctx));
+        QCOMPARE(lee(i.ruta("usuarios.dat")), QByteArray("Otra 1234\r\nAgencia 4321\r\n"));
+        QCOMPARE(lee(i.ruta("odbc0.reg")), QByteArray("h\r\nb1234\r\nrespaldado1234\r\n"));
+        QCOMPARE(lee(i.ruta("odbc1.reg")), QByteArray("h\r\na4321\r\nviejo0\r\n"));
+        QVERIFY(!QFile::exists(i.ruta("odbc2.reg")));
+        const QString aparte = i.respaldo1() + "/anteriores/20260214-100000";
+        QCOMPARE(en(aparte), (QStringList{"odbc0.reg", "odbc1.reg", "odbc2.reg", "usuarios.dat"}));
+        QCOMPARE(lee(aparte + "/odbc2.reg"), QByteArray("h\r\nz9999\r\notra cuenta\r\n"));
+        QVERIFY(!i.st.ConfiguracionModificada);
+        QVERIFY(!GrabaConfiguracion(i.ctx));
+        QCOMPARE(lee(i.ruta("odbc0.reg")), QByteArray("h\r\nb1234\r\nrespaldado1234\r\n"));
+    }
+
     void recuperaDeLaSegundaCarpetaYSinRespaldo() {
         Instalacion i;
         QDir().mkpath(i.respaldo2());

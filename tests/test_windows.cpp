@@ -216,6 +216,61 @@ private slots:
         QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
     }
 
+    // A window whose list is stale enters the patent the broker chose, by its
+    // key, or says it is gone.
+    void entradaEntersThePatentChosen() {
+        Fixture f;
+        test::pon(f.ruta("usuarios.dat"), "A\r\nB\r\n");
+        test::pon(f.ruta("odbc0.reg"), "A");
+        test::pon(f.ruta("odbc1.reg"), "B");
+        FrmEntrada uno(f.dlg, f.tmp.path()), dos(f.dlg, f.tmp.path());
+        QSignalSpy entra1(&uno, &FrmEntrada::entrar), entra2(&dos, &FrmEntrada::entrar);
+        dos.findChild<QComboBox*>("CboPatentes")->setCurrentIndex(0);
+        dos.findChild<QPushButton*>("CmdEntrar")->click(); // A goes last: B, A
+        QCOMPARE(entra2.value(0).value(0).toInt(), 1);
+        QCOMPARE(test::lee(f.ruta("odbc0.reg")), QByteArray("B"));
+        auto* combo = uno.findChild<QComboBox*>("CboPatentes");
+        QCOMPARE(combo->currentText(), QStringLiteral("B")); // as the window last read it
+        uno.findChild<QPushButton*>("CmdEntrar")->click();
+        QCOMPARE(entra1.size(), 1);
+        QCOMPARE(entra1.at(0).at(0).toInt(), 0); // B's place now, B's file
+        QCOMPARE(combo->currentText(), QStringLiteral("B"));
+
+        FrmEntrada tres(f.dlg, f.tmp.path());
+        QSignalSpy entra3(&tres, &FrmEntrada::entrar);
+        tres.findChild<QComboBox*>("CboPatentes")->setCurrentIndex(0);
+        test::pon(f.ruta("usuarios.dat"), "A\r\n"); // B deleted elsewhere
+        f.dlg.limpia();
+        tres.findChild<QPushButton*>("CmdEntrar")->click();
+        QCOMPARE(entra3.size(), 0);
+        QVERIFY(f.dlg.ultimo().contains("La patente B ya no está en la lista"));
+        QCOMPARE(tres.findChild<QComboBox*>("CboPatentes")->count(), 1);
+    }
+
+    // Guardar on a full disk: said, and the configuration file as it was.
+    void saveOnAFullDisk() {
+        test::DiscoPequeno disco;
+        if (!disco.montado())
+            QSKIP("mounting a small file system needs root");
+        Fixture g;
+        g.ctx.carpetaPrograma = disco.ruta();
+        configura(g, {{slot::Usuario, "ftp4321"}});
+        QVERIFY(QFile::copy(g.ruta("odbc0.reg"), disco.ruta("odbc0.reg")));
+        const QByteArray antes = test::lee(disco.ruta("odbc0.reg"));
+        Form1 w(g.ctx, 0);
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        auto* usuario = w.paginaConfiguracion()->caja(slot::Usuario);
+        usuario->clear();
+        QTest::keyClicks(usuario, "ftp9876");
+        disco.llena();
+        g.dlg.limpia();
+        g.dlg.responde(true);
+        w.close();
+        QVERIFY(g.dlg.ultimo().contains("(no hay espacio en el disco). La configuración anterior no se modificó."));
+        QCOMPARE(test::lee(disco.ruta("odbc0.reg")), antes);
+    }
+
     // The position names the configuration file and the lock alike: one
     // that does not fit is refused, never wrapped onto another patent's.
     void entradaPositionAbove255() {

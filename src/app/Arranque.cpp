@@ -4,6 +4,7 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
@@ -26,6 +27,24 @@ void LblDespliega_DblClick(Contexto& ctx) {
     ctx.dlg.mensaje(Icono::Ninguno, texto, kTitulo);
 }
 
+namespace {
+
+// What a write killed half-way left in the office's folders.
+void quitaTemporalesDeOficina(Contexto& ctx) {
+    const MainState& st = ctx.st;
+    const QString envio = st.TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    for (const QString& c : {envio, recibo})
+        if (ValidaDir(c, ctx.plataforma) == 1)
+            fs::quitaTemporales(c);
+    for (const QString& c : {carpetas::pend(st, ctx.plataforma), carpetas::enviados(st, ctx.plataforma),
+                             carpetas::rechaza(st, ctx.plataforma), carpetas::respalda(st, ctx.plataforma)})
+        if (ValidaDir(c, ctx.plataforma) == 1 && fs::esCarpetaReal(c))
+            fs::quitaTemporales(c);
+}
+
+} // namespace
+
 void CargaForm1(Contexto& ctx, int posicion) {
     MainState& st = ctx.st;
     st.setEvento(QStringLiteral("Listo para Iniciar"));
@@ -33,6 +52,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.IndicePatente = static_cast<quint8>(posicion);
     st.MostrarErrores = true;
     CargaConfiguracion(ctx);
+    if (!st.configuracionNoLeida)
+        quitaTemporalesDeOficina(ctx);
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);
     st.ultimoCambioDia = ctx.reloj.ahora().date();
     st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));

@@ -1,6 +1,8 @@
 #include "app/Patentes.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include "app/Candado.h"
@@ -38,6 +40,7 @@ QString Patentes::rutaConfiguracion(int i) const {
 }
 
 void Patentes::carga() {
+    quitaTemporales();
     {
         // A window holding the lock is in the middle of its own change and
         // finishes its journal itself.
@@ -106,6 +109,30 @@ int Patentes::entrar() {
         dlg_.error(QStringLiteral("Selecione Patente"));
         return -1;
     }
+    // The list as it is now, not as this window last read it: another window
+    // may have reordered it, and a position names a configuration file.
+    {
+        const QString clave = claves_.at(seleccion_);
+        const CandadoLista candado(carpeta_);
+        QStringList actual;
+        if (!abreLista(candado, actual))
+            return -1;
+        if (actual != claves_) {
+            const int donde = actual.value(seleccion_) == clave ? seleccion_ : int(actual.indexOf(clave));
+            const bool cambiada = PatenteCambiada;
+            claves_ = actual;
+            if (donde < 0) {
+                seleccion_ = int(claves_.size()) - 1;
+                PatenteCambiada = false;
+                dlg_.error(QStringLiteral("La patente ") + clave +
+                           QStringLiteral(" ya no está en la lista de patentes; otra ventana de KORVAVal la "
+                                          "eliminó. Elija de nuevo."));
+                return -1;
+            }
+            seleccion_ = donde;
+            PatenteCambiada = cambiada;
+        }
+    }
     if (seleccion_ >= kMaximo) {
         dlg_.error(QStringLiteral("La patente ") + claves_.at(seleccion_) +
                    QStringLiteral(" ocupa el lugar %1 de la lista de patentes y solo se pueden abrir las "
@@ -168,6 +195,21 @@ bool Patentes::aceptar() {
     // opened: a patent another window created meanwhile stays.
     QStringList nuevas = actual;
     nuevas << clave_;
+    // A configuration file left at the new place (a restore of a shorter
+    // list, an old installation) is another account's: never adopted.
+    const QString suelto = rutaConfiguracion(int(actual.size()));
+    if (fs::existeArchivo(suelto) || fs::esEnlace(suelto)) {
+        const QString aparte = apartaSuelto(int(actual.size()));
+        if (aparte.isEmpty()) {
+            dlg_.error(QStringLiteral("No fue posible crear la patente: ya hay un archivo de configuración en ") +
+                       suelto + QStringLiteral(" y no se pudo apartar (") + fs::ultimaCausa() +
+                       QStringLiteral(")."));
+            return false;
+        }
+        dlg_.informacion(QStringLiteral("Había un archivo de configuración sin patente en ") + suelto +
+                         QStringLiteral("; se guardó en ") + aparte +
+                         QStringLiteral(" y la patente nueva empieza sin configuración."));
+    }
     if (!escribeUsuarios(nuevas)) {
         dlg_.error(QStringLiteral("No fue posible escribir el archivo de patentes ") + rutaUsuarios());
         return false;
@@ -214,6 +256,34 @@ void Patentes::eliminar() {
         ejecuta(nuevas, pasos);
     }
     carga();
+}
+
+QString Patentes::apartaSuelto(int posicion) {
+    const QString carpeta = fs::une(fs::une(carpeta_, QStringLiteral("Respalda")), QStringLiteral("sin-patente"));
+    if (!fs::creaCarpeta(carpeta))
+        return {};
+    QString destino = fs::une(carpeta, QStringLiteral("odbc%1.reg").arg(posicion));
+    for (int n = 1; QFileInfo::exists(destino) || fs::esEnlace(destino); ++n)
+        destino = fs::une(carpeta, QStringLiteral("odbc%1.reg.%2").arg(posicion).arg(n));
+    const QString ruta = rutaConfiguracion(posicion);
+    // A link there leads to no file of ours: only the link goes.
+    if (fs::esEnlace(ruta))
+        return fs::borra(ruta) ? ruta : QString();
+    return fs::renombra(ruta, destino) ? destino : QString();
+}
+
+void Patentes::quitaTemporales() {
+    // Left by a program killed while it wrote: ours by their names, and old
+    // enough that no running window is still writing them.
+    static const QRegularExpression antiguos(
+        QStringLiteral("^(usuarios\\.(dat|mov)|odbc\\d+\\.reg|centros-tls\\.dat)\\.[A-Za-z0-9]{6}$"));
+    const qint64 ahora = QDateTime::currentSecsSinceEpoch();
+    for (const fs::Entrada& e : fs::lista(carpeta_)) {
+        if (!e.regular || ahora - e.segundos < kEdadTemporal)
+            continue;
+        if (fs::esTemporal(e.nombre) || antiguos.match(e.nombre).hasMatch())
+            fs::borra(fs::une(carpeta_, e.nombre));
+    }
 }
 
 bool Patentes::escribeUsuarios(const QStringList& claves) {

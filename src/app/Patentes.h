@@ -77,7 +77,12 @@ public:
     // the new list or the spare place just past it.
     static std::optional<Diario> leeDiario(const QStringList& lineas);
 
+    // A temporary younger than this may belong to a write still running.
+    static constexpr qint64 kEdadTemporal = 600;
+
 private:
+    QString apartaSuelto(int posicion);
+    void quitaTemporales();
     bool escribeUsuarios(const QStringList& claves);
     bool ejecuta(const QStringList& nuevas, QList<Movimiento> pasos);
     bool escribeDiario(const QStringList& nuevas, const QList<Movimiento>& pasos);

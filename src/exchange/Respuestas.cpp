@@ -144,9 +144,10 @@ void BuscaRespuestas(Contexto& ctx) {
         const QString llegada =
             previa ? fs::une(recibo, QLatin1Char('.') + respuesta + QStringLiteral(".nueva"), ctx.plataforma)
                    : destino;
+        const bool sesionViva = st.sesionPerdida == 0;
         const qint16 rc = ReceiveFile(ctx, llegada, remoto);
         if (rc != 0) {
-            if (st.sesionPerdida != 0)
+            if (sesionViva && st.sesionPerdida != 0)
                 st.respuestaEstancada = nombre;
             reportaRespuestaNoGuardada(ctx, rc, respuesta, destino);
             continue;

@@ -5,6 +5,7 @@
 #include "cycle/Nombres.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
+#include "records/Fallas.h"
 #include "records/VentanaError.h"
 
 namespace korva {
@@ -59,6 +60,8 @@ qint32 ConnectToHost(Contexto& ctx) {
         else if (ctx.ftp->pasivoImpuesto())
             texto += QStringLiteral("Se usa modo pasivo: el modo activo no es posible con TLS");
         ctx.st.setEvento(texto);
+        if (const QString falla = ctx.ftp->fallaLocal(); !falla.isEmpty())
+            reportaFalla(ctx, QStringLiteral("ERROR: ") + falla);
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);

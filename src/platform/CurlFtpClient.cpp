@@ -270,6 +270,7 @@ struct CurlFtpClient::Impl {
     bool pasivo = true;
     bool pasivoImpuesto = false;
     QList<Omitido> omitidos; // of the last download by mask
+    QString fallaLocal;      // of the last connect
     QByteArray base;         // scheme://host:port/
     curl_slist* postquote = nullptr;
     X509_STORE* confianza = nullptr; // this connection's reference to the run's store
@@ -419,10 +420,12 @@ bool CurlFtpClient::conectado() const { return d->conectado; }
 bool CurlFtpClient::cifrado() const { return d->sesion.cifrado; }
 bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
 QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
+QString CurlFtpClient::fallaLocal() const { return d->fallaLocal; }
 int CurlFtpClient::lecturasConfianza() { return lecturas; }
 
 qint32 CurlFtpClient::conecta() {
     d->cierra();
+    d->fallaLocal.clear();
     const QString host = ajustes.host.trimmed();
     bool ok = false;
     const int puerto = ajustes.puerto.trimmed().toInt(&ok);
@@ -488,8 +491,10 @@ qint32 CurlFtpClient::conecta() {
         d->cierra();
         return c;
     }
-    if (d->sesion.cifrado && !implicito && !recordado)
-        centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto);
+    if (d->sesion.cifrado && !implicito && !recordado &&
+        !centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto))
+        d->fallaLocal = QStringLiteral("no fue posible registrar el centro en ") + d->opciones.archivoCentrosTls +
+                        QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
     // Once the session is encrypted its data goes encrypted too, or nothing
     // goes: a centre that refuses PROT P would receive every file in clear.
     if (d->sesion.cifrado && d->sesion.protRechazado) {

@@ -61,6 +61,7 @@ public:
     // session always opens passive ones.
     bool pasivoImpuesto() const override;
     QList<Omitido> omitidos() const override;
+    QString fallaLocal() const override;
     // How many times this run has read the trusted certificates.
     static int lecturasConfianza();
 

@@ -330,6 +330,8 @@ Original::~Original() {
 #ifndef Q_OS_WIN
     if (fd_ >= 0)
         ::close(fd_);
+    if (!enlace_.isEmpty())
+        ::unlink(enlace_.constData());
 #endif
 }
 
@@ -338,10 +340,30 @@ bool Original::abre(const QString& ruta) {
 #ifdef Q_OS_WIN
     return esRegular(ruta);
 #else
-    if (fd_ >= 0)
-        ::close(fd_);
     fd_ = abreRegular(ruta, O_RDONLY);
-    return fd_ >= 0;
+    if (fd_ < 0)
+        return false;
+    // A second name keeps the file on the disk once a rewrite or the signing
+    // puts another under its own: what its writer still writes stays
+    // reachable, and goes back under the name if needed.
+    const QFileInfo fi(ruta);
+    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                                       QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
+    const int t = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (t >= 0) {
+        ::close(t);
+        ::unlink(tmp.constData());
+        if (::link(QFile::encodeName(ruta).constData(), tmp.constData()) == 0) {
+            struct stat a, b;
+            // Linked to the file held open, not to one put there meanwhile.
+            if (::lstat(tmp.constData(), &a) == 0 && ::fstat(fd_, &b) == 0 && a.st_ino == b.st_ino &&
+                a.st_dev == b.st_dev)
+                enlace_ = tmp;
+            else
+                ::unlink(tmp.constData());
+        }
+    }
+    return true;
 #endif
 }
 
@@ -367,24 +389,14 @@ bool Original::restaura() {
 #else
     if (fd_ < 0)
         return falla(EBADF);
-    const QFileInfo fi(ruta_);
-    // The held file linked back under a temporary name, then renamed over
-    // the name: its writer goes on writing into the file the name shows.
-    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                                       QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
-    const int t = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (t >= 0) {
-        ::close(t);
-        ::unlink(tmp.constData());
-        const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd_);
-        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, tmp.constData(), AT_SYMLINK_FOLLOW) == 0) {
-            if (::rename(tmp.constData(), QFile::encodeName(ruta_).constData()) == 0)
-                return true;
-            ::unlink(tmp.constData());
-        }
+    // The same file back under the name: its writer goes on writing into
+    // the file the name shows.
+    if (!enlace_.isEmpty() && ::rename(enlace_.constData(), QFile::encodeName(ruta_).constData()) == 0) {
+        enlace_.clear();
+        return true;
     }
-    // No link to an open file here (another system, a file system without
-    // links): a copy of what it holds.
+    // No second name could be made (a file system without links): a copy of
+    // what the held file holds.
     struct stat sb;
     if (::fstat(fd_, &sb) != 0)
         return falla(errno);

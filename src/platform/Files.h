@@ -208,6 +208,7 @@ public:
 private:
     QString ruta_;
     int fd_ = -1;
+    QByteArray enlace_; // the file's second, hidden name
 };
 
 struct Entrada {

@@ -52,6 +52,9 @@ public:
     virtual bool pasivoImpuesto() const { return false; }
     // The files the last recibeVarios left out.
     virtual QList<Omitido> omitidos() const { return {}; }
+    // A failure of the program's own files met by the last conecta that did
+    // not stop it (the record of TLS centres not written); empty when none.
+    virtual QString fallaLocal() const { return {}; }
 };
 
 } // namespace korva

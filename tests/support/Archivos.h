@@ -11,7 +11,9 @@
 #include "platform/Files.h"
 
 #ifdef Q_OS_LINUX
+#include <QTemporaryDir>
 #include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -83,5 +85,40 @@ private:
     QString ruta_;
     bool comoRoot_ = false;
 };
+
+#ifdef Q_OS_LINUX
+// A real file system of `kb` kilobytes (a tmpfs, which needs root) that
+// llena() fills to the last byte: the full disk a broker's office meets.
+class DiscoPequeno {
+public:
+    explicit DiscoPequeno(int kb = 256) {
+        montado_ = dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+                                             QByteArray("size=" + QByteArray::number(kb) + "k").constData()) == 0;
+    }
+    ~DiscoPequeno() {
+        if (montado_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    DiscoPequeno(const DiscoPequeno&) = delete;
+    DiscoPequeno& operator=(const DiscoPequeno&) = delete;
+    bool montado() const { return montado_; }
+    QString ruta(const QString& rel = {}) const { return rel.isEmpty() ? dir_.path() : dir_.filePath(rel); }
+    // Writes until the disk refuses a byte more.
+    void llena() {
+        QFile f(ruta(QStringLiteral(".relleno")));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return;
+        const QByteArray bloque(4096, 'x');
+        while (f.write(bloque) == bloque.size()) {
+        }
+        while (f.write("x", 1) == 1) {
+        }
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool montado_ = false;
+};
+#endif
 
 } // namespace korva::test

@@ -28,7 +28,14 @@ public:
     bool pregunta(const QString& texto, const QString& titulo) override;
     using Dialogs::pregunta;
     void beep() override { ++beeps; }
-    void puntero(Puntero p) override { punteros.append(p); }
+    void puntero(Puntero p) override {
+        punteros.append(p);
+        if (alPuntero)
+            alPuntero(p);
+    }
+    // Runs whenever the program changes the pointer (signing begins with the
+    // hourglass): a test acts in the middle of the work.
+    std::function<void(Puntero)> alPuntero;
     // Runs the real selection logic; the script clicks in it. Without a
     // script the window is closed by its close box.
     void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override;

@@ -348,8 +348,15 @@ int reemplaza(const std::string& ruta, const std::string& bytes) {
     std::random_device rd;
     std::string temporal;
     std::FILE* f = nullptr;
+    // Hidden, ".<name>~XXXXXX", as the program names its own: one left by a
+    // kill is removed at its next start.
+    static const char kAlfabeto[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const stdfs::path p(ruta);
     for (int intento = 0; intento < 8 && !f; ++intento) {
-        temporal = ruta + ".sgenc" + std::to_string(rd() % 1000000u);
+        std::string sufijo;
+        for (int i = 0; i < 6; ++i)
+            sufijo += kAlfabeto[rd() % (sizeof kAlfabeto - 1)];
+        temporal = (p.parent_path() / ("." + p.filename().string() + "~" + sufijo)).string();
         f = std::fopen(temporal.c_str(), "wbx");
     }
     if (!f)
