@@ -1,5 +1,7 @@
 #include "platform/ArchivoEnMemoria.h"
 
+#include "platform/Files.h"
+
 #include <QFile>
 #include <cstdlib>
 #include <utility>
@@ -51,8 +53,9 @@ void ArchivoEnMemoria::libera() {
 
 bool ArchivoEnMemoria::lee(const QString& ruta) {
     libera();
+    // A plain file, never through a link planted in the office's folders.
     QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!fs::abreLectura(f))
         return false;
     const qint64 tamano = f.size();
     char* p = reserva(tamano);

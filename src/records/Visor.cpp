@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/Contexto.h"
+#include "config/Carpetas.h"
 #include "cycle/Nombres.h"
 #include "platform/Ansi.h"
 #include "platform/Dialogs.h"
@@ -265,7 +266,6 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
 }
 
 ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entrada) {
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
     int largo = 12;
     ArchivoDeLista a;
     switch (lista) {
@@ -278,15 +278,15 @@ ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entra
         break;
     }
     case Lista::Enviados:
-        a.Directorio = fs::une(envio, QStringLiteral("Enviados"));
+        a.Directorio = carpetas::enviados(st);
         largo = numLetras(st, entrada.left(1));
         break;
     case Lista::Pendientes:
-        a.Directorio = fs::une(envio, QStringLiteral("Pend"));
+        a.Directorio = carpetas::pend(st);
         largo = numLetras(st, entrada.left(1));
         break;
     case Lista::Rechazados:
-        a.Directorio = fs::une(envio, QStringLiteral("Rechaza"));
+        a.Directorio = carpetas::rechaza(st);
         largo = numLetras(st, entrada.left(1));
         break;
     default:
