@@ -27,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(caracteres + texto.count(QLatin1Char('\r')) + texto.count(QLatin1Char('\n')) == texto.size());
 
-    // The particular notice is one label's text: line feeds become blanks,
-    // a line end closes an item (only quotes carry one into the text), and
-    // it is never longer than the file (an opening blank at most is added).
+    // The particular notice is one label's text: line ends become blanks,
+    // every other character stays, and it is never longer than the file (an
+    // opening blank at most is added).
     const QString particular = avisoParticular(bytes);
     FUZZ_CHECK(!particular.contains(QLatin1Char('\n')));
-    if (!texto.contains(QLatin1Char('"')))
-        FUZZ_CHECK(!particular.contains(QLatin1Char('\r')));
+    FUZZ_CHECK(!particular.contains(QLatin1Char('\r')));
+    FUZZ_CHECK(particular.count(QLatin1Char(',')) == texto.count(QLatin1Char(',')));
     FUZZ_CHECK(particular.size() <= texto.size() + 1);
     return 0;
 }

@@ -159,7 +159,8 @@ private slots:
 
     // Script: blank-separated steps. A cycle is its events: f a failed and c a
     // successful connection, J and F a rejection (Julian day, folio) of a file
-    // that left the send folder, L one of a read-only file that stays, _ none.
+    // that left the send folder, L one of a read-only file that stays, U an
+    // upload the centre refused, _ none.
     // Outside a cycle: x a failed attempt, stop, start, rebuild (the rejected
     // list read from Rechaza). Expected: each message as title|part of its text.
     void notificationRules_data() {
@@ -180,6 +181,8 @@ private slots:
             << "cJJF _" << QStringList{"3 archivos rechazados|m4321103.045: FOLIOS MAL"};
         QTest::addRow("read-only told once") << "cL cL L" << QStringList{"Archivo rechazado|solo lectura"};
         QTest::addRow("a rebuilt list is no news") << "rebuild c" << QStringList{};
+        QTest::addRow("refused upload told once a run")
+            << "cU cU" << QStringList{"Archivo rechazado|m4321555.045: el centro no lo aceptó (error 25753"};
         QTest::addRow("rejection and lost link")
             << "f f fJ" << QStringList{"Sin conexión con KORVA|m4321101.044: JULIANO MAL"};
     }
@@ -210,6 +213,8 @@ private slots:
                         rechaza(QStringLiteral("m4321%1.044").arg(++folio), " JULIANO MAL");
                     else if (e == 'F')
                         rechaza(QStringLiteral("m4321%1.045").arg(++folio), "  FOLIOS MAL");
+                    else if (e == 'U')
+                        f.st.marcaEnvioRechazado(QStringLiteral("m4321555.045"), 25753);
                     else if (e == 'L') {
                         const QString ruta = f.envio + "/m4321900.044";
                         QVERIFY(QFile::exists(ruta) || (pon(ruta, "x") && fs::ponSoloLectura(ruta, true)));

@@ -56,7 +56,8 @@ private slots:
         QTest::addRow("just under 0.65") << 64.0 << 100.0 << "Mala";
         QTest::addRow("half") << 5.0 << 10.0 << "Mala";
         QTest::addRow("4 of 10") << 4.0 << 10.0 << "Deficiente";
-        QTest::addRow("none") << 0.0 << 10.0 << "Deficiente";
+        QTest::addRow("one of 10") << 1.0 << 10.0 << "Deficiente";
+        QTest::addRow("none: lost") << 0.0 << 10.0 << "Sin comunicación";
     }
     void calificacionPorCociente() {
         QFETCH(double, recibidos);
@@ -191,6 +192,29 @@ private slots:
         QVERIFY(b.d.LblComentario().contains(QStringLiteral("no tiene activado el protocolo TCP-IP")));
         QVERIFY(!b.fx.st.diagnosticoActivo());
         QVERIFY(b.d.habilitadoPingTest());
+    }
+
+    // The machine may send no echo at all: the verdict says so, not TCP-IP;
+    // and a continuous test where nothing comes back is rated lost, whatever
+    // an earlier test left on the labels.
+    void sinPermisoYSinRespuesta() {
+        Banco b;
+        b.eco.impide = QStringLiteral("El sistema no permite enviar ecos ICMP a este programa.");
+        b.eco.local.clear();
+        b.d.PingTest();
+        QCOMPARE(b.d.LblComentario(), b.eco.impide);
+        QCOMPARE(b.d.colorComentario(), ColorComentario::Rojo);
+
+        Banco c;
+        c.d.PingTest(); // nine replies on the labels
+        c.d.HostName = QStringLiteral("10.9.9.9");
+        c.eco.caidos.insert(QStringLiteral("10.9.9.9"));
+        c.d.CmdPruebas();
+        for (int i = 0; i < 5; ++i)
+            c.eco.pulso();
+        QCOMPARE(c.d.RecvLabel(), QStringLiteral("0"));
+        QCOMPARE(c.d.LossLabel(), QStringLiteral("100%"));
+        QCOMPARE(c.d.LblResultado(), QStringLiteral("Sin comunicación"));
     }
 
     void sinSalidaAInternet() {

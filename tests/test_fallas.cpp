@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -202,6 +203,48 @@ private slots:
 
         o.st().setSlot(slot::ContrasenaFtp, c.contrasena());
         SIGUE(recupera(o, c, datos));
+    }
+
+    // A refused login ends the cycle's transfers after one report: ten files
+    // would be ten logins refused, and a centre may lock the account.
+    void refusedLoginEndsTheCycle() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.st().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
+        for (int i = 1; i <= 3; ++i) {
+            QVERIFY(pon(o.envio + QStringLiteral("/m432110%1.045").arg(i), "500|1|4321|\r\n"));
+            QVERIFY(pon(o.envio + QStringLiteral("/Pend/b432120%1.045").arg(i), "500|1|4321|\r\n"));
+        }
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("PASS"), 1);
+        QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
+    }
+
+    // An upload the centre refuses is said by its name, in the window once a
+    // run and to the broker's desktop, and tried again next cycle.
+    void refusedUploadIsSaid() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        QSignalSpy rechazos(&o.st(), &MainState::envioRechazado);
+        QVERIFY(c.orden(QStringLiteral("rechaza-stor")));
+        const QByteArray datos = "500|1|4321|\r\n";
+        QVERIFY(pon(o.envio + "/" + kEnviado, datos));
+        EjecutaCiclo(o.ctx());
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 2);
+        QCOMPARE(o.ventana.fallas,
+                 QStringList{"ERROR: el centro no aceptó " + kEnviado +
+                             " (25753 El nombre del archivo especificado es invalido.); se enviará de nuevo en el "
+                             "siguiente ciclo"});
+        QCOMPARE(rechazos.size(), 2);
+        SIGUE(sinEnviar(o, datos));
+        QVERIFY(c.orden(QStringLiteral("acepta-stor")));
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), datos);
     }
 
     void centreDiesDuringUpload() {
@@ -571,7 +614,12 @@ private slots:
 
         TraeAvisos(o.ctx());
         QCOMPARE(lee(o.recibo + "/aviso.gen"), QByteArray("Aviso de hoy\r\n"));
-        QCOMPARE(o.ventana.codigos, codigo ? QList<qint32>{codigo} : QList<qint32>{});
+        // Said by its name and why.
+        QVERIFY(o.ventana.codigos.isEmpty());
+        QCOMPARE(o.ventana.fallas.size(), codigo ? 1 : 0);
+        if (codigo)
+            QVERIFY(o.ventana.fallas.first().contains(nombre.left(40)) &&
+                    o.ventana.fallas.first().contains(QString::number(codigo)));
         if (codigo == 0)
             QCOMPARE(QFileInfo(local).size(), largo);
         else if (codigo == 25753)

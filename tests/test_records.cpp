@@ -212,11 +212,12 @@ private slots:
         QTest::addColumn<QString>("etiqueta");
         QTest::addRow("LF lines, leading blank") << QByteArray("Estimado cliente\nsu cuenta vence hoy\n")
                                                  << " Estimado cliente su cuenta vence hoy";
-        QTest::addRow("comma items join without separator")
-            << QByteArray("uno, dos,tres\r\n") << "unodostres";
-        QTest::addRow("quoted commas") << QByteArray("\"Hola, cliente\", adios\r\n") << "Hola, clienteadios";
-        QTest::addRow("CR LF lines") << QByteArray("linea uno\r\nlinea dos\r\n") << "linea unolinea dos";
-        QTest::addRow("LF inside quotes") << QByteArray("\"a, b\nc\"") << " a, b c";
+        QTest::addRow("commas as written") << QByteArray("Estimado cliente, su saldo es de $1,500.00\r\n")
+                                           << "Estimado cliente, su saldo es de $1,500.00";
+        QTest::addRow("quotes as written") << QByteArray("\"Hola, cliente\", adios\r\n") << "\"Hola, cliente\", adios";
+        QTest::addRow("CR LF lines after a blank") << QByteArray("linea uno\r\n  linea dos\r\n")
+                                                   << "linea uno linea dos";
+        QTest::addRow("LF inside quotes") << QByteArray("\"a, b\nc\"") << " \"a, b c\"";
         QTest::addRow("empty pieces between LFs") << QByteArray("a\n\nb") << " a  b";
     }
 

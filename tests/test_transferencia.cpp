@@ -336,9 +336,11 @@ private slots:
         const QString stage = s.f.carpeta(QStringLiteral("a/stage"));
         QCOMPARE(ReceiveMultipleFiles(s.ctx(), stage, QStringLiteral("ENV"), QStringLiteral("*.r001")), 0);
         // Reported, the file that is safe fetched.
-        QCOMPARE(s.evento(), QStringLiteral("Recibiendo Archivos, omitidos - 25753: ../fuera.r001, "
-                                            "..\\fuera.r001, C:fuera.r001, sub/fuera.r001"));
-        QCOMPARE(s.ventana.codigos, QList<qint32>{25753});
+        const QString dicho = QStringLiteral("Recibiendo Archivos, se quedaron en el centro: ../fuera.r001, "
+                                             "..\\fuera.r001, C:fuera.r001, sub/fuera.r001 (25753 El nombre del "
+                                             "archivo especificado es invalido.)");
+        QCOMPARE(s.evento(), dicho);
+        QCOMPARE(s.ventana.fallas, QStringList{dicho});
         QCOMPARE(QDir(stage).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{"bueno.r001"});
         QCOMPARE(QDir(s.f.ruta(QStringLiteral("a"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),

@@ -11,6 +11,7 @@ at start or, while running, through the control file (one order per line):
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
     pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | silencio | habla
     rechaza-auth | acepta-auth | rechaza-prot | acepta-prot | pwd-234 | pwd-normal
+    rechaza-stor | acepta-stor
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
 muere-subida the bytes of an upload received; given without BYTES they are
@@ -19,7 +20,8 @@ off again. silencio makes every control connection, open or new, go silent
 habla ends it. rechaza-auth answers AUTH with an error, as a centre that
 stopped offering TLS (or someone in between) would; acepta-auth ends it.
 rechaza-prot answers PROT P with 534 (data connections would stay in clear);
-pwd-234 answers PWD with code 234, the code only AUTH should give.
+pwd-234 answers PWD with code 234, the code only AUTH should give;
+rechaza-stor answers every upload with 553.
 --lento SECONDS answers every command that many seconds late, as a
 distant centre does.
 
@@ -94,6 +96,7 @@ class Centro:
         self.rechaza_auth = False
         self.rechaza_prot = False
         self.pwd_234 = False
+        self.rechaza_stor = False
         self.silencio = False
         self.lento = args.lento
         self.bitacora = open(args.bitacora, "a", buffering=1) if args.bitacora else None
@@ -142,6 +145,8 @@ class Centro:
             self.rechaza_prot = clave == "rechaza-prot"
         elif clave in ("pwd-234", "pwd-normal"):
             self.pwd_234 = clave == "pwd-234"
+        elif clave in ("rechaza-stor", "acepta-stor"):
+            self.rechaza_stor = clave == "rechaza-stor"
         elif clave in ("silencio", "habla"):
             self.silencio = clave == "silencio"
         elif clave == "cierra-sesiones":
@@ -298,6 +303,13 @@ def main():
                     self.respond("534 PROT P no disponible.")
                     return
                 return super().ftp_PROT(line)
+
+        def ftp_STOR(self, file, mode="w"):
+            # A centre that refuses an upload by its name.
+            if centro.rechaza_stor:
+                self.respond("553 Nombre de archivo no permitido.")
+                return
+            return super().ftp_STOR(file, mode)
 
         def ftp_PWD(self, line):
             # A reply code that only AUTH should give, from a plain server.

@@ -83,6 +83,10 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.setEtiqueta(Etiqueta::Titulo,
                    kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());
     st.ConfiguracionModificada = false;
+    // The start-up's progress texts end: nothing is under way any more.
+    st.setEvento(st.configuracionNoLeida
+                     ? QStringLiteral("La configuración de la patente no se pudo leer; no es posible iniciar")
+                     : QStringLiteral("Listo para Iniciar"));
 }
 
 } // namespace korva

@@ -299,10 +299,13 @@ public:
     }
     // A connection really attempted (not one found open) and its result.
     void marcaConexion(qint32 codigo) { emit conexionIntentada(codigo); }
+    // An upload the centre refused; the file stays to go again.
+    void marcaEnvioRechazado(const QString& nombre, qint32 codigo) { emit envioRechazado(nombre, codigo); }
 signals:
     void cicloComenzado();
     void cicloTerminado();
     void conexionIntentada(qint32 codigo);
+    void envioRechazado(const QString& nombre, qint32 codigo);
 };
 
 } // namespace korva

@@ -25,6 +25,7 @@ Notificaciones::Notificaciones(Contexto& ctx, QObject* parent) : QObject(parent)
     connect(&st, &MainState::cicloTerminado, this, &Notificaciones::terminaCiclo);
     connect(&st, &MainState::conexionIntentada, this, &Notificaciones::conexion);
     connect(&st, &MainState::captionInicioCambiado, this, &Notificaciones::reinicia);
+    connect(&st, &MainState::envioRechazado, this, &Notificaciones::envioRechazado);
     connect(&st, &MainState::listaCambiada, this, [this](Lista l) {
         if (l == Lista::Rechazados)
             rechazados();
@@ -77,6 +78,18 @@ void Notificaciones::rechazados() {
         seQuedan_.remove(nombre);
     }
     rechazosDelCiclo_ << texto;
+    if (!enCiclo_)
+        terminaCiclo();
+}
+
+void Notificaciones::envioRechazado(const QString& nombre, qint32 codigo) {
+    // Tried again every cycle: told once a run.
+    if (subidasRechazadas_.contains(nombre))
+        return;
+    subidasRechazadas_.insert(nombre);
+    rechazosDelCiclo_ << nombre + QStringLiteral(": el centro no lo aceptó (error %1: %2)")
+                                      .arg(codigo)
+                                      .arg(MensajeError(codigo).trimmed());
     if (!enCiclo_)
         terminaCiclo();
 }

@@ -40,6 +40,7 @@ private:
     void comienzaCiclo();
     void conexion(qint32 codigo);
     void rechazados();
+    void envioRechazado(const QString& nombre, qint32 codigo);
     void terminaCiclo();
     void reinicia();
 
@@ -55,6 +56,7 @@ private:
     QString ultimoRechazado_;
     QStringList rechazosDelCiclo_;
     QSet<QString> seQuedan_; // told already while they stay in the send folder
+    QSet<QString> subidasRechazadas_; // told already this run
 };
 
 } // namespace korva

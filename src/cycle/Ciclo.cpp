@@ -198,6 +198,10 @@ void CambioDeDia(Contexto& ctx) {
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     if (!st.configuracionNoLeida && st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
+    // What the purge took away leaves the window too: yesterday's pending
+    // copies and particular notice.
+    ListaPendientes(ctx);
+    CargaAvisoParticular(ctx, SinAviso::Borra);
 }
 
 void TmrControl_Timer(Contexto& ctx) {

@@ -13,7 +13,9 @@
 #include "app/MainState.h"
 #include "cycle/Nombres.h"
 #include "cycle/Registro801.h"
+#include "exchange/ModError.h"
 #include "exchange/Transferencia.h"
+#include "platform/FtpErrores.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -29,6 +31,11 @@ QDateTime modificado(const QString& ruta) {
     QDateTime m = QFileInfo(ruta).lastModified();
     m.setTime(QTime(m.time().hour(), m.time().minute(), m.time().second()));
     return m;
+}
+
+// The program's own side of a transfer failed (the file could not be read).
+bool esFallaLocal(qint32 codigo) {
+    return codigo >= codigos::ArchivoLocalNoCreado && codigo <= codigos::ArchivoLocalNoEscrito;
 }
 
 // Writes the register lines that an earlier upload could not leave there.
@@ -308,15 +315,24 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
     const bool yaPendiente = fs::existeArchivo(pendiente);
     if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
         return false;
+    const bool sesionViva = st.sesionPerdida == 0;
     if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
-        // Tried again next cycle. A failed connection has said why; an
-        // upload cut short says nothing of its own.
+        // Tried again next cycle. A failed connection has said why, as has a
+        // session lost; an upload the centre refused is said here, with the
+        // file's name, in the window once a run and to the broker's desktop.
         if (!yaPendiente)
             fs::borra(pendiente);
         const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
-        if (st.evento() != conexion)
+        if (sesionViva && st.sesionPerdida == 0 && !esFallaLocal(rc)) {
+            reportaFallaUnaVez(ctx, QStringLiteral("subida ") + nombre + QString::number(rc),
+                               QStringLiteral("ERROR: el centro no aceptó ") + nombre + QStringLiteral(" (") +
+                                   QString::number(rc) + QLatin1Char(' ') + MensajeError(rc).trimmed() +
+                                   QStringLiteral("); se enviará de nuevo en el siguiente ciclo"));
+            st.marcaEnvioRechazado(nombre, rc);
+        } else if (st.evento() != conexion) {
             st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
                          QString::number(rc));
+        }
         return false;
     }
     // Still being written: what went may be cut short. Not registered, so

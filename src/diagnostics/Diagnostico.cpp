@@ -27,6 +27,9 @@ QString blancos(int n) { return QString(n, QLatin1Char(' ')); }
 } // namespace
 
 QString calificacion(double recibidos, double enviados) {
+    // Nothing came back: no quality to speak of, the link is lost.
+    if (recibidos <= 0)
+        return QStringLiteral("Sin comunicación");
     const double q = recibidos / enviados;
     if (q >= 0.9)
         return QStringLiteral("Excelente");
@@ -181,7 +184,10 @@ void Diagnostico::terminaPrueba() {
                QString(47, QLatin1Char('*')) + kFinLinea);
         comenta(QStringLiteral("La comunicación esta operando correctamente."), ColorComentario::Azul);
     } else if (!local) {
-        comenta(kFallaLocal, ColorComentario::Rojo);
+        // A machine that may not send echoes at all: that is the cause, not
+        // its TCP-IP.
+        const QString porque = eco_.impedimento();
+        comenta(porque.isEmpty() ? kFallaLocal : porque, ColorComentario::Rojo);
     } else if (!externa) {
         comenta(kFallaExterna, ColorComentario::Rojo);
     } else if (!centro) {
@@ -225,6 +231,9 @@ void Diagnostico::CmdPruebas() {
         // Counters start from zero so the loss and the rating speak of this
         // test only, not of the requests of earlier ones.
         eco_.reinicia();
+        send_ = QStringLiteral("0");
+        recv_ = QStringLiteral("0");
+        loss_ = QStringLiteral("0%");
         eco_.setIntervalo(1000);
         eco_.setSincrono(Check1);
         eco_.setContinuo(true);
@@ -259,6 +268,7 @@ void Diagnostico::alResponder(quint16 secuencia, quint16 bytes, qint32 ms) {
 void Diagnostico::alEstadisticas() {
     const int s = eco_.enviados();
     const int r = eco_.recibidos();
+    recv_ = QString::number(r);
     if (s > 1) {
         const double perdida = 100.0 - r * 100.0 / s;
         loss_ = QString::number(std::lround(perdida)) + QLatin1Char('%');

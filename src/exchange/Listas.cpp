@@ -25,6 +25,10 @@ QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
 
 } // namespace
 
+bool esEnvioPendiente(const QString& nombre) {
+    return !nombre.startsWith(QLatin1Char('.')) && !nombre.endsWith(QLatin1String(".r001"), Qt::CaseInsensitive);
+}
+
 void ListaPendientes(Contexto& ctx) {
     MainState& st = ctx.st;
     const QString carpeta = carpetas::pend(st, ctx.plataforma);
@@ -34,7 +38,8 @@ void ListaPendientes(Contexto& ctx) {
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
     QStringList items;
     for (const QString& n : archivosDeLaPatente(ctx, carpeta))
-        items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
+        if (esEnvioPendiente(n))
+            items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
     st.pendientesConArchivos = !items.isEmpty();
     if (items.isEmpty())
         items << QStringLiteral("No hay Archivos Pedientes");

@@ -5,6 +5,7 @@
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "config/Carpetas.h"
+#include "exchange/Listas.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
@@ -134,7 +135,8 @@ void EliminarBusqueda::carga() {
     if (!carpetas::propia(pend))
         return;
     for (const fs::Entrada& e : fs::lista(pend)) {
-        if (e.carpeta || (e.enlace && QFileInfo(fs::une(pend, e.nombre, ctx_.plataforma)).isDir()))
+        if (e.carpeta || (e.enlace && QFileInfo(fs::une(pend, e.nombre, ctx_.plataforma)).isDir()) ||
+            !esEnvioPendiente(e.nombre))
             continue;
         // The patent sits at characters 3 to 6 of every "e" name, whatever
         // its 9th character; at 2 to 5 of the others.

@@ -6,6 +6,7 @@
 #include "app/MainState.h"
 #include "config/Carpetas.h"
 #include "cycle/Nombres.h"
+#include "exchange/Listas.h"
 #include "exchange/ModError.h"
 #include "exchange/Transferencia.h"
 #include "platform/FtpErrores.h"
@@ -21,8 +22,8 @@ void refrescaPendientes(Contexto& ctx) {
     // Answered files are deleted from it: never through a link elsewhere.
     if (fs::esCarpetaReal(pend))
         for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
-        if (e.regular && !e.oculto)
-            nombres << e.nombre;
+            if (e.regular && esEnvioPendiente(e.nombre))
+                nombres << e.nombre;
     ctx.st.RemoteFileListBox = nombres;
 }
 

@@ -1,8 +1,11 @@
 #include "exchange/Transferencia.h"
 
+#include <QMap>
+
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "cycle/Nombres.h"
+#include "exchange/ModError.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
 #include "records/Fallas.h"
@@ -65,8 +68,10 @@ qint32 ConnectToHost(Contexto& ctx) {
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
-        // Refused or timed out, it would be so again for every file of the cycle.
-        if (sesionPerdidaCon(codigo))
+        // Refused or timed out, it would be so again for every file of the
+        // cycle; so would a login or a certificate refused within a cycle (a
+        // login refused ten times may lock the account).
+        if (sesionPerdidaCon(codigo) || ctx.st.cicloEnCurso)
             ctx.st.sesionPerdida = codigo;
     }
     ctx.st.marcaConexion(codigo);
@@ -110,14 +115,21 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
         ctx.st.setEvento(QStringLiteral("Esta pendiente el archivo - ") + QString::number(codigo));
         Error(ctx, codigo);
     } else if (const QList<Omitido> omitidos = ctx.ftp->omitidos(); !omitidos.isEmpty()) {
-        // The others arrived; the broker learns which stayed on the server.
-        QStringList nombres;
+        // The others arrived; the broker learns which stayed on the server,
+        // each by its name and why.
+        QMap<qint32, QStringList> porCodigo;
         for (const Omitido& o : omitidos)
-            nombres << (o.nombre.size() > 40 ? o.nombre.left(40) + QStringLiteral("...") : o.nombre);
-        ctx.st.setEvento(QStringLiteral("Recibiendo Archivos, omitidos - ") +
-                         QString::number(omitidos.first().codigo) + QStringLiteral(": ") +
-                         nombres.join(QStringLiteral(", ")));
-        Error(ctx, omitidos.first().codigo);
+            porCodigo[o.codigo] << (o.nombre.size() > 40 ? o.nombre.left(40) + QStringLiteral("...") : o.nombre);
+        QStringList grupos;
+        for (auto g = porCodigo.cbegin(); g != porCodigo.cend(); ++g)
+            grupos << g.value().join(QStringLiteral(", ")) + QStringLiteral(" (") + QString::number(g.key()) +
+                          QLatin1Char(' ') + MensajeError(g.key()).trimmed() + QLatin1Char(')');
+        const QString texto =
+            QStringLiteral("Recibiendo Archivos, se quedaron en el centro: ") + grupos.join(QStringLiteral("; "));
+        if (ctx.st.MostrarErrores)
+            reportaFalla(ctx, texto);
+        else
+            ctx.st.setEvento(texto);
     } else {
         ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
     }

@@ -78,38 +78,19 @@ QStringList avisosGenerales(const QByteArray& contenido) {
 }
 
 QString avisoParticular(const QByteArray& contenido) {
-    const QString texto = ansi::decodifica(contenido);
-    // Items: end at a comma or a line end (CR LF or CR); leading blanks are
-    // skipped; a quoted item may hold commas, and what follows its closing
-    // quote up to the next separator is dropped.
-    QStringList items;
-    qsizetype i = 0;
-    const qsizetype n = texto.size();
-    while (i < n) {
-        while (i < n && (texto.at(i) == QLatin1Char(' ') || texto.at(i) == QLatin1Char('\t')))
-            ++i;
-        QString item;
-        if (i < n && texto.at(i) == QLatin1Char('"')) {
-            ++i;
-            while (i < n && texto.at(i) != QLatin1Char('"'))
-                item.append(texto.at(i++));
-            while (i < n && texto.at(i) != QLatin1Char(',') && texto.at(i) != kCR)
-                ++i;
-        } else {
-            while (i < n && texto.at(i) != QLatin1Char(',') && texto.at(i) != kCR)
-                item.append(texto.at(i++));
-        }
-        if (i < n) {
-            if (texto.at(i) == kCR && i + 1 < n && texto.at(i + 1) == kLF)
-                ++i;
-            ++i;
-        }
-        items.append(item);
-    }
-
+    // The centre's text as written, commas and quotes included, on one
+    // running line: each line (ended by CR LF or CR) follows the previous one
+    // after one blank, its leading blanks skipped; a line holding line feeds
+    // is cut at them, each piece after one blank.
     QString etiqueta;
-    for (const QString& item : items) {
+    for (const QString& linea : lineasCR(ansi::decodifica(contenido))) {
+        qsizetype i = 0;
+        while (i < linea.size() && (linea.at(i) == QLatin1Char(' ') || linea.at(i) == QLatin1Char('\t')))
+            ++i;
+        const QString item = linea.mid(i);
         if (!item.contains(kLF)) {
+            if (!item.isEmpty() && !etiqueta.isEmpty() && !etiqueta.endsWith(QLatin1Char(' ')))
+                etiqueta += QLatin1Char(' ');
             etiqueta += item;
             continue;
         }
@@ -146,10 +127,13 @@ void CargaAvisos(Contexto& ctx) {
     CargaAvisoParticular(ctx);
 }
 
-void CargaAvisoParticular(Contexto& ctx) {
+void CargaAvisoParticular(Contexto& ctx, SinAviso sinAviso) {
     const QString ruta = fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), QStringLiteral("aviso.txt"));
-    if (!hay(ruta))
+    if (!hay(ruta)) {
+        if (sinAviso == SinAviso::Borra)
+            ctx.st.setEtiqueta(Etiqueta::AvisoParticular, {});
         return;
+    }
     QByteArray contenido;
     ctx.st.setEtiqueta(Etiqueta::AvisoParticular,
                        leeAviso(ctx, ruta, &contenido) ? avisoParticular(contenido) : QString());

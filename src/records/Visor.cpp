@@ -88,7 +88,9 @@ namespace {
 void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32 n,
                    std::vector<Visor::Pieza>& piezas, Visor::Arreglo& arreglo) {
     const qint32 largo = fin - ini;
-    if (largo >= Visor::kRegistroMaximo) {
+    // The size that is too large to show is a line's: a file whose lines end
+    // in bare line feeds, as the centre's may, is cut at them whatever its size.
+    if (!conSaltos && largo >= Visor::kRegistroMaximo) {
         piezas.push_back({-1, 0});
         return;
     }
@@ -100,10 +102,21 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
     // after its 102nd character.
     const size_t antes = piezas.size();
     qint32 pendiente = ini;
+    qint32 linea = ini;             // where the line in hand began
+    size_t piezasLinea = antes;     // entries before it
+    const auto cierraLinea = [&](qint32 i) {
+        if (i - linea >= Visor::kRegistroMaximo) {
+            piezas.resize(piezasLinea);
+            piezas.push_back({-1, 0});
+        }
+        linea = i + 1;
+        piezasLinea = piezas.size();
+    };
     int cuenta = 0;
     for (qint32 i = ini; i < fin; ++i) {
         if (t[i] == '\n') {
             piezas.push_back({pendiente, i - pendiente});
+            cierraLinea(i);
             pendiente = i + 1;
             cuenta = 0;
         } else if (cuenta > Visor::kLargoEntrada) {
@@ -116,6 +129,8 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
     }
     if (pendiente < fin)
         piezas.push_back({pendiente, fin - pendiente});
+    if (conSaltos && linea < fin)
+        cierraLinea(fin);
     // Every entry after the record's first is one cut, whatever made it.
     arreglo.insert(arreglo.end(), piezas.size() - antes - 1, n);
 }

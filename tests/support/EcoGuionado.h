@@ -21,6 +21,8 @@ public:
     QQueue<Resultado> guion;
     QStringList destinos; // address of every echo sent, in order
 
+    QString impide; // why this machine may send no echo at all
+    QString impedimento() const override { return impide; }
     QString direccionLocal() const override { return local; }
     QString nombreLocal() const override { return QStringLiteral("equipo-prueba"); }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -34,41 +35,65 @@
 
 namespace korva {
 
-namespace {
-
 // Holds a label whose text changes often (the status line, the clock) so
 // that a new text repaints the label alone: a label asks for a new layout on
 // every text, and the tab control repaints its whole page on each one. The
-// holder asks only when a text needs more room than any before it.
+// holder's size comes from a pattern of the widest text it will hold (the
+// clock, the day), or for the status line from the lines its text needs at
+// the width the window gives it: a long status text wraps, it never widens
+// the window or squeezes the lists. The size is worked out whenever the text
+// changes, shown or not: a hidden page receives no layout requests.
 class Marco final : public QWidget {
 public:
-    explicit Marco(QLabel* l) : l_(l), hint_(l->sizeHint()) {
+    Marco(QLabel* l, const QString& patron) : l_(l), patron_(patron) {
         l->setParent(this);
-        setSizePolicy(l->sizePolicy());
+        if (patron_.isEmpty()) {
+            l->setWordWrap(true);
+            setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        } else {
+            setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        }
+        ajusta();
     }
     QSize sizeHint() const override { return hint_; }
     QSize minimumSizeHint() const override { return hint_; }
 
+    // After a new text: asks for a layout only when the size must change.
+    void ajusta() {
+        QSize s;
+        if (!patron_.isEmpty()) {
+            const QFontMetrics fm(l_->font());
+            s = QSize(fm.horizontalAdvance(patron_), fm.height()) +
+                QSize(2 * l_->margin() + 2, 2 * l_->margin());
+        } else {
+            const int ancho = width() > 0 ? width() : 400;
+            s = QSize(ancho, std::max(l_->heightForWidth(ancho), l_->fontMetrics().height()));
+        }
+        if (s != hint_) {
+            hint_ = s;
+            updateGeometry();
+        }
+    }
+
 protected:
     bool event(QEvent* e) override {
         if (e->type() == QEvent::LayoutRequest) {
-            const QSize s = hint_.expandedTo(l_->sizeHint());
-            if (s != hint_) {
-                hint_ = s;
-                updateGeometry();
-            }
+            ajusta();
             return true;
         }
         return QWidget::event(e);
     }
-    void resizeEvent(QResizeEvent*) override { l_->setGeometry(rect()); }
+    void resizeEvent(QResizeEvent*) override {
+        l_->setGeometry(rect());
+        if (patron_.isEmpty())
+            ajusta(); // another width, perhaps another number of lines
+    }
 
 private:
     QLabel* l_;
+    QString patron_;
     QSize hint_;
 };
-
-} // namespace
 
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
@@ -221,16 +246,17 @@ QWidget* Form1::creaStatus() {
     Evento = new QLabel;
     Evento->setObjectName(QStringLiteral("Evento"));
     Evento->setTextFormat(Qt::PlainText);
-    g->addWidget(new Marco(Evento), 0, 1, 1, 2);
+    marcoEvento_ = new Marco(Evento, {});
+    g->addWidget(marcoEvento_, 0, 1, 1, 2);
     auto* dia = new QHBoxLayout;
     dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));
     DiaJuliano = new QLabel;
     DiaJuliano->setObjectName(QStringLiteral("DiaJuliano"));
-    dia->addWidget(new Marco(DiaJuliano));
+    dia->addWidget(new Marco(DiaJuliano, QStringLiteral("366")));
     dia->addSpacing(20);
     Hora = new QLabel;
     Hora->setObjectName(QStringLiteral("Hora"));
-    dia->addWidget(new Marco(Hora));
+    dia->addWidget(new Marco(Hora, QStringLiteral("88:88:88 p. m.")));
     dia->addStretch();
     g->addLayout(dia, 1, 0, 1, 3);
 
@@ -292,6 +318,8 @@ void Form1::muestraEtiqueta(Etiqueta e) {
     switch (e) {
     case Etiqueta::Evento:
         Evento->setText(t);
+        Evento->setToolTip(t);
+        marcoEvento_->ajusta();
         break;
     case Etiqueta::Titulo:
         setWindowTitle(t);

@@ -18,6 +18,7 @@ namespace korva {
 struct Contexto;
 class PaginaConfiguracion;
 class FrmArchivos;
+class Marco;
 
 // The main window: binds the run's state to the controls and forwards the
 // user's clicks to the procedures. Its start-up runs in the constructor,
@@ -52,6 +53,7 @@ private:
     QPushButton* Start_Button;
     QLabel* LblDespliega;
     QLabel* Evento;
+    Marco* marcoEvento_;
     QLabel* DiaJuliano;
     QLabel* Hora;
     QProgressBar* ProgressBar1;
