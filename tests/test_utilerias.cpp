@@ -153,6 +153,9 @@ private slots:
                                           << "501" << rango << kTitulo;
         QTest::addRow("as text: 9 > 500") << "m"
                                           << "9" << rango << kTitulo;
+        QTest::addRow("two digits: a name never answered")
+            << "m"
+            << "12" << "Error. El folio del Archivo debe tener 3 dígitos." << kTitulo;
     }
     void solicitudRechazada() {
         QFETCH(QString, letra);

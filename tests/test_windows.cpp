@@ -450,6 +450,29 @@ private slots:
         QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
     }
 
+    // A question that deletes keeps on Enter: its default button is No.
+    void deletingQuestionsDefaultToNo() {
+        Fixture f;
+        test::pon(f.ruta("usuarios.dat"), "A\r\nB\r\n");
+        QtDialogs qt;
+        FrmEntrada w(qt, f.tmp.path());
+        w.show();
+        QTimer enter;
+        QStringList defecto;
+        connect(&enter, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                defecto << box->defaultButton()->text().remove('&');
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        enter.start(20);
+        w.findChild<QPushButton*>("CmdEliminarPatente")->click();
+        QCOMPARE(test::lee(f.ruta("usuarios.dat")), QByteArray("A\r\nB\r\n"));
+        QVERIFY(qt.pregunta(QStringLiteral("¿Guardar?"))); // an ordinary question: Enter is Yes
+        QCOMPARE(defecto.size(), 2);
+        QVERIFY(defecto[0] != defecto[1]);
+    }
+
     // A cycle the timer started, held by the modal selection window: the
     // window's clock and notice line go on meanwhile.
     void modalSelectionKeepsClockAndNotices() {

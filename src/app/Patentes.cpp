@@ -224,7 +224,7 @@ bool Patentes::aceptar() {
 void Patentes::eliminar() {
     const int s = seleccion_;
     const QString clave = (s >= 0 && s < claves_.size()) ? claves_.at(s) : QString();
-    if (!dlg_.pregunta(QStringLiteral("Precaución al borrar la patente: ") + clave +
+    if (!dlg_.preguntaBorrar(QStringLiteral("Precaución al borrar la patente: ") + clave +
                            QStringLiteral(" se eliminará el archivo de configuración que corresponde a la "
                                           "patente. Desea continuar?"),
                        kTitulo + QStringLiteral("  - Confirmar")))

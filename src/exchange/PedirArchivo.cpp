@@ -99,6 +99,12 @@ bool PedirArchivo::CmdAceptar_Click() {
             QStringLiteral("Error. El folio Solicitado con esta dentro del rango de folios autorizados."));
         return false;
     }
+    // A shorter folio makes a name the centre never answers, searched every
+    // cycle from then on.
+    if (folio_.size() != largo_) {
+        ctx_.dlg.error(QStringLiteral("Error. El folio del Archivo debe tener %1 dígitos.").arg(largo_));
+        return false;
+    }
     const QString pend = carpetaPend(ctx_);
     const QString dia = st.etiqueta(Etiqueta::DiaJuliano);
     const QString archivo = nombre(l, st.patente(), folio_, dia);

@@ -25,6 +25,11 @@ public:
     virtual void mensaje(Icono icono, const QString& texto, const QString& titulo) = 0;
     // A Yes/No question; true only on Yes.
     virtual bool pregunta(const QString& texto, const QString& titulo) = 0;
+    // A question whose Yes deletes or replaces something: No is its default
+    // button, so Enter keeps.
+    virtual bool preguntaBorrar(const QString& texto, const QString& titulo = kTitulo) {
+        return pregunta(texto, titulo);
+    }
     virtual void beep() = 0;
     virtual void puntero(Puntero p) = 0;
     // The modal manual send selection over the sending step's list; on return

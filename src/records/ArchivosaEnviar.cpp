@@ -44,7 +44,7 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
     if (lstNoEnviar_.isEmpty()) {
         // every entry chosen: no question
     } else if (!lstSendFiles_.isEmpty()) {
-        if (ctx_.dlg.pregunta(kBorrar, kTitulo))
+        if (ctx_.dlg.preguntaBorrar(kBorrar, kTitulo))
             tachaNoSeleccionados();
     } else {
         if (ctx_.dlg.pregunta(
@@ -52,7 +52,7 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
                                "seleccionar archivos?"),
                 kTitulo))
             return false;
-        if (ctx_.dlg.pregunta(kBorrar, kTitulo))
+        if (ctx_.dlg.preguntaBorrar(kBorrar, kTitulo))
             tachaNoSeleccionados();
     }
     enviar_ = true;

@@ -189,7 +189,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
 
 void Menu_HaceRespaldo(Contexto& ctx) {
     MainState& st = ctx.st;
-    if (!ctx.dlg.pregunta(
+    if (!ctx.dlg.preguntaBorrar(
             QStringLiteral("!Precaución!, si respalda la configuración actual se eliminará toda "
                            "configuración anterior. ¿Desea continuar?."))) {
         ctx.dlg.mensaje(Icono::Ninguno, kCancelado, kTitulo);
@@ -258,7 +258,7 @@ bool Menu_RecuperaConf(Contexto& ctx) {
                 "4.- Una vez que se cierre el programa ya podrá abrirlo con la configuración restaurada."),
         }
             .join(QLatin1Char('\r'));
-    if (!ctx.dlg.pregunta(pregunta)) {
+    if (!ctx.dlg.preguntaBorrar(pregunta)) {
         ctx.dlg.mensaje(Icono::Ninguno, kCancelado, kTitulo);
         return false;
     }

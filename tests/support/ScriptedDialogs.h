@@ -22,11 +22,17 @@ public:
         QString texto;
         QString titulo;
         bool esPregunta = false;
+        bool noPorOmision = false; // a question that deletes: Enter answers No
     };
 
     void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
     bool pregunta(const QString& texto, const QString& titulo) override;
     using Dialogs::pregunta;
+    bool preguntaBorrar(const QString& texto, const QString& titulo) override {
+        const bool si = pregunta(texto, titulo);
+        registros.last().noPorOmision = true;
+        return si;
+    }
     void beep() override { ++beeps; }
     void puntero(Puntero p) override {
         punteros.append(p);

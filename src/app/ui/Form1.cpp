@@ -32,6 +32,7 @@
 #include "platform/Dialogs.h"
 #include "records/Respaldo.h"
 #include "records/ui/FrmArchivos.h"
+#include "records/ui/FrmMessage.h"
 
 namespace korva {
 
@@ -98,6 +99,9 @@ private:
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
     MainState& st = ctx.st;
+    // The error window belongs to this window, from the start-up on.
+    if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx.ventanaError))
+        v->setPrincipal(this);
     CargaForm1(ctx, posicion);
 
     auto* centro = new QWidget;
@@ -372,6 +376,14 @@ bool Form1::eventFilter(QObject* o, QEvent* e) {
         }
     }
     return QMainWindow::eventFilter(o, e);
+}
+
+void Form1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // An error window the start-up raised opened before this one: it comes
+    // above it once this one is up.
+    if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx_.ventanaError))
+        QTimer::singleShot(0, this, [v] { v->principalVisible(); });
 }
 
 bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || ctx_.bajoTrabajo(); }

@@ -51,12 +51,22 @@ void QtDialogs::mensaje(Icono i, const QString& texto, const QString& titulo) {
     box.exec();
 }
 
-bool QtDialogs::pregunta(const QString& texto, const QString& titulo) {
+namespace {
+bool preguntaCon(const QString& texto, const QString& titulo, QMessageBox::StandardButton omision) {
     QMessageBox box(QMessageBox::Question, titulo, conSaltos(texto), QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(omision);
     return box.exec() == QMessageBox::Yes;
+}
+} // namespace
+
+bool QtDialogs::pregunta(const QString& texto, const QString& titulo) {
+    return preguntaCon(texto, titulo, QMessageBox::Yes);
+}
+
+bool QtDialogs::preguntaBorrar(const QString& texto, const QString& titulo) {
+    return preguntaCon(texto, titulo, QMessageBox::No);
 }
 
 void QtDialogs::beep() { QApplication::beep(); }

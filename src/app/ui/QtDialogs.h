@@ -15,6 +15,7 @@ class QtDialogs final : public Dialogs {
 public:
     void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
     bool pregunta(const QString& texto, const QString& titulo) override;
+    bool preguntaBorrar(const QString& texto, const QString& titulo) override;
     using Dialogs::pregunta;
     void beep() override;
     void puntero(Puntero p) override;

@@ -8,6 +8,9 @@ namespace korva {
 
 FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // It appears while the broker works: a key meant for the main window
+    // (Salir, Detener) must reach the main window, not this one.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // Not a window that keeps the program running: closing the main window
     // ends the program while this one is still counting down.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -29,6 +32,10 @@ FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &FrmMessage::tick);
     timer1_.start();
+    // Wide enough for its longest title (the countdown), beside the title
+    // bar's buttons.
+    const QString largo = QStringLiteral("KORVA Centro de Prevalidación Este mensaje desaparecerá en 19 Seg.");
+    setMinimumWidth(fontMetrics().horizontalAdvance(largo) + 160);
 }
 
 void FrmMessage::tick() {
@@ -56,18 +63,36 @@ void FrmMessage::agregaFalla(const QString& texto) {
     }
 }
 
-void VentanaErrorQt::muestra(qint32 CveError) {
-    if (!ventana_)
-        ventana_ = new FrmMessage;
+FrmMessage* VentanaErrorQt::abre() {
+    if (!ventana_) {
+        ventana_ = new FrmMessage(principal_);
+        // Near the main window, over its upper part: where the broker looks.
+        if (principal_ && principal_->isVisible()) {
+            ventana_->adjustSize();
+            const QRect marco = principal_->frameGeometry();
+            ventana_->move(marco.center().x() - ventana_->width() / 2, marco.top() + marco.height() / 5);
+        }
+    }
     ventana_->show();
-    ventana_->setTemp(CveError);
+    ventana_->raise();
+    return ventana_;
 }
 
-void VentanaErrorQt::muestraFalla(const QString& texto) {
-    if (!ventana_)
-        ventana_ = new FrmMessage;
-    ventana_->show();
-    ventana_->agregaFalla(texto);
+void VentanaErrorQt::setPrincipal(QWidget* principal) { principal_ = principal; }
+
+void VentanaErrorQt::principalVisible() {
+    if (!ventana_ || !principal_)
+        return;
+    // Opened during the start-up, before the main window had a place: moved
+    // near it, and above it.
+    ventana_->adjustSize();
+    const QRect marco = principal_->frameGeometry();
+    ventana_->move(marco.center().x() - ventana_->width() / 2, marco.top() + marco.height() / 5);
+    ventana_->raise();
 }
+
+void VentanaErrorQt::muestra(qint32 CveError) { abre()->setTemp(CveError); }
+
+void VentanaErrorQt::muestraFalla(const QString& texto) { abre()->agregaFalla(texto); }
 
 } // namespace korva

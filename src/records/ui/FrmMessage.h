@@ -43,9 +43,18 @@ public:
     void muestra(qint32 CveError) override;
     void muestraFalla(const QString& texto) override;
     FrmMessage* ventana() const { return ventana_; }
+    // The main window it belongs to: it opens above it and near it, and
+    // stays above it.
+    void setPrincipal(QWidget* principal);
+    // The main window came up: an error window opened during its start-up
+    // is brought above it.
+    void principalVisible();
 
 private:
+    FrmMessage* abre();
+
     QPointer<FrmMessage> ventana_;
+    QPointer<QWidget> principal_;
 };
 
 } // namespace korva
