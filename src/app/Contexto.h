@@ -42,6 +42,8 @@ struct Contexto {
     }
     // Long work is under way beneath the caller: only the window may move.
     bool bajoTrabajo() const { return latido && latido->enTurno(); }
+    // The broker asked the work to stop.
+    bool cancelado() const { return latido && latido->cancelado(); }
 };
 
 } // namespace korva

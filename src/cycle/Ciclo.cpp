@@ -106,11 +106,11 @@ void EjecutaCiclo(Contexto& ctx) {
         detenSiCorre(ctx);
     }
 
-    if (st.ContadorAvisos > 240) {
+    if (st.ContadorAvisos > 240 && !ctx.cancelado()) {
         TraeAvisos(ctx);
         st.ContadorAvisos = 0;
     }
-    if (st.ContadorRegistro001 > 60) {
+    if (st.ContadorRegistro001 > 60 && !ctx.cancelado()) {
         TraeRegistro001(ctx);
         st.ContadorRegistro001 = 0;
     }

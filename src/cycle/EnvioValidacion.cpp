@@ -359,7 +359,7 @@ void Pasada::reportaRepetidos() {
 
 // Waits, with the window turning, until `ms` have passed since `desde`.
 void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
-    while (desde.elapsed() < ms) {
+    while (desde.elapsed() < ms && !ctx.cancelado()) {
         ctx.late();
         QThread::msleep(quint64(std::clamp<qint64>(ms - desde.elapsed(), 1, 10)));
     }
@@ -395,6 +395,8 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     QList<std::pair<QString, fs::Huella>> recientes;
     for (const QString& entrada : std::as_const(LstSendFiles)) {
         ctx.late(); // signing and copies of a long list take a while without a transfer
+        if (ctx.cancelado())
+            break;
         const fs::Huella h = fs::huella(p.rutaEnvio(entrada.toLower()));
         if (fs::quieto(h, ctx.msQuietud))
             p.envia(entrada, h);
@@ -404,6 +406,8 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     if (!recientes.isEmpty()) {
         esperaQuietud(ctx, vistazo, ctx.msQuietud);
         for (const auto& [entrada, h] : std::as_const(recientes)) {
+            if (ctx.cancelado())
+                break;
             if (fs::huella(p.rutaEnvio(entrada.toLower())) == h)
                 p.envia(entrada, h);
             else

@@ -124,6 +124,8 @@ void BuscaRespuestas(Contexto& ctx) {
         pendientes = pendientes.mid(i + 1) + pendientes.mid(0, i + 1);
     st.respuestaEstancada.clear();
     for (const QString& nombre : std::as_const(pendientes)) {
+        if (ctx.cancelado())
+            break;
         st.setEvento(QStringLiteral("Inicia la busqueda de repuesta"));
         preparaNombre(st, nombre);
         if (!pruebaPatente(st, nombre))

@@ -19,6 +19,12 @@ namespace {
 // would wait out the same time-out again, with a fresh login, once per file.
 // It is reported once; `reportado` when the operation has raised the window.
 qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
+    // Stopped by the broker: the rest of the cycle's transfers go too, unsaid.
+    if (codigo == codigos::Cancelada) {
+        ctx.st.sesionPerdida = codigo;
+        ctx.st.setEvento(QStringLiteral("Transferencia cancelada"));
+        return codigo;
+    }
     if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
         ctx.st.sesionPerdida = codigo;
         if (!reportado)
@@ -65,6 +71,10 @@ qint32 ConnectToHost(Contexto& ctx) {
         ctx.st.setEvento(texto);
         if (const QString falla = ctx.ftp->fallaLocal(); !falla.isEmpty())
             reportaFalla(ctx, QStringLiteral("ERROR: ") + falla);
+    } else if (codigo == codigos::Cancelada) {
+        ctx.st.sesionPerdida = codigo;
+        ctx.st.setEvento(QStringLiteral("Conexión cancelada"));
+        return codigo;
     } else {
         ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);

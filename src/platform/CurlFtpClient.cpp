@@ -141,6 +141,9 @@ bool conexionSigue(CURLcode rc) {
 
 using fs::kLargoNombreMaximo;
 
+// How long the centre's goodbye is awaited.
+constexpr int kAdiosS = 3;
+
 // A download lands through the program's one atomic replace: the broker's
 // software sees the old file or the new one, never part of it, and the
 // response is on the disk before its pending copy is let go.
@@ -334,9 +337,15 @@ struct CurlFtpClient::Impl {
                 continue;
             sinSockets = 0;
             curl_multi_poll(multi, nullptr, 0, 1, nullptr);
-            // The window lives while the network is awaited.
-            if (latido)
+            // The window lives while the network is awaited, and the broker
+            // may stop the transfer: it is abandoned, nothing kept of it.
+            if (latido) {
                 latido->late();
+                if (latido->cancelado()) {
+                    rc = CURLE_ABORTED_BY_CALLBACK;
+                    break;
+                }
+            }
         }
         curl_multi_remove_handle(multi, easy);
         return rc;
@@ -392,6 +401,17 @@ struct CurlFtpClient::Impl {
         auto* yo = static_cast<Impl*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), indiceCliente()));
         if (yo && yo->latido)
             yo->latido->late();
+    }
+
+    // Called by libcurl inside the waits it makes without returning (a
+    // reply awaited, the goodbye): the window turns, and a stop asked for
+    // ends the wait.
+    static int progreso(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        auto* yo = static_cast<Impl*>(p);
+        if (!yo->latido)
+            return 0;
+        yo->latido->late();
+        return yo->latido->cancelado() ? 1 : 0;
     }
 
     static int indiceCliente() {
@@ -474,6 +494,9 @@ qint32 CurlFtpClient::conecta() {
     curl_easy_setopt(e, CURLOPT_CAPATH, nullptr);
     curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, Impl::ponConfianza);
     curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, d.get());
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, Impl::progreso);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, d.get());
     curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
     curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->sesion);
     curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
@@ -512,6 +535,20 @@ qint32 CurlFtpClient::conecta() {
 }
 
 qint32 CurlFtpClient::desconecta() {
+    if (d->conectado && d->easy) {
+        // QUIT goes as a command of this client's own, so its reply is
+        // awaited a few seconds at most with the window turning: libcurl's
+        // QUIT when the handle is cleaned waits out the whole response
+        // time-out in one block against a centre gone silent.
+        d->operacion({});
+        curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(d->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(kAdiosS));
+        curl_slist* adios = curl_slist_append(nullptr, "QUIT");
+        curl_easy_setopt(d->easy, CURLOPT_QUOTE, adios);
+        d->ejecuta();
+        curl_easy_setopt(d->easy, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(adios);
+    }
     d->cierra();
     return Ninguno;
 }

@@ -10,7 +10,8 @@ void Latido::gira() {
         QElapsedTimer t;
         t.start();
         enTurno_ = true;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(admiteEntrada_ ? QEventLoop::AllEvents
+                                                       : QEventLoop::ExcludeUserInputEvents);
         enTurno_ = false;
         // The input held back is looked at again only when the loop is woken:
         // woken now, it is handled as soon as the work returns, not when

@@ -31,6 +31,16 @@ public:
     // True while a turn runs: whatever runs then has long work under it.
     bool enTurno() const { return enTurno_; }
 
+    // The broker's input reaches the turns, for a window that holds back all
+    // of it but its stop buttons; without one it waits in the queue.
+    void admiteEntrada(bool si) { admiteEntrada_ = si; }
+
+    // The broker asked to stop (Salir, Detener): the work under way gives up
+    // at its next step and what it leaves is tried again later.
+    void cancela() { cancelado_ = true; }
+    bool cancelado() const { return cancelado_; }
+    void reanuda() { cancelado_ = false; }
+
     // What the turns have cost so far, for the benchmark.
     int turnos() const { return turnos_; }
     qint64 nsEnTurnos() const { return nsEnTurnos_; }
@@ -41,6 +51,8 @@ private:
     int intervalo_;
     QElapsedTimer desde_;
     bool enTurno_ = false;
+    bool admiteEntrada_ = false;
+    bool cancelado_ = false;
     int turnos_ = 0;
     qint64 nsEnTurnos_ = 0;
 };

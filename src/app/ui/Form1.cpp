@@ -20,6 +20,7 @@
 #include "app/Arranque.h"
 #include "app/Contexto.h"
 #include "app/ui/AcercaDe.h"
+#include "app/ui/Parada.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Folios.h"
@@ -165,6 +166,16 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         muestraEtiqueta(Etiqueta(e));
     Menu_Configure->setText(st.captionConfigurar());
     connect(Start_Button, &QPushButton::clicked, this, [this] { Start_Button_Click(ctx_); });
+    // During long work the broker can still stop: Detener and Salir act
+    // within a second, everything else waits for the work to end.
+    if (ctx.latido) {
+        auto* parada = new Parada(*ctx.latido, Start_Button, salir, this);
+        parada->alDetener = [this] {
+            if (ctx_.st.iniciado())
+                Start_Button_Click(ctx_);
+        };
+        parada->alSalir = [this] { close(); };
+    }
     connect(&st, &MainState::captionInicioCambiado, this, [this] {
         Start_Button->setText(ctx_.st.captionInicio());
         Menu_Start->setText(ctx_.st.captionInicio());
@@ -395,6 +406,9 @@ void Form1::closeEvent(QCloseEvent* e) {
     if (!cerrado_ && ocupado()) {
         cierreDiferido_ = true;
         ticksLibres_ = 0;
+        // The work gives up at once: the close comes within a second or two.
+        if (ctx_.latido)
+            ctx_.latido->cancela();
         e->ignore();
         return;
     }

@@ -6,9 +6,10 @@
 
 namespace korva {
 
-FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Window) {
+FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // It appears while the broker works: a key meant for the main window
+    // A dialog of the main window (kept above it), not modal. It appears
+    // while the broker works: a key meant for the main window
     // (Salir, Detener) must reach the main window, not this one.
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Not a window that keeps the program running: closing the main window
