@@ -72,9 +72,11 @@ private slots:
         const QList<QByteArray> lineas = in.readAll().split('\n');
         const QByteArray cortado = lineas.mid(0, 24).join('\n') + '\n'; // slot 24 lost
         fs::escribeAtomico(f.ruta("odbc0.reg"), cortado);
+        fs::escribeAtomico(f.ruta("usuarios.dat"), "4321\r\n");
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
         CargaForm1(f.ctx, 0);
         QVERIFY(f.st.configuracionNoLeida);
+        QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321")); // not the defaults' "r(1)"
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (24 de 25 renglones)")));
         QVERIFY(QFile::exists(escrito.ruta("env/m4321123.044"))); // the purge's "1" was not taken

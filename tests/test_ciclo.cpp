@@ -374,7 +374,8 @@ private slots:
         QCOMPARE(a.o.ventana.fallas,
                  (QStringList{"ERROR: " + a.o.recibo + "/m4321005.r001" +
                                   " es de solo lectura; no se reemplazó con el del centro",
-                              "ERROR: no fue posible copiar m4321006.r001 a " + a.o.recibo}));
+                              "ERROR: no fue posible copiar m4321006.r001 a " + a.o.recibo +
+                                  " (hay una carpeta con ese nombre)"}));
         QFile::remove(a.o.envio + "/Pend/m4321005.r001");
         QFile::remove(a.o.envio + "/Pend/m4321006.r001");
         QFile::remove(a.c.ruta("ENV/m4321005.r001"));

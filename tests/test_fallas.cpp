@@ -698,7 +698,8 @@ private slots:
         }
         // Not sent without the Pend copy its response would be searched by.
         QCOMPARE(o.st().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado +
-                                      QStringLiteral(" a ") + o.envio + QStringLiteral("/Pend"));
+                                      QStringLiteral(" a ") + o.envio +
+                                      QStringLiteral("/Pend (no hay espacio en el disco)"));
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
         QVERIFY(o.ventana.codigos.isEmpty());
         SIGUE(sinEnviar(o, datos)); // and no part of a copy under its final name, nor a leftover
@@ -761,7 +762,10 @@ private slots:
         QVERIFY(pon(ruta, "500|1|4321|\r\n", QDateTime(QDate(2026, 2, 14), QTime(9, 30, 0))));
         QVERIFY(c.orden(QStringLiteral("crece-al-subir ") + ruta)); // grows, same time, once sent
         EjecutaCiclo(o.ctx());
-        QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\n"));
+        // What went cut short is withdrawn, and its response never searched.
+        QVERIFY(!QFile::exists(c.ruta("REC/" + kEnviado)));
+        QCOMPARE(c.cuenta("DELE REC/" + kEnviado), 1);
+        QVERIFY(todo(o.envio + "/Pend").isEmpty());
         QVERIFY(!lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
         QCOMPARE(o.ventana.fallas.size(), 1);
         QVERIFY(o.ventana.fallas.first().contains(kEnviado));

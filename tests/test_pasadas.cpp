@@ -112,6 +112,23 @@ private slots:
             QCOMPARE(QFileInfo(o.envio + sub + "m4321105.045").permissions() & ajenos, QFile::Permissions());
     }
 
+    // A workstation whose clock runs ahead of this one: its files, dated in
+    // the future, go once seen unchanged across the pass's wait.
+    void routeFileDatedAheadIsSent() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.ctx().msQuietud = 300;
+        const QString rm = o.f.carpeta("rutam");
+        o.st().setChk(slot::RutasAdicionales, true);
+        o.st().setLista(Lista::EnvioLocal, {rm});
+        o.st().setLista(Lista::ArchivosE, {"m"});
+        QVERIFY(pon(rm + "/m4321110.045", "500|\r\n", QDateTime::currentDateTime().addSecs(3600)));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(lee(c.ruta("REC/m4321110.045")), QByteArray("500|\r\n"));
+    }
+
     void linksWhereThePassWritesAreNeverWrittenThrough() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));

@@ -274,7 +274,7 @@ private slots:
             QVERIFY(a.open(QIODevice::ReadWrite));
             QVERIFY(a.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
         };
-        for (const char* n : {"usuarios.dat.Ab12Cd", "usuarios.mov.Xy98Zz", ".odbc0.reg~Qw34Er", "odbc7.reg.Zx56Cv"})
+        for (const char* n : {"usuarios.dat.Ab12Cd", "usuarios.mov.Xy98Zz", ".odbc0.reg~3Qw4Er", "odbc7.reg.Zx56Cv"})
             pon(n, 3600);
         pon("usuarios.dat.Fr3sh0", 5);
         pon("usuarios.dat.bak", 3600);

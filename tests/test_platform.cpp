@@ -250,13 +250,14 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
         };
-        pon(".m4321123.err~Ab12Cd", 3600); // a download killed half-way
-        pon(".m4321124.err~Ab12Cd", 10);   // one being written now
+        pon(".m4321123.err~1Ab2Cd", 3600); // a download killed half-way
+        pon(".m4321124.err~1Ab2Cd", 10);   // one being written now
         pon(".oculto~abc", 3600);          // the broker's
+        pon(".notas~backup", 3600);        // the broker's, of the same shape
         pon("m4321125.err", 3600);
         QCOMPARE(fs::quitaTemporales(d.path()), 1);
         QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{".m4321124.err~Ab12Cd", ".oculto~abc", "m4321125.err"}));
+                 (QStringList{".m4321124.err~1Ab2Cd", ".notas~backup", ".oculto~abc", "m4321125.err"}));
     }
 
     void joinPaths() {

@@ -159,6 +159,20 @@ private slots:
         QCOMPARE(en(c.env + "/Respalda"), (QStringList{"4321045.log", "a4321123.045"}));
     }
 
+    // The receive folder named again among the additional routes (spelt
+    // another way): its responses still get their copies before they go.
+    void receiveFolderAlsoARoute() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        f.st.setChk(slot::RutasAdicionales, true);
+        f.st.setLista(Lista::EnvioLocal, {f.carpeta("ruta")});
+        f.st.setLista(Lista::ReciboLocal, {f.tmp.path() + "//rec"});
+        toca(c.rec, {"m4321101.err", "r4321104.045"});
+        DepuraArchivos(f.ctx);
+        QVERIFY(en(c.rec).isEmpty());
+        QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"m4321101.err", "r4321104.045"}));
+    }
+
     void linksAreNeverFollowed() {
         Fixture f;
         const Carpetas c = prepara(f);

@@ -413,6 +413,69 @@ private slots:
         QCOMPARE(lee(i.ruta("odbc0.reg")), QByteArray("h\r\nb1234\r\nrespaldado1234\r\n"));
     }
 
+    // Backups that cannot be told apart by number, cut short, or reached
+    // through a link: no patent loses its configuration.
+    void respaldosDudosos() {
+        const auto completo = [](const QByteArray& usuario, const QByteArray& marca) {
+            QByteArray b = "h\r\n" + usuario + "\r\n" + marca + "\r\n";
+            for (int i = 3; i < 28; ++i)
+                b += "x\r\n";
+            return b;
+        };
+        {
+            // A key that names no patent number: the file's place says whose.
+            Instalacion i;
+            fs::ponSoloLectura(i.ruta("usuarios.dat"), false);
+            QVERIFY(pon(i.ruta("usuarios.dat"), "Oficina Norte\r\n"));
+            i.dlg.responde(true);
+            Menu_HaceRespaldo(i.ctx);
+            QVERIFY(pon(i.ruta("odbc0.reg"), "h\r\na4321\r\ncambiado\r\n"));
+            i.dlg.responde(true);
+            QVERIFY(Menu_RecuperaConf(i.ctx));
+            QCOMPARE(lee(i.ruta("odbc0.reg")), lee(i.respaldo1() + "/0"));
+        }
+        {
+            // A backup cut short never replaces a whole configuration, and a
+            // configuration cut short never replaces a whole backup.
+            Instalacion i;
+            QVERIFY(pon(i.ruta("odbc1.reg"), completo("b1234", "bueno1")));
+            i.dlg.responde(true);
+            Menu_HaceRespaldo(i.ctx);
+            QCOMPARE(lee(i.respaldo1() + "/1"), completo("b1234", "bueno1"));
+            QVERIFY(pon(i.ruta("odbc1.reg"), "h\r\nb1234\r\ncortado\r\n"));
+            i.dlg.limpia();
+            i.dlg.responde(true);
+            Menu_HaceRespaldo(i.ctx);
+            QCOMPARE(lee(i.respaldo1() + "/1"), completo("b1234", "bueno1"));
+            QVERIFY(i.dlg.ultimo().contains("está incompleto; se conserva su respaldo anterior"));
+            QVERIFY(pon(i.ruta("odbc1.reg"), completo("b1234", "actual1")));
+            QVERIFY(pon(i.respaldo1() + "/1", "h\r\nb1234\r\ncortado\r\n"));
+            i.dlg.limpia();
+            i.dlg.responde(true);
+            QVERIFY(Menu_RecuperaConf(i.ctx));
+            QCOMPARE(lee(i.ruta("odbc1.reg")), completo("b1234", "actual1"));
+            QVERIFY(i.dlg.textos().contains("ERROR: el respaldo de la Patente 1234 está incompleto; se conserva su "
+                                            "configuración actual."));
+        }
+        {
+            // A Respalda that leads elsewhere is neither written nor read.
+            Instalacion i;
+            const QString fuera = i.carpeta("fuera");
+            QVERIFY(QFile::link(fuera, i.respaldo2()));
+            i.dlg.responde(true);
+            Menu_HaceRespaldo(i.ctx);
+            QVERIFY(en(fuera).isEmpty());
+            QVERIFY(i.dlg.textos().join('\n').contains(i.respaldo2() + " no es una carpeta del programa"));
+            QVERIFY(pon(fuera + "/usuarios.dat", "Agencia 4321\r\n") && pon(fuera + "/0", "h\r\na4321\r\nplantado\r\n"));
+            QVERIFY(QDir(i.respaldo1()).removeRecursively());
+            i.dlg.limpia();
+            i.dlg.responde(true);
+            QVERIFY(Menu_RecuperaConf(i.ctx));
+            QVERIFY(!lee(i.ruta("odbc0.reg")).contains("plantado"));
+            QVERIFY(i.dlg.textos().join('\n').contains(i.respaldo2() + " no es una carpeta del programa"));
+        }
+    }
+
     void recuperaDeLaSegundaCarpetaYSinRespaldo() {
         Instalacion i;
         QDir().mkpath(i.respaldo2());

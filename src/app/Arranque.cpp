@@ -79,9 +79,14 @@ void CargaForm1(Contexto& ctx, int posicion) {
     CargaAvisos(ctx);
     st.IndiceAviso = 0;
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
-    st.setEtiqueta(Etiqueta::Patente, st.patente());
-    st.setEtiqueta(Etiqueta::Titulo,
-                   kTituloVentana + QStringLiteral("         Patente  >>> ") + st.patente());
+    // A configuration not read holds no patent: the list names the one entered.
+    const QString patente =
+        st.configuracionNoLeida
+            ? fs::leeLineas(fs::une(ctx.carpetaPrograma, QStringLiteral("usuarios.dat")), fs::limite::kConfiguracion)
+                  .value(posicion, QStringLiteral("?"))
+            : st.patente();
+    st.setEtiqueta(Etiqueta::Patente, patente);
+    st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
     st.ConfiguracionModificada = false;
     // The start-up's progress texts end: nothing is under way any more.
     st.setEvento(st.configuracionNoLeida

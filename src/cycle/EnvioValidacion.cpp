@@ -15,6 +15,7 @@
 #include "cycle/Registro801.h"
 #include "exchange/ModError.h"
 #include "exchange/Transferencia.h"
+#include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -38,6 +39,14 @@ bool esFallaLocal(qint32 codigo) {
     return codigo >= codigos::ArchivoLocalNoCreado && codigo <= codigos::ArchivoLocalNoEscrito;
 }
 
+// Waits, with the window turning, until `ms` have passed since `desde`.
+void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
+    while (desde.elapsed() < ms && !ctx.cancelado()) {
+        ctx.late();
+        QThread::msleep(quint64(std::clamp<qint64>(ms - desde.elapsed(), 1, 10)));
+    }
+}
+
 // Writes the register lines that an earlier upload could not leave there.
 void registraPendientes(MainState& st, fs::Anexo& registro) {
     while (!st.lineasSinRegistrar.isEmpty() && registro.agrega(st.lineasSinRegistrar.first()))
@@ -57,8 +66,8 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
     if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) &&
         copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
-    reportaFalla(ctx,
-                 QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta);
+    reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta +
+                          QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     return false;
 }
 
@@ -77,7 +86,7 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
             fs::borra(ruta);
     } else {
         reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
-                              carpeta);
+                              carpeta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     }
     st.setEvento(QStringLiteral("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
@@ -119,8 +128,8 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
             const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
             if (fs::esRegular(local) && modificado(local) != modificado(destino) &&
                 !copiaReportada(ctx, local, destino))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre +
-                                      QStringLiteral(" a ") + rutas[r]);
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                                      rutas[r] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
         }
     }
 }
@@ -135,7 +144,21 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     const QString patente = st.TxtConfiguration(slot::Usuario).right(4);
     const QStringList rutas = st.lista(Lista::EnvioLocal);
     const QStringList letras = st.lista(Lista::ArchivosE);
+    const auto copia = [&](const QString& origen, const QString& n) {
+        if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
+            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n + QStringLiteral(" a ") + envio +
+                                  QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
+    };
+    struct Reciente {
+        QString origen, nombre;
+        fs::Huella huella;
+    };
+    QList<Reciente> recientes;
+    QElapsedTimer vistazo;
+    vistazo.start();
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
+        if (fs::mismaCarpeta(rutas[r], envio)) // its files are the send folder's own
+            continue;
         for (const fs::Entrada& e : fs::lista(rutas[r])) {
             const QString& n = e.nombre;
             if (!e.regular) // never through a link
@@ -150,17 +173,24 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
                 continue;
             if (!esTipoValidacion(st, n))
                 continue;
-            if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()) || rutas[r] == envio)
+            if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()))
                 continue;
-            // A file still being written is taken by a later pass: the copy
-            // keeps its time, and would look quiet once made.
+            // A file still being written is taken once quiet: the copy keeps
+            // its time, and would look quiet once made. One whose time is
+            // ahead of this machine's clock is looked at again after a wait.
             const QString origen = fs::une(rutas[r], n, ctx.plataforma);
-            if (!fs::quieto(fs::huella(origen), ctx.msQuietud))
-                continue;
-            if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n + QStringLiteral(" a ") +
-                                      envio + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
+            const fs::Huella h = fs::huella(origen);
+            if (fs::quieto(h, ctx.msQuietud))
+                copia(origen, n);
+            else if (h.existe())
+                recientes.append({origen, n, h});
         }
+    }
+    if (!recientes.isEmpty()) {
+        esperaQuietud(ctx, vistazo, ctx.msQuietud);
+        for (const Reciente& r : std::as_const(recientes))
+            if (!ctx.cancelado() && fs::huella(r.origen) == r.huella)
+                copia(r.origen, r.nombre);
     }
     return true;
 }
@@ -341,6 +371,12 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
     if (fs::huella(ruta) != antes || originalCambio) {
         if (originalCambio)
             original->restaura();
+        // What went is withdrawn from the centre where it still can be, and
+        // no response is searched for it: the whole file goes next cycle.
+        if (!yaPendiente)
+            fs::borra(pendiente);
+        if (ctx.ftp && ctx.ftp->conectado())
+            ctx.ftp->borra(QStringLiteral("REC/") + nombre);
         reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
         return false;
     }
@@ -354,14 +390,6 @@ void Pasada::reportaRepetidos() {
         reportaFalla(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
                               QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
                               QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
-    }
-}
-
-// Waits, with the window turning, until `ms` have passed since `desde`.
-void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
-    while (desde.elapsed() < ms && !ctx.cancelado()) {
-        ctx.late();
-        QThread::msleep(quint64(std::clamp<qint64>(ms - desde.elapsed(), 1, 10)));
     }
 }
 

@@ -51,7 +51,8 @@ void TraeRegistro001(Contexto& ctx) {
             }
             if (!copiaReportada(ctx, origen, destino)) {
                 reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + e.nombre +
-                                      QStringLiteral(" a ") + recibo);
+                                      QStringLiteral(" a ") + recibo + QStringLiteral(" (") + fs::ultimaCausa() +
+                                      QLatin1Char(')'));
                 continue;
             }
             if (!fs::borra(origen))

@@ -203,8 +203,8 @@ void BuscaRespuestas(Contexto& ctx) {
             if (fs::soloLectura(destino))
                 fs::ponSoloLectura(destino, false);
             if (!copiaReportada(ctx, origen, destino))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre +
-                                      QStringLiteral(" a ") + rutas[j]);
+                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                                      rutas[j] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <cstring>
@@ -346,13 +347,8 @@ bool Original::abre(const QString& ruta) {
     // A second name keeps the file on the disk once a rewrite or the signing
     // puts another under its own: what its writer still writes stays
     // reachable, and goes back under the name if needed.
-    const QFileInfo fi(ruta);
-    QByteArray tmp = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                                       QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
-    const int t = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (t >= 0) {
-        ::close(t);
-        ::unlink(tmp.constData());
+    for (int intento = 0; intento < 8 && enlace_.isEmpty(); ++intento) {
+        const QByteArray tmp = QFile::encodeName(nombreTemporal(ruta));
         if (::link(QFile::encodeName(ruta).constData(), tmp.constData()) == 0) {
             struct stat a, b;
             // Linked to the file held open, not to one put there meanwhile.
@@ -361,7 +357,10 @@ bool Original::abre(const QString& ruta) {
                 enlace_ = tmp;
             else
                 ::unlink(tmp.constData());
+            break;
         }
+        if (errno != EEXIST)
+            break;
     }
     return true;
 #endif
@@ -508,16 +507,18 @@ bool Reemplazo::abre() {
     ultimoErrno = 0;
     errno_ = 0;
     escritos_ = 0;
-    const QFileInfo fi(destino_);
     // A hidden temporary beside the target, renamed over the name itself.
-    temporal_ = QFile::encodeName(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                                  QLatin1String(kMarcaTemporal) + QStringLiteral("XXXXXX"));
-    fd_ = ::mkostemp(temporal_.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        temporal_.clear();
-        return falla(errno);
+    for (int intento = 0; intento < 16; ++intento) {
+        temporal_ = QFile::encodeName(nombreTemporal(destino_));
+        fd_ = ::open(temporal_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ >= 0)
+            return true;
+        if (errno != EEXIST)
+            break;
     }
-    return true;
+    const int e = errno;
+    temporal_.clear();
+    return falla(e);
 }
 
 bool Reemplazo::escribe(const char* datos, qint64 n) {
@@ -585,11 +586,25 @@ void Reemplazo::descarta() {
 }
 #endif
 
+QString nombreTemporal(const QString& destino) {
+    static const char kLetras[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString sufijo;
+    for (int i = 0; i < 6; ++i) {
+        // Digits where the program's mark asks for them.
+        const bool digito = i == 0 || i == 3;
+        const quint32 r = QRandomGenerator::global()->bounded(digito ? 10u : quint32(sizeof kLetras - 1));
+        sufijo += QLatin1Char(digito ? char('0' + r) : kLetras[r]);
+    }
+    const QFileInfo fi(destino);
+    return fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QLatin1String(kMarcaTemporal) + sufijo;
+}
+
 bool esTemporal(const QString& nombre) {
-    // ".<name>~XXXXXX": what mkostemp makes of the template.
+    // ".<name>~" and six letters or digits, a digit first and fourth: a mark
+    // no broker's own hidden file ("~backup") carries by chance.
     static const QRegularExpression re(QStringLiteral("^\\..+") +
                                        QRegularExpression::escape(QLatin1String(kMarcaTemporal)) +
-                                       QStringLiteral("[A-Za-z0-9]{6}$"));
+                                       QStringLiteral("[0-9][A-Za-z0-9]{2}[0-9][A-Za-z0-9]{2}$"));
     return re.match(nombre).hasMatch();
 }
 

@@ -120,8 +120,10 @@ private:
 #endif
 };
 
-// The temporaries Reemplazo leaves only when killed: ".<name>~XXXXXX".
+// The temporaries Reemplazo leaves only when killed: ".<name>~" and six
+// letters or digits, a digit first and fourth.
 inline constexpr const char* kMarcaTemporal = "~";
+QString nombreTemporal(const QString& destino);
 // Longest name a target may have for its temporary to fit in 255 bytes.
 inline constexpr qsizetype kLargoNombreMaximo = 255 - 1 - 1 - 6;
 bool esTemporal(const QString& nombre);

@@ -131,10 +131,18 @@ void DepuraArchivos(Contexto& ctx) {
     p.depuraCarpeta(carpetas::pend(st, ctx.plataforma), patenteBase, C::Propia);
     p.depuraCarpeta(carpetas::rechaza(st, ctx.plataforma), patenteBase, C::Propia);
     if (st.chk(slot::RutasAdicionales)) {
+        // A route that is the send or receive folder itself (however spelt)
+        // is purged by that folder's own step, which keeps the responses'
+        // copies first.
+        const auto propia = [&](const QString& r) {
+            return fs::mismaCarpeta(r, envio) || fs::mismaCarpeta(r, recibo);
+        };
         for (const QString& r : st.lista(Lista::EnvioLocal))
-            p.depuraCarpeta(r, patenteRutaEnvio, C::DelBroker);
+            if (!propia(r))
+                p.depuraCarpeta(r, patenteRutaEnvio, C::DelBroker);
         for (const QString& r : st.lista(Lista::ReciboLocal))
-            p.depuraCarpeta(r, patenteBase, C::DelBroker);
+            if (!propia(r))
+                p.depuraCarpeta(r, patenteBase, C::DelBroker);
     }
 
     const QString respalda = carpetas::respalda(st, ctx.plataforma);

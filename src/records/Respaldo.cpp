@@ -9,6 +9,7 @@
 #include "app/Candado.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "config/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "platform/Ansi.h"
 #include "platform/Clock.h"
@@ -35,25 +36,50 @@ void reportaCopia(Contexto& ctx, const QString& origen, const QString& destino) 
                   QStringLiteral(" a ") + destino + QStringLiteral("."));
 }
 
-// Configuration files hold the scrambled passwords: read bounded, written
-// whole through the atomic replace, readable by the owner alone.
-bool copiaConfiguracion(const QString& origen, const QString& destino) {
-    QByteArray datos;
-    return fs::lee(origen, fs::limite::kConfiguracion, &datos) && fs::escribeAtomico(destino, datos, true);
-}
-
 // The patent a key or a configuration line ends with.
 QString patenteDe(const QString& linea) { return linea.right(4); }
 
-// A configuration file's bytes when it belongs to `patente`: its user line
-// (slot 1) ends with it.
-std::optional<QByteArray> configuracionDe(const QString& ruta, const QString& patente) {
+// Whether a configuration (its bytes) is the one of the patents list's key:
+// its user line (slot 1) ends with the key's patent. A key that does not end
+// with a patent number ("Oficina Norte") tells nothing: the file's place does.
+bool tienePatente(const QString& clave) {
+    const QString patente = patenteDe(clave);
+    bool numero = patente.size() == 4;
+    for (QChar c : patente)
+        numero = numero && c.isDigit();
+    return numero;
+}
+bool esDe(const QByteArray& datos, const QString& clave) {
+    return !tienePatente(clave) || patenteDe(ansi::lineas(datos).value(1)) == patenteDe(clave);
+}
+
+// A configuration cut short (fewer lines than its slots): damage.
+bool completa(const QByteArray& datos) { return ansi::lineas(datos).size() >= MainState::kSlots; }
+
+std::optional<QByteArray> lee(const QString& ruta) {
     QByteArray datos;
     if (!fs::lee(ruta, fs::limite::kConfiguracion, &datos))
         return std::nullopt;
-    if (patenteDe(ansi::lineas(datos).value(1)) != patente)
+    return datos;
+}
+
+// A configuration file's bytes when it is the key's.
+std::optional<QByteArray> configuracionDe(const QString& ruta, const QString& clave) {
+    std::optional<QByteArray> datos = lee(ruta);
+    if (!datos || !esDe(*datos, clave))
         return std::nullopt;
     return datos;
+}
+
+// The backup folders are the program's own: never a link elsewhere (a
+// configuration with its password written there, or one planted there taken).
+bool respaldoPropio(Contexto& ctx, const QString& carpeta) {
+    if (carpetas::propia(carpeta))
+        return true;
+    ctx.dlg.error(QStringLiteral("ERROR: ") + carpeta +
+                  QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); no se usa para "
+                                 "el respaldo. Quítela para que el programa cree la suya."));
+    return false;
 }
 
 // The odbc<n>.reg files of the program folder, by position.
@@ -101,23 +127,33 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     QList<std::optional<QByteArray>> nuevos;
     QSet<int> usados;
     for (int n = 0; n < claves.size(); ++n) {
-        const QString patente = patenteDe(claves.at(n));
-        std::optional<QByteArray> datos =
-            configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), patente);
-        if (!datos) {
-            ctx.dlg.error(QStringLiteral("ERROR: no se encontró el archivo de respaldo de la Patente ") + patente +
-                          QStringLiteral("."));
-            // Its own current file, first where its key stands now.
-            QList<int> orden{int(actuales.indexOf(claves.at(n)))};
+        const QString& clave = claves.at(n);
+        std::optional<QByteArray> datos = configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), clave);
+        if (!datos)
+            ctx.dlg.error(QStringLiteral("ERROR: no se encontró el archivo de respaldo de la Patente ") +
+                          patenteDe(clave) + QStringLiteral("."));
+        // Its own current file, where its key stands now and, when the key
+        // names its patent, wherever a file of that patent is: taken where
+        // there is no backup, or where the backup is cut short and it is not.
+        QList<int> orden;
+        if (const int aqui = int(actuales.indexOf(clave)); aqui >= 0)
+            orden << aqui;
+        if (tienePatente(clave))
             orden += existentes.keys();
-            for (int i : std::as_const(orden)) {
-                if (i < 0 || usados.contains(i) || !existentes.contains(i))
-                    continue;
-                if ((datos = configuracionDe(existentes.value(i), patente))) {
-                    usados.insert(i);
-                    break;
-                }
+        for (int i : std::as_const(orden)) {
+            if (usados.contains(i) || !existentes.contains(i))
+                continue;
+            const std::optional<QByteArray> actual = configuracionDe(existentes.value(i), clave);
+            if (!actual)
+                continue;
+            if (!datos || (!completa(*datos) && completa(*actual))) {
+                if (datos)
+                    ctx.dlg.error(QStringLiteral("ERROR: el respaldo de la Patente ") + patenteDe(clave) +
+                                  QStringLiteral(" está incompleto; se conserva su configuración actual."));
+                datos = actual;
+                usados.insert(i);
             }
+            break;
         }
         nuevos.append(datos);
     }
@@ -167,8 +203,8 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         if (nuevos.at(n))
             reportaCopia(ctx, fs::une(fuente, QString::number(n), ctx.plataforma), destino);
         // What stays at this place must not be another patent's.
-        if (fs::existeArchivo(destino) && !configuracionDe(destino, patenteDe(claves.at(n))) &&
-            !fs::borra(destino)) {
+        const std::optional<QByteArray> queda = lee(destino);
+        if (queda && !esDe(*queda, claves.at(n)) && !fs::borra(destino)) {
             deshaz();
             ctx.dlg.error(QStringLiteral("ERROR: no fue posible restaurar la configuración; se dejó como "
                                          "estaba. Los archivos anteriores están en ") +
@@ -197,11 +233,16 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     }
     ctx.dlg.puntero(Puntero::Ocupado);
     const QString uno = carpetaRespaldo1(ctx);
-    fs::creaCarpeta(uno);
     // The purge makes the second folder; a backup made before the first purge
     // still lands there when the receive folder exists.
     const QString dos = carpetaRespaldo2(ctx);
-    if (fs::existeCarpeta(st.TxtConfiguration(slot::DirRecibo)))
+    QStringList carpetas;
+    for (const QString& c : {uno, dos})
+        if (respaldoPropio(ctx, c))
+            carpetas << c;
+    if (carpetas.contains(uno))
+        fs::creaCarpeta(uno);
+    if (carpetas.contains(dos) && fs::existeCarpeta(st.TxtConfiguration(slot::DirRecibo)))
         fs::creaCarpeta(dos);
 
     const QString usuarios = fs::une(ctx.carpetaPrograma, kUsuarios, ctx.plataforma);
@@ -214,7 +255,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     }
     const bool grabada = GrabaConfiguracion(ctx);
 
-    for (const QString& carpeta : {uno, dos}) {
+    for (const QString& carpeta : std::as_const(carpetas)) {
         const QString destino = fs::une(carpeta, kUsuarios, ctx.plataforma);
         if (!fs::copia(usuarios, destino))
             reportaCopia(ctx, usuarios, destino);
@@ -229,9 +270,19 @@ void Menu_HaceRespaldo(Contexto& ctx) {
                 patenteDe(claves.at(n)));
             continue;
         }
-        for (const QString& carpeta : {uno, dos}) {
+        const std::optional<QByteArray> datos = lee(origen);
+        for (const QString& carpeta : std::as_const(carpetas)) {
             const QString destino = fs::une(carpeta, QString::number(n), ctx.plataforma);
-            if (!copiaConfiguracion(origen, destino))
+            // A configuration cut short never replaces a whole backup of it.
+            const std::optional<QByteArray> previo = lee(destino);
+            if (datos && !completa(*datos) && previo && completa(*previo)) {
+                ctx.dlg.error(QStringLiteral("ERROR: el archivo de configuración de la Patente ") +
+                              patenteDe(claves.at(n)) +
+                              QStringLiteral(" está incompleto; se conserva su respaldo anterior en ") + destino +
+                              QLatin1Char('.'));
+                continue;
+            }
+            if (!datos || !fs::escribeAtomico(destino, *datos, true))
                 reportaCopia(ctx, origen, destino);
         }
     }
@@ -265,7 +316,7 @@ bool Menu_RecuperaConf(Contexto& ctx) {
 
     QString fuente;
     for (const QString& carpeta : {carpetaRespaldo1(ctx), carpetaRespaldo2(ctx)})
-        if (fs::existeArchivo(fs::une(carpeta, kUsuarios, ctx.plataforma))) {
+        if (fs::existeArchivo(fs::une(carpeta, kUsuarios, ctx.plataforma)) && respaldoPropio(ctx, carpeta)) {
             fuente = carpeta;
             break;
         }

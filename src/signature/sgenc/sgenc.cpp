@@ -348,14 +348,15 @@ int reemplaza(const std::string& ruta, const std::string& bytes) {
     std::random_device rd;
     std::string temporal;
     std::FILE* f = nullptr;
-    // Hidden, ".<name>~XXXXXX", as the program names its own: one left by a
+    // Hidden, ".<name>~" and six letters or digits (the first and fourth
+    // digits), as the program names its own: one left by a
     // kill is removed at its next start.
     static const char kAlfabeto[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const stdfs::path p(ruta);
     for (int intento = 0; intento < 8 && !f; ++intento) {
         std::string sufijo;
         for (int i = 0; i < 6; ++i)
-            sufijo += kAlfabeto[rd() % (sizeof kAlfabeto - 1)];
+            sufijo += (i == 0 || i == 3) ? char('0' + rd() % 10) : kAlfabeto[rd() % (sizeof kAlfabeto - 1)];
         temporal = (p.parent_path() / ("." + p.filename().string() + "~" + sufijo)).string();
         f = std::fopen(temporal.c_str(), "wbx");
     }
