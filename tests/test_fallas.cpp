@@ -25,6 +25,7 @@
 #include "exchange/Transferencia.h"
 #include "platform/Files.h"
 #include "platform/Latido.h"
+#include "records/ArchivosaEnviar.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -245,6 +246,27 @@ private slots:
         QVERIFY(c.orden(QStringLiteral("acepta-stor")));
         EjecutaCiclo(o.ctx());
         QCOMPARE(lee(c.ruta("REC/" + kEnviado)), datos);
+    }
+
+    // The centre closes the idle session while the broker chooses in the
+    // manual send window: a new session is opened once, and the choice goes.
+    void sessionClosedWhileTheBrokerChooses() {
+        CentroSimulado c(tls());
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        o.st().setChk(slot::EnvioAutomatico, false);
+        QVERIFY(pon(o.envio + "/" + kEnviado, "500|1|4321|\r\n"));
+        QCOMPARE(ConnectToHost(o.ctx()), 0); // the cycle's session, open before the window
+        o.f.dlg.guionEnvio = [&](ArchivosaEnviar& v) {
+            QVERIFY(c.orden(QStringLiteral("cierra-sesiones")));
+            v.CmdSelectAll_Click();
+            v.CmdEnviarArchivos_Click();
+        };
+        EjecutaCiclo(o.ctx());
+        QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+        QVERIFY(o.ventana.codigos.isEmpty());
+        QVERIFY(lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
     }
 
     void centreDiesDuringUpload() {

@@ -274,6 +274,8 @@ struct CurlFtpClient::Impl {
     bool pasivoImpuesto = false;
     QList<Omitido> omitidos; // of the last download by mask
     QString fallaLocal;      // of the last connect
+    bool sinDatos = false;   // the last failure moved none of its data
+    bool reintentando = false;
     QByteArray base;         // scheme://host:port/
     curl_slist* postquote = nullptr;
     X509_STORE* confianza = nullptr; // this connection's reference to the run's store
@@ -360,9 +362,29 @@ struct CurlFtpClient::Impl {
     // Maps a failure and drops the connection when it may be gone.
     qint32 falla(CURLcode rc) {
         const qint32 c = codigoDeCurl(rc, respuesta());
+        curl_off_t subidos = 0, bajados = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &subidos);
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bajados);
+        sinDatos = subidos == 0 && bajados == 0;
         if (!conexionSigue(rc))
             cierra();
         return c;
+    }
+
+    // The centre closed the session while it was idle (its own time-out, the
+    // broker long at the manual selection): the operation failed on the
+    // control connection before any of its data moved. Worth one new
+    // session; a silence is not (it would be waited out twice).
+    bool cerradaInactiva(qint32 codigo) const {
+        switch (codigo) {
+        case LecturaFallida:
+        case EscrituraFallida:
+        case ServidorCerroConexion:
+        case ServidorNoDisponible:
+            return sinDatos && !reintentando;
+        default:
+            return false;
+        }
     }
 
     void operacion(const QByteArray& ruta) {
@@ -401,6 +423,20 @@ struct CurlFtpClient::Impl {
         auto* yo = static_cast<Impl*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), indiceCliente()));
         if (yo && yo->latido)
             yo->latido->late();
+    }
+
+    // An operation, and once more on a new session when the centre had closed
+    // the idle one under it.
+    template <class F> qint32 conReintento(CurlFtpClient* cliente, F&& op) {
+        const qint32 c = op();
+        if (c == Ninguno || !cerradaInactiva(c))
+            return c;
+        reintentando = true;
+        qint32 r = cliente->conecta();
+        if (r == Ninguno)
+            r = op();
+        reintentando = false;
+        return r;
     }
 
     // Called by libcurl inside the waits it makes without returning (a
@@ -554,6 +590,10 @@ qint32 CurlFtpClient::desconecta() {
 }
 
 qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
+    return d->conReintento(this, [&] { return recibeUnaVez(local, remoto); });
+}
+
+qint32 CurlFtpClient::recibeUnaVez(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
@@ -583,6 +623,10 @@ qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
 }
 
 qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
+    return d->conReintento(this, [&] { return enviaUnaVez(local, remoto); });
+}
+
+qint32 CurlFtpClient::enviaUnaVez(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     Subida sub(local);
@@ -607,6 +651,11 @@ qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
 
 qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                    const QString& mascara) {
+    return d->conReintento(this, [&] { return recibeVariosUnaVez(carpetaLocal, carpetaRemota, mascara); });
+}
+
+qint32 CurlFtpClient::recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota,
+                                         const QString& mascara) {
     d->omitidos.clear();
     if (!d->conectado)
         return NoIngresado;
@@ -652,6 +701,10 @@ qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& c
 }
 
 qint32 CurlFtpClient::borra(const QString& remoto) {
+    return d->conReintento(this, [&] { return borraUnaVez(remoto); });
+}
+
+qint32 CurlFtpClient::borraUnaVez(const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     // DELE goes after the transfer step: QUOTE would run before it and

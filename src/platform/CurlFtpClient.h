@@ -82,6 +82,11 @@ public:
     static bool coincide(const QString& nombre, const QString& mascara);
 
 private:
+    qint32 recibeUnaVez(const QString& local, const QString& remoto);
+    qint32 enviaUnaVez(const QString& local, const QString& remoto);
+    qint32 borraUnaVez(const QString& remoto);
+    qint32 recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
