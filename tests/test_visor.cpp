@@ -375,8 +375,7 @@ private slots:
         a.abre(t);
         const QString pdf = a.fx.ruta(QStringLiteral("salida.pdf"));
         ImpresorasQt impresoras(pdf);
-        const int pos = int(impresoras.nombres().size()) - 1;
-        a.v.CmdImprimir(a.fx.dlg, &impresoras, pos);
+        a.v.CmdImprimir(a.fx.dlg, &impresoras, ImpresorasQt::kArchivoPdf);
         QCOMPARE(a.fx.dlg.registros.size(), 1);
         QCOMPARE(a.fx.dlg.registros[0].icono, Icono::Ninguno);
         QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("Impresión ") + a.v.caption() +
@@ -411,12 +410,12 @@ private slots:
         Abierto a;
         a.abre("uno\r\n");
         ImpresorasQt impresoras(a.fx.ruta(QStringLiteral("no/existe/salida.pdf")));
-        a.v.CmdImprimir(a.fx.dlg, &impresoras, -1);
+        a.v.CmdImprimir(a.fx.dlg, &impresoras, QString());
         QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("Favor de selecionar la impresora a utilizar."));
-        a.v.CmdImprimir(a.fx.dlg, &impresoras, int(impresoras.nombres().size()) - 1);
+        a.v.CmdImprimir(a.fx.dlg, &impresoras, ImpresorasQt::kArchivoPdf);
         QCOMPARE(a.fx.dlg.ultimo(),
-                 QStringLiteral(
-                     "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+                 QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."
+                                "\n(no fue posible preparar la impresión)"));
         QCOMPARE(a.fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(a.fx.dlg.registros.size(), 2);
     }

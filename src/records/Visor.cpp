@@ -236,20 +236,22 @@ QStringList Visor::lineasImpresion() const {
     return l;
 }
 
-void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora) {
-    if (impresora < 0) {
+void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& impresora) {
+    if (impresora.isEmpty()) {
         dlg.error(QStringLiteral("Favor de selecionar la impresora a utilizar."));
         return;
     }
-    const QStringList nombres = impresoras ? impresoras->nombres() : QStringList();
-    if (impresora >= nombres.size() || !impresoras->imprime(impresora, lineasImpresion())) {
-        dlg.error(QStringLiteral(
-            "No fue posible imprimir verifique el estado de su impresora e intente nuevamente."));
+    // The printer shown, by its name: the list may have changed since it was read.
+    const Impresion r = impresoras ? impresoras->imprime(impresora, lineasImpresion()) : Impresion{};
+    if (!r.aceptada) {
+        dlg.error(QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente.") +
+                  (r.informe.isEmpty() ? QString() : QStringLiteral("\n(") + r.informe + QLatin1Char(')')));
         return;
     }
     dlg.mensaje(Icono::Ninguno,
-                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') +
-                    QStringLiteral("En la Impresora '") + nombres.at(impresora) + QLatin1Char('\''),
+                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') + QStringLiteral("En la Impresora '") +
+                    impresora + QLatin1Char('\'') +
+                    (r.informe.isEmpty() ? QString() : QLatin1Char('\n') + r.informe),
                 kTitulo);
 }
 

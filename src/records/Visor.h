@@ -66,7 +66,7 @@ public:
     // What goes to the printer: caption, every entry, closing line.
     QStringList lineasImpresion() const;
     // "&Imprimir" on the printer at position `impresora` (-1: none chosen).
-    void CmdImprimir(Dialogs& dlg, Impresoras* impresoras, int impresora);
+    void CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& impresora);
 
     // Where an entry's bytes lie in the file.
     struct Pieza {

@@ -5,34 +5,19 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QFile>
+#include <QTemporaryDir>
+
+#ifdef KORVA_CUPS
+#include <cups/cups.h>
+#endif
 
 namespace korva {
 
-ImpresorasQt::ImpresorasQt(QString archivoPdf) : pdf_(std::move(archivoPdf)) {}
+namespace {
 
-QStringList ImpresorasQt::nombres() const {
-    QStringList n = QPrinterInfo::availablePrinterNames();
-    if (!pdf_.isEmpty())
-        n << QStringLiteral("Archivo PDF");
-    return n;
-}
-
-bool ImpresorasQt::imprime(int posicion, const QStringList& lineas) {
-    const QStringList n = nombres();
-    if (posicion < 0 || posicion >= n.size())
-        return false;
-    QPrinter printer(QPrinter::HighResolution);
-    if (!pdf_.isEmpty() && posicion == n.size() - 1) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf_);
-    } else {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(n.at(posicion));
-        if (info.isNull())
-            return false;
-        printer.setPrinterName(info.printerName());
-        if (!printer.isValid())
-            return false;
-    }
+// Draws the lines on the printer, a page at a time.
+bool dibuja(QPrinter& printer, const QStringList& lineas) {
     printer.setDocName(QStringLiteral("KORVAVal"));
     QPainter p;
     if (!p.begin(&printer))
@@ -57,6 +42,93 @@ bool ImpresorasQt::imprime(int posicion, const QStringList& lineas) {
         y += alto;
     }
     return p.end();
+}
+
+#ifdef KORVA_CUPS
+QString opcion(const cups_dest_t* d, const char* nombre) {
+    return QString::fromUtf8(cupsGetOption(nombre, d->num_options, d->options));
+}
+
+// Hands the PDF to the print system and reads back what it did.
+Impresion imprimeEnCups(const QString& impresora, const QString& pdf) {
+    const QByteArray nombre = impresora.toUtf8();
+    cups_dest_t* d = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nombre.constData(), nullptr);
+    if (!d)
+        return {false, QStringLiteral("la impresora '") + impresora + QStringLiteral("' ya no existe")};
+    const QString mensaje = opcion(d, "printer-state-message");
+    const bool detenida = opcion(d, "printer-state") == QLatin1String("5");
+    cupsFreeDests(1, d);
+    const int trabajo =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, nombre.constData(), QFile::encodeName(pdf).constData(), "KORVAVal", 0, nullptr);
+    if (trabajo == 0)
+        return {false, QStringLiteral("el sistema de impresión no aceptó el trabajo: ") +
+                           QString::fromUtf8(cupsLastErrorString())};
+    ipp_jstate_t estado = IPP_JSTATE_PENDING;
+    cups_job_t* trabajos = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &trabajos, nombre.constData(), 0, CUPS_WHICHJOBS_ALL);
+    for (int i = 0; i < n; ++i)
+        if (trabajos[i].id == trabajo)
+            estado = trabajos[i].state;
+    cupsFreeJobs(n, trabajos);
+    const QString numero = QStringLiteral("trabajo %1").arg(trabajo);
+    switch (estado) {
+    case IPP_JSTATE_ABORTED:
+    case IPP_JSTATE_CANCELED:
+        return {false, QStringLiteral("el sistema de impresión canceló el ") + numero +
+                           (mensaje.isEmpty() ? QString() : QStringLiteral(": ") + mensaje)};
+    case IPP_JSTATE_HELD:
+    case IPP_JSTATE_STOPPED:
+        return {true, QStringLiteral("El ") + numero + QStringLiteral(" quedó en espera")};
+    default:
+        if (detenida)
+            return {true, QStringLiteral("La impresora está detenida: el ") + numero +
+                              QStringLiteral(" espera a que se reanude") +
+                              (mensaje.isEmpty() ? QString() : QStringLiteral(" (") + mensaje + QLatin1Char(')'))};
+        return {true, {}};
+    }
+}
+#endif
+
+} // namespace
+
+ImpresorasQt::ImpresorasQt(QString archivoPdf) : pdf_(std::move(archivoPdf)) {}
+
+QStringList ImpresorasQt::nombres() const {
+    QStringList n = QPrinterInfo::availablePrinterNames();
+    if (!pdf_.isEmpty())
+        n << kArchivoPdf;
+    return n;
+}
+
+Impresion ImpresorasQt::imprime(const QString& impresora, const QStringList& lineas) {
+    const QString noSePudo = QStringLiteral("no fue posible preparar la impresión");
+    if (!pdf_.isEmpty() && impresora == kArchivoPdf) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf_);
+        return dibuja(printer, lineas) ? Impresion{true, {}} : Impresion{false, noSePudo};
+    }
+    const QPrinterInfo info = QPrinterInfo::printerInfo(impresora);
+    if (info.isNull())
+        return {false, QStringLiteral("la impresora '") + impresora + QStringLiteral("' ya no existe")};
+#ifdef KORVA_CUPS
+    // Drawn as PDF, then handed over by name: the print system's answer
+    // about this very job is read back.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("korvaval.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    if (!dir.isValid() || !dibuja(printer, lineas))
+        return {false, noSePudo};
+    return imprimeEnCups(info.printerName(), pdf);
+#else
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(info.printerName());
+    if (!printer.isValid())
+        return {false, noSePudo};
+    return dibuja(printer, lineas) ? Impresion{true, {}} : Impresion{false, noSePudo};
+#endif
 }
 
 } // namespace korva

@@ -77,7 +77,7 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
             [this](const QModelIndex& m) { visor_.LstArchivos_Click(m.row()); });
     connect(cmdRegistro_, &QPushButton::clicked, this, [this] { visor_.CmdRegistro(ctx_.dlg); });
     connect(cmdImprimir_, &QPushButton::clicked, this,
-            [this] { visor_.CmdImprimir(ctx_.dlg, ctx_.impresoras, impresoras_->currentIndex()); });
+            [this] { visor_.CmdImprimir(ctx_.dlg, ctx_.impresoras, impresoras_->currentText()); });
     connect(cmdCerrar_, &QPushButton::clicked, this, [this] {
         hide();
         if (QWidget* principal = parentWidget())
@@ -95,10 +95,18 @@ void FrmArchivos::conectaLista(QAbstractItemView* vista, Lista lista) {
 }
 
 void FrmArchivos::llenaImpresoras() {
+    // Read again each time the viewer opens: printers come and go during the
+    // day; the one chosen stays chosen while it is there.
+    const QString elegida = impresoras_->currentText();
     impresoras_->clear();
     if (ctx_.impresoras)
         impresoras_->addItems(ctx_.impresoras->nombres());
-    impresoras_->setCurrentIndex(-1);
+    impresoras_->setCurrentIndex(elegida.isEmpty() ? -1 : impresoras_->findText(elegida));
+}
+
+void FrmArchivos::showEvent(QShowEvent* e) {
+    llenaImpresoras();
+    QWidget::showEvent(e);
 }
 
 } // namespace korva

@@ -38,6 +38,9 @@ public:
 signals:
     void cerrado(); // the main window takes the focus back
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     void llenaImpresoras();
 
