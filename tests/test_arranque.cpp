@@ -60,6 +60,7 @@ private slots:
         QVERIFY(f.st.MostrarErrores);
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
+        QCOMPARE(f.st.evento(), QStringLiteral("Listo para Iniciar")); // nothing under way once started
     }
 
     void fileCutShortIsNotActedOn() {

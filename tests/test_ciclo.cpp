@@ -14,6 +14,8 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "cycle/Ciclo.h"
+#include "exchange/Listas.h"
+#include "records/Avisos.h"
 #include "exchange/Descargas.h"
 #include "platform/Files.h"
 
@@ -303,6 +305,27 @@ private slots:
         TmrControl_Timer(f.ctx);
         QCOMPARE(f.st.DiaJulianoActual, qint16(46));
         QCOMPARE(f.st.ultimoCambioDia, QDate(2026, 2, 15));
+    }
+
+    // Midnight with the cycle stopped: what the purge took away leaves the
+    // window too, yesterday's pending files and particular notice.
+    void dayChangeRefreshesPendingAndNotice() {
+        Arrancada a;
+        QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
+        MainState& st = a.o.st();
+        st.setSlot(slot::DepurarArchivos, QStringLiteral("1"));
+        QVERIFY(pon(a.o.envio + "/Pend/m4321123.045", "500|\r\n"));
+        QVERIFY(pon(a.o.recibo + "/aviso.txt", "Saldo de ayer\r\n"));
+        CargaAvisos(a.o.ctx());
+        ListaPendientes(a.o.ctx());
+        QCOMPARE(st.lista(Lista::Pendientes).size(), 1);
+        QVERIFY(!st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
+        st.ultimoCambioDia = QDate(2026, 2, 14);
+        a.o.f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, 2)));
+        TmrControl_Timer(a.o.ctx());
+        QCOMPARE(st.DiaJulianoActual, qint16(46));
+        QCOMPARE(st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
     }
 
     void cycleFinishingCounters() {

@@ -237,7 +237,8 @@ private slots:
         ListaPendientes(f.ctx); // missing Pend: the placeholder
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(!f.st.pendientesConArchivos);
-        toca(c.env + "/Pend", {"m4321123.045", "m1111123.045"});
+        // A "registro 001" file staged in Pend is no file the broker sent.
+        toca(c.env + "/Pend", {"m4321123.045", "m1111123.045", "m4321006.r001"});
         QDir(c.env + "/Pend").mkdir("m4321124.045");
         ListaPendientes(f.ctx);
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"m4321123.045 - 14:05  En Espera"});

@@ -229,6 +229,7 @@ private slots:
         QVERIFY(pon(o.pend() + "/e4321123.045", "")); // "e" name with "." 9th: characters 3-6 are 3211
         QVERIFY(pon(o.pend() + "/ea4321123045", "")); // "e" name: patent at 3-6
         QVERIFY(pon(o.pend() + "/E4321123.045", ""));
+        QVERIFY(pon(o.pend() + "/m4321006.r001", "")); // staged "registro 001": no search to cancel
         EliminarBusqueda e(o.ctx);
         QCOMPARE(e.LstFiles(), (QStringList{"ea4321123045", "m4321123.045"}));
         QVERIFY(e.CmdEliminarHabilitado());
@@ -243,7 +244,7 @@ private slots:
         e.CmdEliminar_Click(0);
         QVERIFY(e.LstFiles().isEmpty());
         QVERIFY(e.CmdEliminarHabilitado()); // stays enabled on an empty list
-        QCOMPARE(en(o.pend()), (QStringList{"E4321123.045", "e4321123.045", "m1111123.045"}));
+        QCOMPARE(en(o.pend()), (QStringList{"E4321123.045", "e4321123.045", "m1111123.045", "m4321006.r001"}));
     }
 
     void cancelaSinArchivosNiCarpeta() {

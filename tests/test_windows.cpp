@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -448,6 +449,35 @@ private slots:
                              ": scripts/install-deps installs qt6-translations-l10n"));
         QVERIFY(cajas.vistas[0].contains("|Aceptar|"));
         QVERIFY(cajas.vistas[1].contains("|No,Sí|"));
+    }
+
+    // A label shows its whole text whenever it changes, its page shown or
+    // not, and a long status text wraps instead of squeezing the lists.
+    void labelsShowTheirWholeText() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* paginas = w.findChild<QTabWidget*>();
+        paginas->setCurrentIndex(0);
+        g.st.setEtiqueta(Etiqueta::DiaJuliano, QStringLiteral("343")); // set while the page is hidden
+        paginas->setCurrentIndex(1);
+        QCoreApplication::processEvents();
+        auto* dia = w.findChild<QLabel*>("DiaJuliano");
+        QVERIFY2(dia->width() >= dia->fontMetrics().horizontalAdvance(QStringLiteral("343")),
+                 qPrintable(QString::number(dia->width())));
+        auto* enviados = w.findChild<QListView*>("LstEnviados");
+        const int ancho = enviados->width(), ventana = w.width();
+        g.st.setEvento(QStringLiteral("ERROR: no fue posible guardar la respuesta m4321123.err en una carpeta con "
+                                      "un nombre muy largo de la red de la oficina (no hay espacio en el disco); "
+                                      "sigue pendiente y se buscará de nuevo en el siguiente ciclo de envío"));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(w.width(), ventana);
+        QCOMPARE(enviados->width(), ancho);
+        auto* evento = w.findChild<QLabel*>("Evento");
+        QVERIFY(evento->height() >= evento->heightForWidth(evento->width()));
     }
 
     // A question that deletes keeps on Enter: its default button is No.
