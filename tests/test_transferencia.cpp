@@ -13,6 +13,8 @@
 #include "VentanaErrorGrabadora.h"
 #include "exchange/Transferencia.h"
 #include "platform/CurlFtpClient.h"
+#include "records/Fallas.h"
+#include "platform/Soporte.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -441,6 +443,32 @@ private slots:
         QVERIFY(!s.ftp->conectado());
         QVERIFY(c.vivo());
         QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 1);
+    }
+
+    // The support log keeps each session's commands and replies, each
+    // transfer and each failure, never the password; a month's files at most.
+    void supportLog() {
+        CentroSimulado c(opciones(true));
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Sesion s(c);
+        const QString carpeta = soporte::carpeta(s.f.ctx.carpetaPrograma);
+        QVERIFY(QDir().mkpath(carpeta) && escribe(carpeta + "/korvaval-2020-01-01.log", "viejo"));
+        QVERIFY(escribe(carpeta + "/notas.txt", "del broker"));
+        soporte::instala(s.f.ctx.carpetaPrograma);
+        const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
+        QVERIFY(escribe(local, "500|\r\n"));
+        QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
+        reportaFalla(s.ctx(), QStringLiteral("ERROR: prueba de falla"));
+        QCOMPARE(DisconnectFromHost(s.ctx()), 0);
+        soporte::desinstala();
+        const QStringList archivos = QDir(carpeta).entryList(QDir::Files);
+        QCOMPARE(archivos, (QStringList{"korvaval-" + QDate::currentDate().toString("yyyy-MM-dd") + ".log", "notas.txt"}));
+        const QString log = QString::fromUtf8(lee(carpeta + "/" + archivos.first()));
+        for (const char* visto : {"[sesion] > USER a4321", "[sesion] > PASS ****", "[sesion] < 230",
+                                  "[transferencia] REC/m4321123.045: 6 bytes enviados",
+                                  "ERROR [fallas] ERROR: prueba de falla", ", cifrada"})
+            QVERIFY2(log.contains(QLatin1String(visto)), visto);
+        QVERIFY(!log.contains(c.contrasena()));
     }
 
     void tlsCertificateAndActiveMode() {

@@ -15,6 +15,7 @@
 #include "platform/Latido.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
+#include "platform/Soporte.h"
 #include "platform/ui/ImpresorasQt.h"
 #include "records/ui/FrmMessage.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     korva::SystemClock reloj;
     korva::MainState estado;
     korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
+    korva::soporte::instala(ctx.carpetaPrograma);
 
     korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
@@ -67,5 +69,6 @@ int main(int argc, char** argv) {
     const int rc = app.exec();
     bandeja.reset();
     principal.reset();
+    korva::soporte::desinstala();
     return rc;
 }

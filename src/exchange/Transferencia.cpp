@@ -8,6 +8,7 @@
 #include "exchange/ModError.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
+#include "platform/Soporte.h"
 #include "records/Fallas.h"
 #include "records/VentanaError.h"
 
@@ -62,6 +63,12 @@ qint32 ConnectToHost(Contexto& ctx) {
         return 0;
     InitializeFTPControl(ctx);
     const qint32 codigo = ctx.ftp->conecta();
+    qCInfo(lcSesion).noquote() << QStringLiteral("Conexión con %1:%2 (usuario %3): resultado %4%5")
+                                      .arg(ctx.ftp->ajustes.host, ctx.ftp->ajustes.puerto, ctx.ftp->ajustes.usuario)
+                                      .arg(codigo)
+                                      .arg(codigo == 0 ? (ctx.ftp->cifrado() ? QStringLiteral(", cifrada")
+                                                                              : QStringLiteral(", sin cifrar"))
+                                                       : QString());
     if (codigo == 0) {
         QString texto = QStringLiteral("Conexión Establecida... ");
         if (!ctx.ftp->cifrado())
@@ -174,6 +181,7 @@ qint16 DisconnectFromHost(Contexto& ctx) {
 }
 
 qint16 Error(Contexto& ctx, qint32 CveError) {
+    qCWarning(lcFallas).noquote() << CveError << MensajeError(CveError).trimmed();
     if (ctx.st.MostrarErrores && ctx.ventanaError)
         ctx.ventanaError->muestra(CveError);
     return 0;

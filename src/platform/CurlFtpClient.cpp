@@ -17,6 +17,7 @@
 #include "platform/Files.h"
 #include "platform/FtpErrores.h"
 #include "platform/Latido.h"
+#include "platform/Soporte.h"
 
 namespace korva {
 namespace {
@@ -229,6 +230,11 @@ struct EstadoSesion {
 
 int depura(CURL* easy, curl_infotype tipo, char* datos, size_t n, void* p) {
     auto* s = static_cast<EstadoSesion*>(p);
+    // The session's commands and replies for the support log, the password
+    // never written.
+    if ((tipo == CURLINFO_HEADER_OUT || tipo == CURLINFO_HEADER_IN) && lcSesion().isInfoEnabled())
+        qCInfo(lcSesion).noquote() << (tipo == CURLINFO_HEADER_OUT ? "> " : "< ") +
+                                          soporte::sinContrasena(QString::fromUtf8(datos, qsizetype(n)).trimmed());
     if (tipo == CURLINFO_HEADER_OUT && n >= 6 && std::memcmp(datos, "PROT P", 6) == 0) {
         s->esperaProt = true;
     } else if (tipo == CURLINFO_HEADER_IN) {
@@ -429,14 +435,38 @@ struct CurlFtpClient::Impl {
     // the idle one under it.
     template <class F> qint32 conReintento(CurlFtpClient* cliente, F&& op) {
         const qint32 c = op();
+        anota(c);
         if (c == Ninguno || !cerradaInactiva(c))
             return c;
         reintentando = true;
         qint32 r = cliente->conecta();
-        if (r == Ninguno)
+        if (r == Ninguno) {
             r = op();
+            anota(r);
+        }
         reintentando = false;
         return r;
+    }
+
+    // Each transfer in the support log: what, how much, how long, its result.
+    void anota(qint32 codigo) {
+        if (!lcTransferencia().isInfoEnabled())
+            return;
+        curl_off_t subidos = 0, bajados = 0, microsegundos = 0;
+        char* url = nullptr;
+        if (easy) {
+            curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &subidos);
+            curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bajados);
+            curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME_T, &microsegundos);
+            curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
+        }
+        const QByteArray destino = url ? QByteArray(url).mid(base.size()) : QByteArray();
+        qCInfo(lcTransferencia).noquote() << QStringLiteral("%1: %2 bytes enviados, %3 recibidos, %4 ms, resultado %5")
+                                                 .arg(QString::fromUtf8(QByteArray::fromPercentEncoding(destino)))
+                                                 .arg(subidos)
+                                                 .arg(bajados)
+                                                 .arg(microsegundos / 1000)
+                                                 .arg(codigo);
     }
 
     // Called by libcurl inside the waits it makes without returning (a

@@ -2,11 +2,13 @@
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
+#include "platform/Soporte.h"
 #include "records/VentanaError.h"
 
 namespace korva {
 
 void reportaFalla(Contexto& ctx, const QString& texto) {
+    qCWarning(lcFallas).noquote() << texto;
     ctx.st.setEvento(texto);
     if (ctx.ventanaError)
         ctx.ventanaError->muestraFalla(texto);

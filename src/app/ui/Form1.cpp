@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -31,6 +33,8 @@
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Soporte.h"
 #include "records/Respaldo.h"
 #include "records/ui/FrmArchivos.h"
 #include "records/ui/FrmMessage.h"
@@ -250,6 +254,14 @@ void Form1::creaMenus() {
             this, [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
+    connect(entrada(ayuda, "Menu_Soporte", QStringLiteral("&Registro de soporte")), &QAction::triggered, this,
+            [this] {
+                const QString carpeta = soporte::carpeta(ctx_.carpetaPrograma);
+                fs::creaCarpeta(carpeta);
+                if (!QDesktopServices::openUrl(QUrl::fromLocalFile(carpeta)))
+                    ctx_.dlg.informacion(QStringLiteral("El registro de soporte está en ") + carpeta +
+                                         QStringLiteral("; no hay un programa para abrir carpetas en este equipo."));
+            });
     connect(entrada(ayuda, "Menu_About", QStringLiteral("Acerca de...")), &QAction::triggered, this,
             [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }

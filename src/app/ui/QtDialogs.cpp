@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+#include "platform/Soporte.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 
 namespace korva {
@@ -45,6 +46,8 @@ bool cargaTraduccionesQt() {
 }
 
 void QtDialogs::mensaje(Icono i, const QString& texto, const QString& titulo) {
+    if (i == Icono::Error)
+        qCWarning(lcFallas).noquote() << texto;
     QMessageBox box(icono(i), titulo, conSaltos(texto), QMessageBox::Ok, QApplication::activeWindow());
     // Texts hold file names and the centre's notices: never read as markup.
     box.setTextFormat(Qt::PlainText);
