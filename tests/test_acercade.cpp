@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QMenu>
 #include <QTest>
 
 #include "Fixture.h"
@@ -80,6 +81,16 @@ private slots:
         emit b.icono().activated(QSystemTrayIcon::Trigger);
         QVERIFY(!w.isMinimized());
         QVERIFY(w.isVisible());
+        // Its menu: the window, the cycle's start or stop, quit.
+        QCOMPARE(b.icono().contextMenu(), b.menu());
+        auto* inicio = b.menu()->findChild<QAction*>(QStringLiteral("BandejaInicio"));
+        QVERIFY(inicio && b.menu()->findChild<QAction*>(QStringLiteral("BandejaMostrar")));
+        QCOMPARE(inicio->text(), QStringLiteral("&Iniciar"));
+        f.st.setCaptionInicio(QStringLiteral("&Detener"));
+        QCOMPARE(inicio->text(), QStringLiteral("&Detener"));
+        f.st.setCaptionInicio(QStringLiteral("&Iniciar"));
+        b.menu()->findChild<QAction*>(QStringLiteral("BandejaSalir"))->trigger();
+        QVERIFY(!w.isVisible());
     }
 };
 

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     korva::ponIdentidadEscritorio();
     std::unique_ptr<korva::Form1> principal;
     std::unique_ptr<korva::Bandeja> bandeja;
+    std::unique_ptr<korva::AvisosEscritorio> avisos;
     auto* entrada = new korva::FrmEntrada(dialogos, ctx.carpetaPrograma);
     entrada->setAttribute(Qt::WA_DeleteOnClose);
     korva::CandadoPatente candado;
@@ -63,10 +64,12 @@ int main(int argc, char** argv) {
         principal = std::make_unique<korva::Form1>(ctx, posicion);
         principal->show();
         bandeja = korva::Bandeja::siHay(ctx, *principal);
+        avisos = std::make_unique<korva::AvisosEscritorio>(ctx, bandeja.get());
         entrada->close();
     });
     entrada->show();
     const int rc = app.exec();
+    avisos.reset();
     bandeja.reset();
     principal.reset();
     korva::soporte::desinstala();

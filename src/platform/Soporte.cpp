@@ -6,9 +6,10 @@
 
 #include "platform/Files.h"
 
-Q_LOGGING_CATEGORY(lcFallas, "korva.fallas")
-Q_LOGGING_CATEGORY(lcSesion, "korva.sesion")
-Q_LOGGING_CATEGORY(lcTransferencia, "korva.transferencia")
+// Quiet unless the support log is installed: the sessions are many lines.
+Q_LOGGING_CATEGORY(lcFallas, "korva.fallas", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcSesion, "korva.sesion", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcTransferencia, "korva.transferencia", QtWarningMsg)
 
 namespace korva::soporte {
 
@@ -74,12 +75,14 @@ void instala(const QString& carpetaPrograma) {
             fs::borra(fs::une(registro->carpeta, e.nombre));
     }
     registro->anterior = qInstallMessageHandler(maneja);
+    QLoggingCategory::setFilterRules(QStringLiteral("korva.*=true"));
 }
 
 void desinstala() {
     if (!registro)
         return;
     qInstallMessageHandler(registro->anterior);
+    QLoggingCategory::setFilterRules({});
     delete registro;
     registro = nullptr;
 }

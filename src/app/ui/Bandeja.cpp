@@ -1,6 +1,12 @@
 #include "app/ui/Bandeja.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QMenu>
 #include <QIcon>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -28,7 +34,8 @@ std::unique_ptr<Bandeja> Bandeja::siHay(Contexto& ctx, QWidget& ventana) {
 }
 
 Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
-    : ctx_(ctx), ventana_(ventana), icono_(new QSystemTrayIcon(iconoPrograma(), this)), reglas_(ctx) {
+    : ctx_(ctx), ventana_(ventana), icono_(new QSystemTrayIcon(iconoPrograma(), this)),
+      menu_(std::make_unique<QMenu>()) {
     const MainState& st = ctx.st;
     connect(&st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::Evento)
@@ -38,11 +45,20 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
         if (n == slot::Usuario)
             muestraEstado();
     });
-    connect(&reglas_, &Notificaciones::notifica, this,
-            [this](const QString& titulo, const QString& texto, bool alerta) {
-                icono_->showMessage(titulo, texto,
-                                    alerta ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
-            });
+    // The menu forwards to the window's own controls.
+    menu_->addAction(QStringLiteral("&Mostrar ventana"), this, &Bandeja::levanta)
+        ->setObjectName(QStringLiteral("BandejaMostrar"));
+    QAction* inicio = menu_->addAction(ctx.st.captionInicio(), this, [this] {
+        if (auto* b = ventana_.findChild<QAbstractButton*>(QStringLiteral("Start_Button")); b && b->isEnabled())
+            b->click();
+    });
+    inicio->setObjectName(QStringLiteral("BandejaInicio"));
+    connect(&st, &MainState::captionInicioCambiado, inicio,
+            [this, inicio] { inicio->setText(ctx_.st.captionInicio()); });
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("&Salir"), &ventana_, &QWidget::close)
+        ->setObjectName(QStringLiteral("BandejaSalir"));
+    icono_->setContextMenu(menu_.get());
     connect(icono_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r != QSystemTrayIcon::Context)
             levanta();
@@ -50,6 +66,8 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
     connect(icono_, &QSystemTrayIcon::messageClicked, this, &Bandeja::levanta);
     muestraEstado();
 }
+
+Bandeja::~Bandeja() = default;
 
 void Bandeja::muestraEstado() {
     icono_->setToolTip(QStringLiteral("KORVAVal - Patente ") + ctx_.st.patente() + QLatin1Char('\n') +
@@ -61,6 +79,50 @@ void Bandeja::levanta() {
     ventana_.show();
     ventana_.raise();
     ventana_.activateWindow();
+}
+
+} // namespace korva
+
+namespace korva {
+
+namespace {
+const QString kServicio = QStringLiteral("org.freedesktop.Notifications");
+} // namespace
+
+AvisosEscritorio::AvisosEscritorio(Contexto& ctx, Bandeja* bandeja, QObject* parent)
+    : QObject(parent), bandeja_(bandeja), reglas_(ctx) {
+    connect(&reglas_, &Notificaciones::notifica, this, &AvisosEscritorio::entrega);
+}
+
+bool AvisosEscritorio::hayServicio() {
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    if (!bus)
+        return false;
+    if (bus->isServiceRegistered(kServicio))
+        return true;
+    // A service the bus starts when first called counts too.
+    const QDBusReply<QStringList> activables = bus->call(QStringLiteral("ListActivatableNames"));
+    return activables.isValid() && activables.value().contains(kServicio);
+}
+
+void AvisosEscritorio::entrega(const QString& titulo, const QString& texto, bool alerta) {
+    if (hayServicio()) {
+        QDBusMessage m = QDBusMessage::createMethodCall(kServicio, QStringLiteral("/org/freedesktop/Notifications"),
+                                                        kServicio, QStringLiteral("Notify"));
+        QVariantMap pistas;
+        pistas.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(alerta ? 2 : 1)));
+        pistas.insert(QStringLiteral("desktop-entry"), QStringLiteral("korvaval"));
+        m << QStringLiteral("KORVAVal") << uint(0) << QStringLiteral("korvaval") << titulo << texto << QStringList()
+          << pistas << int(-1);
+        // Not awaited: a slow service never holds the window.
+        QDBusConnection::sessionBus().asyncCall(m);
+        emit entregado(titulo, QStringLiteral("servicio"));
+        return;
+    }
+    if (bandeja_) {
+        bandeja_->icono().showMessage(titulo, texto, alerta ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+        emit entregado(titulo, QStringLiteral("bandeja"));
+    }
 }
 
 } // namespace korva
