@@ -23,6 +23,7 @@
 #include "Fixture.h"
 #include "app/ui/AcercaDe.h"
 #include "OficinaEnvio.h"
+#include "app/ui/Colores.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
@@ -478,6 +479,56 @@ private slots:
         QCOMPARE(enviados->width(), ancho);
         auto* evento = w.findChild<QLabel*>("Evento");
         QVERIFY(evento->height() >= evento->heightForWidth(evento->width()));
+    }
+
+    // The colours that carry meaning read on the palette in use, light or
+    // dark; locked fields look apart from the ones edit mode opens.
+    void readableInAnyPalette_data() {
+        QTest::addColumn<bool>("oscura");
+        QTest::addRow("default palette") << false;
+        QTest::addRow("dark palette") << true;
+    }
+    void readableInAnyPalette() {
+        QFETCH(bool, oscura);
+        const QPalette antes = QApplication::palette();
+        if (oscura) {
+            QPalette p;
+            p.setColor(QPalette::Window, QColor(43, 43, 43));
+            p.setColor(QPalette::WindowText, Qt::white);
+            p.setColor(QPalette::Base, QColor(30, 30, 30));
+            p.setColor(QPalette::Text, Qt::white);
+            p.setColor(QPalette::Button, QColor(53, 53, 53));
+            p.setColor(QPalette::ButtonText, Qt::white);
+            p.setColor(QPalette::ToolTipBase, QColor(60, 60, 60));
+            p.setColor(QPalette::ToolTipText, Qt::white);
+            QApplication::setPalette(p);
+        }
+        struct Restaura {
+            QPalette p;
+            ~Restaura() { QApplication::setPalette(p); }
+        } restaura{antes};
+        Fixture g;
+        const QString env = g.carpeta("env");
+        configura(g, {{slot::DirEnvio, env}, {slot::DepurarArchivos, "0"}, {slot::Usuario, "ftp4321"}});
+        QVERIFY(test::pon(env + "/Pend/m4321123.045", "x"));
+        Form1 w(g.ctx, 0);
+        w.show();
+        auto* aviso = w.findChild<QLabel*>("LblDespliega");
+        for (ColorAviso c : {ColorAviso::Azul, ColorAviso::Rojo}) {
+            g.st.setColorAviso(c);
+            const QPalette p = aviso->palette();
+            QVERIFY2(colores::contraste(p.color(QPalette::WindowText), p.color(QPalette::Window)) >= 4.5,
+                     qPrintable(p.color(QPalette::WindowText).name() + " on " + p.color(QPalette::Window).name()));
+        }
+        const QPalette pend = w.findChild<QListView*>("LstPendientes")->palette();
+        QVERIFY(g.st.pendientesConArchivos);
+        QVERIFY(colores::contraste(pend.color(QPalette::Text), pend.color(QPalette::Base)) >= 4.5);
+        auto* usuario = w.paginaConfiguracion()->caja(slot::Usuario);
+        const QColor cerrada = usuario->palette().color(QPalette::Base);
+        g.dlg.responde(true);
+        w.accion("Menu_Configure")->trigger();
+        QVERIFY(!usuario->isReadOnly());
+        QVERIFY(usuario->palette().color(QPalette::Base) != cerrada);
     }
 
     // A question that deletes keeps on Enter: its default button is No.

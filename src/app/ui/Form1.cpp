@@ -1,6 +1,7 @@
 #include "app/ui/Form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QUrl>
@@ -22,6 +23,7 @@
 #include "app/Arranque.h"
 #include "app/Contexto.h"
 #include "app/ui/AcercaDe.h"
+#include "app/ui/Colores.h"
 #include "app/ui/Parada.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
@@ -333,9 +335,13 @@ void Form1::muestraLista(Lista l) {
     if (l == Lista::Pendientes) {
         // Files waiting: the tool-tip background; the placeholder: the window's.
         auto* vista = findChild<QListView*>(QStringLiteral("LstPendientes"));
-        QPalette p = vista->palette();
-        p.setColor(QPalette::Base, ctx_.st.pendientesConArchivos ? QPalette().color(QPalette::ToolTipBase)
-                                                                 : QPalette().color(QPalette::Window));
+        const QPalette sistema = QApplication::palette(vista);
+        QPalette p = sistema;
+        const bool archivos = ctx_.st.pendientesConArchivos;
+        const QColor fondo = sistema.color(archivos ? QPalette::ToolTipBase : QPalette::Window);
+        p.setColor(QPalette::Base, fondo);
+        p.setColor(QPalette::Text, colores::legible(
+                                       sistema.color(archivos ? QPalette::ToolTipText : QPalette::WindowText), fondo));
         vista->setPalette(p);
     }
 }
@@ -374,16 +380,14 @@ QLabel* Form1::logo(const QString& nombre) {
 
 void Form1::muestraColorAviso() {
     // "**" notices stand out in red on the window colour; the others are dark
-    // blue on the button face.
-    QPalette p = LblDespliega->palette();
-    const QPalette sistema;
-    if (ctx_.st.colorAviso() == ColorAviso::Rojo) {
-        p.setColor(QPalette::WindowText, Qt::red);
-        p.setColor(QPalette::Window, sistema.color(QPalette::Window));
-    } else {
-        p.setColor(QPalette::WindowText, QColor(0, 0, 192));
-        p.setColor(QPalette::Window, sistema.color(QPalette::Button));
-    }
+    // blue on the button face, each as chosen against the palette in use so
+    // that it reads on a dark one too.
+    const QPalette sistema = QApplication::palette(LblDespliega);
+    QPalette p = sistema;
+    const bool rojo = ctx_.st.colorAviso() == ColorAviso::Rojo;
+    const QColor fondo = sistema.color(rojo ? QPalette::Window : QPalette::Button);
+    p.setColor(QPalette::Window, fondo);
+    p.setColor(QPalette::WindowText, colores::legible(rojo ? QColor(Qt::red) : QColor(0, 0, 192), fondo));
     LblDespliega->setPalette(p);
 }
 
@@ -399,6 +403,16 @@ bool Form1::eventFilter(QObject* o, QEvent* e) {
         }
     }
     return QMainWindow::eventFilter(o, e);
+}
+
+void Form1::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // The desktop switched its palette (a dark theme at dusk): the colours
+    // that carry meaning are chosen again.
+    if (e->type() == QEvent::PaletteChange) {
+        muestraColorAviso();
+        muestraLista(Lista::Pendientes);
+    }
 }
 
 void Form1::showEvent(QShowEvent* e) {

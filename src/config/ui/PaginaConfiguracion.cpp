@@ -1,5 +1,7 @@
 #include "config/ui/PaginaConfiguracion.h"
 
+#include "app/ui/Colores.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
@@ -304,8 +306,10 @@ QWidget* PaginaConfiguracion::logo() const { return logo_; }
 QCheckBox* PaginaConfiguracion::casilla(int s) const { return casillas_.at(s); }
 
 void PaginaConfiguracion::sincronizaBloqueo() {
-    for (int n = 0; n < MainState::kSlots; ++n)
+    for (int n = 0; n < MainState::kSlots; ++n) {
         cajas_[n]->setReadOnly(ctx_.st.bloqueado(n));
+        colores::marcaSoloLectura(cajas_[n], ctx_.st.bloqueado(n));
+    }
 }
 
 void PaginaConfiguracion::sincronizaVista() {
