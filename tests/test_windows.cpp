@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -529,6 +531,36 @@ private slots:
         w.accion("Menu_Configure")->trigger();
         QVERIFY(!usuario->isReadOnly());
         QVERIFY(usuario->palette().color(QPalette::Base) != cerrada);
+    }
+
+    // The window opens where and as large as it was left, never larger than
+    // the screen.
+    void windowRemembersItsPlace() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        const QRect libre = QGuiApplication::primaryScreen()->availableGeometry();
+        QSize tam;
+        {
+            Form1 w(g.ctx, 0);
+            QVERIFY(libre.contains(w.frameGeometry()));
+            tam = w.minimumSizeHint().expandedTo(QSize(600, 450)).boundedTo(libre.size() - QSize(40, 40));
+            w.resize(tam);
+            w.move(libre.topLeft() + QPoint(30, 20));
+            w.show();
+            g.dlg.responde(false);
+            w.close();
+        }
+        {
+            Form1 w(g.ctx, 0);
+            QCOMPARE(w.size(), tam);
+            // Within what the window frame of this platform adds.
+            QVERIFY((w.pos() - (libre.topLeft() + QPoint(30, 20))).manhattanLength() <= 8);
+            w.resize(libre.width() * 2, libre.height() * 2); // as a desktop at double scale left it
+            g.dlg.responde(false);
+            w.close();
+        }
+        Form1 w(g.ctx, 0);
+        QVERIFY2(libre.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
     }
 
     // A question that deletes keeps on Enter: its default button is No.

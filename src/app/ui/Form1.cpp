@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QUrl>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -217,7 +219,38 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         },
         Qt::QueuedConnection);
     TmrControl->start();
-    resize(900, 640);
+    colocaVentana();
+}
+
+namespace {
+const QString kVentana = QStringLiteral("ventana.dat");
+} // namespace
+
+// The size and place of the last run, never more than the screen offers (a
+// desktop at double scale has half the room); the first time, a size that fits.
+void Form1::colocaVentana() {
+    QByteArray guardada;
+    if (fs::lee(fs::une(ctx_.carpetaPrograma, kVentana), 4096, &guardada))
+        restoreGeometry(QByteArray::fromBase64(guardada.trimmed()));
+    else
+        resize(900, 640);
+    const QScreen* pantalla = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!pantalla)
+        return;
+    const QRect libre = pantalla->availableGeometry();
+    const QSize marco = frameGeometry().size() - geometry().size();
+    resize(size().boundedTo(libre.size() - marco));
+    QRect r = frameGeometry();
+    if (!libre.contains(r)) {
+        r.moveLeft(std::clamp(r.left(), libre.left(), std::max(libre.left(), libre.right() - r.width())));
+        r.moveTop(std::clamp(r.top(), libre.top(), std::max(libre.top(), libre.bottom() - r.height())));
+        move(r.topLeft());
+    }
+}
+
+void Form1::guardaVentana() {
+    // A lost size is no loss: not reported.
+    fs::escribeAtomico(fs::une(ctx_.carpetaPrograma, kVentana), saveGeometry().toBase64() + "\r\n");
 }
 
 QAction* Form1::accion(const QString& nombre) const { return findChild<QAction*>(nombre); }
@@ -446,6 +479,7 @@ void Form1::closeEvent(QCloseEvent* e) {
                                              "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
         TmrControl->stop();
+        guardaVentana();
         visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
             ctx_.dlg.error(QStringLiteral("Hubo un error al intentar desconectarse del Host. Cerrar el "

@@ -39,6 +39,8 @@ protected:
 
 private:
     void creaMenus();
+    void colocaVentana();
+    void guardaVentana();
     QWidget* creaStatus();
     QWidget* creaConexion();
     void muestraLista(Lista l);
