@@ -9,6 +9,9 @@
 #include "app/InfoSistema.h"
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Bandeja.h"
+#include <QTextBrowser>
+#include "exchange/ModError.h"
+#include "app/ui/Manual.h"
 #include "app/ui/Form1.h"
 #include "config/ConfigFile.h"
 
@@ -58,6 +61,36 @@ private slots:
         QVERIFY(fx.dlg.ultimo().contains(QStringLiteral("no se encontró ninguna herramienta")));
         a.CmdOK()->click();
         QCOMPARE(a.result(), int(QDialog::Accepted));
+    }
+
+    // F1 and Ayuda › Manual open the manual, built in and readable offline,
+    // with every error text; the about box shows the licence and the
+    // software the program runs on.
+    void manualAndNotices() {
+        Fixture f;
+        f.st.setSlot(slot::Usuario, "ftp4321");
+        QVERIFY(GrabaConfiguracion(f.ctx));
+        Form1 w(f.ctx, 0);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::keyClick(&w, Qt::Key_F1);
+        Manual* manual = nullptr;
+        for (QWidget* v : QApplication::topLevelWidgets())
+            if (v->isVisible() && qobject_cast<Manual*>(v))
+                manual = qobject_cast<Manual*>(v);
+        QVERIFY(manual);
+        const QString texto = manual->texto()->toPlainText();
+        for (const char* parte : {"Las ventanas", "El ciclo del día", "Los errores y qué hacer",
+                                  "Dónde está cada archivo", "usuarios.dat"})
+            QVERIFY2(texto.contains(QString::fromUtf8(parte)), parte);
+        for (qint32 c : CodigosDeError())
+            QVERIFY(texto.contains(MensajeError(c).trimmed()));
+        manual->close();
+        QVERIFY(w.accion("Menu_Manual"));
+        AcercaDe a(f.dlg);
+        const QString avisos = a.TxtLicencia()->toPlainText();
+        for (const char* t : {"Licencia", "Qt", "libcurl", "OpenSSL"})
+            QVERIFY2(avisos.contains(QLatin1String(t)), t);
     }
 
     // The program as the desktop sees it. Offscreen has no tray: no icon and

@@ -1,6 +1,7 @@
 #include "exchange/ModError.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace korva {
 namespace {
@@ -85,5 +86,11 @@ const QHash<qint32, QString>& tabla() {
 } // namespace
 
 QString MensajeError(qint32 codigo) { return tabla().value(codigo, QStringLiteral("Error sin descripción")); }
+
+QList<qint32> CodigosDeError() {
+    QList<qint32> c = tabla().keys();
+    std::sort(c.begin(), c.end());
+    return c;
+}
 
 } // namespace korva

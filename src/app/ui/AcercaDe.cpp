@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include "app/InfoSistema.h"
+#include "platform/Terceros.h"
 #include "platform/Dialogs.h"
 
 namespace korva {
@@ -26,6 +28,20 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
         "respuestas y avisos, y lleva la bitácora diaria de lo enviado y lo recibido."));
     descripcion->setObjectName(QStringLiteral("lblDescription"));
     descripcion->setWordWrap(true);
+    // The licence and the notices of the software it runs on.
+    QString avisos = QStringLiteral("<p><b>Licencia</b><br>© 2026 KORVAVal. Todos los derechos reservados. El "
+                                    "programa se entrega a la oficina del agente aduanal que lo usa; no se "
+                                    "concede ningún otro permiso de copia, modificación o distribución.</p>"
+                                    "<p><b>Software de terceros</b></p><ul>");
+    for (const Tercero& t : terceros())
+        avisos += QStringLiteral("<li>%1 %2: %3</li>")
+                      .arg(t.nombre.toHtmlEscaped(), t.version.toHtmlEscaped(), t.licencia.toHtmlEscaped());
+    avisos += QStringLiteral("</ul>");
+    licencia_ = new QTextBrowser;
+    licencia_->setObjectName(QStringLiteral("txtLicense"));
+    licencia_->setAccessibleName(QStringLiteral("Licencia y software de terceros"));
+    licencia_->setHtml(avisos);
+    licencia_->setMaximumHeight(170);
     ok_ = new QPushButton(QStringLiteral("Aceptar"));
     ok_->setObjectName(QStringLiteral("cmdOK"));
     ok_->setDefault(true);
@@ -40,6 +56,7 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
     raiz->addWidget(titulo);
     raiz->addWidget(version);
     raiz->addWidget(descripcion);
+    raiz->addWidget(licencia_);
     auto* botones = new QHBoxLayout;
     botones->addStretch(1);
     botones->addWidget(ok_);

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QPushButton;
+class QTextBrowser;
 
 namespace korva {
 
@@ -19,6 +20,7 @@ public:
     static QString version() { return QStringLiteral("Versión 8.0.0"); }
     QPushButton* CmdSysInfo() const { return sysInfo_; }
     QPushButton* CmdOK() const { return ok_; }
+    QTextBrowser* TxtLicencia() const { return licencia_; }
 
     // Opens the tool; says so when there is none or it does not start.
     void abreInfoSistema();
@@ -28,6 +30,7 @@ private:
     QString ruta_;
     QPushButton* sysInfo_;
     QPushButton* ok_;
+    QTextBrowser* licencia_;
 };
 
 } // namespace korva

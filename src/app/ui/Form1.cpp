@@ -26,6 +26,7 @@
 #include "app/Contexto.h"
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Colores.h"
+#include "app/ui/Manual.h"
 #include "app/ui/Parada.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
@@ -289,6 +290,10 @@ void Form1::creaMenus() {
             this, [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
+    QAction* manual = entrada(ayuda, "Menu_Manual", QStringLiteral("&Manual"));
+    manual->setShortcut(QKeySequence::HelpContents); // F1
+    manual->setShortcutContext(Qt::ApplicationShortcut);
+    connect(manual, &QAction::triggered, this, [this] { Manual::abre(this); });
     connect(entrada(ayuda, "Menu_Soporte", QStringLiteral("&Registro de soporte")), &QAction::triggered, this,
             [this] {
                 const QString carpeta = soporte::carpeta(ctx_.carpetaPrograma);
@@ -297,7 +302,7 @@ void Form1::creaMenus() {
                     ctx_.dlg.informacion(QStringLiteral("El registro de soporte está en ") + carpeta +
                                          QStringLiteral("; no hay un programa para abrir carpetas en este equipo."));
             });
-    connect(entrada(ayuda, "Menu_About", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+    connect(entrada(ayuda, "Menu_About", QStringLiteral("A&cerca de...")), &QAction::triggered, this,
             [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }
 
