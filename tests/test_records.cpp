@@ -342,13 +342,13 @@ private slots:
         QStringList envio{"m4321001.045", "m4321002.045"};
         o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
             f.setSeleccionado(0, true);
-            QCOMPARE(f.captionSelectAll(), QStringLiteral("Todos"));
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("&Todos"));
             f.CmdSelectAll_Click();
             QVERIFY(f.seleccionado(0) && f.seleccionado(1));
-            QCOMPARE(f.captionSelectAll(), QStringLiteral("Ninguno"));
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("&Ninguno"));
             f.CmdSelectAll_Click();
             QVERIFY(!f.seleccionado(0) && !f.seleccionado(1));
-            QCOMPARE(f.captionSelectAll(), QStringLiteral("Todos"));
+            QCOMPARE(f.captionSelectAll(), QStringLiteral("&Todos"));
             f.CmdSelectAll_Click();
             QVERIFY(f.CmdEnviarArchivos_Click());
         };

@@ -7,7 +7,10 @@
 #include <QLibraryInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QAccessible>
+#include <QProgressBar>
 #include <QLineEdit>
+#include <QSet>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,6 +30,8 @@
 #include "OficinaEnvio.h"
 #include "app/ui/Colores.h"
 #include "app/ui/Form1.h"
+#include "records/ui/FrmArchivos.h"
+#include "app/ui/Manual.h"
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/QtDialogs.h"
 #include "config/ConfigFile.h"
@@ -561,6 +566,57 @@ private slots:
         }
         Form1 w(g.ctx, 0);
         QVERIFY2(libre.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
+    }
+
+    // A screen reader finds a name for every control of every window, and
+    // every window has one of its own.
+    void everyControlHasAName() {
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}, {slot::Usuario, "ftp4321"}});
+        QVERIFY(test::pon(g.ruta("usuarios.dat"), "4321\r\n"));
+        QStringList envio{"m4321123.045"};
+        std::vector<std::unique_ptr<QWidget>> ventanas;
+        ventanas.emplace_back(new Form1(g.ctx, 0));
+        ventanas.emplace_back(new FrmEntrada(g.dlg, g.tmp.path()));
+        ventanas.emplace_back(new FrmArchivos(g.ctx));
+        ventanas.emplace_back(new FrmArchivosaEnviar(g.ctx, envio));
+        ventanas.emplace_back(new FrmPedirArchivo(g.ctx));
+        ventanas.emplace_back(new FrmEliminarBusqueda(g.ctx));
+        ventanas.emplace_back(new FrmMessage);
+        ventanas.emplace_back(new AcercaDe(g.dlg));
+        ventanas.emplace_back(new Manual);
+        QStringList sinNombre;
+        for (const auto& v : ventanas) {
+            QSet<QString> vistos;
+            v->show();
+            if (QAccessible::queryAccessibleInterface(v.get())->text(QAccessible::Name).trimmed().isEmpty())
+                sinNombre << v->metaObject()->className();
+            for (QWidget* w : v->findChildren<QWidget*>()) {
+                const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QProgressBar*>(w) ||
+                                     qobject_cast<QAbstractItemView*>(w);
+                if (!control || qobject_cast<QAbstractScrollArea*>(w->parentWidget()) ||
+                    w->inherits("QTabBar") || w->inherits("QScrollBar") || w->inherits("QToolButton"))
+                    continue;
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                QString nombre = a ? a->text(QAccessible::Name).remove('&').trimmed() : QString();
+                // A list box (whose name is its value on this platform) is
+                // announced by the label it is the buddy of.
+                auto* combo = qobject_cast<QComboBox*>(w);
+                if (a && combo && nombre == combo->currentText())
+                    for (const auto& [etiqueta, relacion] : a->relations(QAccessible::Label))
+                        if (qobject_cast<QLabel*>(etiqueta->object()))
+                            nombre = etiqueta->text(QAccessible::Name).remove('&').trimmed();
+                // A name of its own: not its value ("4321"), not a name two
+                // controls share ("Procesar cada:").
+                if (nombre.isEmpty() || (combo && nombre == combo->currentText()) ||
+                    (qobject_cast<QLineEdit*>(w) && vistos.contains(nombre)))
+                    sinNombre << QString::fromLatin1(v->metaObject()->className()) + "/" + w->objectName() + " (" +
+                                     w->metaObject()->className() + ") " + nombre;
+                if (qobject_cast<QLineEdit*>(w))
+                    vistos.insert(nombre);
+            }
+        }
+        QVERIFY2(sinNombre.isEmpty(), qPrintable(sinNombre.join('\n')));
     }
 
     // A question that deletes keeps on Enter: its default button is No.

@@ -25,7 +25,7 @@ void ArchivosaEnviar::setSeleccionado(int i, bool s) {
 void ArchivosaEnviar::CmdSelectAll_Click() {
     const bool todos = !seleccion_.contains(false);
     seleccion_.fill(!todos);
-    caption_ = todos ? QStringLiteral("Todos") : QStringLiteral("Ninguno");
+    caption_ = todos ? QStringLiteral("&Todos") : QStringLiteral("&Ninguno");
 }
 
 bool ArchivosaEnviar::CmdEnviarArchivos_Click() {

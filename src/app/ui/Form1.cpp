@@ -132,6 +132,7 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     LblDespliega->setToolTip(
         QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
     LblDespliega->setAutoFillBackground(true);
+    LblDespliega->setAccessibleName(QStringLiteral("Avisos del centro"));
     LblDespliega->installEventFilter(this);
     arriba->addWidget(Start_Button);
     arriba->addWidget(salir);
@@ -139,6 +140,7 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     raiz->addLayout(arriba);
 
     paginas_ = new QTabWidget;
+    paginas_->setAccessibleName(QStringLiteral("Páginas"));
     config_ = new PaginaConfiguracion(ctx);
     paginas_->addTab(config_, QStringLiteral("&Configuración"));
     paginas_->addTab(creaStatus(), QStringLiteral("S&tatus"));
@@ -334,6 +336,7 @@ QWidget* Form1::creaStatus() {
         auto* v = new QVBoxLayout(marco);
         auto* vista = new QListView;
         vista->setObjectName(QString::fromLatin1(nombre));
+        vista->setAccessibleName(titulo);
         vista->setToolTip(ayuda);
         vista->setFont(fija);
         vista->setUniformItemSizes(true);
@@ -354,6 +357,7 @@ QWidget* Form1::creaStatus() {
     lista(Lista::Mensajes, "LstMensajes", QStringLiteral("Avisos"), QString(), 2, 2);
     ProgressBar1 = new QProgressBar;
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Tiempo para el siguiente ciclo"));
     ProgressBar1->setToolTip(QStringLiteral("Tiemp transcurrido para el siguiente ciclo"));
     g->addWidget(ProgressBar1, 4, 0, 1, 3);
     return w;

@@ -14,12 +14,16 @@ FrmEntrada::FrmEntrada(Dialogs& dlg, const QString& carpeta, QWidget* parent)
     : QWidget(parent), patentes_(dlg, carpeta) {
     setObjectName(QStringLiteral("FrmEntrada"));
     setWindowTitle(QStringLiteral("KORVA - Centro de Prevalidación"));
+    setAccessibleName(QStringLiteral("Selección de patente"));
     auto* raiz = new QVBoxLayout(this);
 
     auto* fila = new QHBoxLayout;
-    fila->addWidget(new QLabel(QStringLiteral("Seleccione Patente:")));
+    auto* etiquetaPatentes = new QLabel(QStringLiteral("Seleccione &Patente:"));
+    fila->addWidget(etiquetaPatentes);
     CboPatentes = new QComboBox;
     CboPatentes->setObjectName(QStringLiteral("CboPatentes"));
+    CboPatentes->setAccessibleName(QStringLiteral("Patente"));
+    etiquetaPatentes->setBuddy(CboPatentes);
     CboPatentes->setMinimumWidth(180);
     fila->addWidget(CboPatentes, 1);
     raiz->addLayout(fila);
@@ -47,9 +51,12 @@ FrmEntrada::FrmEntrada(Dialogs& dlg, const QString& carpeta, QWidget* parent)
         "Validar."));
     ayuda->setWordWrap(true);
     crear->addWidget(ayuda, 0, 0, 1, 3);
-    crear->addWidget(new QLabel(QStringLiteral("Patente:")), 1, 0);
+    auto* etiquetaClave = new QLabel(QStringLiteral("Pa&tente:"));
+    crear->addWidget(etiquetaClave, 1, 0);
     TxtPatente = new QLineEdit;
     TxtPatente->setObjectName(QStringLiteral("TxtPatente"));
+    TxtPatente->setAccessibleName(QStringLiteral("Clave de la patente nueva"));
+    etiquetaClave->setBuddy(TxtPatente);
     TxtPatente->setMaxLength(Patentes::kLargoClave);
     crear->addWidget(TxtPatente, 1, 1);
     CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"));

@@ -85,6 +85,8 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     for (int s : MainState::kSlotsBandera) {
         auto* c = new QCheckBox(textoCasilla(s));
         c->setObjectName(QString::fromLatin1(kNombresCasilla(s)));
+        // Its label may stand apart (Pasivo): the name is the slot's own.
+        c->setAccessibleName(registro::etiqueta(s).remove(QLatin1Char(':')));
         c->setChecked(st.chk(s));
         // A refused click leaves the record as it was, which sends no change:
         // the box is set back from the record here.
@@ -106,7 +108,10 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     patente->setTextFormat(Qt::PlainText);
     auto* fecha = new QLabel;
     fecha->setObjectName(QStringLiteral("Fecha"));
-    cabeza->addWidget(new QLabel(QStringLiteral("Patente:")));
+    auto* etiquetaPatente = new QLabel(QStringLiteral("Patente:"));
+    etiquetaPatente->setBuddy(patente);
+    patente->setAccessibleName(QStringLiteral("Patente"));
+    cabeza->addWidget(etiquetaPatente);
     cabeza->addWidget(patente);
     cabeza->addSpacing(20);
     cabeza->addWidget(fecha);
@@ -115,6 +120,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     aviso->setObjectName(QStringLiteral("LblAvisoParticular"));
     aviso->setTextFormat(Qt::PlainText); // the centre's text, shown as it came
     aviso->setWordWrap(true);
+    aviso->setAccessibleName(QStringLiteral("Aviso particular del centro"));
     raiz->addWidget(aviso);
 
     auto* cuerpo = new QHBoxLayout;
@@ -137,11 +143,13 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     TxtMinSldControl->setMaxLength(1);
     TxtMinSldControl->setMaximumWidth(40);
     TxtMinSldControl->setToolTip(QStringLiteral("Minutos del lapso de validación"));
+    TxtMinSldControl->setAccessibleName(QStringLiteral("Minutos entre ciclos"));
     TxtSegSldControl = new QLineEdit;
     TxtSegSldControl->setObjectName(QStringLiteral("TxtSegSldControl"));
     TxtSegSldControl->setMaxLength(2);
     TxtSegSldControl->setMaximumWidth(50);
     TxtSegSldControl->setToolTip(QStringLiteral("Segundos del lapso de validación"));
+    TxtSegSldControl->setAccessibleName(QStringLiteral("Segundos entre ciclos"));
     SldControl = new QSlider(Qt::Horizontal);
     SldControl->setObjectName(QStringLiteral("SldControl"));
     SldControl->setRange(0, kPeriodoMaximo);

@@ -59,6 +59,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     cmdPruebas_ = boton("CmdPruebas", QStringLiteral("I&niciar Prueba"));
     salida_ = new QPlainTextEdit;
     salida_->setObjectName(QStringLiteral("PingOutPut"));
+    salida_->setAccessibleName(QStringLiteral("Resultado de las pruebas"));
     salida_->setReadOnly(true);
     salida_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     salida_->setLineWrapMode(QPlainTextEdit::NoWrap);

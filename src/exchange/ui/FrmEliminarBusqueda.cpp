@@ -30,6 +30,8 @@ FrmEliminarBusqueda::FrmEliminarBusqueda(Contexto& ctx, QWidget* parent) : QDial
     ayuda->setWordWrap(true);
     lstFiles_ = new QListWidget(this);
     lstFiles_->setObjectName(QStringLiteral("LstFiles"));
+    lstFiles_->setAccessibleName(QStringLiteral("Archivos pendientes"));
+    ayuda->setBuddy(lstFiles_);
     cmdEliminar_ = new QPushButton(QStringLiteral("&Eliminar"), this);
     cmdEliminar_->setObjectName(QStringLiteral("CmdEliminar"));
     cmdCancelar_ = new QPushButton(QStringLiteral("&Cancelar"), this);

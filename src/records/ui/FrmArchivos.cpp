@@ -28,6 +28,7 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
     letra.setFixedPitch(true);
     lista_->setFont(letra);
     lista_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lista_->setAccessibleName(QStringLiteral("Registros del archivo"));
 
     registro_ = new QLineEdit;
     registro_->setObjectName(QStringLiteral("TxtRegistro"));
@@ -36,6 +37,7 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
     impresoras_ = new QComboBox;
     impresoras_->setObjectName(QStringLiteral("CboPrinters"));
     impresoras_->setPlaceholderText(QStringLiteral("Impresora"));
+    impresoras_->setAccessibleName(QStringLiteral("Impresora"));
     cmdImprimir_ = new QPushButton(QStringLiteral("&Imprimir"));
     cmdImprimir_->setObjectName(QStringLiteral("CmdImprimir"));
     cmdCerrar_ = new QPushButton(QStringLiteral("&Cerrar"));
@@ -44,7 +46,9 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
     auto* raiz = new QVBoxLayout(this);
     raiz->addWidget(lista_, 1);
     auto* abajo = new QHBoxLayout;
-    abajo->addWidget(new QLabel(QStringLiteral("Registro:")));
+    auto* etiquetaRegistro = new QLabel(QStringLiteral("R&egistro:"));
+    etiquetaRegistro->setBuddy(registro_);
+    abajo->addWidget(etiquetaRegistro);
     abajo->addWidget(registro_);
     abajo->addWidget(cmdRegistro_);
     abajo->addSpacing(20);
