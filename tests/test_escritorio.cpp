@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -112,10 +114,22 @@ private slots:
     }
 };
 
-// A session bus of the test's own, for the whole run.
+// A session bus of the test's own, for the whole run: none of the machine's
+// services can be started on it (a notification daemon installed here).
 int main(int argc, char** argv) {
+    QTemporaryDir dir;
+    const QString conf = dir.filePath(QStringLiteral("bus.conf"));
+    {
+        // The system's session configuration, without its service folders.
+        QFile base(QStringLiteral("/usr/share/dbus-1/session.conf")), f(conf);
+        if (!base.open(QIODevice::ReadOnly) || !f.open(QIODevice::WriteOnly))
+            return 1;
+        for (const QByteArray& linea : base.readAll().split('\n'))
+            if (!linea.contains("servicedir") && !linea.contains("<include"))
+                f.write(linea + '\n');
+    }
     QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+    bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + conf, QStringLiteral("--nofork"),
                                              QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
     if (bus.waitForStarted(5000) && bus.waitForReadyRead(5000))
         direccionBus = QString::fromUtf8(bus.readLine()).trimmed();

@@ -23,7 +23,7 @@ private slots:
         frm.LstEnviar()->item(1)->setSelected(true);
         frm.CmdSelectAll()->click();
         QCOMPARE(frm.LstEnviar()->selectedItems().size(), 3);
-        QCOMPARE(frm.CmdSelectAll()->text(), QStringLiteral("Ninguno"));
+        QCOMPARE(frm.CmdSelectAll()->text(), QStringLiteral("&Ninguno"));
         frm.CmdEnviarArchivos()->click();
         QVERIFY(!frm.isVisible());
         QCOMPARE(frm.result(), int(QDialog::Accepted));

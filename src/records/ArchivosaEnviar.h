@@ -49,7 +49,7 @@ private:
     QList<bool> seleccion_;
     QStringList lstNoEnviar_;
     QStringList noEncontrados_;
-    QString caption_ = QStringLiteral("Todos");
+    QString caption_ = QStringLiteral("&Todos");
     bool actualizar_ = false;
     bool enviar_ = false;
     bool cerrada_ = false;
