@@ -20,7 +20,7 @@ QString carpetaPrograma() {
 QString carpetaBibliotecas() {
     const QString junto = QCoreApplication::applicationDirPath();
 #ifndef Q_OS_WIN
-    const QString instalada = QDir(junto).filePath(QStringLiteral("../lib/korvaval"));
+    const QString instalada = QDir(junto).filePath(QStringLiteral("../") + QLatin1String(KORVA_DIR_BIBLIOTECAS));
     if (!QFileInfo::exists(QDir(junto).filePath(QStringLiteral("libsgenc.so"))) &&
         QFileInfo::exists(instalada))
         return QDir::cleanPath(instalada);

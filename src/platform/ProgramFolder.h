@@ -10,7 +10,7 @@ namespace korva {
 QString carpetaPrograma();
 
 // Where the signature library is: beside the executable in the build tree,
-// lib/korvaval beside bin/ once installed.
+// its private folder under the library folder beside bin/ once installed.
 QString carpetaBibliotecas();
 
 } // namespace korva
