@@ -55,6 +55,7 @@ private slots:
                  QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> 4321"));
         QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321"));
         QCOMPARE(f.st.etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::Fecha), QStringLiteral("14 feb 2026")); // Spanish under a C locale
         QCOMPARE(f.st.periodo, 30);
         QVERIFY(!f.st.ConfiguracionModificada);
         QVERIFY(f.st.MostrarErrores);

@@ -144,7 +144,7 @@ private slots:
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(15, 0, 0)));
         TmrControl_Timer(f.ctx);
         QCOMPARE(f.st.SegundosTranscurridos, antes);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Hora), QStringLiteral("03:00:00 PM"));
+        QCOMPARE(f.st.etiqueta(Etiqueta::Hora), QStringLiteral("03:00:00 P.\u00A0M.")); // Spanish under a C locale
         // ... and the notice line; so does one that reaches the window in a
         // turn of its loop inside long work, even with a cycle due.
         f.st.cicloEnCurso = false;

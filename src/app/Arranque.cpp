@@ -1,6 +1,6 @@
 #include "app/Arranque.h"
 
-#include <QLocale>
+#include "platform/Idioma.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -18,7 +18,7 @@
 
 namespace korva {
 
-QString fechaCorta(const QDate& d) { return QLocale::system().toString(d, QStringLiteral("d MMM yyyy")); }
+QString fechaCorta(const QDate& d) { return idioma().toString(d, QStringLiteral("d MMM yyyy")); }
 
 void LblDespliega_DblClick(Contexto& ctx) {
     QString texto;

@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/Eco.h"
+#include "platform/Idioma.h"
 #include "platform/Latido.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVAVal"));
     QApplication::setApplicationVersion(QStringLiteral("8.0.0"));
+    // Spanish whatever the machine's locale: Qt's own texts and numbers too.
+    QLocale::setDefault(korva::idioma());
     korva::cargaTraduccionesQt();
 
     korva::QtDialogs dialogos;

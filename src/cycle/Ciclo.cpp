@@ -1,7 +1,7 @@
 #include "cycle/Ciclo.h"
 
 #include <QFileInfo>
-#include <QLocale>
+#include "platform/Idioma.h"
 
 #include "app/Arranque.h"
 #include "app/Contexto.h"
@@ -207,7 +207,7 @@ void CambioDeDia(Contexto& ctx) {
 void TmrControl_Timer(Contexto& ctx) {
     MainState& st = ctx.st;
     const QDateTime ahora = ctx.reloj.ahora();
-    st.setEtiqueta(Etiqueta::Hora, QLocale::system().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
+    st.setEtiqueta(Etiqueta::Hora, idioma().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
     // A tick that arrives while a cycle, another tick or other long work is
     // under way (a message box, the selection window, or the window's turn
     // inside a transfer) moves only the clock and the notice line.
