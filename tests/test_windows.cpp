@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QProgressBar>
 #include <QLineEdit>
+#include <QTranslator>
 #include <QSet>
 #include <QListView>
 #include <QMenu>
@@ -617,6 +618,30 @@ private slots:
             }
         }
         QVERIFY2(sinNombre.isEmpty(), qPrintable(sinNombre.join('\n')));
+    }
+
+    // Every text goes through Qt's translation: a translator that marks
+    // each of the program's texts sees the window's and the core's alike.
+    void textsGoThroughTranslation() {
+        struct Marca : QTranslator {
+            QString translate(const char* contexto, const char* fuente, const char*, int) const override {
+                return qstrcmp(contexto, "KORVAVal") == 0 ? QStringLiteral("«") + QString::fromUtf8(fuente) + "»"
+                                                          : QString();
+            }
+            bool isEmpty() const override { return false; }
+        } marca;
+        QCoreApplication::installTranslator(&marca);
+        struct Quita {
+            QTranslator* t;
+            ~Quita() { QCoreApplication::removeTranslator(t); }
+        } quita{&marca};
+        Fixture g;
+        configura(g, {{slot::DepurarArchivos, "0"}});
+        Form1 w(g.ctx, 0);
+        QCOMPARE(g.st.evento(), QStringLiteral("«Listo para Iniciar»"));
+        QCOMPARE(w.findChild<QPushButton*>("Start_Button")->text(), QStringLiteral("«&Iniciar»"));
+        QCOMPARE(w.accion("Menu_Manual")->text(), QStringLiteral("«&Manual»"));
+        QVERIFY(!g.st.iniciado());
     }
 
     // A question that deletes keeps on Enter: its default button is No.

@@ -1,4 +1,5 @@
 #include "app/Arranque.h"
+#include "platform/Texto.h"
 
 #include "platform/Idioma.h"
 
@@ -47,7 +48,7 @@ void quitaTemporalesDeOficina(Contexto& ctx) {
 
 void CargaForm1(Contexto& ctx, int posicion) {
     MainState& st = ctx.st;
-    st.setEvento(QStringLiteral("Listo para Iniciar"));
+    st.setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx, 30);
     st.IndicePatente = static_cast<quint8>(posicion);
     st.MostrarErrores = true;
@@ -90,8 +91,8 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.ConfiguracionModificada = false;
     // The start-up's progress texts end: nothing is under way any more.
     st.setEvento(st.configuracionNoLeida
-                     ? QStringLiteral("La configuración de la patente no se pudo leer; no es posible iniciar")
-                     : QStringLiteral("Listo para Iniciar"));
+                     ? Texto::tr("La configuración de la patente no se pudo leer; no es posible iniciar")
+                     : Texto::tr("Listo para Iniciar"));
 }
 
 } // namespace korva

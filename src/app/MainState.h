@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include "platform/Texto.h"
 #include <array>
 
 namespace korva {
@@ -204,7 +206,7 @@ public:
     // Start_Button's caption is the started/stopped state.
     const QString& captionInicio() const { return captionInicio_; }
     void setCaptionInicio(const QString& c);
-    bool iniciado() const { return captionInicio_ == QLatin1String("&Detener"); }
+    bool iniciado() const { return captionInicio_ == Texto::tr("&Detener"); }
 
     // 0: no countdown (stopped, or a cycle is running); n > 0: n - 1 seconds
     // since the last cycle ended.
@@ -244,7 +246,7 @@ signals:
     void ultimosSolicitados();
 
 private:
-    QString captionInicio_ = QStringLiteral("&Iniciar");
+    QString captionInicio_ = Texto::tr("&Iniciar");
 
     // --- menu utilities: folio authorization, restore ----------------------
 public:

@@ -1,4 +1,5 @@
 #include "app/Notificaciones.h"
+#include "platform/Texto.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -71,9 +72,9 @@ void Notificaciones::rechazados() {
             return;
         seQuedan_.insert(nombre);
         texto += fs::soloLectura(ruta)
-                     ? QStringLiteral(" (es de solo lectura: se queda en la carpeta de envío y se rechaza en "
+                     ? Texto::tr(" (es de solo lectura: se queda en la carpeta de envío y se rechaza en "
                                       "cada ciclo)")
-                     : QStringLiteral(" (no se pudo mover a Rechaza: se queda en la carpeta de envío)");
+                     : Texto::tr(" (no se pudo mover a Rechaza: se queda en la carpeta de envío)");
     } else {
         seQuedan_.remove(nombre);
     }
@@ -87,7 +88,7 @@ void Notificaciones::envioRechazado(const QString& nombre, qint32 codigo) {
     if (subidasRechazadas_.contains(nombre))
         return;
     subidasRechazadas_.insert(nombre);
-    rechazosDelCiclo_ << nombre + QStringLiteral(": el centro no lo aceptó (error %1: %2)")
+    rechazosDelCiclo_ << nombre + Texto::tr(": el centro no lo aceptó (error %1: %2)")
                                       .arg(codigo)
                                       .arg(MensajeError(codigo).trimmed());
     if (!enCiclo_)
@@ -101,17 +102,17 @@ void Notificaciones::terminaCiclo() {
     if (enCiclo_ && cuentaCiclo_ && intento_) {
         if (conecto_) {
             if (ciclosSinConexion_ >= kCiclosSinConexion) {
-                titulo = QStringLiteral("Conexión restablecida");
-                partes << QStringLiteral(
+                titulo = Texto::tr("Conexión restablecida");
+                partes << Texto::tr(
                               "El ciclo volvió a conectarse con el centro de prevalidación después "
                               "de %1 ciclos sin conexión.")
                               .arg(ciclosSinConexion_);
             }
             ciclosSinConexion_ = 0;
         } else if (++ciclosSinConexion_ == kCiclosSinConexion) {
-            titulo = QStringLiteral("Sin conexión con KORVA");
+            titulo = Texto::tr("Sin conexión con KORVA");
             alerta = true;
-            partes << QStringLiteral("Los últimos %1 ciclos no pudieron conectarse con el centro de "
+            partes << Texto::tr("Los últimos %1 ciclos no pudieron conectarse con el centro de "
                                      "prevalidación (error %2: %3). Los archivos esperan al siguiente ciclo.")
                           .arg(ciclosSinConexion_)
                           .arg(ultimoError_)
@@ -122,12 +123,12 @@ void Notificaciones::terminaCiclo() {
     if (!rechazosDelCiclo_.isEmpty()) {
         const qsizetype n = rechazosDelCiclo_.size();
         if (titulo.isEmpty())
-            titulo = n == 1 ? QStringLiteral("Archivo rechazado")
-                            : QStringLiteral("%1 archivos rechazados").arg(n);
+            titulo = n == 1 ? Texto::tr("Archivo rechazado")
+                            : Texto::tr("%1 archivos rechazados").arg(n);
         alerta = true;
         partes << rechazosDelCiclo_.mid(0, kRechazosVistos);
         if (n > kRechazosVistos)
-            partes << QStringLiteral("… y %1 más en la lista de Rechazados.").arg(n - kRechazosVistos);
+            partes << Texto::tr("… y %1 más en la lista de Rechazados.").arg(n - kRechazosVistos);
         rechazosDelCiclo_.clear();
     }
     if (!titulo.isEmpty())

@@ -1,4 +1,5 @@
 #include "app/Patentes.h"
+#include "platform/Texto.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -65,7 +66,7 @@ void Patentes::carga() {
 
 bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
     if (!candado.tomado()) {
-        dlg_.error(QStringLiteral("Otra ventana de KORVAVal está modificando la lista de patentes; intente "
+        dlg_.error(Texto::tr("Otra ventana de KORVAVal está modificando la lista de patentes; intente "
                                   "de nuevo en un momento."));
         return false;
     }
@@ -84,7 +85,7 @@ bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
 bool Patentes::sigueIgual(const QStringList& actual) {
     if (actual == claves_)
         return true;
-    dlg_.error(QStringLiteral("La lista de patentes cambió en otra ventana de KORVAVal; revise la patente "
+    dlg_.error(Texto::tr("La lista de patentes cambió en otra ventana de KORVAVal; revise la patente "
                               "elegida e intente de nuevo."));
     claves_ = actual;
     seleccion_ = int(claves_.size()) - 1;
@@ -106,7 +107,7 @@ void Patentes::editaClave(const QString& texto) {
 
 int Patentes::entrar() {
     if (seleccion_ < 0) {
-        dlg_.error(QStringLiteral("Selecione Patente"));
+        dlg_.error(Texto::tr("Selecione Patente"));
         return -1;
     }
     // The list as it is now, not as this window last read it: another window
@@ -124,8 +125,8 @@ int Patentes::entrar() {
             if (donde < 0) {
                 seleccion_ = int(claves_.size()) - 1;
                 PatenteCambiada = false;
-                dlg_.error(QStringLiteral("La patente ") + clave +
-                           QStringLiteral(" ya no está en la lista de patentes; otra ventana de KORVAVal la "
+                dlg_.error(Texto::tr("La patente ") + clave +
+                           Texto::tr(" ya no está en la lista de patentes; otra ventana de KORVAVal la "
                                           "eliminó. Elija de nuevo."));
                 return -1;
             }
@@ -134,8 +135,8 @@ int Patentes::entrar() {
         }
     }
     if (seleccion_ >= kMaximo) {
-        dlg_.error(QStringLiteral("La patente ") + claves_.at(seleccion_) +
-                   QStringLiteral(" ocupa el lugar %1 de la lista de patentes y solo se pueden abrir las "
+        dlg_.error(Texto::tr("La patente ") + claves_.at(seleccion_) +
+                   Texto::tr(" ocupa el lugar %1 de la lista de patentes y solo se pueden abrir las "
                                   "primeras %2; elimine las patentes que ya no use.")
                        .arg(seleccion_ + 1)
                        .arg(kMaximo));
@@ -178,7 +179,7 @@ void Patentes::crear() { altura_ = kAlturaCrear; }
 
 bool Patentes::aceptar() {
     if (clave_.isEmpty()) {
-        dlg_.error(QStringLiteral(
+        dlg_.error(Texto::tr(
             "No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
         return false;
     }
@@ -188,7 +189,7 @@ bool Patentes::aceptar() {
         return false;
     if (actual.size() >= kMaximo) {
         dlg_.error(
-            QStringLiteral("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
+            Texto::tr("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
         return false;
     }
     // Appended to the list as it is now, not as it was when the window
@@ -201,17 +202,17 @@ bool Patentes::aceptar() {
     if (fs::existeArchivo(suelto) || fs::esEnlace(suelto)) {
         const QString aparte = apartaSuelto(int(actual.size()));
         if (aparte.isEmpty()) {
-            dlg_.error(QStringLiteral("No fue posible crear la patente: ya hay un archivo de configuración en ") +
-                       suelto + QStringLiteral(" y no se pudo apartar (") + fs::ultimaCausa() +
+            dlg_.error(Texto::tr("No fue posible crear la patente: ya hay un archivo de configuración en ") +
+                       suelto + Texto::tr(" y no se pudo apartar (") + fs::ultimaCausa() +
                        QStringLiteral(")."));
             return false;
         }
-        dlg_.informacion(QStringLiteral("Había un archivo de configuración sin patente en ") + suelto +
-                         QStringLiteral("; se guardó en ") + aparte +
-                         QStringLiteral(" y la patente nueva empieza sin configuración."));
+        dlg_.informacion(Texto::tr("Había un archivo de configuración sin patente en ") + suelto +
+                         Texto::tr("; se guardó en ") + aparte +
+                         Texto::tr(" y la patente nueva empieza sin configuración."));
     }
     if (!escribeUsuarios(nuevas)) {
-        dlg_.error(QStringLiteral("No fue posible escribir el archivo de patentes ") + rutaUsuarios());
+        dlg_.error(Texto::tr("No fue posible escribir el archivo de patentes ") + rutaUsuarios());
         return false;
     }
     claves_ = nuevas;
@@ -224,10 +225,10 @@ bool Patentes::aceptar() {
 void Patentes::eliminar() {
     const int s = seleccion_;
     const QString clave = (s >= 0 && s < claves_.size()) ? claves_.at(s) : QString();
-    if (!dlg_.preguntaBorrar(QStringLiteral("Precaución al borrar la patente: ") + clave +
-                           QStringLiteral(" se eliminará el archivo de configuración que corresponde a la "
+    if (!dlg_.preguntaBorrar(Texto::tr("Precaución al borrar la patente: ") + clave +
+                           Texto::tr(" se eliminará el archivo de configuración que corresponde a la "
                                           "patente. Desea continuar?"),
-                       kTitulo + QStringLiteral("  - Confirmar")))
+                       kTitulo + Texto::tr("  - Confirmar")))
         return;
     if (s < 0) {
         carga();
@@ -240,9 +241,9 @@ void Patentes::eliminar() {
             return;
         for (int i = s; i < claves_.size(); ++i) {
             if (ocupada(i)) {
-                dlg_.error(QStringLiteral("No es posible eliminar la patente ") + clave +
-                           QStringLiteral(" mientras la patente ") + claves_.at(i) +
-                           QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
+                dlg_.error(Texto::tr("No es posible eliminar la patente ") + clave +
+                           Texto::tr(" mientras la patente ") + claves_.at(i) +
+                           Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
                                           "nuevo."));
                 return;
             }
@@ -306,8 +307,8 @@ bool Patentes::escribeDiario(const QStringList& nuevas, const QList<Movimiento>&
 
 bool Patentes::ejecuta(const QStringList& nuevas, QList<Movimiento> pasos) {
     if (!escribeDiario(nuevas, pasos)) {
-        dlg_.error(QStringLiteral("No fue posible escribir en la carpeta del programa ") + carpeta_ +
-                   QStringLiteral("; las patentes no se modificaron."));
+        dlg_.error(Texto::tr("No fue posible escribir en la carpeta del programa ") + carpeta_ +
+                   Texto::tr("; las patentes no se modificaron."));
         return false;
     }
     bool ok = escribeUsuarios(nuevas);
@@ -324,8 +325,8 @@ bool Patentes::ejecuta(const QStringList& nuevas, QList<Movimiento> pasos) {
         }
     }
     if (!ok) {
-        dlg_.error(QStringLiteral("No fue posible mover los archivos de configuración en ") + carpeta_ +
-                   QStringLiteral("; se terminará de hacer la próxima vez que se abra el programa."));
+        dlg_.error(Texto::tr("No fue posible mover los archivos de configuración en ") + carpeta_ +
+                   Texto::tr("; se terminará de hacer la próxima vez que se abra el programa."));
         return false;
     }
     fs::borra(fs::une(carpeta_, kDiario));
@@ -384,8 +385,8 @@ bool Patentes::recupera() {
     const std::optional<Diario> d = leido ? leeDiario(l) : std::nullopt;
     if (!d || !movimientosPosibles(*d)) {
         // A damaged journal: leave it for the engineer, touch nothing.
-        dlg_.error(QStringLiteral("El archivo ") + ruta +
-                   QStringLiteral(" está dañado; revise los archivos de configuración antes de continuar."));
+        dlg_.error(Texto::tr("El archivo ") + ruta +
+                   Texto::tr(" está dañado; revise los archivos de configuración antes de continuar."));
         return false;
     }
     return ejecuta(d->claves, d->pasos);

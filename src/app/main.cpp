@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/Candado.h"
+#include "platform/Texto.h"
 #include "app/Contexto.h"
 #include "app/MainState.h"
 #include "app/ui/Bandeja.h"
@@ -59,8 +60,8 @@ int main(int argc, char** argv) {
         if (!candado.toma(ctx.carpetaPrograma, posicion)) {
             const QStringList claves = entrada->patentes().claves();
             dialogos.error(
-                QStringLiteral("La patente ") + claves.value(posicion) +
-                QStringLiteral(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
+                korva::Texto::tr("La patente ") + claves.value(posicion) +
+                korva::Texto::tr(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
                                "ventana o elija otra patente."));
             return;
         }

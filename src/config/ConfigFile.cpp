@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -71,7 +72,7 @@ QString desenreda(const QString& linea) {
 
 void CargaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
-    st.setEvento(QStringLiteral("Cargando configuración..."));
+    st.setEvento(Texto::tr("Cargando configuración..."));
     bool leido = false;
     const QString ruta = rutaConfiguracion(ctx);
     const QStringList lineas = fs::leeLineas(ruta, fs::limite::kConfiguracion, &leido);
@@ -86,8 +87,8 @@ void CargaConfiguracion(Contexto& ctx) {
         const QString motivo =
             leido ? QStringLiteral("está incompleto (%1 de %2 renglones)").arg(lineas.size()).arg(MainState::kSlots)
                   : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
-        ctx.dlg.error(QStringLiteral("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
-                      QStringLiteral("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
+        ctx.dlg.error(Texto::tr("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
+                      Texto::tr("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
                                      "los valores por omisión, no se hará nada con ellos y la configuración no "
                                      "se grabará mientras la patente esté abierta."));
         return;
@@ -128,23 +129,23 @@ void CargaConfiguracion(Contexto& ctx) {
     st.setEtiqueta(Etiqueta::LocalName, host::nombre());
     st.setEtiqueta(Etiqueta::LocalAddress, host::direccion());
     st.setProgreso(0);
-    st.setEvento(QStringLiteral("Listo para Iniciar"));
+    st.setEvento(Texto::tr("Listo para Iniciar"));
 }
 
 bool GrabaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
     if (st.configuracionNoLeida) {
-        ctx.dlg.error(QStringLiteral("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
-                      QStringLiteral(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
+        ctx.dlg.error(Texto::tr("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
+                      Texto::tr(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
                                      "por omisión. Revise sus permisos y abra de nuevo la patente."));
         return false;
     }
     if (st.configuracionRecuperada) {
-        ctx.dlg.error(QStringLiteral("No se grabó la configuración: se recuperó del respaldo y la que se muestra "
+        ctx.dlg.error(Texto::tr("No se grabó la configuración: se recuperó del respaldo y la que se muestra "
                                      "es la anterior. Abra de nuevo la patente."));
         return false;
     }
-    st.setEvento(QStringLiteral("Grabando configuración..."));
+    st.setEvento(Texto::tr("Grabando configuración..."));
     QStringList lineas;
     for (int n = 0; n < MainState::kSlots; ++n) {
         const QString& t = st.TxtConfiguration(n);
@@ -155,8 +156,8 @@ bool GrabaConfiguracion(Contexto& ctx) {
            << kVersion;
     const QString ruta = rutaConfiguracion(ctx);
     if (!fs::escribeAtomico(ruta, fs::comoTexto(lineas), true)) {
-        ctx.dlg.error(QStringLiteral("No fue posible grabar la configuración en ") + ruta + QStringLiteral(" (") +
-                      fs::ultimaCausa() + QStringLiteral("). La configuración anterior no se modificó."));
+        ctx.dlg.error(Texto::tr("No fue posible grabar la configuración en ") + ruta + QStringLiteral(" (") +
+                      fs::ultimaCausa() + Texto::tr("). La configuración anterior no se modificó."));
         return false;
     }
     return true;

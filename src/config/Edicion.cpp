@@ -1,4 +1,5 @@
 #include "config/Edicion.h"
+#include "platform/Texto.h"
 
 #include <cmath>
 
@@ -28,7 +29,7 @@ void Menu_Configure(Contexto& ctx) {
         st.edicionCerradaAlgunaVez = true;
         return;
     }
-    if (!ctx.dlg.pregunta(QStringLiteral(
+    if (!ctx.dlg.pregunta(Texto::tr(
             "Esta opción le permitira que la configuración del sistema este en forma de edición, si modifica "
             "parametros equivocadamente (como directorios locales) ocacionará que el sistema NO FUNCIONE "
             "correctamente. Desea continuar?")))
@@ -73,10 +74,10 @@ void CambiaServidor(Contexto& ctx) {
     const QString primera = lineas.isEmpty() ? QString() : lineas.first();
     if (valorNumerico(primera) == 1.0) {
         seleccionaServidor(ctx, OpcionServidor::Secundario);
-        st.setEvento(QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
+        st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Secundario"));
     } else {
         seleccionaServidor(ctx, OpcionServidor::Primario);
-        st.setEvento(QStringLiteral("Conexión a KORVA mediante el Servidor Primario"));
+        st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Primario"));
     }
     fs::borra(ruta);
 }
@@ -114,18 +115,18 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
         st.TxtConfiguration(slot::ContrasenaKey).isEmpty()) {
         rechaza();
         ctx.dlg.advertencia(
-            QStringLiteral("Para poder activar esta función es necesario que primero\r"
+            Texto::tr("Para poder activar esta función es necesario que primero\r"
                            "proporcione la ruta del Archivo KEY, la ruta del archivo CER y la contraseña.\r"
                            "Para hacerlo es necesario poner el sistema en forma de edición\r"
                            "Sistema / Configuración"));
     } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaKey))) {
         rechaza();
         ctx.dlg.error(
-            QStringLiteral("ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
+            Texto::tr("ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
     } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaCer))) {
         rechaza();
         ctx.dlg.error(
-            QStringLiteral("ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
+            Texto::tr("ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
     }
 }
 

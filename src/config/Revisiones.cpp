@@ -1,4 +1,5 @@
 #include "config/Revisiones.h"
+#include "platform/Texto.h"
 
 #include "app/Contexto.h"
 #include "config/Carpetas.h"
@@ -58,15 +59,15 @@ qint16 RevisaDir(Contexto& ctx) {
                                    carpetas::rechaza(st, ctx.plataforma), carpetas::respalda(st, ctx.plataforma)}) {
             if (carpetas::propia(sub))
                 continue;
-            ctx.dlg.error(QStringLiteral("ERROR: es imposible continuar, ") + sub +
-                          QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); el programa "
+            ctx.dlg.error(Texto::tr("ERROR: es imposible continuar, ") + sub +
+                          Texto::tr(" no es una carpeta del programa (es un enlace o un archivo); el programa "
                                          "no escribe ni borra archivos a través de ella. Quítela para que el "
                                          "programa cree la suya."));
             return 1;
         }
         return 0;
     }
-    ctx.dlg.error(QStringLiteral(
+    ctx.dlg.error(Texto::tr(
         "ERROR: es imposible continuar, en la Configuración del Sistema, uno o ambos directorios locales no "
         "existen, esta mal escrita la ruta o han sido borrados, para poder continuar deberá proporcionar "
         "rutas con directorios validos. Nota: modificar los directorios locales puede hacer que se ejecute "
@@ -94,7 +95,7 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
     if (st.lista(Lista::ArchivosE).size() == st.lista(Lista::ArchivosR).size() && comasE == comasR)
         return 1;
     ctx.dlg.error(
-        QStringLiteral("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
+        Texto::tr("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
                        "coinciden el numero de los tipos de archivos de Envio y Recibo"));
     return 0;
 }
@@ -117,9 +118,9 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     const QString ayuda = ayudaLista(LstRutas);
     if (comasRuta != comasArchivos) {
         ctx.dlg.error(
-            QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
+            Texto::tr("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
                            "coinciden el numero de ") +
-            ayuda + QStringLiteral(" con los tipos de archivos"));
+            ayuda + Texto::tr(" con los tipos de archivos"));
         abreRutas(ctx);
         return 1;
     }
@@ -154,9 +155,9 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     const QString apertura = QStringLiteral(
         "ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, al menos una de las ");
     if (vacia)
-        ctx.dlg.error(apertura + ayuda + QStringLiteral(" esta vacia"));
+        ctx.dlg.error(apertura + ayuda + Texto::tr(" esta vacia"));
     if (invalida)
-        ctx.dlg.error(apertura + ayuda + QStringLiteral(" no es valida"));
+        ctx.dlg.error(apertura + ayuda + Texto::tr(" no es valida"));
     if (vacia || invalida) {
         st.vacia(LstRutas);
         st.vacia(LstArchivos);

@@ -1,4 +1,5 @@
 #include "cycle/Ciclo.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 #include "platform/Idioma.h"
@@ -45,7 +46,7 @@ bool revisaConfiguracion(Contexto& ctx) {
         return false;
     if (st.lista(Lista::ArchivosE).size() != st.lista(Lista::ArchivosR).size()) {
         ctx.dlg.error(
-            QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
+            Texto::tr("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         return false;
     }
     return true;
@@ -126,27 +127,27 @@ void EjecutaCiclo(Contexto& ctx) {
 
 void Start_Button_Click(Contexto& ctx) {
     MainState& st = ctx.st;
-    if (st.captionInicio() == QLatin1String("&Iniciar")) {
+    if (st.captionInicio() == Texto::tr("&Iniciar")) {
         if (st.configuracionNoLeida) {
-            ctx.dlg.error(QStringLiteral("No es posible iniciar: el archivo de configuración ") +
+            ctx.dlg.error(Texto::tr("No es posible iniciar: el archivo de configuración ") +
                           rutaConfiguracion(ctx) +
-                          QStringLiteral(" no se pudo leer al abrir la patente. Corríjalo o recupere la "
+                          Texto::tr(" no se pudo leer al abrir la patente. Corríjalo o recupere la "
                                          "configuración del respaldo y abra de nuevo la patente."));
             return;
         }
         ctx.dlg.puntero(Puntero::Ocupado);
         reiniciaSesion(ctx);
-        st.setEvento(QStringLiteral("Iniciando Conexión Espere...."));
+        st.setEvento(Texto::tr("Iniciando Conexión Espere...."));
         st.muestraPagina(kPaginaStatus);
         st.setBloqueado(slot::FolioInferior, true);
         st.setBloqueado(slot::FolioSuperior, true);
         if (ConnectToHost(ctx) != 0) {
             st.SegundosTranscurridos = 0;
             st.setProgreso(0);
-            st.setCaptionInicio(QStringLiteral("&Iniciar"));
+            st.setCaptionInicio(Texto::tr("&Iniciar"));
             st.muestraPagina(kPaginaConfiguracion);
         } else {
-            st.setCaptionInicio(QStringLiteral("&Detener"));
+            st.setCaptionInicio(Texto::tr("&Detener"));
             st.setCicloIniciado(true); // the diagnostics wait until it stops
             const bool anidado = st.cicloEnCurso;
             st.cicloEnCurso = true;
@@ -159,10 +160,10 @@ void Start_Button_Click(Contexto& ctx) {
         return;
     }
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.setCaptionInicio(QStringLiteral("&Iniciar"));
-    st.setEvento(QStringLiteral("Listo para hacer Conexión"));
+    st.setCaptionInicio(Texto::tr("&Iniciar"));
+    st.setEvento(Texto::tr("Listo para hacer Conexión"));
     if (DisconnectFromHost(ctx) != 0)
-        ctx.dlg.error(QStringLiteral(
+        ctx.dlg.error(Texto::tr(
             "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
     ctx.dlg.puntero(Puntero::Normal);
     st.SegundosTranscurridos = 0;
@@ -175,8 +176,8 @@ void MuestraCuentaRegresiva(Contexto& ctx) {
     const double paso = P > 0 ? 100.0 / P : 100.0;
     const float suma = static_cast<float>(st.progreso() + paso);
     if (100.0f > suma) {
-        st.setEvento(QStringLiteral("Siguiente ciclo en :") + QString::number(P - st.SegundosTranscurridos) +
-                     QStringLiteral(" Seg."));
+        st.setEvento(Texto::tr("Siguiente ciclo en :") + QString::number(P - st.SegundosTranscurridos) +
+                     Texto::tr(" Seg."));
         st.setProgreso(suma);
     } else {
         st.setProgreso(1);

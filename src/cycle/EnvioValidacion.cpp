@@ -1,4 +1,5 @@
 #include "cycle/EnvioValidacion.h"
+#include "platform/Texto.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -66,7 +67,7 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
     if (!fs::existeCarpeta(carpeta) && fs::creaCarpeta(carpeta) &&
         copiaReportada(ctx, origen, destino, fs::Sincroniza::No))
         return true;
-    reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") + carpeta +
+    reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") + carpeta +
                           QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     return false;
 }
@@ -85,10 +86,10 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
         if (!fs::soloLectura(ruta))
             fs::borra(ruta);
     } else {
-        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
                               carpeta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     }
-    st.setEvento(QStringLiteral("Rechazando ") + nombre);
+    st.setEvento(Texto::tr("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
     st.agrega(Lista::Rechazados,
               nombre + QLatin1Char(' ') + hora +
@@ -128,7 +129,7 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
             const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
             if (fs::esRegular(local) && modificado(local) != modificado(destino) &&
                 !copiaReportada(ctx, local, destino))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
                                       rutas[r] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
         }
     }
@@ -146,7 +147,7 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     const QStringList letras = st.lista(Lista::ArchivosE);
     const auto copia = [&](const QString& origen, const QString& n) {
         if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + n + QStringLiteral(" a ") + envio +
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + n + Texto::tr(" a ") + envio +
                                   QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     };
     struct Reciente {
@@ -282,9 +283,9 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     if (st.chk(slot::Firmar) && tipo < kNoFirmable) {
         // Read-only is how a broker protects a file: never rewritten or signed.
         if (fs::soloLectura(ruta)) {
-            reportaFallaUnaVez(ctx, QStringLiteral("solo-lectura ") + nombre,
-                               QStringLiteral("ERROR: ") + nombre +
-                                   QStringLiteral(" es de solo lectura: no se firma ni se envía mientras lo sea"));
+            reportaFallaUnaVez(ctx, Texto::tr("solo-lectura ") + nombre,
+                               Texto::tr("ERROR: ") + nombre +
+                                   Texto::tr(" es de solo lectura: no se firma ni se envía mientras lo sea"));
             return;
         }
         // Held open: the rewrite and the signing put a new file under the
@@ -293,15 +294,15 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         if (!original->abre(ruta) || original->huella() != vista)
             return;
         if (tipo == 0 && !PreparaRegistro801(ctx, ruta)) {
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible preparar el registro 801 de ") + nombre +
-                                  QStringLiteral(" (") + fs::ultimaCausa() + QStringLiteral("); no se envía"));
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible preparar el registro 801 de ") + nombre +
+                                  QStringLiteral(" (") + fs::ultimaCausa() + Texto::tr("); no se envía"));
             return;
         }
         if (FirmaArchivo(ctx, ruta, tipo) != 0)
             return;
         if (original->huella() != vista) {
             original->restaura();
-            reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se firmaba; se enviará cuando esté completo"));
+            reportaFalla(ctx, nombre + Texto::tr(" cambió mientras se firmaba; se enviará cuando esté completo"));
             return;
         }
         antes = fs::huella(ruta);
@@ -312,24 +313,24 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         rechaza(ctx, envio, ruta, nombre, !julianoBien);
         return;
     }
-    st.setEvento(QStringLiteral("Enviando ") + nombre);
+    st.setEvento(Texto::tr("Enviando ") + nombre);
     if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
-        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
-                              QStringLiteral("; no se envían archivos mientras no puedan registrarse"));
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                              Texto::tr("; no se envían archivos mientras no puedan registrarse"));
         return;
     }
     if (!sube(nombre, ruta, antes, original, vista))
         return;
     archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
     if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
-        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     const QString linea = lineaBitacora(nombre, antes.modificado());
     if (!registro.agrega(linea)) {
         // Kept for this run, so the file is not sent again, and written
         // to the register as soon as it takes lines again.
         st.lineasSinRegistrar << linea;
-        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
-                              QStringLiteral("; ") + nombre + QStringLiteral(" ya fue enviado"));
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
+                              QStringLiteral("; ") + nombre + Texto::tr(" ya fue enviado"));
     }
     bitacora.agrega(nombre, antes.modificado());
 }
@@ -354,13 +355,13 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
             fs::borra(pendiente);
         const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
         if (sesionViva && st.sesionPerdida == 0 && !esFallaLocal(rc)) {
-            reportaFallaUnaVez(ctx, QStringLiteral("subida ") + nombre + QString::number(rc),
-                               QStringLiteral("ERROR: el centro no aceptó ") + nombre + QStringLiteral(" (") +
+            reportaFallaUnaVez(ctx, Texto::tr("subida ") + nombre + QString::number(rc),
+                               Texto::tr("ERROR: el centro no aceptó ") + nombre + QStringLiteral(" (") +
                                    QString::number(rc) + QLatin1Char(' ') + MensajeError(rc).trimmed() +
-                                   QStringLiteral("); se enviará de nuevo en el siguiente ciclo"));
+                                   Texto::tr("); se enviará de nuevo en el siguiente ciclo"));
             st.marcaEnvioRechazado(nombre, rc);
         } else if (st.evento() != conexion) {
-            st.setEvento(QStringLiteral("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
+            st.setEvento(Texto::tr("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
                          QString::number(rc));
         }
         return false;
@@ -377,7 +378,7 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
             fs::borra(pendiente);
         if (ctx.ftp && ctx.ftp->conectado())
             ctx.ftp->borra(QStringLiteral("REC/") + nombre);
-        reportaFalla(ctx, nombre + QStringLiteral(" cambió mientras se enviaba; se enviará de nuevo"));
+        reportaFalla(ctx, nombre + Texto::tr(" cambió mientras se enviaba; se enviará de nuevo"));
         return false;
     }
     return true;
@@ -387,9 +388,9 @@ void Pasada::reportaRepetidos() {
     for (auto r = repetidos.cbegin(); r != repetidos.cend(); ++r) {
         QStringList nombres = r.value();
         nombres.sort();
-        reportaFalla(ctx, QStringLiteral("ERROR: hay más de un archivo con el nombre ") + r.key() +
+        reportaFalla(ctx, Texto::tr("ERROR: hay más de un archivo con el nombre ") + r.key() +
                               QStringLiteral(" (") + nombres.join(QStringLiteral(", ")) +
-                              QStringLiteral("); se envía ") + entradas[elegido.value(r.key())].nombre);
+                              Texto::tr("); se envía ") + entradas[elegido.value(r.key())].nombre);
     }
 }
 
@@ -397,15 +398,15 @@ void Pasada::reportaRepetidos() {
 
 void EnviaArchivosValidacion(Contexto& ctx) {
     MainState& st = ctx.st;
-    st.setEvento(QStringLiteral("Inicia envío de Archivos de Validación"));
+    st.setEvento(Texto::tr("Inicia envío de Archivos de Validación"));
     Pasada p(ctx);
     const bool leido =
         st.chk(slot::RutasAdicionales) ? RecogeRutasAdicionales(ctx, p.bitacora) : p.bitacora.carga(st);
     if (!leido) {
         // Every file would look unsent and go again.
-        reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer ") + rutaRegistro(st) + QStringLiteral(" (") +
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer ") + rutaRegistro(st) + QStringLiteral(" (") +
                               fs::ultimaCausa() +
-                              QStringLiteral("); no se envían archivos mientras no pueda leerse"));
+                              Texto::tr("); no se envían archivos mientras no pueda leerse"));
         return;
     }
 
@@ -439,7 +440,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
             if (fs::huella(p.rutaEnvio(entrada.toLower())) == h)
                 p.envia(entrada, h);
             else
-                st.setEvento(entrada + QStringLiteral(" se está escribiendo; se enviará cuando termine"));
+                st.setEvento(entrada + Texto::tr(" se está escribiendo; se enviará cuando termine"));
         }
     }
 

@@ -1,4 +1,5 @@
 #include "diagnostics/Diagnostico.h"
+#include "platform/Texto.h"
 
 #include <cmath>
 
@@ -57,8 +58,8 @@ void Diagnostico::alCambiarCiclo() {
         return;
     }
     cicloVisto_ = iniciado;
-    comenta(iniciado ? QStringLiteral("Para realizar pruebas se debe detener el proceso de validación.")
-                     : QStringLiteral("Listo para iniciar pruebas"),
+    comenta(iniciado ? Texto::tr("Para realizar pruebas se debe detener el proceso de validación.")
+                     : Texto::tr("Listo para iniciar pruebas"),
             ColorComentario::Azul);
 }
 
@@ -109,7 +110,7 @@ void Diagnostico::abreEtapa(int e) {
     if (e == 0) {
         agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
         eco_.setDestino(eco_.direccionLocal());
-        comenta(QStringLiteral(
+        comenta(Texto::tr(
                     "Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
                     "proceso de validación, espere."),
                 ColorComentario::Azul);
@@ -118,7 +119,7 @@ void Diagnostico::abreEtapa(int e) {
                kFinLinea);
         eco_.setDestino(HostName.trimmed());
         comenta(
-            QStringLiteral("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
+            Texto::tr("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
                            "iniciar el proceso de validación, espere."),
             ColorComentario::Azul);
     } else {
@@ -126,7 +127,7 @@ void Diagnostico::abreEtapa(int e) {
                kFinLinea);
         eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
         comenta(
-            QStringLiteral("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
+            Texto::tr("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
                            "proceso de validación, espere."),
             ColorComentario::Azul);
     }
@@ -182,7 +183,7 @@ void Diagnostico::terminaPrueba() {
     if (fallas_ == 0) {
         agrega(blancos(8) + QString(47, QLatin1Char('*')) + QStringLiteral(" FIN DE PRUEBA  ") +
                QString(47, QLatin1Char('*')) + kFinLinea);
-        comenta(QStringLiteral("La comunicación esta operando correctamente."), ColorComentario::Azul);
+        comenta(Texto::tr("La comunicación esta operando correctamente."), ColorComentario::Azul);
     } else if (!local) {
         // A machine that may not send echoes at all: that is the cause, not
         // its TCP-IP.
@@ -212,7 +213,7 @@ void Diagnostico::ComdProbar() {
     eco_.setSincrono(Check1);
     if (!eco_.envia()) {
         ctx_.dlg.mensaje(Icono::Ninguno,
-                         QStringLiteral("Fallo, direccion IP es ") + eco_.direccionResuelta() +
+                         Texto::tr("Fallo, direccion IP es ") + eco_.direccionResuelta() +
                              QStringLiteral(" (") + host + QStringLiteral(")"),
                          kTitulo);
         const QString porque = eco_.impedimento();
@@ -238,8 +239,8 @@ void Diagnostico::CmdPruebas() {
         eco_.setSincrono(Check1);
         eco_.setContinuo(true);
         ctx_.st.setDiagnosticoActivo(true);
-        comenta(QStringLiteral("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
-                    QStringLiteral(
+        comenta(Texto::tr("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
+                    Texto::tr(
                         ", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
                         "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
                 ColorComentario::Azul);
@@ -249,7 +250,7 @@ void Diagnostico::CmdPruebas() {
         recv_ = QStringLiteral("0");
         loss_ = QStringLiteral("0%");
         ctx_.st.setDiagnosticoActivo(false);
-        comenta(QStringLiteral("La prueba ha terminado."), ColorComentario::Azul);
+        comenta(Texto::tr("La prueba ha terminado."), ColorComentario::Azul);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "exchange/Descargas.h"
+#include "platform/Texto.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -16,11 +17,11 @@ namespace korva {
 void TraeAvisos(Contexto& ctx) {
     MainState& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Conectandose para traer Avisos, espere."));
+    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Conectandose para traer Avisos, espere."));
     ReceiveMultipleFiles(ctx, st.TxtConfiguration(slot::DirRecibo), QStringLiteral("ENV/general"),
                          QStringLiteral("*.*"));
     ctx.dlg.puntero(Puntero::Normal);
-    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Listo para iniciar"));
+    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Listo para iniciar"));
     CargaAvisos(ctx);
     CambiaServidor(ctx);
 }
@@ -30,7 +31,7 @@ void TraeRegistro001(Contexto& ctx) {
     ctx.dlg.puntero(Puntero::Ocupado);
     st.MostrarErrores = false;
     st.setEtiqueta(Etiqueta::Despliega,
-                   QStringLiteral("Conectandose para traer Archivos del registros 001, favor de esperar.."));
+                   Texto::tr("Conectandose para traer Archivos del registros 001, favor de esperar.."));
     const QString staging = carpetas::pend(st, ctx.plataforma);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(staging, ctx.plataforma) == 1 && ValidaDir(recibo, ctx.plataforma) == 1 &&
@@ -45,24 +46,24 @@ void TraeRegistro001(Contexto& ctx) {
             // staged copy and the centre's wait for a later run.
             if (fs::soloLectura(destino)) {
                 reportaFalla(ctx,
-                             QStringLiteral("ERROR: ") + destino +
-                                 QStringLiteral(" es de solo lectura; no se reemplazó con el del centro"));
+                             Texto::tr("ERROR: ") + destino +
+                                 Texto::tr(" es de solo lectura; no se reemplazó con el del centro"));
                 continue;
             }
             if (!copiaReportada(ctx, origen, destino)) {
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + e.nombre +
-                                      QStringLiteral(" a ") + recibo + QStringLiteral(" (") + fs::ultimaCausa() +
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + e.nombre +
+                                      Texto::tr(" a ") + recibo + QStringLiteral(" (") + fs::ultimaCausa() +
                                       QLatin1Char(')'));
                 continue;
             }
             if (!fs::borra(origen))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible borrar ") + origen);
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible borrar ") + origen);
             DeleteFiles(ctx, QStringLiteral("ENV/") + e.nombre);
         }
     }
     st.MostrarErrores = true;
     ctx.dlg.puntero(Puntero::Normal);
-    st.setEtiqueta(Etiqueta::Despliega, QStringLiteral("Archivos del registro 001 traidos."));
+    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Archivos del registro 001 traidos."));
 }
 
 } // namespace korva

@@ -1,4 +1,5 @@
 #include "exchange/PedirArchivo.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 
@@ -83,26 +84,26 @@ bool PedirArchivo::CmdAceptar_Click() {
     if (l == QLatin1String("s") && folio_.size() != 6) {
         ctx_.dlg.mensaje(
             Icono::Ninguno,
-            QStringLiteral("Error. El número de archivo de Sagarpa solicitado no es valido, debe "
+            Texto::tr("Error. El número de archivo de Sagarpa solicitado no es valido, debe "
                            "capturar el número de OISA seguido del número de folio del archivo."),
             kTituloPrograma);
         return false;
     }
     if (!soloDigitos(folio_)) {
-        ctx_.dlg.error(QStringLiteral("Error. El folio del Archivo debe ser un valor numérico."));
+        ctx_.dlg.error(Texto::tr("Error. El folio del Archivo debe ser un valor numérico."));
         return false;
     }
     // Compared as text, character by character, as the folio bounds are kept.
     if (folio_ < st.TxtConfiguration(slot::FolioInferior) ||
         folio_ > st.TxtConfiguration(slot::FolioSuperior)) {
         ctx_.dlg.error(
-            QStringLiteral("Error. El folio Solicitado con esta dentro del rango de folios autorizados."));
+            Texto::tr("Error. El folio Solicitado con esta dentro del rango de folios autorizados."));
         return false;
     }
     // A shorter folio makes a name the centre never answers, searched every
     // cycle from then on.
     if (folio_.size() != largo_) {
-        ctx_.dlg.error(QStringLiteral("Error. El folio del Archivo debe tener %1 dígitos.").arg(largo_));
+        ctx_.dlg.error(Texto::tr("Error. El folio del Archivo debe tener %1 dígitos.").arg(largo_));
         return false;
     }
     const QString pend = carpetaPend(ctx_);
@@ -117,15 +118,15 @@ bool PedirArchivo::CmdAceptar_Click() {
     const QString ruta = fs::une(pend, archivo, ctx_.plataforma);
     // The request is an empty file; a failure must not read as a request placed.
     if (!fs::escribeAtomico(ruta, QByteArray())) {
-        ctx_.dlg.error(QStringLiteral("Error. No fue posible crear el archivo ") + ruta + QStringLiteral(" (") +
+        ctx_.dlg.error(Texto::tr("Error. No fue posible crear el archivo ") + ruta + QStringLiteral(" (") +
                        fs::ultimaCausa() + QStringLiteral(")."));
         return false;
     }
     creado_ = ruta;
     ctx_.dlg.mensaje(Icono::Ninguno,
-                     QStringLiteral("Se buscará respuesta del archivo ") + l + st.patente() + folio_ +
+                     Texto::tr("Se buscará respuesta del archivo ") + l + st.patente() + folio_ +
                          (empiezaConE(l) ? QString() : QStringLiteral(".")) + dia +
-                         QStringLiteral(". Espere el siguiente ciclo para ver los resultados."),
+                         Texto::tr(". Espere el siguiente ciclo para ver los resultados."),
                      kTitulo);
     return true;
 }
@@ -162,12 +163,12 @@ void EliminarBusqueda::CmdEliminar_Click(int seleccion) {
     // The delete itself ignores the read-only mark; the search is cancelled
     // only when the file is really gone.
     if (fs::soloLectura(ruta) || !fs::borra(ruta)) {
-        ctx_.dlg.error(QStringLiteral("No fue posible cancelar la busqueda del archivo ") + nombre +
-                       QStringLiteral(": no se pudo borrar ") + ruta + QLatin1Char('.'));
+        ctx_.dlg.error(Texto::tr("No fue posible cancelar la busqueda del archivo ") + nombre +
+                       Texto::tr(": no se pudo borrar ") + ruta + QLatin1Char('.'));
     } else {
         ctx_.dlg.mensaje(Icono::Ninguno,
-                         QStringLiteral("La busqueda del archivo ") + nombre +
-                             QStringLiteral(" ha sido cancelada"),
+                         Texto::tr("La busqueda del archivo ") + nombre +
+                             Texto::tr(" ha sido cancelada"),
                          kTitulo);
     }
     carga();

@@ -1,4 +1,5 @@
 #include "exchange/Respuestas.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 
@@ -42,17 +43,17 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
         break;
     case codigos::ArchivoLocalNoCreado:
     case codigos::ArchivoLocalNoEscrito:
-        causa = fs::esCarpetaReal(destino) ? QStringLiteral("hay una carpeta con ese nombre") : fs::ultimaCausa();
+        causa = fs::esCarpetaReal(destino) ? Texto::tr("hay una carpeta con ese nombre") : fs::ultimaCausa();
         if (causa.isEmpty())
             causa = MensajeError(codigo);
         break;
     default:
         return; // not there yet, or the session's own failure, already said
     }
-    reportaFallaUnaVez(ctx, QStringLiteral("respuesta ") + respuesta + QString::number(codigo),
-                       QStringLiteral("ERROR: no fue posible guardar la respuesta ") + respuesta +
-                           QStringLiteral(" en ") + destino + QStringLiteral(" (") + causa +
-                           QStringLiteral("); sigue pendiente"));
+    reportaFallaUnaVez(ctx, Texto::tr("respuesta ") + respuesta + QString::number(codigo),
+                       Texto::tr("ERROR: no fue posible guardar la respuesta ") + respuesta +
+                           Texto::tr(" en ") + destino + QStringLiteral(" (") + causa +
+                           Texto::tr("); sigue pendiente"));
 }
 
 } // namespace
@@ -126,13 +127,13 @@ void BuscaRespuestas(Contexto& ctx) {
     for (const QString& nombre : std::as_const(pendientes)) {
         if (ctx.cancelado())
             break;
-        st.setEvento(QStringLiteral("Inicia la busqueda de repuesta"));
+        st.setEvento(Texto::tr("Inicia la busqueda de repuesta"));
         preparaNombre(st, nombre);
         if (!pruebaPatente(st, nombre))
             continue;
         const QString remoto = nombreRespuesta(st, nombre);
         if (remoto.isEmpty()) {
-            st.setEvento(QStringLiteral("No se reconoce el tipo del archivo pendiente ") + nombre);
+            st.setEvento(Texto::tr("No se reconoce el tipo del archivo pendiente ") + nombre);
             continue;
         }
         const QString respuesta = remoto.right(st.LongitudNombre);
@@ -140,7 +141,7 @@ void BuscaRespuestas(Contexto& ctx) {
         // A response too large to keep is not fetched again this run.
         if (st.respuestasExcedidas.contains(remoto))
             continue;
-        st.setEvento(QStringLiteral("Buscando archivo ") + respuesta);
+        st.setEvento(Texto::tr("Buscando archivo ") + respuesta);
         // An answer already here (the file was sent again) is replaced only
         // by a download that holds something: it comes in beside it first.
         const bool previa = fs::existeArchivo(destino);
@@ -165,18 +166,18 @@ void BuscaRespuestas(Contexto& ctx) {
         if (previa) {
             if (!fs::renombra(llegada, destino)) {
                 fs::borra(llegada);
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible reemplazar ") + destino + QStringLiteral(" (") +
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible reemplazar ") + destino + QStringLiteral(" (") +
                                       fs::ultimaCausa() + QLatin1Char(')'));
                 continue;
             }
-            st.setEvento(QStringLiteral("Recibido.. ") + destino);
+            st.setEvento(Texto::tr("Recibido.. ") + destino);
         }
         const QString pend =
             fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
         if (!fs::borra(pend))
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible borrar el pendiente ") + pend);
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible borrar el pendiente ") + pend);
         if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     }
 
     if (!st.chk(slot::RutasAdicionales))
@@ -203,7 +204,7 @@ void BuscaRespuestas(Contexto& ctx) {
             if (fs::soloLectura(destino))
                 fs::ponSoloLectura(destino, false);
             if (!copiaReportada(ctx, origen, destino))
-                reportaFalla(ctx, QStringLiteral("ERROR: no fue posible copiar ") + nombre + QStringLiteral(" a ") +
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
                                       rutas[j] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
         }
     }

@@ -1,4 +1,5 @@
 #include "exchange/Transferencia.h"
+#include "platform/Texto.h"
 
 #include <QMap>
 
@@ -23,7 +24,7 @@ qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
     // Stopped by the broker: the rest of the cycle's transfers go too, unsaid.
     if (codigo == codigos::Cancelada) {
         ctx.st.sesionPerdida = codigo;
-        ctx.st.setEvento(QStringLiteral("Transferencia cancelada"));
+        ctx.st.setEvento(Texto::tr("Transferencia cancelada"));
         return codigo;
     }
     if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
@@ -52,7 +53,7 @@ qint16 InitializeFTPControl(Contexto& ctx) {
 
 qint32 ConnectToHost(Contexto& ctx) {
     if (!ctx.ftp) {
-        ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigos::RedNoInicializada));
+        ctx.st.setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigos::RedNoInicializada));
         ctx.st.marcaConexion(codigos::RedNoInicializada);
         return codigos::RedNoInicializada;
     }
@@ -72,18 +73,18 @@ qint32 ConnectToHost(Contexto& ctx) {
     if (codigo == 0) {
         QString texto = QStringLiteral("Conexión Establecida... ");
         if (!ctx.ftp->cifrado())
-            texto += QStringLiteral("Sesión sin cifrar: el servidor no ofrece TLS");
+            texto += Texto::tr("Sesión sin cifrar: el servidor no ofrece TLS");
         else if (ctx.ftp->pasivoImpuesto())
-            texto += QStringLiteral("Se usa modo pasivo: el modo activo no es posible con TLS");
+            texto += Texto::tr("Se usa modo pasivo: el modo activo no es posible con TLS");
         ctx.st.setEvento(texto);
         if (const QString falla = ctx.ftp->fallaLocal(); !falla.isEmpty())
-            reportaFalla(ctx, QStringLiteral("ERROR: ") + falla);
+            reportaFalla(ctx, Texto::tr("ERROR: ") + falla);
     } else if (codigo == codigos::Cancelada) {
         ctx.st.sesionPerdida = codigo;
-        ctx.st.setEvento(QStringLiteral("Conexión cancelada"));
+        ctx.st.setEvento(Texto::tr("Conexión cancelada"));
         return codigo;
     } else {
-        ctx.st.setEvento(QStringLiteral("ERROR al conectar- ") + QString::number(codigo));
+        ctx.st.setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigo));
         Error(ctx, codigo);
         // Refused or timed out, it would be so again for every file of the
         // cycle; so would a login or a certificate refused within a cycle (a
@@ -100,23 +101,23 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
         return qint16(c);
     const qint32 codigo = ctx.ftp->envia(strLocalFileName, strRemoteFileName);
     if (codigo == 0)
-        ctx.st.setEvento(QStringLiteral("Archivo Enviado.. "));
+        ctx.st.setEvento(Texto::tr("Archivo Enviado.. "));
     return qint16(vigila(ctx, codigo, false));
 }
 
 qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(QStringLiteral("ERROR en conexión "));
+        ctx.st.setEvento(Texto::tr("ERROR en conexión "));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->recibe(strLocalFileName, strRemoteFileName);
     if (codigo == 0) {
-        ctx.st.setEvento(QStringLiteral("Recibido.. ") + strLocalFileName);
+        ctx.st.setEvento(Texto::tr("Recibido.. ") + strLocalFileName);
     } else {
         // A missing response is the ordinary outcome while it is awaited: no window.
         const qint16 n = numLetras(ctx.st, strRemoteFileName.left(1));
         ctx.st.LongitudNombre = n;
-        ctx.st.setEvento(QStringLiteral("Pendiente - ") + strRemoteFileName.right(n));
+        ctx.st.setEvento(Texto::tr("Pendiente - ") + strRemoteFileName.right(n));
     }
     return qint16(vigila(ctx, codigo, false));
 }
@@ -124,12 +125,12 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
 qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
                             const QString& strFileMask) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(QStringLiteral("Error al conectar- ") + QString::number(c));
+        ctx.st.setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->recibeVarios(strLocalDir, strRemoteDir, strFileMask);
     if (codigo != 0) {
-        ctx.st.setEvento(QStringLiteral("Esta pendiente el archivo - ") + QString::number(codigo));
+        ctx.st.setEvento(Texto::tr("Esta pendiente el archivo - ") + QString::number(codigo));
         Error(ctx, codigo);
     } else if (const QList<Omitido> omitidos = ctx.ftp->omitidos(); !omitidos.isEmpty()) {
         // The others arrived; the broker learns which stayed on the server,
@@ -148,22 +149,22 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
         else
             ctx.st.setEvento(texto);
     } else {
-        ctx.st.setEvento(QStringLiteral("Recibiendo Archivos"));
+        ctx.st.setEvento(Texto::tr("Recibiendo Archivos"));
     }
     return qint16(vigila(ctx, codigo, true));
 }
 
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(QStringLiteral("Error al conectar- ") + QString::number(c));
+        ctx.st.setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->borra(strFile);
     if (codigo != 0) {
-        ctx.st.setEvento(QStringLiteral("No se pudo borrar el archivo - ") + QString::number(codigo));
+        ctx.st.setEvento(Texto::tr("No se pudo borrar el archivo - ") + QString::number(codigo));
         Error(ctx, codigo);
     } else {
-        ctx.st.setEvento(QStringLiteral("Borrando archivo: ") + strFile);
+        ctx.st.setEvento(Texto::tr("Borrando archivo: ") + strFile);
     }
     return qint16(vigila(ctx, codigo, true));
 }

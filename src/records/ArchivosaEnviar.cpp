@@ -1,4 +1,5 @@
 #include "records/ArchivosaEnviar.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 
@@ -48,7 +49,7 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
             tachaNoSeleccionados();
     } else {
         if (ctx_.dlg.pregunta(
-                QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
+                Texto::tr("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
                                "seleccionar archivos?"),
                 kTitulo))
             return false;
@@ -93,13 +94,13 @@ void ArchivosaEnviar::tachaNoSeleccionados() {
         const QFileInfo fi(fs::rutaSinMayusculas(carpeta, nombre, ctx_.plataforma));
         if (!fi.exists() || !fi.isFile()) {
             noEncontrados_.append(nombre);
-            ctx_.dlg.advertencia(QStringLiteral("No se encontró el archivo '") + nombre +
-                                     QStringLiteral("'; no se pudo quitar de la lista."),
+            ctx_.dlg.advertencia(Texto::tr("No se encontró el archivo '") + nombre +
+                                     Texto::tr("'; no se pudo quitar de la lista."),
                                  kTitulo);
             continue;
         }
         if (!agregaBitacora(ctx_.st, nombre, fi.lastModified())) {
-            ctx_.dlg.error(QStringLiteral("No se pudo escribir en la bitácora '") + rutaRegistro(ctx_.st) +
+            ctx_.dlg.error(Texto::tr("No se pudo escribir en la bitácora '") + rutaRegistro(ctx_.st) +
                                QStringLiteral("'."),
                            kTitulo);
             return; // the rest would fail alike

@@ -1,4 +1,5 @@
 #include "records/Avisos.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 
@@ -48,7 +49,7 @@ bool hay(const QString& ruta) { return QFileInfo::exists(ruta) || fs::esEnlace(r
 bool leeAviso(Contexto& ctx, const QString& ruta, QByteArray* contenido) {
     if (fs::lee(ruta, fs::limite::kAviso, contenido))
         return true;
-    reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer el aviso ") + ruta + QStringLiteral(" (") +
+    reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer el aviso ") + ruta + QStringLiteral(" (") +
                           fs::ultimaCausa() + QLatin1Char(')'));
     return false;
 }
@@ -111,7 +112,7 @@ QString avisoParticular(const QByteArray& contenido) {
 
 void CargaAvisos(Contexto& ctx) {
     ctx.st.vacia(Lista::Mensajes);
-    ctx.st.setEvento(QStringLiteral("Cargando Avisos Generales..."));
+    ctx.st.setEvento(Texto::tr("Cargando Avisos Generales..."));
     const QString carpeta = ctx.st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;

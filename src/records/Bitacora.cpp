@@ -1,4 +1,5 @@
 #include "records/Bitacora.h"
+#include "platform/Texto.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -36,7 +37,7 @@ int longitudNombreLog(const QString& linea) {
 }
 
 void CargaBitacora(Contexto& ctx) {
-    ctx.st.setEvento(QStringLiteral("Cargando Bitácora..."));
+    ctx.st.setEvento(Texto::tr("Cargando Bitácora..."));
     if (ValidaDir(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma) != 1)
         return;
     const QString ruta = rutaLog(ctx.st);
@@ -44,7 +45,7 @@ void CargaBitacora(Contexto& ctx) {
         bool leido = false;
         const QStringList lineas = fs::leeLineas(ruta, fs::limite::kRegistro, &leido);
         if (!leido) {
-            reportaFalla(ctx, QStringLiteral("ERROR: no fue posible leer la bitácora ") + ruta + QStringLiteral(" (") +
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer la bitácora ") + ruta + QStringLiteral(" (") +
                                   fs::ultimaCausa() + QLatin1Char(')'));
             return;
         }
@@ -61,7 +62,7 @@ void CargaBitacora(Contexto& ctx) {
         ctx.st.setLista(Lista::Enviados, enviados);
         ctx.st.setLista(Lista::Recibidos, recibidos);
     }
-    ctx.st.setEvento(QStringLiteral("Listo para Iniciar..."));
+    ctx.st.setEvento(Texto::tr("Listo para Iniciar..."));
 }
 
 QString textoFechaBitacora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }

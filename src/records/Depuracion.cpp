@@ -1,4 +1,5 @@
 #include "records/Depuracion.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 
@@ -67,9 +68,9 @@ QString enumera(const QStringList& fallas) {
     QString texto = fallas.mid(0, kMostradas).join(QStringLiteral(", "));
     const qsizetype resto = fallas.size() - kMostradas;
     if (resto == 1)
-        texto += QStringLiteral(" y otro archivo");
+        texto += Texto::tr(" y otro archivo");
     else if (resto > 1)
-        texto += QStringLiteral(" y otros %1 archivos").arg(resto);
+        texto += Texto::tr(" y otros %1 archivos").arg(resto);
     return texto;
 }
 
@@ -120,7 +121,7 @@ void DepuraArchivos(Contexto& ctx) {
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
     st.lineasSinRegistrar.clear(); // the day's register is gone with them
-    st.setEvento(QStringLiteral("Depurando archivos del día anterior"));
+    st.setEvento(Texto::tr("Depurando archivos del día anterior"));
 
     // With one folder for both (however its path is spelt, or through a
     // link), its files wait for the receive-folder step, which keeps copies
@@ -160,7 +161,7 @@ void DepuraArchivos(Contexto& ctx) {
             // A read-only copy is one the broker protects: it stays, and so
             // does the file it would have been replaced with.
             if (fs::soloLectura(copia)) {
-                p.fallas << ruta + QStringLiteral(" (su copia en Respalda es de solo lectura)");
+                p.fallas << ruta + Texto::tr(" (su copia en Respalda es de solo lectura)");
                 continue;
             }
             // Deleted only once its copy is there.
@@ -186,9 +187,9 @@ void DepuraArchivos(Contexto& ctx) {
     }
 
     if (p.fallas.isEmpty())
-        st.setEvento(QStringLiteral("Listo para iniciar"));
+        st.setEvento(Texto::tr("Listo para iniciar"));
     else
-        reportaFalla(ctx, QStringLiteral("No fue posible depurar ") + enumera(p.fallas));
+        reportaFalla(ctx, Texto::tr("No fue posible depurar ") + enumera(p.fallas));
     ctx.dlg.puntero(Puntero::Normal);
 }
 

@@ -1,4 +1,5 @@
 #include "records/Fallas.h"
+#include "platform/Texto.h"
 
 #include "app/Contexto.h"
 #include "app/MainState.h"
@@ -27,8 +28,8 @@ bool copiaReportada(Contexto& ctx, const QString& origen, const QString& destino
     bool enlace = false;
     const bool ok = fs::copia(origen, destino, s, &enlace);
     if (enlace)
-        reportaFalla(ctx, QStringLiteral("AVISO: se reemplazó el enlace ") + destino +
-                              QStringLiteral(" por una copia; el archivo al que apuntaba no se tocó"));
+        reportaFalla(ctx, Texto::tr("AVISO: se reemplazó el enlace ") + destino +
+                              Texto::tr(" por una copia; el archivo al que apuntaba no se tocó"));
     return ok;
 }
 

@@ -1,4 +1,5 @@
 #include "records/Respaldo.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 #include <QMap>
@@ -32,8 +33,8 @@ QString carpetaRespaldo2(const Contexto& ctx) {
 }
 
 void reportaCopia(Contexto& ctx, const QString& origen, const QString& destino) {
-    ctx.dlg.error(QStringLiteral("ERROR: No fue posible copiar el archivo ") + origen +
-                  QStringLiteral(" a ") + destino + QStringLiteral("."));
+    ctx.dlg.error(Texto::tr("ERROR: No fue posible copiar el archivo ") + origen +
+                  Texto::tr(" a ") + destino + QStringLiteral("."));
 }
 
 // The patent a key or a configuration line ends with.
@@ -76,8 +77,8 @@ std::optional<QByteArray> configuracionDe(const QString& ruta, const QString& cl
 bool respaldoPropio(Contexto& ctx, const QString& carpeta) {
     if (carpetas::propia(carpeta))
         return true;
-    ctx.dlg.error(QStringLiteral("ERROR: ") + carpeta +
-                  QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); no se usa para "
+    ctx.dlg.error(Texto::tr("ERROR: ") + carpeta +
+                  Texto::tr(" no es una carpeta del programa (es un enlace o un archivo); no se usa para "
                                  "el respaldo. Quítela para que el programa cree la suya."));
     return false;
 }
@@ -104,8 +105,8 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     const QStringList claves = fs::leeLineas(usuariosRespaldo, fs::limite::kConfiguracion, &leido);
     QByteArray listaRespaldo;
     if (!leido || !fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
-        ctx.dlg.error(QStringLiteral("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
-                      fs::ultimaCausa() + QStringLiteral("); no se modificó la configuración."));
+        ctx.dlg.error(Texto::tr("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
+                      fs::ultimaCausa() + Texto::tr("); no se modificó la configuración."));
         return true;
     }
     const QStringList actuales =
@@ -114,9 +115,9 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     // Another window's patent would have its file moved under it.
     for (auto e = existentes.cbegin(); e != existentes.cend(); ++e) {
         if (e.key() != ctx.st.IndicePatente && CandadoPatente::ocupada(carpeta, e.key())) {
-            ctx.dlg.error(QStringLiteral("No es posible recuperar la configuración mientras la patente ") +
+            ctx.dlg.error(Texto::tr("No es posible recuperar la configuración mientras la patente ") +
                           actuales.value(e.key(), QString::number(e.key())) +
-                          QStringLiteral(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
+                          Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
                                          "nuevo."));
             return false;
         }
@@ -130,7 +131,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         const QString& clave = claves.at(n);
         std::optional<QByteArray> datos = configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), clave);
         if (!datos)
-            ctx.dlg.error(QStringLiteral("ERROR: no se encontró el archivo de respaldo de la Patente ") +
+            ctx.dlg.error(Texto::tr("ERROR: no se encontró el archivo de respaldo de la Patente ") +
                           patenteDe(clave) + QStringLiteral("."));
         // Its own current file, where its key stands now and, when the key
         // names its patent, wherever a file of that patent is: taken where
@@ -148,8 +149,8 @@ bool restaura(Contexto& ctx, const QString& fuente) {
                 continue;
             if (!datos || (!completa(*datos) && completa(*actual))) {
                 if (datos)
-                    ctx.dlg.error(QStringLiteral("ERROR: el respaldo de la Patente ") + patenteDe(clave) +
-                                  QStringLiteral(" está incompleto; se conserva su configuración actual."));
+                    ctx.dlg.error(Texto::tr("ERROR: el respaldo de la Patente ") + patenteDe(clave) +
+                                  Texto::tr(" está incompleto; se conserva su configuración actual."));
                 datos = actual;
                 usados.insert(i);
             }
@@ -171,9 +172,9 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         guardados << ruta;
     }
     if (!apartado) {
-        ctx.dlg.error(QStringLiteral("ERROR: no fue posible guardar una copia de la configuración actual en ") +
+        ctx.dlg.error(Texto::tr("ERROR: no fue posible guardar una copia de la configuración actual en ") +
                       aparte + QStringLiteral(" (") + fs::ultimaCausa() +
-                      QStringLiteral("); no se modificó la configuración."));
+                      Texto::tr("); no se modificó la configuración."));
         return true;
     }
 
@@ -206,7 +207,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         const std::optional<QByteArray> queda = lee(destino);
         if (queda && !esDe(*queda, claves.at(n)) && !fs::borra(destino)) {
             deshaz();
-            ctx.dlg.error(QStringLiteral("ERROR: no fue posible restaurar la configuración; se dejó como "
+            ctx.dlg.error(Texto::tr("ERROR: no fue posible restaurar la configuración; se dejó como "
                                          "estaba. Los archivos anteriores están en ") +
                           aparte + QLatin1Char('.'));
             return true;
@@ -217,7 +218,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     for (auto e = existentes.cbegin(); e != existentes.cend(); ++e)
         if (e.key() >= claves.size())
             fs::borra(e.value());
-    ctx.st.setEvento(QStringLiteral("Configuración recuperada; la anterior quedó en ") + aparte);
+    ctx.st.setEvento(Texto::tr("Configuración recuperada; la anterior quedó en ") + aparte);
     return true;
 }
 
@@ -226,7 +227,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
 void Menu_HaceRespaldo(Contexto& ctx) {
     MainState& st = ctx.st;
     if (!ctx.dlg.preguntaBorrar(
-            QStringLiteral("!Precaución!, si respalda la configuración actual se eliminará toda "
+            Texto::tr("!Precaución!, si respalda la configuración actual se eliminará toda "
                            "configuración anterior. ¿Desea continuar?."))) {
         ctx.dlg.mensaje(Icono::Ninguno, kCancelado, kTitulo);
         return;
@@ -247,9 +248,9 @@ void Menu_HaceRespaldo(Contexto& ctx) {
 
     const QString usuarios = fs::une(ctx.carpetaPrograma, kUsuarios, ctx.plataforma);
     if (!fs::existeArchivo(usuarios)) {
-        ctx.dlg.error(QStringLiteral("ERROR: Imposible continuar debido que no se encontró el archivo de las "
+        ctx.dlg.error(Texto::tr("ERROR: Imposible continuar debido que no se encontró el archivo de las "
                                      "patentes ") +
-                      ctx.carpetaPrograma + QStringLiteral("/Usuarios.dat."));
+                      ctx.carpetaPrograma + Texto::tr("/Usuarios.dat."));
         ctx.dlg.puntero(Puntero::Normal);
         return;
     }
@@ -265,7 +266,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
         const QString origen = rutaConfiguracion(ctx.carpetaPrograma, n);
         if (!fs::existeArchivo(origen)) {
             ctx.dlg.error(
-                QStringLiteral("ERROR: No fue posible terminar el respaldo debido a que no se encontró "
+                Texto::tr("ERROR: No fue posible terminar el respaldo debido a que no se encontró "
                                "el archivo de configuración de la Patente ") +
                 patenteDe(claves.at(n)));
             continue;
@@ -276,9 +277,9 @@ void Menu_HaceRespaldo(Contexto& ctx) {
             // A configuration cut short never replaces a whole backup of it.
             const std::optional<QByteArray> previo = lee(destino);
             if (datos && !completa(*datos) && previo && completa(*previo)) {
-                ctx.dlg.error(QStringLiteral("ERROR: el archivo de configuración de la Patente ") +
+                ctx.dlg.error(Texto::tr("ERROR: el archivo de configuración de la Patente ") +
                               patenteDe(claves.at(n)) +
-                              QStringLiteral(" está incompleto; se conserva su respaldo anterior en ") + destino +
+                              Texto::tr(" está incompleto; se conserva su respaldo anterior en ") + destino +
                               QLatin1Char('.'));
                 continue;
             }
@@ -321,7 +322,7 @@ bool Menu_RecuperaConf(Contexto& ctx) {
             break;
         }
     if (fuente.isEmpty()) {
-        ctx.dlg.error(QStringLiteral("ERROR: no fue posible restaurar la configuración, debido a que no se "
+        ctx.dlg.error(Texto::tr("ERROR: no fue posible restaurar la configuración, debido a que no se "
                                      "encontraron los archivos de respaldo."));
     } else if (!restaura(ctx, fuente)) {
         return false;

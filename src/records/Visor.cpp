@@ -1,4 +1,5 @@
 #include "records/Visor.h"
+#include "platform/Texto.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -180,7 +181,7 @@ void Visor::RecibeArreglos(const Arreglo& arreglo) {
 int Visor::CmdRegistro(Dialogs& dlg) {
     const QString texto = registro_.trimmed();
     if (texto.isEmpty()) {
-        dlg.error(QStringLiteral("Favor de capturar el número del reglon en que desea posicionarse."));
+        dlg.error(Texto::tr("Favor de capturar el número del reglon en que desea posicionarse."));
         emit enfocaRegistro();
         return -1;
     }
@@ -188,7 +189,7 @@ int Visor::CmdRegistro(Dialogs& dlg) {
     const double valor = texto.toDouble(&numero);
     if (!numero || valor <= 0 || valor != std::floor(valor)) {
         dlg.error(
-            QStringLiteral("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
+            Texto::tr("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
         emit enfocaRegistro();
         return -1;
     }
@@ -199,7 +200,7 @@ int Visor::CmdRegistro(Dialogs& dlg) {
     const qint64 m = qint64(entradas()) - cortes;
     if (valor >= kRegistroMaximo || valor > double(m)) {
         dlg.error(
-            QStringLiteral("El archivo contiene menos registros del número buscado, proporcione un número "
+            Texto::tr("El archivo contiene menos registros del número buscado, proporcione un número "
                            "menor a ") +
             QString::number(m) + QStringLiteral("."));
         emit enfocaRegistro();
@@ -238,31 +239,31 @@ QStringList Visor::lineasImpresion() const {
 
 void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& impresora) {
     if (impresora.isEmpty()) {
-        dlg.error(QStringLiteral("Favor de selecionar la impresora a utilizar."));
+        dlg.error(Texto::tr("Favor de selecionar la impresora a utilizar."));
         return;
     }
     // The printer shown, by its name: the list may have changed since it was read.
     const Impresion r = impresoras ? impresoras->imprime(impresora, lineasImpresion()) : Impresion{};
     if (!r.aceptada) {
-        dlg.error(QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente.") +
-                  (r.informe.isEmpty() ? QString() : QStringLiteral("\n(") + r.informe + QLatin1Char(')')));
+        dlg.error(Texto::tr("No fue posible imprimir verifique el estado de su impresora e intente nuevamente.") +
+                  (r.informe.isEmpty() ? QString() : Texto::tr("\n(") + r.informe + QLatin1Char(')')));
         return;
     }
     dlg.mensaje(Icono::Ninguno,
-                QStringLiteral("Impresión ") + caption_ + QLatin1Char('\n') + QStringLiteral("En la Impresora '") +
+                Texto::tr("Impresión ") + caption_ + QLatin1Char('\n') + Texto::tr("En la Impresora '") +
                     impresora + QLatin1Char('\'') +
                     (r.informe.isEmpty() ? QString() : QLatin1Char('\n') + r.informe),
                 kTitulo);
 }
 
 void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const QString& Directorio) {
-    ctx.st.setEvento(QStringLiteral("Cargando Archivo Respuesta ..."));
+    ctx.st.setEvento(Texto::tr("Cargando Archivo Respuesta ..."));
     visor.limpia();
     const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
     if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
-        ctx.dlg.error(QStringLiteral("No se encontro el Archivo '") + Archivo +
-                      QStringLiteral("' en el directorio '") + Directorio +
-                      QStringLiteral("' ha sido borrado o movido."));
+        ctx.dlg.error(Texto::tr("No se encontro el Archivo '") + Archivo +
+                      Texto::tr("' en el directorio '") + Directorio +
+                      Texto::tr("' ha sido borrado o movido."));
         return;
     }
     ArchivoEnMemoria archivo;
@@ -270,8 +271,8 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
     // unreadable rather than shown cut short.
     if (QFileInfo(ruta).size() >= kArchivoMaximo || !archivo.lee(ruta) ||
         archivo.tamano() >= kArchivoMaximo) {
-        ctx.dlg.error(QStringLiteral("No fue posible leer el Archivo '") + Archivo +
-                      QStringLiteral("' en el directorio '") + Directorio + QStringLiteral("'."));
+        ctx.dlg.error(Texto::tr("No fue posible leer el Archivo '") + Archivo +
+                      Texto::tr("' en el directorio '") + Directorio + QStringLiteral("'."));
         return;
     }
     Visor::Arreglo arreglo;

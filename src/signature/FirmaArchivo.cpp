@@ -1,4 +1,5 @@
 #include "signature/FirmaArchivo.h"
+#include "platform/Texto.h"
 
 #include <QFile>
 #include <cstring>
@@ -42,7 +43,7 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
 
     if (!fs::existeArchivo(key)) {
         ctx.dlg.beep();
-        return avisa(ctx, QStringLiteral("ERROR, fue imposible generar la Firma Digital debido a que no se "
+        return avisa(ctx, Texto::tr("ERROR, fue imposible generar la Firma Digital debido a que no se "
                                          "encontró el archivo KEY."));
     }
     const QString movido = QStringLiteral("ERROR, no se encontro el archivo '") + archivo +
@@ -55,7 +56,7 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
         ctx.firma ? ctx.firma->disponible() : QStringLiteral("no hay biblioteca de firma instalada");
     if (!falta.isEmpty()) {
         ctx.dlg.beep();
-        return avisa(ctx, QStringLiteral("ERROR, fue imposible generar la Firma Digital: ") + falta + '.');
+        return avisa(ctx, Texto::tr("ERROR, fue imposible generar la Firma Digital: ") + falta + '.');
     }
 
     Firmantes firmantes{};
@@ -65,7 +66,7 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
         return avisa(ctx, movido);
     if (busca == 2)
         return avisa(ctx,
-                     QStringLiteral("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
+                     Texto::tr("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
     if (busca != 0)
         return busca;
 

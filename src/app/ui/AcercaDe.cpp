@@ -1,4 +1,5 @@
 #include "app/ui/AcercaDe.h"
+#include "platform/Texto.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -17,13 +18,13 @@ namespace korva {
 AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
     : QDialog(parent), dlg_(dlg), ruta_(rutaBusqueda) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("Acerca de KORVAVal"));
+    setWindowTitle(Texto::tr("Acerca de KORVAVal"));
     setMinimumWidth(420);
-    auto* titulo = new QLabel(QStringLiteral("<b>KORVAVal</b>"));
+    auto* titulo = new QLabel(Texto::tr("<b>KORVAVal</b>"));
     titulo->setObjectName(QStringLiteral("lblTitle"));
     auto* version = new QLabel(AcercaDe::version());
     version->setObjectName(QStringLiteral("lblVersion"));
-    auto* descripcion = new QLabel(QStringLiteral(
+    auto* descripcion = new QLabel(Texto::tr(
         "Envía los archivos de validación y de pago electrónico a KORVA Centro de Prevalidación, recibe sus "
         "respuestas y avisos, y lleva la bitácora diaria de lo enviado y lo recibido."));
     descripcion->setObjectName(QStringLiteral("lblDescription"));
@@ -34,23 +35,23 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
                                     "concede ningún otro permiso de copia, modificación o distribución.</p>"
                                     "<p><b>Software de terceros</b></p><ul>");
     for (const Tercero& t : terceros())
-        avisos += QStringLiteral("<li>%1 %2: %3</li>")
+        avisos += Texto::tr("<li>%1 %2: %3</li>")
                       .arg(t.nombre.toHtmlEscaped(), t.version.toHtmlEscaped(), t.licencia.toHtmlEscaped());
-    avisos += QStringLiteral("</ul>");
+    avisos += Texto::tr("</ul>");
     licencia_ = new QTextBrowser;
     licencia_->setObjectName(QStringLiteral("txtLicense"));
-    licencia_->setAccessibleName(QStringLiteral("Licencia y software de terceros"));
+    licencia_->setAccessibleName(Texto::tr("Licencia y software de terceros"));
     licencia_->setHtml(avisos);
     licencia_->setMaximumHeight(170);
-    ok_ = new QPushButton(QStringLiteral("Aceptar"));
+    ok_ = new QPushButton(Texto::tr("Aceptar"));
     ok_->setObjectName(QStringLiteral("cmdOK"));
     ok_->setDefault(true);
-    sysInfo_ = new QPushButton(QStringLiteral("&Info. del Sistema..."));
+    sysInfo_ = new QPushButton(Texto::tr("&Info. del Sistema..."));
     sysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
     const QString herramienta = buscaInfoSistema(ruta_);
     sysInfo_->setToolTip(herramienta.isEmpty()
-                             ? QStringLiteral("No hay una herramienta de información del sistema instalada")
-                             : QStringLiteral("Abre ") + QFileInfo(herramienta).fileName());
+                             ? Texto::tr("No hay una herramienta de información del sistema instalada")
+                             : Texto::tr("Abre ") + QFileInfo(herramienta).fileName());
 
     auto* raiz = new QVBoxLayout(this);
     raiz->addWidget(titulo);
@@ -70,12 +71,12 @@ void AcercaDe::abreInfoSistema() {
     const QString herramienta = buscaInfoSistema(ruta_);
     if (herramienta.isEmpty()) {
         dlg_.informacion(
-            QStringLiteral("La información del sistema no está disponible en este momento: no se "
+            Texto::tr("La información del sistema no está disponible en este momento: no se "
                            "encontró ninguna herramienta de información del sistema instalada."));
         return;
     }
     if (!QProcess::startDetached(herramienta, {}))
-        dlg_.error(QStringLiteral("No fue posible abrir la información del sistema (") +
+        dlg_.error(Texto::tr("No fue posible abrir la información del sistema (") +
                    QFileInfo(herramienta).fileName() + QStringLiteral(")."));
 }
 

@@ -1,4 +1,5 @@
 #include "app/ui/Bandeja.h"
+#include "platform/Texto.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,17 +47,17 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
             muestraEstado();
     });
     // The menu forwards to the window's own controls.
-    menu_->addAction(QStringLiteral("&Mostrar ventana"), this, &Bandeja::levanta)
+    menu_->addAction(Texto::tr("&Mostrar ventana"), this, &Bandeja::levanta)
         ->setObjectName(QStringLiteral("BandejaMostrar"));
     QAction* inicio = menu_->addAction(ctx.st.captionInicio(), this, [this] {
-        if (auto* b = ventana_.findChild<QAbstractButton*>(QStringLiteral("Start_Button")); b && b->isEnabled())
+        if (auto* b = ventana_.findChild<QAbstractButton*>(Texto::tr("Start_Button")); b && b->isEnabled())
             b->click();
     });
     inicio->setObjectName(QStringLiteral("BandejaInicio"));
     connect(&st, &MainState::captionInicioCambiado, inicio,
             [this, inicio] { inicio->setText(ctx_.st.captionInicio()); });
     menu_->addSeparator();
-    menu_->addAction(QStringLiteral("&Salir"), &ventana_, &QWidget::close)
+    menu_->addAction(Texto::tr("&Salir"), &ventana_, &QWidget::close)
         ->setObjectName(QStringLiteral("BandejaSalir"));
     icono_->setContextMenu(menu_.get());
     connect(icono_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
@@ -70,7 +71,7 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
 Bandeja::~Bandeja() = default;
 
 void Bandeja::muestraEstado() {
-    icono_->setToolTip(QStringLiteral("KORVAVal - Patente ") + ctx_.st.patente() + QLatin1Char('\n') +
+    icono_->setToolTip(Texto::tr("KORVAVal - Patente ") + ctx_.st.patente() + QLatin1Char('\n') +
                        ctx_.st.evento());
 }
 

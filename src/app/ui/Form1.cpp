@@ -1,4 +1,5 @@
 #include "app/ui/Form1.h"
+#include "platform/Texto.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,22 +118,22 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     auto* centro = new QWidget;
     auto* raiz = new QVBoxLayout(centro);
     auto* arriba = new QHBoxLayout;
-    Start_Button = new QPushButton(QStringLiteral("&Iniciar"));
+    Start_Button = new QPushButton(Texto::tr("&Iniciar"));
     Start_Button->setObjectName(QStringLiteral("Start_Button"));
     Start_Button->setToolTip(
-        QStringLiteral("Inicia o detiene el proceso de envío y recepción de archivos a validación"));
-    auto* salir = new QPushButton(QStringLiteral("&Salir"));
+        Texto::tr("Inicia o detiene el proceso de envío y recepción de archivos a validación"));
+    auto* salir = new QPushButton(Texto::tr("&Salir"));
     salir->setObjectName(QStringLiteral("CmdExit"));
-    salir->setToolTip(QStringLiteral("Termina la conexión y cierra el programa"));
+    salir->setToolTip(Texto::tr("Termina la conexión y cierra el programa"));
     connect(salir, &QPushButton::clicked, this, &QWidget::close);
     LblDespliega = new QLabel;
     LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
     // Notices, names and server replies are shown as they came, never as markup.
     LblDespliega->setTextFormat(Qt::PlainText);
     LblDespliega->setToolTip(
-        QStringLiteral("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
+        Texto::tr("Presione Doble Click aquí para ver el contenido de todos los mensajes"));
     LblDespliega->setAutoFillBackground(true);
-    LblDespliega->setAccessibleName(QStringLiteral("Avisos del centro"));
+    LblDespliega->setAccessibleName(Texto::tr("Avisos del centro"));
     LblDespliega->installEventFilter(this);
     arriba->addWidget(Start_Button);
     arriba->addWidget(salir);
@@ -140,11 +141,11 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     raiz->addLayout(arriba);
 
     paginas_ = new QTabWidget;
-    paginas_->setAccessibleName(QStringLiteral("Páginas"));
+    paginas_->setAccessibleName(Texto::tr("Páginas"));
     config_ = new PaginaConfiguracion(ctx);
-    paginas_->addTab(config_, QStringLiteral("&Configuración"));
-    paginas_->addTab(creaStatus(), QStringLiteral("S&tatus"));
-    paginas_->addTab(creaConexion(), QStringLiteral("Con&exión"));
+    paginas_->addTab(config_, Texto::tr("&Configuración"));
+    paginas_->addTab(creaStatus(), Texto::tr("S&tatus"));
+    paginas_->addTab(creaConexion(), Texto::tr("Con&exión"));
     raiz->addWidget(paginas_, 1);
     setCentralWidget(centro);
     creaMenus();
@@ -264,47 +265,47 @@ void Form1::creaMenus() {
         a->setObjectName(QString::fromLatin1(nombre));
         return a;
     };
-    QMenu* programa = menuBar()->addMenu(QStringLiteral("&Programa"));
-    Menu_Start = entrada(programa, "Menu_Start", QStringLiteral("&Iniciar"));
+    QMenu* programa = menuBar()->addMenu(Texto::tr("&Programa"));
+    Menu_Start = entrada(programa, "Menu_Start", Texto::tr("&Iniciar"));
     connect(Menu_Start, &QAction::triggered, Start_Button, &QPushButton::click);
-    connect(entrada(programa, "Menu_Exit", QStringLiteral("&Salir")), &QAction::triggered, this,
+    connect(entrada(programa, "Menu_Exit", Texto::tr("&Salir")), &QAction::triggered, this,
             &QWidget::close);
 
-    QMenu* sistema = menuBar()->addMenu(QStringLiteral("Siste&ma"));
-    Menu_Configure = entrada(sistema, "Menu_Configure", QStringLiteral("&Configuración"));
+    QMenu* sistema = menuBar()->addMenu(Texto::tr("Siste&ma"));
+    Menu_Configure = entrada(sistema, "Menu_Configure", Texto::tr("&Configuración"));
     connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
     QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.captionFolios());
     connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
     connect(&ctx_.st, &MainState::foliosCambiado, this,
             [this, folios] { folios->setText(ctx_.st.captionFolios()); });
-    connect(entrada(sistema, "Menu_GuardaConf", QStringLiteral("&Guardar Configuración")),
+    connect(entrada(sistema, "Menu_GuardaConf", Texto::tr("&Guardar Configuración")),
             &QAction::triggered, this, [this] { Menu_GuardaConf(ctx_); });
-    QMenu* respaldo = sistema->addMenu(QStringLiteral("&Respaldar Configuración"));
-    connect(entrada(respaldo, "Menu_HaceRespaldo", QStringLiteral("&Hacer Respaldo")), &QAction::triggered,
+    QMenu* respaldo = sistema->addMenu(Texto::tr("&Respaldar Configuración"));
+    connect(entrada(respaldo, "Menu_HaceRespaldo", Texto::tr("&Hacer Respaldo")), &QAction::triggered,
             this, [this] { korva::Menu_HaceRespaldo(ctx_); });
-    connect(entrada(respaldo, "Menu_RecuperaConf", QStringLiteral("Recuperar Configuración")),
+    connect(entrada(respaldo, "Menu_RecuperaConf", Texto::tr("Recuperar Configuración")),
             &QAction::triggered, this, [this] { korva::Menu_RecuperaConf(ctx_); });
 
-    QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilerias"));
-    connect(entrada(util, "SolicitaArchivo", QStringLiteral("S&olicitar Archivo")), &QAction::triggered, this,
+    QMenu* util = menuBar()->addMenu(Texto::tr("&Utilerias"));
+    connect(entrada(util, "SolicitaArchivo", Texto::tr("S&olicitar Archivo")), &QAction::triggered, this,
             [this] { FrmPedirArchivo::abre(ctx_, this); });
-    connect(entrada(util, "EliminarBuscqueda", QStringLiteral("Eliminar Busqueda")), &QAction::triggered,
+    connect(entrada(util, "EliminarBuscqueda", Texto::tr("Eliminar Busqueda")), &QAction::triggered,
             this, [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
-    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
-    QAction* manual = entrada(ayuda, "Menu_Manual", QStringLiteral("&Manual"));
+    QMenu* ayuda = menuBar()->addMenu(Texto::tr("&Ayuda"));
+    QAction* manual = entrada(ayuda, "Menu_Manual", Texto::tr("&Manual"));
     manual->setShortcut(QKeySequence::HelpContents); // F1
     manual->setShortcutContext(Qt::ApplicationShortcut);
     connect(manual, &QAction::triggered, this, [this] { Manual::abre(this); });
-    connect(entrada(ayuda, "Menu_Soporte", QStringLiteral("&Registro de soporte")), &QAction::triggered, this,
+    connect(entrada(ayuda, "Menu_Soporte", Texto::tr("&Registro de soporte")), &QAction::triggered, this,
             [this] {
                 const QString carpeta = soporte::carpeta(ctx_.carpetaPrograma);
                 fs::creaCarpeta(carpeta);
                 if (!QDesktopServices::openUrl(QUrl::fromLocalFile(carpeta)))
-                    ctx_.dlg.informacion(QStringLiteral("El registro de soporte está en ") + carpeta +
-                                         QStringLiteral("; no hay un programa para abrir carpetas en este equipo."));
+                    ctx_.dlg.informacion(Texto::tr("El registro de soporte está en ") + carpeta +
+                                         Texto::tr("; no hay un programa para abrir carpetas en este equipo."));
             });
-    connect(entrada(ayuda, "Menu_About", QStringLiteral("A&cerca de...")), &QAction::triggered, this,
+    connect(entrada(ayuda, "Menu_About", Texto::tr("A&cerca de...")), &QAction::triggered, this,
             [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }
 
@@ -318,7 +319,7 @@ QWidget* Form1::creaStatus() {
     marcoEvento_ = new Marco(Evento, {});
     g->addWidget(marcoEvento_, 0, 1, 1, 2);
     auto* dia = new QHBoxLayout;
-    dia->addWidget(new QLabel(QStringLiteral("Día Juliano")));
+    dia->addWidget(new QLabel(Texto::tr("Día Juliano")));
     DiaJuliano = new QLabel;
     DiaJuliano->setObjectName(QStringLiteral("DiaJuliano"));
     dia->addWidget(new Marco(DiaJuliano, QStringLiteral("366")));
@@ -357,8 +358,8 @@ QWidget* Form1::creaStatus() {
     lista(Lista::Mensajes, "LstMensajes", QStringLiteral("Avisos"), QString(), 2, 2);
     ProgressBar1 = new QProgressBar;
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setAccessibleName(QStringLiteral("Tiempo para el siguiente ciclo"));
-    ProgressBar1->setToolTip(QStringLiteral("Tiemp transcurrido para el siguiente ciclo"));
+    ProgressBar1->setAccessibleName(Texto::tr("Tiempo para el siguiente ciclo"));
+    ProgressBar1->setToolTip(Texto::tr("Tiemp transcurrido para el siguiente ciclo"));
     g->addWidget(ProgressBar1, 4, 0, 1, 3);
     return w;
 }
@@ -414,7 +415,7 @@ void Form1::muestraEtiqueta(Etiqueta e) {
 }
 
 QLabel* Form1::logo(const QString& nombre) {
-    auto* l = new QLabel(QStringLiteral("<b>") + nombre + QStringLiteral("</b><br>Centro de Prevalidación"));
+    auto* l = new QLabel(Texto::tr("<b>") + nombre + Texto::tr("</b><br>Centro de Prevalidación"));
     l->setObjectName(QStringLiteral("Logo") + nombre);
     l->installEventFilter(this);
     return l;
@@ -484,14 +485,14 @@ void Form1::closeEvent(QCloseEvent* e) {
     if (!cerrado_) {
         cerrado_ = true;
         if (ctx_.st.ConfiguracionModificada &&
-            ctx_.dlg.pregunta(QStringLiteral("Se realizo una modificación en la configuración del sistema, "
+            ctx_.dlg.pregunta(Texto::tr("Se realizo una modificación en la configuración del sistema, "
                                              "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
         TmrControl->stop();
         guardaVentana();
         visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
-            ctx_.dlg.error(QStringLiteral("Hubo un error al intentar desconectarse del Host. Cerrar el "
+            ctx_.dlg.error(Texto::tr("Hubo un error al intentar desconectarse del Host. Cerrar el "
                                           "programa e iniciar nuevamente."));
     }
     e->accept();

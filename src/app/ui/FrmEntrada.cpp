@@ -1,4 +1,5 @@
 #include "app/ui/FrmEntrada.h"
+#include "platform/Texto.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,16 +14,16 @@ namespace korva {
 FrmEntrada::FrmEntrada(Dialogs& dlg, const QString& carpeta, QWidget* parent)
     : QWidget(parent), patentes_(dlg, carpeta) {
     setObjectName(QStringLiteral("FrmEntrada"));
-    setWindowTitle(QStringLiteral("KORVA - Centro de Prevalidación"));
-    setAccessibleName(QStringLiteral("Selección de patente"));
+    setWindowTitle(Texto::tr("KORVA - Centro de Prevalidación"));
+    setAccessibleName(Texto::tr("Selección de patente"));
     auto* raiz = new QVBoxLayout(this);
 
     auto* fila = new QHBoxLayout;
-    auto* etiquetaPatentes = new QLabel(QStringLiteral("Seleccione &Patente:"));
+    auto* etiquetaPatentes = new QLabel(Texto::tr("Seleccione &Patente:"));
     fila->addWidget(etiquetaPatentes);
     CboPatentes = new QComboBox;
     CboPatentes->setObjectName(QStringLiteral("CboPatentes"));
-    CboPatentes->setAccessibleName(QStringLiteral("Patente"));
+    CboPatentes->setAccessibleName(Texto::tr("Patente"));
     etiquetaPatentes->setBuddy(CboPatentes);
     CboPatentes->setMinimumWidth(180);
     fila->addWidget(CboPatentes, 1);
@@ -45,21 +46,21 @@ FrmEntrada::FrmEntrada(Dialogs& dlg, const QString& carpeta, QWidget* parent)
     areaCrear = new QWidget;
     auto* crear = new QGridLayout(areaCrear);
     crear->setContentsMargins(0, 0, 0, 0);
-    auto* ayuda = new QLabel(QStringLiteral(
+    auto* ayuda = new QLabel(Texto::tr(
         "Escriba la clave con la que desea identificar a la pantente, puede ser la patente o cualquier clave "
         "que se desee, recuerde que esta clave será ligada a la configuración de la Patente para poder "
         "Validar."));
     ayuda->setWordWrap(true);
     crear->addWidget(ayuda, 0, 0, 1, 3);
-    auto* etiquetaClave = new QLabel(QStringLiteral("Pa&tente:"));
+    auto* etiquetaClave = new QLabel(Texto::tr("Pa&tente:"));
     crear->addWidget(etiquetaClave, 1, 0);
     TxtPatente = new QLineEdit;
     TxtPatente->setObjectName(QStringLiteral("TxtPatente"));
-    TxtPatente->setAccessibleName(QStringLiteral("Clave de la patente nueva"));
+    TxtPatente->setAccessibleName(Texto::tr("Clave de la patente nueva"));
     etiquetaClave->setBuddy(TxtPatente);
     TxtPatente->setMaxLength(Patentes::kLargoClave);
     crear->addWidget(TxtPatente, 1, 1);
-    CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"));
+    CmdAceptar = new QPushButton(Texto::tr("&Aceptar"));
     CmdAceptar->setObjectName(QStringLiteral("CmdAceptar"));
     crear->addWidget(CmdAceptar, 1, 2);
     raiz->addWidget(areaCrear);

@@ -1,4 +1,5 @@
 #include "app/ui/Manual.h"
+#include "platform/Texto.h"
 
 #include <QFile>
 #include <QPointer>
@@ -23,14 +24,14 @@ QString Manual::html() {
 
 Manual::Manual(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmManual"));
-    setWindowTitle(QStringLiteral("Manual de KORVAVal"));
-    setAccessibleName(QStringLiteral("Manual de KORVAVal"));
+    setWindowTitle(Texto::tr("Manual de KORVAVal"));
+    setAccessibleName(Texto::tr("Manual de KORVAVal"));
     texto_ = new QTextBrowser;
     texto_->setObjectName(QStringLiteral("TxtManual"));
-    texto_->setAccessibleName(QStringLiteral("Texto del manual"));
+    texto_->setAccessibleName(Texto::tr("Texto del manual"));
     texto_->setOpenLinks(false);
     texto_->setHtml(html());
-    auto* cerrar = new QPushButton(QStringLiteral("&Cerrar"));
+    auto* cerrar = new QPushButton(Texto::tr("&Cerrar"));
     cerrar->setObjectName(QStringLiteral("CmdCerrarManual"));
     connect(cerrar, &QPushButton::clicked, this, &QDialog::close);
     auto* v = new QVBoxLayout(this);

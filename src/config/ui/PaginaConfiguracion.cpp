@@ -1,4 +1,5 @@
 #include "config/ui/PaginaConfiguracion.h"
+#include "platform/Texto.h"
 
 #include "app/ui/Colores.h"
 
@@ -99,7 +100,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
 
     auto* raiz = new QVBoxLayout(this);
     auto* cabeza = new QHBoxLayout;
-    logo_ = new QLabel(QStringLiteral("<b>KORVA</b><br>Centro de Prevalidación"));
+    logo_ = new QLabel(Texto::tr("<b>KORVA</b><br>Centro de Prevalidación"));
     logo_->setObjectName(QStringLiteral("LogoKORVA"));
     cabeza->addWidget(logo_);
     cabeza->addStretch();
@@ -108,9 +109,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     patente->setTextFormat(Qt::PlainText);
     auto* fecha = new QLabel;
     fecha->setObjectName(QStringLiteral("Fecha"));
-    auto* etiquetaPatente = new QLabel(QStringLiteral("Patente:"));
+    auto* etiquetaPatente = new QLabel(Texto::tr("Patente:"));
     etiquetaPatente->setBuddy(patente);
-    patente->setAccessibleName(QStringLiteral("Patente"));
+    patente->setAccessibleName(Texto::tr("Patente"));
     cabeza->addWidget(etiquetaPatente);
     cabeza->addWidget(patente);
     cabeza->addSpacing(20);
@@ -120,7 +121,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     aviso->setObjectName(QStringLiteral("LblAvisoParticular"));
     aviso->setTextFormat(Qt::PlainText); // the centre's text, shown as it came
     aviso->setWordWrap(true);
-    aviso->setAccessibleName(QStringLiteral("Aviso particular del centro"));
+    aviso->setAccessibleName(Texto::tr("Aviso particular del centro"));
     raiz->addWidget(aviso);
 
     auto* cuerpo = new QHBoxLayout;
@@ -130,34 +131,34 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     auto* pasivo = new QHBoxLayout;
     pasivo->addWidget(casillas_[slot::Pasivo]);
     pasivo->addStretch();
-    forma->addRow(new QLabel(QStringLiteral("Pasivo:")), pasivo);
+    forma->addRow(new QLabel(Texto::tr("Pasivo:")), pasivo);
     cuerpo->addLayout(forma, 2);
 
     auto* lado = new QVBoxLayout;
     for (int s : {slot::EnvioAutomatico, slot::DepurarArchivos, slot::BajarRegistro001})
         lado->addWidget(casillas_[s]);
-    auto* lapso = new QGroupBox(QStringLiteral("Procesar cada:"));
+    auto* lapso = new QGroupBox(Texto::tr("Procesar cada:"));
     auto* fl = new QGridLayout(lapso);
     TxtMinSldControl = new QLineEdit;
     TxtMinSldControl->setObjectName(QStringLiteral("TxtMinSldControl"));
     TxtMinSldControl->setMaxLength(1);
     TxtMinSldControl->setMaximumWidth(40);
-    TxtMinSldControl->setToolTip(QStringLiteral("Minutos del lapso de validación"));
-    TxtMinSldControl->setAccessibleName(QStringLiteral("Minutos entre ciclos"));
+    TxtMinSldControl->setToolTip(Texto::tr("Minutos del lapso de validación"));
+    TxtMinSldControl->setAccessibleName(Texto::tr("Minutos entre ciclos"));
     TxtSegSldControl = new QLineEdit;
     TxtSegSldControl->setObjectName(QStringLiteral("TxtSegSldControl"));
     TxtSegSldControl->setMaxLength(2);
     TxtSegSldControl->setMaximumWidth(50);
-    TxtSegSldControl->setToolTip(QStringLiteral("Segundos del lapso de validación"));
-    TxtSegSldControl->setAccessibleName(QStringLiteral("Segundos entre ciclos"));
+    TxtSegSldControl->setToolTip(Texto::tr("Segundos del lapso de validación"));
+    TxtSegSldControl->setAccessibleName(Texto::tr("Segundos entre ciclos"));
     SldControl = new QSlider(Qt::Horizontal);
     SldControl->setObjectName(QStringLiteral("SldControl"));
     SldControl->setRange(0, kPeriodoMaximo);
-    SldControl->setToolTip(QStringLiteral("Ajustar tiempo de espera de los ciclos de busqueda"));
+    SldControl->setToolTip(Texto::tr("Ajustar tiempo de espera de los ciclos de busqueda"));
     fl->addWidget(TxtMinSldControl, 0, 0);
-    fl->addWidget(new QLabel(QStringLiteral("Min.")), 0, 1);
+    fl->addWidget(new QLabel(Texto::tr("Min.")), 0, 1);
     fl->addWidget(TxtSegSldControl, 0, 2);
-    fl->addWidget(new QLabel(QStringLiteral("Seg.")), 0, 3);
+    fl->addWidget(new QLabel(Texto::tr("Seg.")), 0, 3);
     fl->addWidget(SldControl, 1, 0, 1, 4);
     lado->addWidget(lapso);
     connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
@@ -185,7 +186,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     panelBoton("CmdDatosFirma", QStringLiteral("Datos Firma"), Panel::Firma);
     panelBoton("CmdRutas", QStringLiteral("Rutas"), Panel::Rutas);
     lado->addWidget(botonesPanel_);
-    auto* web = new QLabel(QStringLiteral("WebSite: www.korva.example"));
+    auto* web = new QLabel(Texto::tr("WebSite: www.korva.example"));
     web->setOpenExternalLinks(true);
     lado->addWidget(web);
     lado->addStretch();
@@ -196,7 +197,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         auto* g = new QGroupBox(titulo);
         g->setObjectName(QString::fromLatin1(nombre));
         l = new QFormLayout(g);
-        auto* ocultar = new QPushButton(QStringLiteral("Ocultar"));
+        auto* ocultar = new QPushButton(Texto::tr("Ocultar"));
         ocultar->setObjectName(QString::fromLatin1(boton));
         connect(ocultar, &QPushButton::clicked, this, [this] {
             ocultaPanel(ctx_);
@@ -216,9 +217,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         hazPanel("FmeServidor", QStringLiteral("Configuración Servidor de KORVA"), "CmdFmeservidor", l);
     l->addRow(etiquetas_[8], cajas_[8]);
     l->addRow(etiquetas_[9], cajas_[9]);
-    OpnPrimario = new QRadioButton(QStringLiteral("Predeterminado"));
+    OpnPrimario = new QRadioButton(Texto::tr("Predeterminado"));
     OpnPrimario->setObjectName(QStringLiteral("OpnPrimario"));
-    OpnSecundario = new QRadioButton(QStringLiteral("Secundario"));
+    OpnSecundario = new QRadioButton(Texto::tr("Secundario"));
     OpnSecundario->setObjectName(QStringLiteral("OpnSecundario"));
     auto* opciones = new QHBoxLayout;
     opciones->addWidget(OpnPrimario);
@@ -229,8 +230,8 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     connect(OpnSecundario, &QRadioButton::clicked, this,
             [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario, true); });
     l->addRow(
-        new QLabel(QStringLiteral("Precaución:")),
-        aviso2(QStringLiteral("No modifique la configuración del servidor, a menos que personal de LURMA lo "
+        new QLabel(Texto::tr("Precaución:")),
+        aviso2(Texto::tr("No modifique la configuración del servidor, a menos que personal de LURMA lo "
                               "indique, o el sistema lo realice automáticamente.")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
 
@@ -238,7 +239,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     for (int n : {13, 14, 15, 24})
         l->addRow(etiquetas_[n], cajas_[n]);
     l->addRow(casillas_[slot::Firmar]);
-    l->addRow(aviso2(QStringLiteral(
+    l->addRow(aviso2(Texto::tr(
         "Aviso: al activar esta opción se autoriza al programa a que modifique los archivos de validación, "
         "para "
         "cambiarle la clave del prevalidador y agregarle la Firma Electrónica Avanzada (FEA).")));
@@ -249,7 +250,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     l->addRow(etiquetas_[21], cajas_[21]);
     l->addRow(casillas_[slot::RutasAdicionales]);
     l->addRow(aviso2(
-        QStringLiteral("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
+        Texto::tr("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
                        "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
     raiz->addStretch();

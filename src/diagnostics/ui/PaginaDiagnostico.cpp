@@ -1,4 +1,5 @@
 #include "diagnostics/ui/PaginaDiagnostico.h"
+#include "platform/Texto.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -51,7 +52,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     setObjectName(QStringLiteral("PaginaDiagnostico"));
     hostName_ = new QLineEdit(logica_->HostName);
     hostName_->setObjectName(QStringLiteral("HostName"));
-    check1_ = new QCheckBox(QStringLiteral("Síncrono"));
+    check1_ = new QCheckBox(Texto::tr("Síncrono"));
     check1_->setObjectName(QStringLiteral("Check1"));
     pingTest_ = boton("PingTest", QStringLiteral("P&rueba con KORVA"));
     // Alt+U opens "&Utilerias" and Alt+S is "&Salir": these take other letters.
@@ -59,7 +60,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     cmdPruebas_ = boton("CmdPruebas", QStringLiteral("I&niciar Prueba"));
     salida_ = new QPlainTextEdit;
     salida_->setObjectName(QStringLiteral("PingOutPut"));
-    salida_->setAccessibleName(QStringLiteral("Resultado de las pruebas"));
+    salida_->setAccessibleName(Texto::tr("Resultado de las pruebas"));
     salida_->setReadOnly(true);
     salida_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     salida_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -74,17 +75,17 @@ void PaginaDiagnostico::construye(Eco& eco) {
     localAddress_ = etiqueta("LocalAddressLabel");
 
     auto* raiz = new QVBoxLayout(this);
-    auto* equipo = new QGroupBox(QStringLiteral("Este equipo"));
+    auto* equipo = new QGroupBox(Texto::tr("Este equipo"));
     auto* ge = new QGridLayout(equipo);
-    ge->addWidget(new QLabel(QStringLiteral("Nombre:")), 0, 0);
+    ge->addWidget(new QLabel(Texto::tr("Nombre:")), 0, 0);
     ge->addWidget(localName_, 0, 1);
-    ge->addWidget(new QLabel(QStringLiteral("Dirección IP:")), 1, 0);
+    ge->addWidget(new QLabel(Texto::tr("Dirección IP:")), 1, 0);
     ge->addWidget(localAddress_, 1, 1);
     ge->setColumnStretch(1, 1);
     raiz->addWidget(equipo);
 
     auto* fila = new QHBoxLayout;
-    auto* lh = new QLabel(QStringLiteral("Siti&o:"));
+    auto* lh = new QLabel(Texto::tr("Siti&o:"));
     lh->setBuddy(hostName_);
     fila->addWidget(lh);
     fila->addWidget(hostName_, 1);
@@ -96,13 +97,13 @@ void PaginaDiagnostico::construye(Eco& eco) {
     raiz->addWidget(salida_, 1);
 
     auto* cifras = new QGridLayout;
-    cifras->addWidget(new QLabel(QStringLiteral("Enviados:")), 0, 0);
+    cifras->addWidget(new QLabel(Texto::tr("Enviados:")), 0, 0);
     cifras->addWidget(send_, 0, 1);
-    cifras->addWidget(new QLabel(QStringLiteral("Recibidos:")), 0, 2);
+    cifras->addWidget(new QLabel(Texto::tr("Recibidos:")), 0, 2);
     cifras->addWidget(recv_, 0, 3);
-    cifras->addWidget(new QLabel(QStringLiteral("Pérdida:")), 0, 4);
+    cifras->addWidget(new QLabel(Texto::tr("Pérdida:")), 0, 4);
     cifras->addWidget(loss_, 0, 5);
-    cifras->addWidget(new QLabel(QStringLiteral("Calidad del enlace:")), 0, 6);
+    cifras->addWidget(new QLabel(Texto::tr("Calidad del enlace:")), 0, 6);
     cifras->addWidget(resultado_, 0, 7);
     cifras->setColumnStretch(8, 1);
     raiz->addLayout(cifras);

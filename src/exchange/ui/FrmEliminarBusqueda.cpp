@@ -1,4 +1,5 @@
 #include "exchange/ui/FrmEliminarBusqueda.h"
+#include "platform/Texto.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,11 +31,11 @@ FrmEliminarBusqueda::FrmEliminarBusqueda(Contexto& ctx, QWidget* parent) : QDial
     ayuda->setWordWrap(true);
     lstFiles_ = new QListWidget(this);
     lstFiles_->setObjectName(QStringLiteral("LstFiles"));
-    lstFiles_->setAccessibleName(QStringLiteral("Archivos pendientes"));
+    lstFiles_->setAccessibleName(Texto::tr("Archivos pendientes"));
     ayuda->setBuddy(lstFiles_);
-    cmdEliminar_ = new QPushButton(QStringLiteral("&Eliminar"), this);
+    cmdEliminar_ = new QPushButton(Texto::tr("&Eliminar"), this);
     cmdEliminar_->setObjectName(QStringLiteral("CmdEliminar"));
-    cmdCancelar_ = new QPushButton(QStringLiteral("&Cancelar"), this);
+    cmdCancelar_ = new QPushButton(Texto::tr("&Cancelar"), this);
     cmdCancelar_->setObjectName(QStringLiteral("CmdCancelar"));
 
     auto* botones = new QHBoxLayout;

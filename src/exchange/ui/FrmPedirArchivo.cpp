@@ -1,4 +1,5 @@
 #include "exchange/ui/FrmPedirArchivo.h"
+#include "platform/Texto.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -43,15 +44,15 @@ FrmPedirArchivo::FrmPedirArchivo(Contexto& ctx, QWidget* parent) : QDialog(paren
     txtFolio_->setObjectName(QStringLiteral("TxtFolio"));
     txtFolio_->setMaxLength(logica_.MaxLength());
 
-    cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
+    cmdAceptar_ = new QPushButton(Texto::tr("&Aceptar"), this);
     cmdAceptar_->setObjectName(QStringLiteral("CmdAceptar"));
     cmdAceptar_->setDefault(true);
-    cmdCancelar_ = new QPushButton(QStringLiteral("&Cancelar"), this);
+    cmdCancelar_ = new QPushButton(Texto::tr("&Cancelar"), this);
     cmdCancelar_->setObjectName(QStringLiteral("CmdCancelar"));
 
     auto* campos = new QFormLayout;
-    campos->addRow(QStringLiteral("Letra:"), cboLetra_);
-    campos->addRow(QStringLiteral("Folio:"), txtFolio_);
+    campos->addRow(Texto::tr("Letra:"), cboLetra_);
+    campos->addRow(Texto::tr("Folio:"), txtFolio_);
     auto* botones = new QHBoxLayout;
     botones->addStretch();
     botones->addWidget(cmdAceptar_);

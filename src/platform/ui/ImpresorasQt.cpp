@@ -1,4 +1,5 @@
 #include "platform/ui/ImpresorasQt.h"
+#include "platform/Texto.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -54,14 +55,14 @@ Impresion imprimeEnCups(const QString& impresora, const QString& pdf) {
     const QByteArray nombre = impresora.toUtf8();
     cups_dest_t* d = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nombre.constData(), nullptr);
     if (!d)
-        return {false, QStringLiteral("la impresora '") + impresora + QStringLiteral("' ya no existe")};
+        return {false, Texto::tr("la impresora '") + impresora + Texto::tr("' ya no existe")};
     const QString mensaje = opcion(d, "printer-state-message");
     const bool detenida = opcion(d, "printer-state") == QLatin1String("5");
     cupsFreeDests(1, d);
     const int trabajo =
         cupsPrintFile2(CUPS_HTTP_DEFAULT, nombre.constData(), QFile::encodeName(pdf).constData(), "KORVAVal", 0, nullptr);
     if (trabajo == 0)
-        return {false, QStringLiteral("el sistema de impresión no aceptó el trabajo: ") +
+        return {false, Texto::tr("el sistema de impresión no aceptó el trabajo: ") +
                            QString::fromUtf8(cupsLastErrorString())};
     ipp_jstate_t estado = IPP_JSTATE_PENDING;
     cups_job_t* trabajos = nullptr;
@@ -74,15 +75,15 @@ Impresion imprimeEnCups(const QString& impresora, const QString& pdf) {
     switch (estado) {
     case IPP_JSTATE_ABORTED:
     case IPP_JSTATE_CANCELED:
-        return {false, QStringLiteral("el sistema de impresión canceló el ") + numero +
+        return {false, Texto::tr("el sistema de impresión canceló el ") + numero +
                            (mensaje.isEmpty() ? QString() : QStringLiteral(": ") + mensaje)};
     case IPP_JSTATE_HELD:
     case IPP_JSTATE_STOPPED:
-        return {true, QStringLiteral("El ") + numero + QStringLiteral(" quedó en espera")};
+        return {true, Texto::tr("El ") + numero + Texto::tr(" quedó en espera")};
     default:
         if (detenida)
-            return {true, QStringLiteral("La impresora está detenida: el ") + numero +
-                              QStringLiteral(" espera a que se reanude") +
+            return {true, Texto::tr("La impresora está detenida: el ") + numero +
+                              Texto::tr(" espera a que se reanude") +
                               (mensaje.isEmpty() ? QString() : QStringLiteral(" (") + mensaje + QLatin1Char(')'))};
         return {true, {}};
     }
@@ -110,7 +111,7 @@ Impresion ImpresorasQt::imprime(const QString& impresora, const QStringList& lin
     }
     const QPrinterInfo info = QPrinterInfo::printerInfo(impresora);
     if (info.isNull())
-        return {false, QStringLiteral("la impresora '") + impresora + QStringLiteral("' ya no existe")};
+        return {false, Texto::tr("la impresora '") + impresora + Texto::tr("' ya no existe")};
 #ifdef KORVA_CUPS
     // Drawn as PDF, then handed over by name: the print system's answer
     // about this very job is read back.

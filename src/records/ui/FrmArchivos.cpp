@@ -1,4 +1,5 @@
 #include "records/ui/FrmArchivos.h"
+#include "platform/Texto.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -28,25 +29,25 @@ FrmArchivos::FrmArchivos(Contexto& ctx, QWidget* parent) : QWidget(parent, Qt::W
     letra.setFixedPitch(true);
     lista_->setFont(letra);
     lista_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lista_->setAccessibleName(QStringLiteral("Registros del archivo"));
+    lista_->setAccessibleName(Texto::tr("Registros del archivo"));
 
     registro_ = new QLineEdit;
     registro_->setObjectName(QStringLiteral("TxtRegistro"));
-    cmdRegistro_ = new QPushButton(QStringLiteral("Ir al &Registro"));
+    cmdRegistro_ = new QPushButton(Texto::tr("Ir al &Registro"));
     cmdRegistro_->setObjectName(QStringLiteral("CmdRegistro"));
     impresoras_ = new QComboBox;
     impresoras_->setObjectName(QStringLiteral("CboPrinters"));
-    impresoras_->setPlaceholderText(QStringLiteral("Impresora"));
-    impresoras_->setAccessibleName(QStringLiteral("Impresora"));
-    cmdImprimir_ = new QPushButton(QStringLiteral("&Imprimir"));
+    impresoras_->setPlaceholderText(Texto::tr("Impresora"));
+    impresoras_->setAccessibleName(Texto::tr("Impresora"));
+    cmdImprimir_ = new QPushButton(Texto::tr("&Imprimir"));
     cmdImprimir_->setObjectName(QStringLiteral("CmdImprimir"));
-    cmdCerrar_ = new QPushButton(QStringLiteral("&Cerrar"));
+    cmdCerrar_ = new QPushButton(Texto::tr("&Cerrar"));
     cmdCerrar_->setObjectName(QStringLiteral("CmdCerrar"));
 
     auto* raiz = new QVBoxLayout(this);
     raiz->addWidget(lista_, 1);
     auto* abajo = new QHBoxLayout;
-    auto* etiquetaRegistro = new QLabel(QStringLiteral("R&egistro:"));
+    auto* etiquetaRegistro = new QLabel(Texto::tr("R&egistro:"));
     etiquetaRegistro->setBuddy(registro_);
     abajo->addWidget(etiquetaRegistro);
     abajo->addWidget(registro_);

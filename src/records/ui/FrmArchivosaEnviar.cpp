@@ -1,4 +1,5 @@
 #include "records/ui/FrmArchivosaEnviar.h"
+#include "platform/Texto.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -18,16 +19,16 @@ FrmArchivosaEnviar::FrmArchivosaEnviar(Contexto& ctx, QStringList& LstSendFiles,
 
     auto* label1 = new QLabel(ArchivosaEnviar::kEtiqueta, this);
     lstEnviar_ = new QListWidget(this);
-    lstEnviar_->setAccessibleName(QStringLiteral("Archivos por enviar"));
+    lstEnviar_->setAccessibleName(Texto::tr("Archivos por enviar"));
     label1->setBuddy(lstEnviar_);
     lstEnviar_->setSelectionMode(QAbstractItemView::MultiSelection);
     lstEnviar_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     lstEnviar_->addItems(logica_.LstEnviar());
 
     cmdSelectAll_ = new QPushButton(logica_.captionSelectAll(), this);
-    cmdEnviar_ = new QPushButton(QStringLiteral("&Enviar"), this);
-    cmdActualizar_ = new QPushButton(QStringLiteral("&Actualizar"), this);
-    cmdCancelar_ = new QPushButton(QStringLiteral("&Cancelar"), this);
+    cmdEnviar_ = new QPushButton(Texto::tr("&Enviar"), this);
+    cmdActualizar_ = new QPushButton(Texto::tr("&Actualizar"), this);
+    cmdCancelar_ = new QPushButton(Texto::tr("&Cancelar"), this);
     cmdEnviar_->setDefault(true);
 
     auto* botones = new QHBoxLayout;

@@ -1,4 +1,5 @@
 #include "records/ui/FrmMessage.h"
+#include "platform/Texto.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -17,16 +18,16 @@ FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(logica_.titulo());
     auto* g = new QGridLayout(this);
-    g->addWidget(new QLabel(QStringLiteral("Error:"), this), 0, 0);
+    g->addWidget(new QLabel(Texto::tr("Error:"), this), 0, 0);
     lblErrorCve_ = new QLabel(this);
     g->addWidget(lblErrorCve_, 0, 1);
-    g->addWidget(new QLabel(QStringLiteral("Descripción:"), this), 1, 0, Qt::AlignTop);
+    g->addWidget(new QLabel(Texto::tr("Descripción:"), this), 1, 0, Qt::AlignTop);
     lblError_ = new QLabel(this);
     lblError_->setTextFormat(Qt::PlainText);
     lblError_->setWordWrap(true);
     lblError_->setMinimumWidth(360);
     g->addWidget(lblError_, 1, 1);
-    auto* ok = new QPushButton(QStringLiteral("&Aceptar"), this);
+    auto* ok = new QPushButton(Texto::tr("&Aceptar"), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
     g->addWidget(ok, 2, 1, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
