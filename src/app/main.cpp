@@ -14,6 +14,7 @@
 #include "platform/CurlFtpClient.h"
 #include "platform/Eco.h"
 #include "platform/Idioma.h"
+#include "platform/Version.h"
 #include "platform/Latido.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignatureLibrary.h"
@@ -24,7 +25,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVAVal"));
-    QApplication::setApplicationVersion(QStringLiteral("8.0.0"));
+    QApplication::setApplicationVersion(QLatin1String(korva::kVersionPrograma));
     // Spanish whatever the machine's locale: Qt's own texts and numbers too.
     QLocale::setDefault(korva::idioma());
     korva::cargaTraduccionesQt();

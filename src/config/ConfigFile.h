@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Version.h"
+
 namespace korva {
 
 struct Contexto;
@@ -16,7 +18,7 @@ void CargaConfiguracion(Contexto& ctx);
 // the previous file is then left as it was.
 bool GrabaConfiguracion(Contexto& ctx);
 
-inline const QString kVersion = QStringLiteral("Versión 8.0.0");
+inline const QString kVersion = QStringLiteral("Versión ") + QLatin1String(kVersionPrograma);
 
 namespace clave {
 // "abc" -> "|1986|1966|1946": last character first, code page code x 20 + 6.

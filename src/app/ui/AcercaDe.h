@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "platform/Version.h"
+
 class QPushButton;
 class QTextBrowser;
 
@@ -17,7 +19,7 @@ public:
     // rutaBusqueda: folders to look for the tool in (default: PATH).
     explicit AcercaDe(Dialogs& dlg, QWidget* parent = nullptr, const QString& rutaBusqueda = QString());
 
-    static QString version() { return QStringLiteral("Versión 8.0.0"); }
+    static QString version() { return QStringLiteral("Versión ") + QLatin1String(kVersionPrograma); }
     QPushButton* CmdSysInfo() const { return sysInfo_; }
     QPushButton* CmdOK() const { return ok_; }
     QTextBrowser* TxtLicencia() const { return licencia_; }
