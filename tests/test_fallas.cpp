@@ -218,9 +218,13 @@ private slots:
             QVERIFY(pon(o.envio + QStringLiteral("/m432110%1.045").arg(i), "500|1|4321|\r\n"));
             QVERIFY(pon(o.envio + QStringLiteral("/Pend/b432120%1.045").arg(i), "500|1|4321|\r\n"));
         }
+        o.st().setCaptionInicio(QStringLiteral("&Detener")); // running, password changed since
         EjecutaCiclo(o.ctx());
         QCOMPARE(c.cuenta("PASS"), 1);
         QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
+        // Every cycle would be refused the same: the program stops and says why.
+        QVERIFY(!o.st().iniciado());
+        QVERIFY(o.ventana.fallas.last().contains(QStringLiteral("rechazó el usuario o la contraseña")));
     }
 
     // An upload the centre refuses is said by its name, in the window once a
@@ -237,10 +241,11 @@ private slots:
         EjecutaCiclo(o.ctx());
         EjecutaCiclo(o.ctx());
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 2);
-        QCOMPARE(o.ventana.fallas,
-                 QStringList{"ERROR: el centro no aceptó " + kEnviado +
-                             " (25753 El nombre del archivo especificado es invalido.); se enviará de nuevo en el "
-                             "siguiente ciclo"});
+        QCOMPARE(
+            o.ventana.fallas,
+            QStringList{"ERROR: el centro no aceptó " + kEnviado +
+                        " (25753 El nombre del archivo especificado es invalido.); se enviará de nuevo en el "
+                        "siguiente ciclo"});
         QCOMPARE(rechazos.size(), 2);
         SIGUE(sinEnviar(o, datos));
         QVERIFY(c.orden(QStringLiteral("acepta-stor")));
@@ -640,7 +645,8 @@ private slots:
         QVERIFY(o.ventana.codigos.isEmpty());
         QCOMPARE(o.ventana.fallas.size(), codigo ? 1 : 0);
         if (codigo)
-            QVERIFY(o.ventana.fallas.first().contains(nombre.left(40)) &&
+            QVERIFY(o.ventana.fallas.first().contains(nombre.left(20)) &&
+                    o.ventana.fallas.first().contains(nombre.right(20)) &&
                     o.ventana.fallas.first().contains(QString::number(codigo)));
         if (codigo == 0)
             QCOMPARE(QFileInfo(local).size(), largo);
@@ -697,8 +703,9 @@ private slots:
             QVERIFY(lleno.activo());
             EjecutaCiclo(o.ctx());
             QCOMPARE(o.ventana.fallas,
-                     QStringList{QStringLiteral("ERROR: no fue posible guardar la respuesta ") + kRespuesta + " en " +
-                                 o.recibo + "/" + kRespuesta + " (no hay espacio en el disco); sigue pendiente"});
+                     QStringList{QStringLiteral("ERROR: no fue posible guardar la respuesta ") + kRespuesta +
+                                 " en " + o.recibo + "/" + kRespuesta +
+                                 " (no hay espacio en el disco); sigue pendiente"});
             QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25740);
             DisconnectFromHost(o.ctx());
         }
@@ -821,6 +828,30 @@ private slots:
         QCOMPARE(lee(c.ruta("REC/" + kEnviado)), QByteArray("500|1|4321|\r\n800|fin|\r\n"));
         EjecutaCiclo(o.ctx());
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
+    }
+
+    // Stopped by the broker in the middle of an upload: the part that went
+    // is withdrawn, so the centre has nothing cut short to answer.
+    void stopMidUploadWithdrawsThePart() {
+        CentroSimulado c;
+        QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
+        Oficina4321 o;
+        o.conecta(c);
+        Latido latido;
+        o.ctx().latido = &latido;
+        o.ftp->setLatido(&latido);
+        const QString local = o.envio + "/" + kEnviado;
+        QVERIFY(pon(local, azar(32 << 20))); // more than the sockets buffer
+        QVERIFY(c.orden(QStringLiteral("pausa-subida 65536")));
+        QTimer::singleShot(1500, [&] {
+            QVERIFY(QFile::exists(c.ruta("REC/" + kEnviado)));
+            latido.cancela();
+        });
+        QCOMPARE(SendFile(o.ctx(), local, "REC/" + kEnviado), 25731);
+        QCOMPARE(c.cuenta("DELE REC/" + kEnviado), 1);
+        QVERIFY(!QFile::exists(c.ruta("REC/" + kEnviado)));
+        QVERIFY(!o.ftp->conectado());
+        QVERIFY(o.ventana.codigos.isEmpty()); // the broker's own stop
     }
 
     void cutUploadLeavesAnEarlierPendingCopy() {

@@ -151,11 +151,10 @@ private slots:
         QCOMPARE(todas(a.v), QStringList({"ab", "", "cd", "solo cr", "ultimo"}));
         QCOMPARE(a.v.tabla(), QList<qint32>({1, 1}));
 
-        // A file of bare LFs is one record, one line per entry; all its cuts
-        // are recorded against record 1.
-        a.abre("uno\n" + registro(150) + "\ntres\n");
-        QCOMPARE(largos(a.v), QList<int>({3, 102, 48, 4}));
-        QCOMPARE(a.v.tabla(), QList<qint32>({1, 1, 1}));
+        // A file with no CR at all ends its records with bare LFs.
+        a.abre("uno\n" + registro(150) + "\n\ntres\n");
+        QCOMPARE(largos(a.v), QList<int>({3, 102, 48, 0, 4}));
+        QCOMPARE(a.v.tabla(), QList<qint32>({2}));
 
         // The code page is decoded: 0xD1 is Ñ, 0x80 the euro sign.
         a.abre("PEDIMENTO \xD1 \x80\r\n");
@@ -203,8 +202,9 @@ private slots:
             const QString texto = QString::fromLatin1(t);
             int n = 1;
             int i = 0;
+            const QChar cierre = texto.contains(QLatin1Char('\r')) ? QLatin1Char('\r') : QLatin1Char('\n');
             while (i < texto.size()) {
-                int fin = texto.indexOf(QLatin1Char('\r'), i);
+                int fin = texto.indexOf(cierre, i);
                 if (fin < 0)
                     fin = int(texto.size());
                 const QString reg = texto.mid(i, fin - i);
@@ -235,7 +235,8 @@ private slots:
                 }
                 ++n;
                 i = fin + 1;
-                if (fin < texto.size() && i < texto.size() && texto[i] == QLatin1Char('\n'))
+                if (cierre == QLatin1Char('\r') && fin < texto.size() && i < texto.size() &&
+                    texto[i] == QLatin1Char('\n'))
                     ++i;
             }
             QCOMPARE(todas(a.v), entradas);
@@ -413,9 +414,10 @@ private slots:
         a.v.CmdImprimir(a.fx.dlg, &impresoras, QString());
         QCOMPARE(a.fx.dlg.ultimo(), QStringLiteral("Favor de selecionar la impresora a utilizar."));
         a.v.CmdImprimir(a.fx.dlg, &impresoras, ImpresorasQt::kArchivoPdf);
-        QCOMPARE(a.fx.dlg.ultimo(),
-                 QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."
-                                "\n(no fue posible preparar la impresión)"));
+        QCOMPARE(
+            a.fx.dlg.ultimo(),
+            QStringLiteral("No fue posible imprimir verifique el estado de su impresora e intente nuevamente."
+                           "\n(no fue posible preparar la impresión)"));
         QCOMPARE(a.fx.dlg.registros.last().icono, Icono::Error);
         QCOMPARE(a.fx.dlg.registros.size(), 2);
     }
@@ -438,6 +440,7 @@ private slots:
             << QByteArray("r1\r\nr2a\nr2b\r\nr3") << 3 << QStringLiteral("r3") << 1;
         QTest::addRow("inside line feeds")
             << QByteArray("r1\r\nr2a\nr2b\r\nr3") << 2 << QStringLiteral("r2a") << 2;
+        QTest::addRow("bare line feeds") << QByteArray("r1\nr2\nr3\nr4\n") << 3 << QStringLiteral("r3") << 1;
     }
     void irYClicCoincidenConElArchivo() {
         QFETCH(QByteArray, contenido);

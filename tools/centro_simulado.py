@@ -9,12 +9,14 @@ at start or, while running, through the control file (one order per line):
 
     aviso.gen TEXT | aviso.txt TEXT | server.dat HOST | r001 NAME | crece-al-subir PATH
     folios.aut | retraso SECONDS | nlst-extra NAME | muere-tras BYTES
-    pausa-tras BYTES | muere-subida BYTES | cierra-sesiones | silencio | habla
+    pausa-tras BYTES | muere-subida BYTES | pausa-subida BYTES | cierra-sesiones
+    silencio | habla
     rechaza-auth | acepta-auth | rechaza-prot | acepta-prot | pwd-234 | pwd-normal
     rechaza-stor | acepta-stor
 
 muere-tras and pausa-tras count the bytes each data connection has sent,
-muere-subida the bytes of an upload received; given without BYTES they are
+muere-subida and pausa-subida the bytes of an upload received (pausa-subida
+stops reading it, the part received on disk); given without BYTES they are
 off again. silencio makes every control connection, open or new, go silent
 (commands are read and logged, nothing is answered, not even the greeting);
 habla ends it. rechaza-auth answers AUTH with an error, as a centre that
@@ -93,6 +95,7 @@ class Centro:
         self.muere_tras = None
         self.pausa_tras = None
         self.muere_subida = None
+        self.pausa_subida = None
         self.rechaza_auth = False
         self.rechaza_prot = False
         self.pwd_234 = False
@@ -139,6 +142,8 @@ class Centro:
             self.pausa_tras = int(resto) if resto else None
         elif clave == "muere-subida":
             self.muere_subida = int(resto) if resto else None
+        elif clave == "pausa-subida":
+            self.pausa_subida = int(resto) if resto else None
         elif clave in ("rechaza-auth", "acepta-auth"):
             self.rechaza_auth = clave == "rechaza-auth"
         elif clave in ("rechaza-prot", "acepta-prot"):
@@ -238,13 +243,17 @@ def main():
         def use_sendfile(self):
             return False  # every byte through send(), so muere-tras can count them
 
-        if args.tls:
+        def readable(self):
             # libcurl sends its ClientHello before the server asks to read:
             # stay readable while the handshake is pending.
-            def readable(self):
-                if getattr(self, "_ssl_accepting", False):
-                    return True
-                return super().readable()
+            if getattr(self, "_ssl_accepting", False):
+                return True
+            # A stalled centre: the upload stays open, unread, what came on disk.
+            if self.receive and centro.pausa_subida is not None and self.recibidos >= centro.pausa_subida:
+                if self.file_obj is not None and not self.file_obj.closed:
+                    self.file_obj.flush()
+                return False
+            return super().readable()
 
         def writable(self):
             # A stalled centre: the data connection stays open, silent.

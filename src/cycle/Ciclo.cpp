@@ -1,8 +1,8 @@
 #include "cycle/Ciclo.h"
 #include "platform/Texto.h"
 
-#include <QFileInfo>
 #include "platform/Idioma.h"
+#include <QFileInfo>
 
 #include "app/Arranque.h"
 #include "app/Contexto.h"
@@ -19,8 +19,10 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/FtpErrores.h"
 #include "records/Avisos.h"
 #include "records/Depuracion.h"
+#include "records/Fallas.h"
 
 namespace korva {
 
@@ -116,8 +118,20 @@ void EjecutaCiclo(Contexto& ctx) {
         st.ContadorRegistro001 = 0;
     }
     ListaPendientes(ctx);
+    const bool rechazado = st.sesionPerdida == codigos::AccesoDenegado;
     DisconnectFromHost(ctx);
     ctx.dlg.puntero(Puntero::Normal);
+    // The centre refused the user or the password: trying again every cycle
+    // would change nothing and may lock the account. It stops, on the page
+    // where the broker mends it.
+    if (rechazado && st.iniciado()) {
+        reportaFalla(ctx, Texto::tr("Se detuvo la conexión: el servidor rechazó el usuario o la contraseña. "
+                                    "Corríjalos en la configuración e inicie de nuevo."));
+        detenSiCorre(ctx);
+        st.cicloEnCurso = anidado;
+        st.marcaCiclo(false);
+        return;
+    }
     st.SegundosTranscurridos = 1;
     st.setProgreso(1);
     st.seleccionaUltimos();
@@ -132,10 +146,13 @@ void Start_Button_Click(Contexto& ctx) {
             ctx.dlg.error(Texto::tr("No es posible iniciar: el archivo de configuración ") +
                           rutaConfiguracion(ctx) +
                           Texto::tr(" no se pudo leer al abrir la patente. Corríjalo o recupere la "
-                                         "configuración del respaldo y abra de nuevo la patente."));
+                                    "configuración del respaldo y abra de nuevo la patente."));
             return;
         }
         ctx.dlg.puntero(Puntero::Ocupado);
+        // The button offers the stop from the first moment: the connection
+        // can take a while, and the broker's Alt+D must work during it.
+        st.setCaptionInicio(Texto::tr("&Detener"));
         reiniciaSesion(ctx);
         st.setEvento(Texto::tr("Iniciando Conexión Espere...."));
         st.muestraPagina(kPaginaStatus);
@@ -147,7 +164,6 @@ void Start_Button_Click(Contexto& ctx) {
             st.setCaptionInicio(Texto::tr("&Iniciar"));
             st.muestraPagina(kPaginaConfiguracion);
         } else {
-            st.setCaptionInicio(Texto::tr("&Detener"));
             st.setCicloIniciado(true); // the diagnostics wait until it stops
             const bool anidado = st.cicloEnCurso;
             st.cicloEnCurso = true;

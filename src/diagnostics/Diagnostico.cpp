@@ -110,26 +110,24 @@ void Diagnostico::abreEtapa(int e) {
     if (e == 0) {
         agrega(blancos(50) + QStringLiteral("PROBANDO COMUNICACIÓN LOCAL") + kFinLinea);
         eco_.setDestino(eco_.direccionLocal());
-        comenta(Texto::tr(
-                    "Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
-                    "proceso de validación, espere."),
-                ColorComentario::Azul);
+        comenta(
+            Texto::tr("Se esta Ejecutando la Prueba en forma local, mientras tanto no es posible iniciar el "
+                      "proceso de validación, espere."),
+            ColorComentario::Azul);
     } else if (e == 1) {
         agrega(kFinLinea + blancos(41) + QStringLiteral("PROBANDO COMUNICACIÓN EXTERNA ") + HostName +
                kFinLinea);
         eco_.setDestino(HostName.trimmed());
-        comenta(
-            Texto::tr("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
-                           "iniciar el proceso de validación, espere."),
-            ColorComentario::Azul);
+        comenta(Texto::tr("Se esta Ejecutando la Prueba a un sitio externo, mientras tanto no es posible "
+                          "iniciar el proceso de validación, espere."),
+                ColorComentario::Azul);
     } else {
         agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
                kFinLinea);
         eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
-        comenta(
-            Texto::tr("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
-                           "proceso de validación, espere."),
-            ColorComentario::Azul);
+        comenta(Texto::tr("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
+                          "proceso de validación, espere."),
+                ColorComentario::Azul);
     }
     eco_.reinicia();
 }
@@ -227,6 +225,11 @@ void Diagnostico::CmdPruebas() {
         return;
     if (!eco_.continuo()) {
         vaciaSalida();
+        // A machine that may not send echoes at all would only count losses.
+        if (const QString porque = eco_.impedimento(); !porque.isEmpty()) {
+            comenta(porque, ColorComentario::Rojo);
+            return;
+        }
         const QString host = HostName.trimmed();
         eco_.setDestino(host);
         // Counters start from zero so the loss and the rating speak of this
@@ -239,11 +242,11 @@ void Diagnostico::CmdPruebas() {
         eco_.setSincrono(Check1);
         eco_.setContinuo(true);
         ctx_.st.setDiagnosticoActivo(true);
-        comenta(Texto::tr("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
-                    Texto::tr(
-                        ", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
-                        "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
-                ColorComentario::Azul);
+        comenta(
+            Texto::tr("Se esta ejecutando el modo de prueba constante a la dirección ") + HostName +
+                Texto::tr(", el sistema estará ejecutando la prueba hasta que sea detenido en el Boton de "
+                          "Terminar Prueba, mientras tanto no se permite Iniciar la Validación."),
+            ColorComentario::Azul);
     } else {
         eco_.setContinuo(false);
         send_ = QStringLiteral("0");
@@ -270,7 +273,7 @@ void Diagnostico::alEstadisticas() {
     const int s = eco_.enviados();
     const int r = eco_.recibidos();
     recv_ = QString::number(r);
-    if (s > 1) {
+    if (s > 0) {
         const double perdida = 100.0 - r * 100.0 / s;
         loss_ = QString::number(std::lround(perdida)) + QLatin1Char('%');
         CalificaEnlace();

@@ -44,16 +44,17 @@ void TraeRegistro001(Contexto& ctx) {
             const QString destino = fs::une(recibo, e.nombre, ctx.plataforma);
             // Read-only is how the broker protects a file: it stays, and the
             // staged copy and the centre's wait for a later run.
+            // Said once a run: the download comes back every minute.
             if (fs::soloLectura(destino)) {
-                reportaFalla(ctx,
-                             Texto::tr("ERROR: ") + destino +
-                                 Texto::tr(" es de solo lectura; no se reemplazó con el del centro"));
+                reportaFallaUnaVez(ctx, QStringLiteral("r001-solo-lectura ") + destino,
+                                   Texto::tr("ERROR: ") + destino +
+                                       Texto::tr(" es de solo lectura; no se reemplazó con el del centro"));
                 continue;
             }
             if (!copiaReportada(ctx, origen, destino)) {
-                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + e.nombre +
-                                      Texto::tr(" a ") + recibo + QStringLiteral(" (") + fs::ultimaCausa() +
-                                      QLatin1Char(')'));
+                reportaFallaUnaVez(ctx, QStringLiteral("r001-copia ") + destino,
+                                   Texto::tr("ERROR: no fue posible copiar ") + e.nombre + Texto::tr(" a ") +
+                                       recibo + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
                 continue;
             }
             if (!fs::borra(origen))

@@ -17,10 +17,31 @@ namespace korva {
 
 namespace {
 
+// The error window names the code; the support desk also needs to know
+// which server, and which file, it was about.
+void errorCon(Contexto& ctx, qint32 codigo, const QString& remoto) {
+    Error(ctx, codigo);
+    if (!ctx.st.MostrarErrores || !ctx.ventanaError || !ctx.ftp)
+        return;
+    QString donde =
+        Texto::tr("Servidor ") + ctx.ftp->ajustes.host + QLatin1Char(':') + ctx.ftp->ajustes.puerto;
+    if (!remoto.isEmpty())
+        donde += Texto::tr(", archivo ") + remoto;
+    ctx.ventanaError->muestraFalla(donde);
+}
+
+// A long name keeps its start and its end, where names differ.
+QString abreviado(const QString& nombre) {
+    constexpr int kLargo = 40;
+    if (nombre.size() <= kLargo)
+        return nombre;
+    return nombre.left(kLargo / 2) + QStringLiteral("...") + nombre.right(kLargo / 2);
+}
+
 // A session found gone ends the transfers until the cycle is over: each one
 // would wait out the same time-out again, with a fresh login, once per file.
 // It is reported once; `reportado` when the operation has raised the window.
-qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
+qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado, const QString& remoto) {
     // Stopped by the broker: the rest of the cycle's transfers go too, unsaid.
     if (codigo == codigos::Cancelada) {
         ctx.st.sesionPerdida = codigo;
@@ -30,7 +51,7 @@ qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado) {
     if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
         ctx.st.sesionPerdida = codigo;
         if (!reportado)
-            Error(ctx, codigo);
+            errorCon(ctx, codigo, remoto);
     }
     return codigo;
 }
@@ -65,10 +86,11 @@ qint32 ConnectToHost(Contexto& ctx) {
     InitializeFTPControl(ctx);
     const qint32 codigo = ctx.ftp->conecta();
     qCInfo(lcSesion).noquote() << QStringLiteral("Conexión con %1:%2 (usuario %3): resultado %4%5")
-                                      .arg(ctx.ftp->ajustes.host, ctx.ftp->ajustes.puerto, ctx.ftp->ajustes.usuario)
+                                      .arg(ctx.ftp->ajustes.host, ctx.ftp->ajustes.puerto,
+                                           ctx.ftp->ajustes.usuario)
                                       .arg(codigo)
                                       .arg(codigo == 0 ? (ctx.ftp->cifrado() ? QStringLiteral(", cifrada")
-                                                                              : QStringLiteral(", sin cifrar"))
+                                                                             : QStringLiteral(", sin cifrar"))
                                                        : QString());
     if (codigo == 0) {
         QString texto = QStringLiteral("Conexión Establecida... ");
@@ -85,7 +107,7 @@ qint32 ConnectToHost(Contexto& ctx) {
         return codigo;
     } else {
         ctx.st.setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigo));
-        Error(ctx, codigo);
+        errorCon(ctx, codigo, {});
         // Refused or timed out, it would be so again for every file of the
         // cycle; so would a login or a certificate refused within a cycle (a
         // login refused ten times may lock the account).
@@ -102,7 +124,10 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
     const qint32 codigo = ctx.ftp->envia(strLocalFileName, strRemoteFileName);
     if (codigo == 0)
         ctx.st.setEvento(Texto::tr("Archivo Enviado.. "));
-    return qint16(vigila(ctx, codigo, false));
+    // Stopped mid-way: the centre would take the part that went for the file.
+    else if (codigo == codigos::Cancelada)
+        ctx.ftp->retira(strRemoteFileName);
+    return qint16(vigila(ctx, codigo, false, strRemoteFileName));
 }
 
 qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName) {
@@ -119,7 +144,7 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
         ctx.st.LongitudNombre = n;
         ctx.st.setEvento(Texto::tr("Pendiente - ") + strRemoteFileName.right(n));
     }
-    return qint16(vigila(ctx, codigo, false));
+    return qint16(vigila(ctx, codigo, false, strRemoteFileName));
 }
 
 qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
@@ -131,19 +156,22 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     const qint32 codigo = ctx.ftp->recibeVarios(strLocalDir, strRemoteDir, strFileMask);
     if (codigo != 0) {
         ctx.st.setEvento(Texto::tr("Esta pendiente el archivo - ") + QString::number(codigo));
-        Error(ctx, codigo);
+        // Nothing waiting in the area is the usual answer, and a stop was
+        // the broker's own doing: neither is a failure to show.
+        if (codigo != codigos::SinCoincidencias && codigo != codigos::Cancelada)
+            errorCon(ctx, codigo, strRemoteDir);
     } else if (const QList<Omitido> omitidos = ctx.ftp->omitidos(); !omitidos.isEmpty()) {
         // The others arrived; the broker learns which stayed on the server,
         // each by its name and why.
         QMap<qint32, QStringList> porCodigo;
         for (const Omitido& o : omitidos)
-            porCodigo[o.codigo] << (o.nombre.size() > 40 ? o.nombre.left(40) + QStringLiteral("...") : o.nombre);
+            porCodigo[o.codigo] << abreviado(o.nombre);
         QStringList grupos;
         for (auto g = porCodigo.cbegin(); g != porCodigo.cend(); ++g)
             grupos << g.value().join(QStringLiteral(", ")) + QStringLiteral(" (") + QString::number(g.key()) +
                           QLatin1Char(' ') + MensajeError(g.key()).trimmed() + QLatin1Char(')');
-        const QString texto =
-            QStringLiteral("Recibiendo Archivos, se quedaron en el centro: ") + grupos.join(QStringLiteral("; "));
+        const QString texto = QStringLiteral("Recibiendo Archivos, se quedaron en el centro: ") +
+                              grupos.join(QStringLiteral("; "));
         if (ctx.st.MostrarErrores)
             reportaFalla(ctx, texto);
         else
@@ -151,7 +179,7 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
     } else {
         ctx.st.setEvento(Texto::tr("Recibiendo Archivos"));
     }
-    return qint16(vigila(ctx, codigo, true));
+    return qint16(vigila(ctx, codigo, true, strRemoteDir));
 }
 
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
@@ -162,11 +190,12 @@ qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
     const qint32 codigo = ctx.ftp->borra(strFile);
     if (codigo != 0) {
         ctx.st.setEvento(Texto::tr("No se pudo borrar el archivo - ") + QString::number(codigo));
-        Error(ctx, codigo);
+        if (codigo != codigos::Cancelada)
+            errorCon(ctx, codigo, strFile);
     } else {
         ctx.st.setEvento(Texto::tr("Borrando archivo: ") + strFile);
     }
-    return qint16(vigila(ctx, codigo, true));
+    return qint16(vigila(ctx, codigo, true, strFile));
 }
 
 qint16 DisconnectFromHost(Contexto& ctx) {

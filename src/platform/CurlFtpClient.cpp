@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstring>
 #include <curl/curl.h>
 #include <filesystem>
@@ -234,7 +235,8 @@ int depura(CURL* easy, curl_infotype tipo, char* datos, size_t n, void* p) {
     // never written.
     if ((tipo == CURLINFO_HEADER_OUT || tipo == CURLINFO_HEADER_IN) && lcSesion().isInfoEnabled())
         qCInfo(lcSesion).noquote() << (tipo == CURLINFO_HEADER_OUT ? "> " : "< ") +
-                                          soporte::sinContrasena(QString::fromUtf8(datos, qsizetype(n)).trimmed());
+                                          soporte::sinContrasena(
+                                              QString::fromUtf8(datos, qsizetype(n)).trimmed());
     if (tipo == CURLINFO_HEADER_OUT && n >= 6 && std::memcmp(datos, "PROT P", 6) == 0) {
         s->esperaProt = true;
     } else if (tipo == CURLINFO_HEADER_IN) {
@@ -282,7 +284,7 @@ struct CurlFtpClient::Impl {
     QString fallaLocal;      // of the last connect
     bool sinDatos = false;   // the last failure moved none of its data
     bool reintentando = false;
-    QByteArray base;         // scheme://host:port/
+    QByteArray base; // scheme://host:port/
     curl_slist* postquote = nullptr;
     X509_STORE* confianza = nullptr; // this connection's reference to the run's store
     char errbuf[CURL_ERROR_SIZE] = {};
@@ -461,12 +463,13 @@ struct CurlFtpClient::Impl {
             curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
         }
         const QByteArray destino = url ? QByteArray(url).mid(base.size()) : QByteArray();
-        qCInfo(lcTransferencia).noquote() << QStringLiteral("%1: %2 bytes enviados, %3 recibidos, %4 ms, resultado %5")
-                                                 .arg(QString::fromUtf8(QByteArray::fromPercentEncoding(destino)))
-                                                 .arg(subidos)
-                                                 .arg(bajados)
-                                                 .arg(microsegundos / 1000)
-                                                 .arg(codigo);
+        qCInfo(lcTransferencia).noquote()
+            << QStringLiteral("%1: %2 bytes enviados, %3 recibidos, %4 ms, resultado %5")
+                   .arg(QString::fromUtf8(QByteArray::fromPercentEncoding(destino)))
+                   .arg(subidos)
+                   .arg(bajados)
+                   .arg(microsegundos / 1000)
+                   .arg(codigo);
     }
 
     // Called by libcurl inside the waits it makes without returning (a
@@ -582,8 +585,9 @@ qint32 CurlFtpClient::conecta() {
     }
     if (d->sesion.cifrado && !implicito && !recordado &&
         !centrosTls::recuerda(d->opciones.archivoCentrosTls, host, puerto))
-        d->fallaLocal = QStringLiteral("no fue posible registrar el centro en ") + d->opciones.archivoCentrosTls +
-                        QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
+        d->fallaLocal = QStringLiteral("no fue posible registrar el centro en ") +
+                        d->opciones.archivoCentrosTls + QStringLiteral(" (") + fs::ultimaCausa() +
+                        QLatin1Char(')');
     // Once the session is encrypted its data goes encrypted too, or nothing
     // goes: a centre that refuses PROT P would receive every file in clear.
     if (d->sesion.cifrado && d->sesion.protRechazado) {
@@ -749,6 +753,25 @@ qint32 CurlFtpClient::borraUnaVez(const QString& remoto) {
     if (d->easy)
         curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, nullptr);
     return rc == CURLE_OK ? Ninguno : d->falla(rc);
+}
+
+qint32 CurlFtpClient::retira(const QString& remoto) {
+    // The window does not turn (the broker's stop must not end this too),
+    // so every wait is a few seconds at most.
+    Latido* const latido = d->latido;
+    const OpcionesCurl opciones = d->opciones;
+    d->latido = nullptr;
+    d->opciones.conexionMs = std::min(opciones.conexionMs, kAdiosS * 1000);
+    d->opciones.estancadoS = std::min(opciones.estancadoS, kAdiosS);
+    qint32 c = d->conectado ? Ninguno : conecta();
+    if (c == Ninguno) {
+        curl_easy_setopt(d->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(kAdiosS));
+        c = borraUnaVez(remoto);
+    }
+    desconecta();
+    d->latido = latido;
+    d->opciones = opciones;
+    return c;
 }
 
 QStringList CurlFtpClient::nombresDelListado(const QByteArray& lista, const QString& remota,

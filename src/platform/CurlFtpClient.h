@@ -48,6 +48,7 @@ public:
     qint32 desconecta() override;
     qint32 recibe(const QString& local, const QString& remoto) override;
     qint32 envia(const QString& local, const QString& remoto) override;
+    qint32 retira(const QString& remoto) override;
     qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                         const QString& mascara) override;
     qint32 borra(const QString& remoto) override;
@@ -85,7 +86,8 @@ private:
     qint32 recibeUnaVez(const QString& local, const QString& remoto);
     qint32 enviaUnaVez(const QString& local, const QString& remoto);
     qint32 borraUnaVez(const QString& remoto);
-    qint32 recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota, const QString& mascara);
+    qint32 recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota,
+                              const QString& mascara);
 
     struct Impl;
     std::unique_ptr<Impl> d;

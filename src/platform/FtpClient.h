@@ -45,6 +45,10 @@ public:
     virtual qint32 recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                 const QString& mascara) = 0;
     virtual qint32 borra(const QString& remoto) = 0;
+    // Deletes what a stopped upload left on the server: the stop stays in
+    // force for everything else, so this runs on its own, briefly, over the
+    // open session or a new one, and hangs up after.
+    virtual qint32 retira(const QString& remoto) { return borra(remoto); }
 
     // What the open connection settled, for the status line.
     virtual bool cifrado() const { return false; }

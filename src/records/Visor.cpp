@@ -103,8 +103,8 @@ void cortaRegistro(const char* t, qint32 ini, qint32 fin, bool conSaltos, qint32
     // after its 102nd character.
     const size_t antes = piezas.size();
     qint32 pendiente = ini;
-    qint32 linea = ini;             // where the line in hand began
-    size_t piezasLinea = antes;     // entries before it
+    qint32 linea = ini;         // where the line in hand began
+    size_t piezasLinea = antes; // entries before it
     const auto cierraLinea = [&](qint32 i) {
         if (i - linea >= Visor::kRegistroMaximo) {
             piezas.resize(piezasLinea);
@@ -144,12 +144,14 @@ void Visor::cortaEntradas(const char* t, qint32 total, std::vector<Pieza>& pieza
     qint32 n = 1;
     piezas.reserve(size_t(total / 48));
     qint32 ini = 0;
-    // Records end at CR LF or a lone CR; a bare LF stays inside its record.
-    // The code page keeps CR and LF as single bytes, so the cuts are found
-    // in the bytes themselves.
+    // Records end at CR LF or a lone CR; a bare LF stays inside its record,
+    // unless the file has no CR at all: one written with bare LFs ends each
+    // record with one. The code page keeps CR and LF as single bytes, so the
+    // cuts are found in the bytes themselves.
+    const bool soloSaltos = total > 0 && !std::memchr(t, '\r', size_t(total));
     while (ini < total) {
         const char* corte = siguienteCorte(t + ini, t + total);
-        const bool conSaltos = corte < t + total && *corte == '\n';
+        const bool conSaltos = !soloSaltos && corte < t + total && *corte == '\n';
         if (conSaltos) {
             const void* cr = std::memchr(corte, '\r', size_t(t + total - corte));
             corte = cr ? static_cast<const char*>(cr) : t + total;
@@ -161,7 +163,7 @@ void Visor::cortaEntradas(const char* t, qint32 total, std::vector<Pieza>& pieza
             cortaRegistro(t, ini, fin, conSaltos, n, piezas, arreglo);
         ++n;
         ini = fin + 1;
-        if (fin < total && ini < total && t[ini] == '\n')
+        if (!soloSaltos && fin < total && ini < total && t[ini] == '\n')
             ++ini;
     }
 }
@@ -188,8 +190,7 @@ int Visor::CmdRegistro(Dialogs& dlg) {
     bool numero = false;
     const double valor = texto.toDouble(&numero);
     if (!numero || valor <= 0 || valor != std::floor(valor)) {
-        dlg.error(
-            Texto::tr("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
+        dlg.error(Texto::tr("Se capturo un valor invalido, debe capturar solo números enteros positivos."));
         emit enfocaRegistro();
         return -1;
     }
@@ -199,10 +200,9 @@ int Visor::CmdRegistro(Dialogs& dlg) {
         tabla_.begin();
     const qint64 m = qint64(entradas()) - cortes;
     if (valor >= kRegistroMaximo || valor > double(m)) {
-        dlg.error(
-            Texto::tr("El archivo contiene menos registros del número buscado, proporcione un número "
-                           "menor a ") +
-            QString::number(m) + QStringLiteral("."));
+        dlg.error(Texto::tr("El archivo contiene menos registros del número buscado, proporcione un número "
+                            "menor a ") +
+                  QString::number(m) + QStringLiteral("."));
         emit enfocaRegistro();
         return -1;
     }
@@ -245,8 +245,9 @@ void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& imp
     // The printer shown, by its name: the list may have changed since it was read.
     const Impresion r = impresoras ? impresoras->imprime(impresora, lineasImpresion()) : Impresion{};
     if (!r.aceptada) {
-        dlg.error(Texto::tr("No fue posible imprimir verifique el estado de su impresora e intente nuevamente.") +
-                  (r.informe.isEmpty() ? QString() : Texto::tr("\n(") + r.informe + QLatin1Char(')')));
+        dlg.error(
+            Texto::tr("No fue posible imprimir verifique el estado de su impresora e intente nuevamente.") +
+            (r.informe.isEmpty() ? QString() : Texto::tr("\n(") + r.informe + QLatin1Char(')')));
         return;
     }
     dlg.mensaje(Icono::Ninguno,
@@ -261,9 +262,8 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
     visor.limpia();
     const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
     if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
-        ctx.dlg.error(Texto::tr("No se encontro el Archivo '") + Archivo +
-                      Texto::tr("' en el directorio '") + Directorio +
-                      Texto::tr("' ha sido borrado o movido."));
+        ctx.dlg.error(Texto::tr("No se encontro el Archivo '") + Archivo + Texto::tr("' en el directorio '") +
+                      Directorio + Texto::tr("' ha sido borrado o movido."));
         return;
     }
     ArchivoEnMemoria archivo;

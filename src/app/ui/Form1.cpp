@@ -5,22 +5,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QUrl>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringListModel>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/Arranque.h"
@@ -210,18 +210,19 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     // event: Qt delivers no timer event while that timer's handler runs, so
     // a cycle run there would stop the clock for as long as it lasts.
     connect(
-        TmrControl, &QTimer::timeout, this,
-        [this] {
-            TmrControl_Timer(ctx_);
-            // The deferred close waits for a second free tick: the input held
-            // back during the work (a click made before the close) acts first.
-            if (cierreDiferido_) {
-                ticksLibres_ = ocupado() ? 0 : ticksLibres_ + 1;
-                if (ticksLibres_ >= 2)
-                    close();
-            }
-        },
-        Qt::QueuedConnection);
+        TmrControl, &QTimer::timeout, this, [this] { TmrControl_Timer(ctx_); }, Qt::QueuedConnection);
+    // A deferred close is made once two checks in a row find no work: the
+    // input held back during the work (a click made before the close) has
+    // acted by then, and the broker waits a fraction of a second, not ticks.
+    cierreDiferido_ = new QTimer(this);
+    cierreDiferido_->setInterval(40);
+    connect(cierreDiferido_, &QTimer::timeout, this, [this] {
+        revisionesLibres_ = ocupado() ? 0 : revisionesLibres_ + 1;
+        if (revisionesLibres_ >= 2) {
+            cierreDiferido_->stop();
+            close();
+        }
+    });
     TmrControl->start();
     colocaVentana();
 }
@@ -268,8 +269,7 @@ void Form1::creaMenus() {
     QMenu* programa = menuBar()->addMenu(Texto::tr("&Programa"));
     Menu_Start = entrada(programa, "Menu_Start", Texto::tr("&Iniciar"));
     connect(Menu_Start, &QAction::triggered, Start_Button, &QPushButton::click);
-    connect(entrada(programa, "Menu_Exit", Texto::tr("&Salir")), &QAction::triggered, this,
-            &QWidget::close);
+    connect(entrada(programa, "Menu_Exit", Texto::tr("&Salir")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* sistema = menuBar()->addMenu(Texto::tr("Siste&ma"));
     Menu_Configure = entrada(sistema, "Menu_Configure", Texto::tr("&Configuración"));
@@ -278,33 +278,33 @@ void Form1::creaMenus() {
     connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
     connect(&ctx_.st, &MainState::foliosCambiado, this,
             [this, folios] { folios->setText(ctx_.st.captionFolios()); });
-    connect(entrada(sistema, "Menu_GuardaConf", Texto::tr("&Guardar Configuración")),
-            &QAction::triggered, this, [this] { Menu_GuardaConf(ctx_); });
+    connect(entrada(sistema, "Menu_GuardaConf", Texto::tr("&Guardar Configuración")), &QAction::triggered,
+            this, [this] { Menu_GuardaConf(ctx_); });
     QMenu* respaldo = sistema->addMenu(Texto::tr("&Respaldar Configuración"));
-    connect(entrada(respaldo, "Menu_HaceRespaldo", Texto::tr("&Hacer Respaldo")), &QAction::triggered,
-            this, [this] { korva::Menu_HaceRespaldo(ctx_); });
-    connect(entrada(respaldo, "Menu_RecuperaConf", Texto::tr("Recuperar Configuración")),
-            &QAction::triggered, this, [this] { korva::Menu_RecuperaConf(ctx_); });
+    connect(entrada(respaldo, "Menu_HaceRespaldo", Texto::tr("&Hacer Respaldo")), &QAction::triggered, this,
+            [this] { korva::Menu_HaceRespaldo(ctx_); });
+    connect(entrada(respaldo, "Menu_RecuperaConf", Texto::tr("Recuperar Configuración")), &QAction::triggered,
+            this, [this] { korva::Menu_RecuperaConf(ctx_); });
 
     QMenu* util = menuBar()->addMenu(Texto::tr("&Utilerias"));
     connect(entrada(util, "SolicitaArchivo", Texto::tr("S&olicitar Archivo")), &QAction::triggered, this,
             [this] { FrmPedirArchivo::abre(ctx_, this); });
-    connect(entrada(util, "EliminarBuscqueda", Texto::tr("Eliminar Busqueda")), &QAction::triggered,
-            this, [this] { FrmEliminarBusqueda::abre(ctx_, this); });
+    connect(entrada(util, "EliminarBuscqueda", Texto::tr("Eliminar Busqueda")), &QAction::triggered, this,
+            [this] { FrmEliminarBusqueda::abre(ctx_, this); });
 
     QMenu* ayuda = menuBar()->addMenu(Texto::tr("&Ayuda"));
     QAction* manual = entrada(ayuda, "Menu_Manual", Texto::tr("&Manual"));
     manual->setShortcut(QKeySequence::HelpContents); // F1
     manual->setShortcutContext(Qt::ApplicationShortcut);
     connect(manual, &QAction::triggered, this, [this] { Manual::abre(this); });
-    connect(entrada(ayuda, "Menu_Soporte", Texto::tr("&Registro de soporte")), &QAction::triggered, this,
-            [this] {
-                const QString carpeta = soporte::carpeta(ctx_.carpetaPrograma);
-                fs::creaCarpeta(carpeta);
-                if (!QDesktopServices::openUrl(QUrl::fromLocalFile(carpeta)))
-                    ctx_.dlg.informacion(Texto::tr("El registro de soporte está en ") + carpeta +
-                                         Texto::tr("; no hay un programa para abrir carpetas en este equipo."));
-            });
+    connect(
+        entrada(ayuda, "Menu_Soporte", Texto::tr("&Registro de soporte")), &QAction::triggered, this, [this] {
+            const QString carpeta = soporte::carpeta(ctx_.carpetaPrograma);
+            fs::creaCarpeta(carpeta);
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(carpeta)))
+                ctx_.dlg.informacion(Texto::tr("El registro de soporte está en ") + carpeta +
+                                     Texto::tr("; no hay un programa para abrir carpetas en este equipo."));
+        });
     connect(entrada(ayuda, "Menu_About", Texto::tr("A&cerca de...")), &QAction::triggered, this,
             [this] { AcercaDe(ctx_.dlg, this).exec(); });
 }
@@ -383,8 +383,9 @@ void Form1::muestraLista(Lista l) {
         const bool archivos = ctx_.st.pendientesConArchivos;
         const QColor fondo = sistema.color(archivos ? QPalette::ToolTipBase : QPalette::Window);
         p.setColor(QPalette::Base, fondo);
-        p.setColor(QPalette::Text, colores::legible(
-                                       sistema.color(archivos ? QPalette::ToolTipText : QPalette::WindowText), fondo));
+        p.setColor(
+            QPalette::Text,
+            colores::legible(sistema.color(archivos ? QPalette::ToolTipText : QPalette::WindowText), fondo));
         vista->setPalette(p);
     }
 }
@@ -461,9 +462,20 @@ void Form1::changeEvent(QEvent* e) {
 void Form1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     // An error window the start-up raised opened before this one: it comes
-    // above it once this one is up.
-    if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx_.ventanaError))
+    // above it once this one is up, and follows it while the desktop places
+    // it (a window manager moves a new window after showing it).
+    if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx_.ventanaError)) {
         QTimer::singleShot(0, this, [v] { v->principalVisible(); });
+        recienMostrada_ = true;
+        QTimer::singleShot(1500, this, [this] { recienMostrada_ = false; });
+    }
+}
+
+void Form1::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    if (recienMostrada_)
+        if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx_.ventanaError))
+            v->principalVisible();
 }
 
 bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || ctx_.bajoTrabajo(); }
@@ -473,8 +485,8 @@ void Form1::closeEvent(QCloseEvent* e) {
     // reaches the window all the same (the session ending) is made on the
     // second free tick after the work, never inside it.
     if (!cerrado_ && ocupado()) {
-        cierreDiferido_ = true;
-        ticksLibres_ = 0;
+        revisionesLibres_ = 0;
+        cierreDiferido_->start();
         // The work gives up at once: the close comes within a second or two.
         if (ctx_.latido)
             ctx_.latido->cancela();
@@ -486,14 +498,14 @@ void Form1::closeEvent(QCloseEvent* e) {
         cerrado_ = true;
         if (ctx_.st.ConfiguracionModificada &&
             ctx_.dlg.pregunta(Texto::tr("Se realizo una modificación en la configuración del sistema, "
-                                             "confirmar si desea guardar los cambios.")))
+                                        "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);
         TmrControl->stop();
         guardaVentana();
         visor_->close();
         if (DisconnectFromHost(ctx_) != 0)
             ctx_.dlg.error(Texto::tr("Hubo un error al intentar desconectarse del Host. Cerrar el "
-                                          "programa e iniciar nuevamente."));
+                                     "programa e iniciar nuevamente."));
     }
     e->accept();
 }

@@ -34,6 +34,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
@@ -66,8 +67,9 @@ private:
     FrmArchivos* visor_;
     QStringListModel* modelos_[int(Lista::Cuenta_)] = {};
     bool cerrado_ = false;
-    bool cierreDiferido_ = false;
-    int ticksLibres_ = 0; // free ticks since the deferred close was asked for
+    QTimer* cierreDiferido_ = nullptr; // watches for the end of the work a close waits for
+    int revisionesLibres_ = 0;         // checks in a row that found no work
+    bool recienMostrada_ = false;      // the desktop may still be placing the window
 };
 
 } // namespace korva

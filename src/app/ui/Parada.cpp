@@ -61,14 +61,12 @@ Parada::Pedido Parada::pedidoDe(QObject* o, QEvent* e) const {
     case QEvent::Shortcut: // its mnemonic
         return p;
     case QEvent::MouseButtonRelease:
-        return static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && w->rect().contains(
-                   static_cast<QMouseEvent*>(e)->position().toPoint())
+        return static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton &&
+                       w->rect().contains(static_cast<QMouseEvent*>(e)->position().toPoint())
                    ? p
                    : Pedido::Ninguno;
-    case QEvent::KeyRelease: {
-        const int k = static_cast<QKeyEvent*>(e)->key();
-        return (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) ? p : Pedido::Ninguno;
-    }
+    case QEvent::KeyRelease: // a focused button answers the space bar only, as when idle
+        return static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space ? p : Pedido::Ninguno;
     default:
         return Pedido::Ninguno;
     }
@@ -88,7 +86,8 @@ bool Parada::eventFilter(QObject* o, QEvent* e) {
             pedido_ = p;
         latido_.cancela();
     } else if ((o == detener_ || o == salir_) &&
-               (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::KeyPress)) {
+               (e->type() == QEvent::MouseButtonPress ||
+                (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space))) {
         // The press of a stop: its release decides.
     } else if (seConserva(e->type())) {
         auto r = std::make_shared<Retenido>();
