@@ -49,6 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     escribe(rutaConfiguracion(ctx), bytes);
     CargaConfiguracion(ctx);
+    // A file cut short is said once and never saved over: it stays as found.
+    if (st.configuracionNoLeida) {
+        FUZZ_CHECK(dlg.mensajes == 1);
+        FUZZ_CHECK(!GrabaConfiguracion(ctx));
+        FUZZ_CHECK(fuzz::lee(rutaConfiguracion(ctx)) == bytes);
+        return 0;
+    }
     FUZZ_CHECK(dlg.mensajes == 0);
     bool numero = false;
     st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&numero);

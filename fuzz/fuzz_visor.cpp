@@ -23,17 +23,19 @@ struct Registro {
     qint32 inicio, fin;
 };
 
-// Records as the viewer promises to read them: CR LF or a lone CR end one.
+// Records as the viewer promises to read them: CR LF or a lone CR end one;
+// in a file with no CR at all, a line feed does.
 std::vector<Registro> registros(const char* t, qint32 total) {
     std::vector<Registro> r;
+    const char cierre = std::find(t, t + total, '\r') == t + total ? '\n' : '\r';
     qint32 ini = 0;
     while (ini < total) {
         qint32 fin = ini;
-        while (fin < total && t[fin] != '\r')
+        while (fin < total && t[fin] != cierre)
             ++fin;
         r.push_back({ini, fin});
         ini = fin + 1;
-        if (fin < total && ini < total && t[ini] == '\n')
+        if (cierre == '\r' && fin < total && ini < total && t[ini] == '\n')
             ++ini;
     }
     return r;

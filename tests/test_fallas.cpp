@@ -831,22 +831,33 @@ private slots:
     }
 
     // Stopped by the broker in the middle of an upload: the part that went
-    // is withdrawn, so the centre has nothing cut short to answer.
+    // is withdrawn, so the centre has nothing cut short to answer, near or
+    // distant (a login there takes seconds).
+    void stopMidUploadWithdrawsThePart_data() {
+        QTest::addColumn<QString>("retraso"); // of every reply
+        QTest::addRow("near centre") << "0";
+        QTest::addRow("distant centre") << "0.6";
+    }
     void stopMidUploadWithdrawsThePart() {
-        CentroSimulado c;
+        QFETCH(QString, retraso);
+        OpcionesCentro oc;
+        oc.argumentos = {QStringLiteral("--lento"), retraso};
+        CentroSimulado c(oc);
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
-        o.conecta(c);
+        o.conecta(c, 15000);
         Latido latido;
         o.ctx().latido = &latido;
         o.ftp->setLatido(&latido);
         const QString local = o.envio + "/" + kEnviado;
         QVERIFY(pon(local, azar(32 << 20))); // more than the sockets buffer
         QVERIFY(c.orden(QStringLiteral("pausa-subida 65536")));
-        QTimer::singleShot(1500, [&] {
-            QVERIFY(QFile::exists(c.ruta("REC/" + kEnviado)));
-            latido.cancela();
+        QTimer vigia; // the stop once the centre holds part of the file
+        QObject::connect(&vigia, &QTimer::timeout, [&] {
+            if (QFileInfo(c.ruta("REC/" + kEnviado)).size() >= 65536)
+                latido.cancela();
         });
+        vigia.start(50);
         QCOMPARE(SendFile(o.ctx(), local, "REC/" + kEnviado), 25731);
         QCOMPARE(c.cuenta("DELE REC/" + kEnviado), 1);
         QVERIFY(!QFile::exists(c.ruta("REC/" + kEnviado)));

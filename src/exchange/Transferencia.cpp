@@ -125,8 +125,10 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
     if (codigo == 0)
         ctx.st.setEvento(Texto::tr("Archivo Enviado.. "));
     // Stopped mid-way: the centre would take the part that went for the file.
-    else if (codigo == codigos::Cancelada)
+    else if (codigo == codigos::Cancelada) {
+        ctx.st.setEvento(Texto::tr("Retirando del centro el envío interrumpido: ") + strRemoteFileName);
         ctx.ftp->retira(strRemoteFileName);
+    }
     return qint16(vigila(ctx, codigo, false, strRemoteFileName));
 }
 

@@ -145,6 +145,8 @@ using fs::kLargoNombreMaximo;
 
 // How long the centre's goodbye is awaited.
 constexpr int kAdiosS = 3;
+// Connecting and logging in again to withdraw a stopped upload.
+constexpr int kRetiroMs = 10000;
 
 // A download lands through the program's one atomic replace: the broker's
 // software sees the old file or the new one, never part of it, and the
@@ -284,7 +286,8 @@ struct CurlFtpClient::Impl {
     QString fallaLocal;      // of the last connect
     bool sinDatos = false;   // the last failure moved none of its data
     bool reintentando = false;
-    QByteArray base; // scheme://host:port/
+    bool sinCancelar = false; // a withdrawal the broker's stop itself asked for
+    QByteArray base;          // scheme://host:port/
     curl_slist* postquote = nullptr;
     X509_STORE* confianza = nullptr; // this connection's reference to the run's store
     char errbuf[CURL_ERROR_SIZE] = {};
@@ -351,7 +354,7 @@ struct CurlFtpClient::Impl {
             // may stop the transfer: it is abandoned, nothing kept of it.
             if (latido) {
                 latido->late();
-                if (latido->cancelado()) {
+                if (latido->cancelado() && !sinCancelar) {
                     rc = CURLE_ABORTED_BY_CALLBACK;
                     break;
                 }
@@ -480,7 +483,7 @@ struct CurlFtpClient::Impl {
         if (!yo->latido)
             return 0;
         yo->latido->late();
-        return yo->latido->cancelado() ? 1 : 0;
+        return yo->latido->cancelado() && !yo->sinCancelar ? 1 : 0;
     }
 
     static int indiceCliente() {
@@ -756,20 +759,20 @@ qint32 CurlFtpClient::borraUnaVez(const QString& remoto) {
 }
 
 qint32 CurlFtpClient::retira(const QString& remoto) {
-    // The window does not turn (the broker's stop must not end this too),
-    // so every wait is a few seconds at most.
-    Latido* const latido = d->latido;
+    // The window keeps turning, but the stop that asked for this does not
+    // end it; a distant centre gets the time a login takes there, a dead
+    // one a bounded wait.
     const OpcionesCurl opciones = d->opciones;
-    d->latido = nullptr;
-    d->opciones.conexionMs = std::min(opciones.conexionMs, kAdiosS * 1000);
-    d->opciones.estancadoS = std::min(opciones.estancadoS, kAdiosS);
+    d->sinCancelar = true;
+    d->opciones.conexionMs = std::min(opciones.conexionMs, kRetiroMs);
+    d->opciones.estancadoS = std::min(opciones.estancadoS, kRetiroMs / 2000);
     qint32 c = d->conectado ? Ninguno : conecta();
     if (c == Ninguno) {
-        curl_easy_setopt(d->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(kAdiosS));
+        curl_easy_setopt(d->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(d->opciones.estancadoS));
         c = borraUnaVez(remoto);
     }
     desconecta();
-    d->latido = latido;
+    d->sinCancelar = false;
     d->opciones = opciones;
     return c;
 }

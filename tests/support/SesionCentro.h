@@ -32,10 +32,11 @@ struct Oficina4321 {
         f.ctx.ventanaError = &ventana;
     }
     // Points the connection settings at a centre (a new client each time).
-    void conecta(const CentroSimulado& c) {
+    // Short time-outs by default, for quick tests; a distant centre needs the program's.
+    void conecta(const CentroSimulado& c, int conexionMs = 3000) {
         OpcionesCurl o = CurlFtpClient::opcionesDelPrograma(f.ctx.carpetaPrograma);
         o.archivoCA = c.archivoCA();
-        o.conexionMs = 3000;
+        o.conexionMs = conexionMs;
         o.estancadoS = 3;
         ftp = std::make_unique<CurlFtpClient>(o);
         f.st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
