@@ -3,6 +3,7 @@
 // usuarios.dat, then the backup files 0 to 7, each after a NUL byte.
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 #include "Soporte.h"
 #include "app/Contexto.h"
@@ -19,7 +20,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-namespace {} // namespace
+namespace {
+
+bool conPatente(const QString& clave) {
+    const QString p = clave.right(4);
+    return p.size() == 4 && std::all_of(p.begin(), p.end(), [](QChar c) { return c.isDigit(); });
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -57,17 +65,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < std::max<int>(8, int(claves.size())); ++i) {
         const QString ruta = rutaConfiguracion(programa, i);
         const bool hay = i + 1 < partes.size();
-        const bool suya =
-            i < claves.size() && hay &&
-            fs::leeLineas(respaldo + QLatin1Char('/') + QString::number(i), fs::limite::kConfiguracion)
-                    .value(1)
-                    .right(4) == claves.at(i).right(4);
+        // A key that ends with no patent number names no file: the place does.
+        const bool sinPatente = i < claves.size() && !conPatente(claves.at(i));
+        const bool suya = i < claves.size() && hay &&
+                          (sinPatente || fs::leeLineas(respaldo + QLatin1Char('/') + QString::number(i),
+                                                       fs::limite::kConfiguracion)
+                                                 .value(1)
+                                                 .right(4) == claves.at(i).right(4));
         if (!hecha) {
             FUZZ_CHECK(fuzz::lee(ruta) ==
                        (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
         } else if (suya) {
             FUZZ_CHECK(fuzz::lee(ruta) == partes.at(i + 1));
             FUZZ_CHECK(!(QFile::permissions(ruta) & (QFile::ReadGroup | QFile::ReadOther)));
+        } else if (sinPatente) {
+            FUZZ_CHECK(fuzz::lee(ruta) ==
+                       (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
         } else {
             // No patent's file stands where its backup did not come back:
             // the old ones belong to no key and are kept aside.

@@ -68,38 +68,50 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mostrado.append(t + p.inicio, p.largo);
     }
 
-    // Every record shown whole but its line feeds, or as one placeholder when
-    // too long; nothing else.
+    // Every record shown whole but its line feeds; a record too long is one
+    // placeholder, and so, in a record of several lines, is each line too
+    // long; nothing else.
     const std::vector<Registro> regs = registros(t, total);
     QByteArray esperado;
-    int largos = 0;
-    for (const Registro& r : regs) {
-        if (r.fin - r.inicio >= Visor::kRegistroMaximo) {
-            ++largos;
+    std::vector<int> marcadoDe; // the record of each placeholder, in turn
+    for (int q = 0; q < int(regs.size()); ++q) {
+        const Registro& r = regs[q];
+        const bool lineas = std::find(t + r.inicio, t + r.fin, '\n') != t + r.fin;
+        if (!lineas && r.fin - r.inicio >= Visor::kRegistroMaximo) {
+            marcadoDe.push_back(q);
             continue;
         }
-        for (qint32 i = r.inicio; i < r.fin; ++i)
-            if (t[i] != '\n')
-                esperado.append(t[i]);
+        qint32 linea = r.inicio;
+        for (qint32 i = r.inicio; i <= r.fin; ++i) {
+            if (i < r.fin && t[i] != '\n')
+                continue;
+            if (i - linea >= Visor::kRegistroMaximo)
+                marcadoDe.push_back(q);
+            else
+                esperado.append(t + linea, i - linea);
+            linea = i + 1;
+        }
     }
-    FUZZ_CHECK(marcadores == largos);
+    FUZZ_CHECK(marcadores == int(marcadoDe.size()));
     FUZZ_CHECK(mostrado == esperado);
 
     // The record of each entry, found in the file: the one whose bytes hold
-    // it, or for a placeholder the too-long record next in turn. Records
-    // come in order and each gives one entry at least.
+    // it, or for a placeholder the record of the too-long text next in turn.
+    // Records come in order and each gives one entry at least.
     std::vector<int> delRegistro(piezas.size());
     int actual = -1;
+    size_t marcador = 0;
     for (size_t e = 0; e < piezas.size(); ++e) {
         const Visor::Pieza& p = piezas[e];
         int q = std::max(actual, 0);
-        if (p.inicio < 0)
-            q = actual + 1;
-        else
+        if (p.inicio < 0) {
+            FUZZ_CHECK(marcador < marcadoDe.size());
+            q = marcadoDe[marcador++];
+        } else {
             while (q < int(regs.size()) && !(regs[q].inicio <= p.inicio && p.inicio + p.largo <= regs[q].fin))
                 ++q;
+        }
         FUZZ_CHECK(q < int(regs.size()) && (q == actual || q == actual + 1));
-        FUZZ_CHECK((p.inicio < 0) == (regs[q].fin - regs[q].inicio >= Visor::kRegistroMaximo));
         delRegistro[e] = actual = q;
     }
     FUZZ_CHECK(actual == int(regs.size()) - 1);
