@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "cycle/EnvioValidacion.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "exchange/Respuestas.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
 

@@ -11,8 +11,8 @@
 
 #include "ServidorBanco.h"
 #include "SinDialogos.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Clock.h"
 
 namespace korva {

@@ -9,11 +9,11 @@
 #include <cstdio>
 
 #include "SinDialogos.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "app/ui/Form1.h"
 #include "config/ConfigFile.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 

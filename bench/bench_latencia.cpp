@@ -21,7 +21,7 @@
 #include "EnlaceLento.h"
 #include "Oficina.h"
 #include "ServidorBanco.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/FtpErrores.h"
 

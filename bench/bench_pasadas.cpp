@@ -13,7 +13,7 @@
 
 #include "Oficina.h"
 #include "ServidorBanco.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/CurlFtpClient.h"
 
 using namespace korva;

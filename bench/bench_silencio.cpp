@@ -18,10 +18,10 @@
 #include "ScriptedClock.h"
 #include "SinDialogos.h"
 #include "VentanaErrorGrabadora.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "cycle/Ciclo.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/Files.h"
 

@@ -13,9 +13,9 @@
 #include "ServidorBanco.h"
 #include "SinDialogos.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "exchange/Transferencia.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Transferencia.h"
 #include "platform/Clock.h"
 #include "platform/CurlFtpClient.h"
 

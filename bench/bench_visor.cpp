@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "records/ui/FrmArchivos.h"

@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include "Soporte.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Clock.h"
 #include "records/Bitacora.h"
 

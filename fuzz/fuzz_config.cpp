@@ -3,8 +3,8 @@
 #include <QFile>
 
 #include "Soporte.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/ConfigFile.h"
 #include "platform/Ansi.h"
 #include "platform/Clock.h"

@@ -6,8 +6,8 @@
 #include <QList>
 
 #include "Soporte.h"
-#include "app/MainState.h"
-#include "cycle/Nombres.h"
+#include "comun/MainState.h"
+#include "comun/Nombres.h"
 #include "exchange/Respuestas.h"
 #include "platform/Ansi.h"
 

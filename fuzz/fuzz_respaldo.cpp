@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "Soporte.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/ConfigFile.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "Soporte.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/Edicion.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"

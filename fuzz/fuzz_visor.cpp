@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "Soporte.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Clock.h"
 #include "records/Visor.h"
 

@@ -10,7 +10,7 @@
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Bandeja.h"
 #include <QTextBrowser>
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 #include "app/ui/Manual.h"
 #include "app/ui/Form1.h"
 #include "config/ConfigFile.h"

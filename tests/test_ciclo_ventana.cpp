@@ -20,7 +20,7 @@
 #include "SesionCentro.h"
 #include "app/ui/Form1.h"
 #include "config/ConfigFile.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "records/ui/FrmMessage.h"
 
 using namespace korva;

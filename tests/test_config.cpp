@@ -6,7 +6,7 @@
 #include "Archivos.h"
 #include "Fixture.h"
 #include "config/ConfigFile.h"
-#include "config/ConfigRecord.h"
+#include "comun/ConfigRecord.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "platform/Files.h"

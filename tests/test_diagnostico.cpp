@@ -8,7 +8,7 @@
 
 #include "EcoGuionado.h"
 #include "Fixture.h"
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "diagnostics/Diagnostico.h"
 #include "diagnostics/ui/PaginaDiagnostico.h"
 

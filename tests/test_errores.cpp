@@ -2,7 +2,7 @@
 #include <QTest>
 #include <curl/curl.h>
 
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/FtpErrores.h"
 

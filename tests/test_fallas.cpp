@@ -22,7 +22,7 @@
 #include "SesionCentro.h"
 #include "cycle/Ciclo.h"
 #include "exchange/Descargas.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Files.h"
 #include "platform/Latido.h"
 #include "records/ArchivosaEnviar.h"

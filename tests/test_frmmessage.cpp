@@ -6,7 +6,7 @@
 
 #include "Fixture.h"
 #include "app/ui/Form1.h"
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 #include "records/FrmMessageLogica.h"
 #include "records/ui/FrmMessage.h"
 

@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 
 using namespace korva;
 using korva::test::Fixture;

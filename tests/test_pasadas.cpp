@@ -8,7 +8,7 @@
 #include "SesionCentro.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Respuestas.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Files.h"
 #include "records/ArchivosaEnviar.h"
 

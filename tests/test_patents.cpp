@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "app/Candado.h"
+#include "platform/Candado.h"
 #include "app/Patentes.h"
 #include "platform/Files.h"
 

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 
 using namespace korva;

@@ -11,10 +11,10 @@
 #include "CentroSimulado.h"
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/Soporte.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 using namespace korva;
 using namespace korva::test;

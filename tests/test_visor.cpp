@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "platform/Files.h"
 #include "platform/ui/ImpresorasQt.h"
 #include "records/Visor.h"

@@ -39,7 +39,7 @@
 #include "config/ui/PaginaConfiguracion.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "platform/Files.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 #include "records/ui/FrmMessage.h"

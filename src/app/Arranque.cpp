@@ -3,13 +3,13 @@
 
 #include "platform/Idioma.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "exchange/Listas.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -19,7 +19,6 @@
 
 namespace korva {
 
-QString fechaCorta(const QDate& d) { return idioma().toString(d, QStringLiteral("d MMM yyyy")); }
 
 void LblDespliega_DblClick(Contexto& ctx) {
     QString texto;

@@ -13,7 +13,4 @@ void CargaForm1(Contexto& ctx, int posicion);
 // Double click on the notice line: every general notice in one box.
 void LblDespliega_DblClick(Contexto& ctx);
 
-// "d mmm yyyy" in the system locale (day without a leading zero).
-QString fechaCorta(const QDate& d);
-
 } // namespace korva

@@ -1,9 +1,9 @@
 #include "app/Notificaciones.h"
 #include "platform/Texto.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "exchange/ModError.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/ModError.h"
 #include "platform/Files.h"
 
 namespace korva {

@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "app/Candado.h"
+#include "platform/Candado.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 

@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/Candado.h"
+#include "platform/Candado.h"
 #include "platform/Texto.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "app/ui/Bandeja.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"

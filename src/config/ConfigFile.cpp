@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <cmath>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/Edicion.h"
 #include "platform/Ansi.h"
 #include "platform/Dialogs.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/Contexto.h"
+#include "comun/Contexto.h"
 #include <QRegularExpression>
 
 #include "config/ConfigFile.h"

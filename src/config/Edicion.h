@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 
 namespace korva {
 

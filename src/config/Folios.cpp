@@ -1,9 +1,9 @@
 #include "config/Folios.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/Edicion.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/FtpClient.h"

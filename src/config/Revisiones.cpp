@@ -1,8 +1,8 @@
 #include "config/Revisiones.h"
 #include "platform/Texto.h"
 
-#include "app/Contexto.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/Carpetas.h"
 #include "config/Edicion.h"
 #include "platform/Dialogs.h"
 

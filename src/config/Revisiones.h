@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "platform/Files.h"
 
 namespace korva {

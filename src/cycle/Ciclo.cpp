@@ -4,25 +4,24 @@
 #include "platform/Idioma.h"
 #include <QFileInfo>
 
-#include "app/Arranque.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "config/Revisiones.h"
 #include "cycle/EnvioValidacion.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "exchange/Descargas.h"
 #include "exchange/Listas.h"
 #include "exchange/Respuestas.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/FtpErrores.h"
 #include "records/Avisos.h"
 #include "records/Depuracion.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 namespace korva {
 

@@ -10,19 +10,19 @@
 #include <functional>
 #include <optional>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "cycle/Nombres.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Nombres.h"
 #include "cycle/Registro801.h"
-#include "exchange/ModError.h"
-#include "exchange/Transferencia.h"
+#include "comun/ModError.h"
+#include "comun/Transferencia.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 #include "signature/FirmaArchivo.h"
 
 namespace korva {

@@ -1,7 +1,7 @@
 #include "cycle/Registro801.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Ansi.h"
 #include "platform/Files.h"
 

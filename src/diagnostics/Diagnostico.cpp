@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Dialogs.h"
 #include "platform/Eco.h"
 

@@ -1,16 +1,16 @@
 #include "exchange/Descargas.h"
 #include "platform/Texto.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "records/Avisos.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 namespace korva {
 

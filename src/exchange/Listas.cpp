@@ -1,10 +1,10 @@
 #include "exchange/Listas.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/Revisiones.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 

@@ -3,9 +3,9 @@
 
 #include <QFileInfo>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "exchange/Listas.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"

@@ -3,17 +3,17 @@
 
 #include <QFileInfo>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
-#include "cycle/Nombres.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
+#include "comun/Nombres.h"
 #include "exchange/Listas.h"
-#include "exchange/ModError.h"
-#include "exchange/Transferencia.h"
+#include "comun/ModError.h"
+#include "comun/Transferencia.h"
 #include "platform/FtpErrores.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 namespace korva {
 

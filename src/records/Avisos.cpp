@@ -3,13 +3,13 @@
 
 #include <QFileInfo>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Ansi.h"
 #include "platform/Files.h"
 #include "records/Bitacora.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 namespace korva {
 

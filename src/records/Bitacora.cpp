@@ -1,11 +1,11 @@
 #include "records/Bitacora.h"
 #include "platform/Texto.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Clock.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 #include <QFileInfo>
 

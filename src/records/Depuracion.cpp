@@ -3,14 +3,14 @@
 
 #include <QFileInfo>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/Revisiones.h"
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 
 namespace korva {
 

@@ -1,6 +1,6 @@
 #include "records/FrmMessageLogica.h"
 
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 
 namespace korva {
 

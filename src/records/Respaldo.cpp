@@ -7,10 +7,10 @@
 #include <QSet>
 #include <optional>
 
-#include "app/Candado.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "config/Carpetas.h"
+#include "platform/Candado.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "platform/Ansi.h"
 #include "platform/Clock.h"

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Contexto.h"
-#include "config/Carpetas.h"
-#include "cycle/Nombres.h"
+#include "comun/Contexto.h"
+#include "comun/Carpetas.h"
+#include "comun/Nombres.h"
 #include "platform/Ansi.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "platform/ArchivoEnMemoria.h"
 
 namespace korva {

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <cstring>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Ansi.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"

@@ -5,8 +5,8 @@
 
 #include "ScriptedClock.h"
 #include "ScriptedDialogs.h"
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 
 namespace korva::test {
 

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "records/VentanaError.h"
+#include "platform/VentanaError.h"
 
 namespace korva::test {
 

@@ -12,8 +12,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 
 namespace korva {
 

@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 #include "app/Arranque.h"
-#include "app/Contexto.h"
+#include "comun/Contexto.h"
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Colores.h"
 #include "app/ui/Manual.h"
@@ -35,7 +35,7 @@
 #include "config/ui/PaginaConfiguracion.h"
 #include "cycle/Ciclo.h"
 #include "diagnostics/ui/PaginaDiagnostico.h"
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
 #include "platform/Dialogs.h"

@@ -2,7 +2,7 @@
 
 #include <QMainWindow>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 
 class QAction;
 class QLabel;

@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 
 namespace korva {
 

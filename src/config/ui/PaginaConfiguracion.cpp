@@ -17,8 +17,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/Contexto.h"
-#include "config/ConfigRecord.h"
+#include "comun/Contexto.h"
+#include "comun/ConfigRecord.h"
 #include "config/Edicion.h"
 
 namespace korva {

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 
 class QCheckBox;
 class QLabel;

@@ -13,8 +13,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Eco.h"
 
 namespace korva {

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Contexto.h"
+#include "comun/Contexto.h"
 #include "platform/Impresoras.h"
 
 namespace korva {

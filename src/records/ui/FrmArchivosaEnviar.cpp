@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 
 namespace korva {
 

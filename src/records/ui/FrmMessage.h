@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "records/FrmMessageLogica.h"
-#include "records/VentanaError.h"
+#include "platform/VentanaError.h"
 
 class QLabel;
 

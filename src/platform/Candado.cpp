@@ -1,4 +1,4 @@
-#include "app/Candado.h"
+#include "platform/Candado.h"
 
 #include <QLockFile>
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "platform/Files.h"
 
 namespace korva::carpetas {

@@ -1,10 +1,10 @@
-#include "records/Fallas.h"
+#include "comun/Fallas.h"
 #include "platform/Texto.h"
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
 #include "platform/Soporte.h"
-#include "records/VentanaError.h"
+#include "platform/VentanaError.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "exchange/ModError.h"
+#include "comun/ModError.h"
 
 #include <QHash>
 #include <algorithm>

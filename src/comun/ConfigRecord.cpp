@@ -1,4 +1,4 @@
-#include "config/ConfigRecord.h"
+#include "comun/ConfigRecord.h"
 
 #include <array>
 

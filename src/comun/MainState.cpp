@@ -1,6 +1,6 @@
-#include "app/MainState.h"
+#include "comun/MainState.h"
 
-#include "config/ConfigRecord.h"
+#include "comun/ConfigRecord.h"
 
 namespace korva {
 

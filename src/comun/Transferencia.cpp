@@ -1,17 +1,17 @@
-#include "exchange/Transferencia.h"
+#include "comun/Transferencia.h"
 #include "platform/Texto.h"
 
 #include <QMap>
 
-#include "app/Contexto.h"
-#include "app/MainState.h"
-#include "cycle/Nombres.h"
-#include "exchange/ModError.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "comun/Nombres.h"
+#include "comun/ModError.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpErrores.h"
 #include "platform/Soporte.h"
-#include "records/Fallas.h"
-#include "records/VentanaError.h"
+#include "comun/Fallas.h"
+#include "platform/VentanaError.h"
 
 namespace korva {
 

@@ -1,6 +1,6 @@
-#include "cycle/Nombres.h"
+#include "comun/Nombres.h"
 
-#include "app/MainState.h"
+#include "comun/MainState.h"
 #include "platform/Clock.h"
 
 namespace korva {
