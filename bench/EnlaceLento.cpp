@@ -113,7 +113,7 @@ int abreCola() {
     return fd;
 }
 
-using Reloj = std::chrono::steady_clock;
+using Monotono = std::chrono::steady_clock;
 
 // Holds each packet `retardo` and then accepts it. Every packet waits the
 // same time, so they leave in the order they came: one batch verdict lets go
@@ -121,14 +121,14 @@ using Reloj = std::chrono::steady_clock;
 [[noreturn]] void retiene(int fd, std::chrono::microseconds retardo) {
     struct Retenido {
         uint32_t id;
-        Reloj::time_point sale;
+        Monotono::time_point sale;
     };
     std::deque<Retenido> cola;
     alignas(nlmsghdr) static char buf[1 << 16];
     for (;;) {
         timespec espera{1, 0};
         if (!cola.empty()) {
-            const auto falta = std::max(Reloj::duration::zero(), cola.front().sale - Reloj::now());
+            const auto falta = std::max(Monotono::duration::zero(), cola.front().sale - Monotono::now());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(falta).count();
             espera = {time_t(ns / 1000000000), long(ns % 1000000000)};
         }
@@ -138,7 +138,7 @@ using Reloj = std::chrono::steady_clock;
             const ssize_t n = recv(fd, buf, sizeof buf, MSG_DONTWAIT);
             if (n <= 0)
                 break;
-            const auto llegada = Reloj::now();
+            const auto llegada = Monotono::now();
             int resto = int(n);
             for (auto* h = reinterpret_cast<nlmsghdr*>(buf); NLMSG_OK(h, resto); h = NLMSG_NEXT(h, resto)) {
                 if (h->nlmsg_type != ((NFNL_SUBSYS_QUEUE << 8) | NFQNL_MSG_PACKET))
@@ -158,7 +158,7 @@ using Reloj = std::chrono::steady_clock;
                 }
             }
         }
-        const auto ahora = Reloj::now();
+        const auto ahora = Monotono::now();
         uint32_t ultimo = 0;
         bool alguno = false;
         while (!cola.empty() && cola.front().sale <= ahora) {
@@ -258,9 +258,9 @@ double idaYVueltaMs() {
     double mejor = -1;
     for (int i = 0; i < 5; ++i) {
         const int c = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const auto t0 = Reloj::now();
+        const auto t0 = Monotono::now();
         const bool ok = c >= 0 && connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        const double ms = std::chrono::duration<double, std::milli>(Reloj::now() - t0).count();
+        const double ms = std::chrono::duration<double, std::milli>(Monotono::now() - t0).count();
         if (ok && (mejor < 0 || ms < mejor))
             mejor = ms;
         if (c >= 0)

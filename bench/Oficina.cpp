@@ -5,11 +5,11 @@
 #include <QFile>
 #include <algorithm>
 
-#include "cycle/EnvioValidacion.h"
 #include "comun/Nombres.h"
-#include "exchange/Respuestas.h"
 #include "comun/Transferencia.h"
-#include "platform/Files.h"
+#include "cycle/EnvioValidacion.h"
+#include "exchange/Respuestas.h"
+#include "platform/fs.h"
 #include "records/Bitacora.h"
 
 namespace korva::banco {
@@ -40,7 +40,7 @@ double Tiempos::mediana() const {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, FtpClient& cliente, int candidatos, int tamano)
+Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, int candidatos, int tamano)
     : trabajo_(trabajo), servidor_(servidor), candidatos_(candidatos),
       tamano_(tamano), ctx_{st_, dlg_, reloj_, trabajo} {
     ctx_.ftp = &cliente;
@@ -128,12 +128,12 @@ void Oficina::envio(const QString& carpeta, Tiempos& t) {
     st_.vacia(Lista::Enviados);
     DisconnectFromHost(ctx_);
     t.ms.push_back(cronometra([&] { EnviaArchivosValidacion(ctx_); }));
-    const bool bien =
-        cuentaArchivos(servidor_.ruta(QStringLiteral("REC"))) == candidatos_ &&
-        cuentaArchivos(carpeta + QStringLiteral("/Pend")) == candidatos_ &&
-        cuentaArchivos(carpeta + QStringLiteral("/Enviados")) == candidatos_ &&
-        fs::leeLineas(rutaLog(st_), fs::limite::kRegistro).size() == candidatos_ &&
-        fs::leeLineas(rutaRegistro(st_), fs::limite::kRegistro).size() == (conViejas ? viejas_.size() : 0) + candidatos_;
+    const bool bien = cuentaArchivos(servidor_.ruta(QStringLiteral("REC"))) == candidatos_ &&
+                      cuentaArchivos(carpeta + QStringLiteral("/Pend")) == candidatos_ &&
+                      cuentaArchivos(carpeta + QStringLiteral("/Enviados")) == candidatos_ &&
+                      fs::leeLineas(rutaLog(st_), fs::limite::kRegistro).size() == candidatos_ &&
+                      fs::leeLineas(rutaRegistro(st_), fs::limite::kRegistro).size() ==
+                          (conViejas ? viejas_.size() : 0) + candidatos_;
     t.fallos += !bien;
 }
 

@@ -13,10 +13,10 @@
 #include "SinDialogos.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Clock.h"
+#include "platform/Reloj.h"
 
 namespace korva {
-class FtpClient;
+class ClienteFtp;
 }
 
 namespace korva::banco {
@@ -34,7 +34,7 @@ class Oficina {
 public:
     // `trabajo`: a folder on the file system to time (see aparta); the
     // account folders REC, ENV and LFTP must exist on `servidor`.
-    Oficina(const QString& trabajo, Vsftpd& servidor, FtpClient& cliente, int candidatos, int tamano);
+    Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, int candidatos, int tamano);
 
     // Writes the files and scripts; false when the folders cannot be made.
     bool prepara();
@@ -65,7 +65,7 @@ private:
     int contestadas_ = 0;
     MainState st_;
     bench::SinDialogos dlg_;
-    SystemClock reloj_;
+    RelojSistema reloj_;
     Contexto ctx_;
     QString envioChico_, recibo_, fuenteLftp_, bajadasLftp_, basura_, guionSube_, guionBaja_;
     QStringList nombres_;

@@ -88,8 +88,8 @@ bool certificados(const QString& carpeta, QString& error) {
     escribe(ext, "subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
     const QList<QStringList> ordenes = {
         {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
-         "-subj", "/CN=korvabench CA", "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
-         "keyUsage=critical,keyCertSign,cRLSign"},
+         "-subj", "/CN=korvabench-transferencia CA", "-addext", "basicConstraints=critical,CA:TRUE",
+         "-addext", "keyUsage=critical,keyCertSign,cRLSign"},
         {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "servidor.key", "-out", "servidor.csr", "-subj",
          "/CN=127.0.0.1"},
         {"x509", "-req", "-in", "servidor.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",

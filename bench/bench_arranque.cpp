@@ -9,13 +9,13 @@
 #include <cstdio>
 
 #include "SinDialogos.h"
+#include "app/ui/Form1.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "app/ui/Form1.h"
-#include "config/ConfigFile.h"
 #include "comun/Nombres.h"
-#include "platform/Clock.h"
-#include "platform/Files.h"
+#include "config/ConfigFile.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 
 using namespace korva;
 
@@ -34,7 +34,7 @@ struct Oficina {
             QDir().mkpath(envio + "/" + sub);
         QDir().mkpath(recibo);
         SinDialogos dlg;
-        SystemClock reloj;
+        RelojSistema reloj;
         MainState st;
         Contexto ctx{st, dlg, reloj, dir.path()};
         st.setSlot(slot::Usuario, "a4321");
@@ -68,7 +68,7 @@ struct Oficina {
     // Milliseconds from loading the main window to it being shown.
     double arranca() {
         SinDialogos dlg;
-        SystemClock reloj;
+        RelojSistema reloj;
         MainState st;
         Contexto ctx{st, dlg, reloj, dir.path()};
         QElapsedTimer t;

@@ -22,7 +22,7 @@
 #include "Oficina.h"
 #include "ServidorBanco.h"
 #include "comun/Transferencia.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 #include "platform/FtpErrores.h"
 
 using namespace korva;
@@ -41,7 +41,7 @@ double mediana(std::vector<double> v) {
 }
 
 // Our client with every operation timed by its outcome.
-class Cronometrado final : public FtpClient {
+class Cronometrado final : public ClienteFtp {
 public:
     explicit Cronometrado(OpcionesCurl o) : real_(std::move(o)) {}
     std::vector<double> conexiones, subidas, encontradas, faltantes;
@@ -75,7 +75,7 @@ private:
         }
         return c;
     }
-    CurlFtpClient real_;
+    ClienteFtpCurl real_;
     std::vector<double> fallidas_;
     bool avisado_ = false;
 };

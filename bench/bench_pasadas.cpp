@@ -14,7 +14,7 @@
 #include "Oficina.h"
 #include "ServidorBanco.h"
 #include "comun/Transferencia.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 
 using namespace korva;
 using namespace korva::banco;
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvabench-pasadas: %s\n", qPrintable(servidor.error()));
         return 2;
     }
-    CurlFtpClient cliente;
+    ClienteFtpCurl cliente;
     Oficina oficina(tmp.path(), servidor, cliente, kCandidatos, kTamano);
     if (!oficina.prepara()) {
         std::fprintf(stderr, "korvabench-pasadas: cannot write the files in %s\n", qPrintable(tmp.path()));

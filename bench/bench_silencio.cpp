@@ -4,7 +4,7 @@
 // and the error windows it raised; a cycle that waits out more than one
 // time-out and a half fails.
 //
-//     build/bench_silencio [--pendientes N] [--estancado S] [--control]
+//     build/korvabench-silencio [--pendientes N] [--estancado S] [--control]
 //
 // Without --control the data connections go silent (pausa-tras 0); with it
 // the control connection does (silencio).
@@ -15,15 +15,15 @@
 #include <cstdio>
 
 #include "CentroSimulado.h"
-#include "ScriptedClock.h"
+#include "RelojGuionado.h"
 #include "SinDialogos.h"
 #include "VentanaErrorGrabadora.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "cycle/Ciclo.h"
 #include "comun/Transferencia.h"
-#include "platform/CurlFtpClient.h"
-#include "platform/Files.h"
+#include "cycle/Ciclo.h"
+#include "platform/ClienteFtpCurl.h"
+#include "platform/fs.h"
 
 using namespace korva;
 
@@ -48,14 +48,14 @@ int main(int argc, char** argv) {
 
     test::CentroSimulado centro;
     if (!centro.listo()) {
-        std::fprintf(stderr, "bench_silencio: the simulated centre did not start: %s\n",
+        std::fprintf(stderr, "korvabench-silencio: the simulated centre did not start: %s\n",
                      qPrintable(centro.diagnostico()));
         return 2;
     }
     QTemporaryDir dir;
     MainState st;
     bench::SinDialogos dlg;
-    test::ScriptedClock reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+    test::RelojGuionado reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
     test::VentanaErrorGrabadora ventana;
     Contexto ctx{st, dlg, reloj, dir.path()};
     ctx.ventanaError = &ventana;
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     st.setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.setChk(slot::Pasivo, true);
     st.DiaJulianoActual = 45;
-    CurlFtpClient ftp(oftp);
+    ClienteFtpCurl ftp(oftp);
     ctx.ftp = &ftp;
     for (int i = 1; i <= pendientes; ++i) {
         const QString n = QStringLiteral("m4321%1.045").arg(i, 3, 10, QLatin1Char('0'));

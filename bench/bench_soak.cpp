@@ -4,8 +4,8 @@
 // response must arrive once and only once. Resident memory is read after a
 // warm-up and at the end; the growth must stay under 5 MB.
 //
-//     build/bench_soak [--ciclos N] [--archivos N] [--plano]
-//     build/bench_soak --comparar R [--ciclos N] [--archivos N]
+//     build/korvabench-resistencia [--ciclos N] [--archivos N] [--plano]
+//     build/korvabench-resistencia --comparar R [--ciclos N] [--archivos N]
 //
 // --comparar runs the soak R times over FTPS and R times over plain FTP, in
 // turn, and compares their best cycles: TLS must not cost a broker more than
@@ -21,14 +21,14 @@
 #include <sys/resource.h>
 
 #include "CentroSimulado.h"
-#include "ScriptedClock.h"
+#include "RelojGuionado.h"
 #include "SinDialogos.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "config/ConfigFile.h"
 #include "cycle/Ciclo.h"
-#include "platform/CurlFtpClient.h"
-#include "platform/Files.h"
+#include "platform/ClienteFtpCurl.h"
+#include "platform/fs.h"
 
 using namespace korva;
 
@@ -79,7 +79,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     oc.argumentos = {QStringLiteral("--aviso-gen"), QStringLiteral("Aviso de prueba")};
     test::CentroSimulado centro(oc);
     if (!centro.listo()) {
-        std::fprintf(stderr, "bench_soak: the simulated centre did not start: %s\n",
+        std::fprintf(stderr, "korvabench-resistencia: the simulated centre did not start: %s\n",
                      qPrintable(centro.diagnostico()));
         return {};
     }
@@ -87,7 +87,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     QTemporaryDir dir;
     MainState st;
     bench::SinDialogos dlg;
-    test::ScriptedClock reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
+    test::RelojGuionado reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
     Contexto ctx{st, dlg, reloj, dir.path()};
     const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
     QDir().mkpath(envio);
@@ -110,7 +110,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     oftp.archivoCA = centro.archivoCA();
     oftp.conexionMs = 5000;
     oftp.estancadoS = 10;
-    CurlFtpClient ftp(oftp);
+    ClienteFtpCurl ftp(oftp);
     ctx.ftp = &ftp;
     GrabaConfiguracion(ctx);
     st.ConfiguracionModificada = false;
@@ -154,7 +154,8 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     QStringList lote = deja();
     Start_Button_Click(ctx); // connects, notices, configuration, first cycle
     if (!st.iniciado()) {
-        std::fprintf(stderr, "bench_soak: the cycle did not start: %s\n", qPrintable(st.evento()));
+        std::fprintf(stderr, "korvabench-resistencia: the cycle did not start: %s\n",
+                     qPrintable(st.evento()));
         return {};
     }
     int hechos = 1;
@@ -202,8 +203,8 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     const qint64 crecimiento = rssFin - rssInicio;
     const double msPorCiclo = double(ms - msCalentamiento) / std::max(1, hechos - calentamiento);
 
-    std::printf("bench_soak: %d cycles (+1 to fetch the last responses), %d files a cycle, %s\n", ciclos,
-                porCiclo, plano ? "plain FTP" : "FTPS");
+    std::printf("korvabench-resistencia: %d cycles (+1 to fetch the last responses), %d files a cycle, %s\n",
+                ciclos, porCiclo, plano ? "plain FTP" : "FTPS");
     std::printf("  files sent         %d (expected %d; %d left unsent)\n", enviados, ciclos * porCiclo,
                 sinEnviar);
     std::printf("  responses received %d (missing %d, twice %d, unexpected %d); Pend left %lld\n",

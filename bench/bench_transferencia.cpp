@@ -16,8 +16,8 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "comun/Transferencia.h"
-#include "platform/Clock.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
+#include "platform/Reloj.h"
 
 using namespace korva;
 using namespace korva::banco;
@@ -55,12 +55,12 @@ double corre(const std::function<bool(int)>& op, int n, std::vector<double>* tie
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (!requisitos("korvabench"))
+    if (!requisitos("korvabench-transferencia"))
         return 2;
     QTemporaryDir tmp;
     Vsftpd servidor;
     if (!servidor.arranca(tmp.path(), {QStringLiteral("korva"), QStringLiteral("lftp")})) {
-        std::fprintf(stderr, "korvabench: %s\n", qPrintable(servidor.error()));
+        std::fprintf(stderr, "korvabench-transferencia: %s\n", qPrintable(servidor.error()));
         return 2;
     }
     const quint16 puerto = servidor.puerto();
@@ -79,9 +79,9 @@ int main(int argc, char** argv) {
 
     MainState st;
     SinDialogos dlg;
-    SystemClock reloj;
+    RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, tmp.path()};
-    CurlFtpClient cliente;
+    ClienteFtpCurl cliente;
     ctx.ftp = &cliente;
     st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
     st.setSlot(slot::Puerto, QString::number(puerto));

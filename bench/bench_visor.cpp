@@ -1,7 +1,7 @@
 // Opens a large file in the viewer window and compares the time with
 // `wc -l` on the same file; reports the peak memory the opening added.
 //
-//   build/bench_visor [--registros N] [--archivo RUTA]
+//   build/korvabench-visor [--registros N] [--archivo RUTA]
 //
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 
@@ -20,24 +20,23 @@
 
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
+#include "platform/Reloj.h"
 #include "records/ui/FrmArchivos.h"
 
 using namespace korva;
 
 namespace {
 
-class SinDialogos final : public Dialogs {
+class SinDialogos final : public Dialogos {
 public:
     void mensaje(Icono, const QString& texto, const QString&) override {
         std::fprintf(stderr, "mensaje: %s\n", qPrintable(texto));
     }
     bool pregunta(const QString&, const QString&) override { return false; }
-    using Dialogs::pregunta;
+    using Dialogos::pregunta;
     void beep() override {}
     void puntero(Puntero) override {}
-    void archivosaEnviar(Contexto&, QStringList&) override {}
 };
 
 double cpuMs(int quien) {
@@ -114,7 +113,7 @@ int main(int argc, char** argv) {
 
     MainState st;
     SinDialogos dlg;
-    SystemClock reloj;
+    RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, tmp.path()};
     FrmArchivos frm(ctx);
     frm.resize(800, 600);

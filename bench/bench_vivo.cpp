@@ -6,7 +6,7 @@
 // (the program as it runs) and once blocking until the cycle returns, in
 // turn, round after round. The best round of each counts.
 //
-//     build/bench_vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls] [--carpeta DIR] [--detalle]
+//     build/korvabench-vivo [--archivos N] [--lento SECONDS] [--rondas N] [--tls] [--carpeta DIR] [--detalle]
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
@@ -22,15 +22,15 @@
 
 #include "CentroSimulado.h"
 #include "SinDialogos.h"
+#include "app/ui/Form1.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "app/ui/Form1.h"
+#include "comun/Nombres.h"
 #include "config/ConfigFile.h"
 #include "cycle/Ciclo.h"
-#include "comun/Nombres.h"
-#include "platform/Clock.h"
-#include "platform/CurlFtpClient.h"
-#include "platform/Files.h"
+#include "platform/ClienteFtpCurl.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 
 using namespace korva;
 
@@ -114,10 +114,10 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     for (const char* sub : {"REC", "ENV"})
         for (const QString& n : QDir(centro.ruta(QString::fromLatin1(sub))).entryList(QDir::Files))
             QFile::remove(centro.ruta(QString::fromLatin1(sub)) + QLatin1Char('/') + n);
-    QTemporaryDir dir(carpeta + QStringLiteral("/bench_vivo-XXXXXX"));
+    QTemporaryDir dir(carpeta + QStringLiteral("/korvabench-vivo-XXXXXX"));
     MainState st;
     bench::SinDialogos dlg;
-    SystemClock reloj;
+    RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, dir.path()};
     const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
     QDir().mkpath(envio);
@@ -137,7 +137,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
         st.setSlot(s, QStringLiteral("0"));
     OpcionesCurl oftp;
     oftp.archivoCA = centro.archivoCA();
-    CurlFtpClient ftp(oftp);
+    ClienteFtpCurl ftp(oftp);
     Latido latido;
     ctx.ftp = &ftp;
     if (vive) {
@@ -184,7 +184,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
              st.lista(Lista::Recibidos).size() == archivos;
     if (!r.bien)
         std::fprintf(
-            stderr, "bench_vivo: round left %lld uploads, %lld responses: %s\n",
+            stderr, "korvabench-vivo: round left %lld uploads, %lld responses: %s\n",
             static_cast<long long>(QDir(centro.ruta(QStringLiteral("REC"))).entryList(QDir::Files).size()),
             static_cast<long long>(st.lista(Lista::Recibidos).size()), qPrintable(st.evento()));
     return r;
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
     oc.argumentos = {QStringLiteral("--lento"), lento};
     test::CentroSimulado centro(oc);
     if (!centro.listo()) {
-        std::fprintf(stderr, "bench_vivo: the simulated centre did not start: %s\n",
+        std::fprintf(stderr, "korvabench-vivo: the simulated centre did not start: %s\n",
                      qPrintable(centro.diagnostico()));
         return 2;
     }
@@ -245,8 +245,9 @@ int main(int argc, char** argv) {
     const double mejorBloquea = *std::min_element(bloquea.begin(), bloquea.end());
     const double peorHueco = *std::max_element(huecos.begin(), huecos.end());
     const double razon = mejorVive / mejorBloquea;
-    std::printf("bench_vivo: %d files out and %d responses searched, every command answered %s s late, %s\n",
-                archivos, archivos, qPrintable(lento), oc.tls ? "FTPS" : "plain FTP");
+    std::printf(
+        "korvabench-vivo: %d files out and %d responses searched, every command answered %s s late, %s\n",
+        archivos, archivos, qPrintable(lento), oc.tls ? "FTPS" : "plain FTP");
     std::printf("  cycle, window living    best %8.0f ms, median %8.0f ms\n", mejorVive, mediana(vive));
     std::printf("  cycle, window blocking  best %8.0f ms, median %8.0f ms\n", mejorBloquea, mediana(bloquea));
     std::printf("  living / blocking       %.3f (target <= 1.05)\n", razon);

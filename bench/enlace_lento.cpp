@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvabench-enlace: %s\n", e.error);
         return 2;
     }
-    std::fprintf(stderr, "korvabench-enlace: %s; TCP connect %.1f ms\n", e.medio, korva::banco::idaYVueltaMs());
+    std::fprintf(stderr, "korvabench-enlace: %s; TCP connect %.1f ms\n", e.medio,
+                 korva::banco::idaYVueltaMs());
     execvp(argv[i], argv + i);
     std::fprintf(stderr, "korvabench-enlace: cannot run %s\n", argv[i]);
     return 2;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
 
 // What every fuzz target shares: the Qt application object, a program folder
 // of its own and message boxes that nobody answers.
@@ -22,15 +22,14 @@ QByteArray lee(const QString& ruta);
 
 // Message boxes are counted and dropped; every question gets one answer,
 // No unless told.
-class DialogosMudos final : public Dialogs {
+class DialogosMudos final : public Dialogos {
 public:
     void mensaje(Icono, const QString&, const QString&) override { ++mensajes; }
     bool pregunta(const QString&, const QString&) override { return respuesta; }
     bool respuesta = false;
-    using Dialogs::pregunta;
+    using Dialogos::pregunta;
     void beep() override {}
     void puntero(Puntero) override {}
-    void archivosaEnviar(Contexto&, QStringList& LstSendFiles) override { LstSendFiles.clear(); }
     int mensajes = 0;
 };
 

@@ -8,7 +8,7 @@
 #include "Soporte.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Clock.h"
+#include "platform/Reloj.h"
 #include "records/Bitacora.h"
 
 using namespace korva;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 namespace {
 
-class RelojFijo final : public Clock {
+class RelojFijo final : public Reloj {
 public:
     QDateTime ahora() const override { return QDateTime(QDate(2026, 2, 14), QTime(9, 5, 7)); }
 };

@@ -7,7 +7,7 @@
 #include "comun/MainState.h"
 #include "config/ConfigFile.h"
 #include "platform/Ansi.h"
-#include "platform/Clock.h"
+#include "platform/Reloj.h"
 
 using namespace korva;
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString suelta = clave::desenreda(texto);
     FUZZ_CHECK(suelta.size() <= texto.count(QLatin1Char('|')));
 
-    static SystemClock reloj;
+    static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
     MainState st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};

@@ -9,7 +9,7 @@
 #include "Soporte.h"
 #include "app/Patentes.h"
 #include "platform/Ansi.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 

@@ -5,7 +5,7 @@
 #include <QSet>
 
 #include "Soporte.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 
 using namespace korva;
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray lista = bytes.mid(b + 1);
 
     QList<Omitido> omitidos;
-    const QStringList nombres = CurlFtpClient::nombresDelListado(lista, remota, mascara, &omitidos);
+    const QStringList nombres = ClienteFtpCurl::nombresDelListado(lista, remota, mascara, &omitidos);
 
     // The listing read here line by line, as the server meant it.
     QSet<QString> lineas;
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QString n = QString::fromUtf8(l);
         if (!remota.isEmpty() && n.startsWith(remota + QLatin1Char('/')))
             n = n.mid(remota.size() + 1);
-        if (l.isEmpty() || !CurlFtpClient::coincide(n, mascara))
+        if (l.isEmpty() || !ClienteFtpCurl::coincide(n, mascara))
             continue;
         lineas.insert(n);
         ++tomados;

@@ -9,8 +9,8 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "config/ConfigFile.h"
-#include "platform/Clock.h"
-#include "platform/Files.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 #include "records/Respaldo.h"
 
 using namespace korva;
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (qsizetype i = 1; i < partes.size(); ++i)
         FUZZ_CHECK(fs::escribeAtomico(respaldo + QLatin1Char('/') + QString::number(i - 1), partes.at(i)));
 
-    static SystemClock reloj;
+    static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
     dlg.respuesta = true;
     MainState st;

@@ -7,8 +7,8 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "config/Edicion.h"
-#include "platform/Clock.h"
-#include "platform/Files.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 
 using namespace korva;
 
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    static SystemClock reloj;
+    static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
     MainState st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};

@@ -7,7 +7,7 @@
 #include "Soporte.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Clock.h"
+#include "platform/Reloj.h"
 #include "records/Visor.h"
 
 using namespace korva;
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Through the viewer over the file on disk: a click on any entry names
     // its record, and going to a record selects its first entry.
-    static SystemClock reloj;
+    static RelojSistema reloj;
     static MainState st;
     fuzz::DialogosMudos dlg;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};

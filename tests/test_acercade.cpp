@@ -1,19 +1,19 @@
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QMenu>
 #include <QTest>
 
 #include "Fixture.h"
 #include "app/InfoSistema.h"
 #include "app/ui/AcercaDe.h"
 #include "app/ui/Bandeja.h"
-#include <QTextBrowser>
-#include "comun/ModError.h"
-#include "app/ui/Manual.h"
 #include "app/ui/Form1.h"
+#include "app/ui/Manual.h"
+#include "comun/ModError.h"
 #include "config/ConfigFile.h"
+#include <QTextBrowser>
 
 using namespace korva;
 using namespace korva::test;

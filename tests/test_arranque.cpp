@@ -1,8 +1,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <sys/stat.h>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "Archivos.h"
 #include "Fixture.h"
@@ -10,7 +10,7 @@
 #include "app/Arranque.h"
 #include "config/ConfigFile.h"
 #include "cycle/Ciclo.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using korva::test::Fixture;
@@ -60,7 +60,7 @@ private slots:
         QVERIFY(!f.st.ConfiguracionModificada);
         QVERIFY(f.st.MostrarErrores);
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
-        QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
+        QVERIFY(f.dlg.registros.isEmpty());                            // routes off: no route check
         QCOMPARE(f.st.evento(), QStringLiteral("Listo para Iniciar")); // nothing under way once started
     }
 
@@ -100,7 +100,9 @@ private slots:
         QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
         korva::test::VentanaErrorGrabadora ventana;
         f.ctx.ventanaError = &ventana;
-        const auto fifo = [](const QString& r) { QCOMPARE(::mkfifo(QFile::encodeName(r).constData(), 0600), 0); };
+        const auto fifo = [](const QString& r) {
+            QCOMPARE(::mkfifo(QFile::encodeName(r).constData(), 0600), 0);
+        };
         fifo(escrito.ruta("rec/432145.log"));
         fifo(escrito.ruta("env/bitacora"));
         fs::escribeAtomico(escrito.ruta("secreto"), "clave del otro");
@@ -117,7 +119,8 @@ private slots:
 
         fs::escribeAtomico(escrito.ruta("env/m4321123.045"), "500|1|4321|\r\n");
         EjecutaCiclo(f.ctx); // no centre: nothing could go anyway
-        QVERIFY(ventana.fallas.last().startsWith("ERROR: no fue posible leer " + escrito.ruta("env/bitacora")));
+        QVERIFY(
+            ventana.fallas.last().startsWith("ERROR: no fue posible leer " + escrito.ruta("env/bitacora")));
 
         const QString fuera = escrito.carpeta("fuera");
         fs::escribeAtomico(fuera + "/m4321120.045", "del broker");

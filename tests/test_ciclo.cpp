@@ -16,7 +16,7 @@
 #include "cycle/Ciclo.h"
 #include "exchange/Descargas.h"
 #include "exchange/Listas.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/Avisos.h"
 
 using namespace korva;

@@ -19,8 +19,8 @@
 #include "Archivos.h"
 #include "SesionCentro.h"
 #include "app/ui/Form1.h"
-#include "config/ConfigFile.h"
 #include "comun/Nombres.h"
+#include "config/ConfigFile.h"
 #include "records/ui/FrmMessage.h"
 
 using namespace korva;
@@ -47,7 +47,7 @@ struct Pintados : QObject {
 struct Lenta {
     CentroSimulado c;
     Oficina4321 o;
-    SystemClock reloj;
+    RelojSistema reloj;
     Latido latido;
     Contexto ctx{o.st(), o.f.dlg, reloj, o.f.tmp.path()};
     explicit Lenta(VentanaError* ventana = nullptr) : c(opciones()) {
@@ -55,6 +55,7 @@ struct Lenta {
         ctx.ftp = o.ftp.get();
         ctx.ventanaError = ventana ? ventana : &o.ventana;
         ctx.latido = &latido;
+        ctx.seleccion = &o.f.dlg;
         ctx.msQuietud = 0; // written whole before the window opens
         o.ftp->setLatido(&latido);
         o.st().setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));

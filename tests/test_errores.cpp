@@ -3,7 +3,7 @@
 #include <curl/curl.h>
 
 #include "comun/ModError.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 #include "platform/FtpErrores.h"
 
 using namespace korva;
@@ -127,7 +127,7 @@ private slots:
         QFETCH(QString, nombre);
         QFETCH(QString, mascara);
         QFETCH(bool, coincide);
-        QCOMPARE(CurlFtpClient::coincide(nombre, mascara), coincide);
+        QCOMPARE(ClienteFtpCurl::coincide(nombre, mascara), coincide);
     }
 
     void serverNames_data() {
@@ -154,7 +154,7 @@ private slots:
     void serverNames() {
         QFETCH(QString, nombre);
         QFETCH(bool, seguro);
-        QCOMPARE(CurlFtpClient::nombreSeguro(nombre), seguro);
+        QCOMPARE(ClienteFtpCurl::nombreSeguro(nombre), seguro);
     }
 };
 

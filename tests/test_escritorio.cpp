@@ -5,9 +5,9 @@
 #include <QDBusConnectionInterface>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "Archivos.h"
@@ -129,12 +129,13 @@ int main(int argc, char** argv) {
                 f.write(linea + '\n');
     }
     QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + conf, QStringLiteral("--nofork"),
-                                             QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--config-file=") + conf, QStringLiteral("--nofork"),
+               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
     if (bus.waitForStarted(5000) && bus.waitForReadyRead(5000))
         direccionBus = QString::fromUtf8(bus.readLine()).trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", direccionBus.isEmpty() ? QByteArray("unix:path=/nonexistent")
-                                                               : direccionBus.toUtf8());
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            direccionBus.isEmpty() ? QByteArray("unix:path=/nonexistent") : direccionBus.toUtf8());
     int rc = 0;
     {
         QApplication app(argc, argv);

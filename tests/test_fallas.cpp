@@ -20,11 +20,11 @@
 #include <unistd.h>
 
 #include "SesionCentro.h"
+#include "comun/Transferencia.h"
 #include "cycle/Ciclo.h"
 #include "exchange/Descargas.h"
-#include "comun/Transferencia.h"
-#include "platform/Files.h"
 #include "platform/Latido.h"
+#include "platform/fs.h"
 #include "records/ArchivosaEnviar.h"
 
 using namespace korva;
@@ -548,7 +548,7 @@ private slots:
         OpcionesCurl sinCA;
         sinCA.conexionMs = 3000;
         sinCA.estancadoS = 3;
-        o.ftp = std::make_unique<CurlFtpClient>(sinCA);
+        o.ftp = std::make_unique<ClienteFtpCurl>(sinCA);
         o.ctx().ftp = o.ftp.get();
         const QByteArray datos = "500|1|4321|\r\n";
         QVERIFY(pon(o.envio + "/" + kEnviado, datos));
@@ -560,10 +560,10 @@ private slots:
 
         // The centre's CA in the program folder, as the program's own options read it.
         QVERIFY(QFile::copy(c.archivoCA(), QDir(o.ctx().carpetaPrograma).filePath(kArchivoCACentro)));
-        OpcionesCurl delPrograma = CurlFtpClient::opcionesDelPrograma(o.ctx().carpetaPrograma);
+        OpcionesCurl delPrograma = ClienteFtpCurl::opcionesDelPrograma(o.ctx().carpetaPrograma);
         delPrograma.conexionMs = 3000;
         delPrograma.estancadoS = 3;
-        o.ftp = std::make_unique<CurlFtpClient>(delPrograma);
+        o.ftp = std::make_unique<ClienteFtpCurl>(delPrograma);
         o.ctx().ftp = o.ftp.get();
         SIGUE(recupera(o, c, datos));
         QVERIFY(c.cuenta("AUTH") >= 1);

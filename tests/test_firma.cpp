@@ -11,8 +11,8 @@
 #include "Certificados.h"
 #include "SesionCentro.h"
 #include "cycle/EnvioValidacion.h"
-#include "platform/Files.h"
-#include "platform/SignatureLibrary.h"
+#include "platform/BibliotecaFirma.h"
+#include "platform/fs.h"
 #include "signature/FirmaArchivo.h"
 
 using namespace korva;
@@ -49,7 +49,7 @@ void campo(char* destino, size_t largo, const QByteArray& texto) {
 
 // The signature library scripted, for result codes the real one cannot be
 // made to give and to see what the program hands it.
-class BibliotecaGuionada final : public SignatureLibrary {
+class BibliotecaGuionada final : public BibliotecaFirma {
 public:
     QString falta;
     qint32 busca = 0;
@@ -83,7 +83,7 @@ class TestFirma : public QObject {
     Certificados* certs = nullptr;
     QTemporaryDir dir;
     QString key, keyPem, keyOtra, cer, cerPem, cerVencido, cerFuturo, cerOtra;
-    std::unique_ptr<SignatureLibrary> real;
+    std::unique_ptr<BibliotecaFirma> real;
     using Verifica = qint32 (*)(const char*, const char*);
     Verifica verificaFirmas = nullptr;
     QLibrary libVerifica;
@@ -567,7 +567,8 @@ private slots:
         escritor.write("801|fin|\r\n");
         escritor.close();
         QVERIFY(lee(m).endsWith("505|6001230|FACT-2|\r\n801|fin|\r\n"));
-        QVERIFY(o.ventana.fallas.contains("m4321123.045 cambió mientras se firmaba; se enviará cuando esté completo"));
+        QVERIFY(o.ventana.fallas.contains(
+            "m4321123.045 cambió mientras se firmaba; se enviará cuando esté completo"));
         QCOMPARE(lee(ro), validacion({kCurpA}));
         QVERIFY(fs::soloLectura(ro));
         QCOMPARE(o.ventana.fallas.count(

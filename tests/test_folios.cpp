@@ -8,7 +8,7 @@
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Folios.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using namespace korva::test;

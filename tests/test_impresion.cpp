@@ -87,7 +87,8 @@ private slots:
             QSKIP("no print scheduler here (cups-daemon, as root)");
         Fixture fx;
         ImpresorasQt impresoras;
-        QVERIFY2(impresoras.nombres().contains(QStringLiteral("acepta")), qPrintable(impresoras.nombres().join(',')));
+        QVERIFY2(impresoras.nombres().contains(QStringLiteral("acepta")),
+                 qPrintable(impresoras.nombres().join(',')));
         Visor v;
         v.CmdImprimir(fx.dlg, &impresoras, impresora);
         QCOMPARE(fx.dlg.registros.size(), 1);
@@ -124,25 +125,29 @@ struct Planificador {
             QFile f(ruta);
             return f.open(QIODevice::WriteOnly) && f.write(texto.toUtf8()) > 0;
         };
-        QString archivos = QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir "
-                                          "%1/cache\nStateDir %1/state\nErrorLog %1/error_log\nAccessLog "
-                                          "%1/access_log\nPageLog %1/page_log\nFileDevice Yes\nUser lp\nGroup "
-                                          "lp\nSystemGroup root\n")
-                               .arg(d);
-        QString conf = QStringLiteral("Listen 127.0.0.1:%1\nDefaultAuthType None\nWebInterface No\nBrowsing No\n"
-                                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
-                           .arg(puerto);
+        QString archivos =
+            QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir "
+                           "%1/cache\nStateDir %1/state\nErrorLog %1/error_log\nAccessLog "
+                           "%1/access_log\nPageLog %1/page_log\nFileDevice Yes\nUser lp\nGroup "
+                           "lp\nSystemGroup root\n")
+                .arg(d);
+        QString conf =
+            QStringLiteral("Listen 127.0.0.1:%1\nDefaultAuthType None\nWebInterface No\nBrowsing No\n"
+                           "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
+                .arg(puerto);
         QString colas;
         for (const auto& [nombre, estado, acepta] :
              {std::tuple{"acepta", "Idle", "Yes"}, {"rechaza", "Idle", "No"}, {"detenida", "Stopped", "Yes"}})
-            colas += QStringLiteral("<Printer %1>\nDeviceURI file://%2/salida/%1\nState %3\nAccepting %4\nShared "
-                                    "No\n</Printer>\n")
-                         .arg(QLatin1String(nombre), d, QLatin1String(estado), QLatin1String(acepta));
+            colas +=
+                QStringLiteral("<Printer %1>\nDeviceURI file://%2/salida/%1\nState %3\nAccepting %4\nShared "
+                               "No\n</Printer>\n")
+                    .arg(QLatin1String(nombre), d, QLatin1String(estado), QLatin1String(acepta));
         if (!escribe(d + "/conf/cups-files.conf", archivos) || !escribe(d + "/conf/cupsd.conf", conf) ||
             !escribe(d + "/conf/printers.conf", colas))
             return false;
-        proc.start(QStringLiteral("/usr/sbin/cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), d + "/conf/cupsd.conf",
-                                                      QStringLiteral("-s"), d + "/conf/cups-files.conf"});
+        proc.start(QStringLiteral("/usr/sbin/cupsd"),
+                   {QStringLiteral("-f"), QStringLiteral("-c"), d + "/conf/cupsd.conf", QStringLiteral("-s"),
+                    d + "/conf/cups-files.conf"});
         if (!proc.waitForStarted(5000))
             return false;
         QElapsedTimer t;

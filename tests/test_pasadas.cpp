@@ -6,10 +6,10 @@
 #include "Archivos.h"
 
 #include "SesionCentro.h"
+#include "comun/Transferencia.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Respuestas.h"
-#include "comun/Transferencia.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/ArchivosaEnviar.h"
 
 using namespace korva;

@@ -4,7 +4,7 @@
 
 #include "Fixture.h"
 #include "cycle/Registro801.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using korva::test::Fixture;

@@ -11,10 +11,10 @@
 #include "CentroSimulado.h"
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
-#include "comun/Transferencia.h"
-#include "platform/CurlFtpClient.h"
-#include "platform/Soporte.h"
 #include "comun/Fallas.h"
+#include "comun/Transferencia.h"
+#include "platform/ClienteFtpCurl.h"
+#include "platform/Soporte.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -31,14 +31,14 @@ bool escribe(const QString& ruta, const QByteArray& datos) {
 struct Sesion {
     Fixture f;
     VentanaErrorGrabadora ventana;
-    std::unique_ptr<CurlFtpClient> ftp;
+    std::unique_ptr<ClienteFtpCurl> ftp;
 
     Sesion(const CentroSimulado& c, bool pasivo = true, bool confiaCA = true) {
-        OpcionesCurl o = CurlFtpClient::opcionesDelPrograma(f.ctx.carpetaPrograma);
+        OpcionesCurl o = ClienteFtpCurl::opcionesDelPrograma(f.ctx.carpetaPrograma);
         o.archivoCA = confiaCA ? c.archivoCA() : QString();
         o.conexionMs = 3000;
         o.estancadoS = 3;
-        ftp = std::make_unique<CurlFtpClient>(o);
+        ftp = std::make_unique<ClienteFtpCurl>(o);
         f.st.setSlot(slot::ServidorActual, QStringLiteral(" 127.0.0.1 "));
         f.st.setSlot(slot::Puerto, QString::number(c.puerto()) + QLatin1Char(' '));
         f.st.setSlot(slot::Usuario, c.usuario());
@@ -481,7 +481,7 @@ private slots:
 
             // The centre's CA placed in the program folder is trusted beside the system's.
             QVERIFY(QFile::copy(c.archivoCA(), s.f.ruta(kArchivoCACentro)));
-            CurlFtpClient delPrograma(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+            ClienteFtpCurl delPrograma(ClienteFtpCurl::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
             s.ctx().ftp = &delPrograma;
             QCOMPARE(ConnectToHost(s.ctx()), 0);
             QVERIFY(delPrograma.cifrado());
@@ -515,11 +515,11 @@ private slots:
         Sesion s(a);
         const QString ca = s.f.ruta(kArchivoCACentro);
         QVERIFY(QFile::copy(a.archivoCA(), ca));
-        const int antes = CurlFtpClient::lecturasConfianza();
+        const int antes = ClienteFtpCurl::lecturasConfianza();
         const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
         QVERIFY(escribe(local, "500|\r\n"));
         for (int conexion = 0; conexion < 2; ++conexion) {
-            CurlFtpClient ftp(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+            ClienteFtpCurl ftp(ClienteFtpCurl::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
             s.ctx().ftp = &ftp;
             QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
             QCOMPARE(ReceiveFile(s.ctx(), s.f.ruta(QStringLiteral("r")), QStringLiteral("REC/m4321123.045")),
@@ -527,18 +527,18 @@ private slots:
             QVERIFY(ftp.cifrado());
             QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         }
-        QCOMPARE(CurlFtpClient::lecturasConfianza() - antes, 1);
+        QCOMPARE(ClienteFtpCurl::lecturasConfianza() - antes, 1);
 
         // Another centre's bundle copied in while the program runs: it is
         // trusted from the next connection on, and the old one no longer.
         QVERIFY(QFile::remove(ca) && QFile::copy(b.archivoCA(), ca));
-        CurlFtpClient ftp(CurlFtpClient::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
+        ClienteFtpCurl ftp(ClienteFtpCurl::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
         s.ctx().ftp = &ftp;
         QCOMPARE(ConnectToHost(s.ctx()), 25794);
         s.f.st.setSlot(slot::Puerto, QString::number(b.puerto()));
         QCOMPARE(ConnectToHost(s.ctx()), 0);
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
-        QCOMPARE(CurlFtpClient::lecturasConfianza() - antes, 2);
+        QCOMPARE(ClienteFtpCurl::lecturasConfianza() - antes, 2);
     }
 
     void implicitTlsOnItsPort() {
@@ -548,7 +548,7 @@ private slots:
         OpcionesCurl o;
         o.archivoCA = c.archivoCA();
         o.puertoImplicito = c.puerto(); // stands in for 990
-        CurlFtpClient implicito(o);
+        ClienteFtpCurl implicito(o);
         s.ctx().ftp = &implicito;
         const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
         QVERIFY(escribe(local, "500|\r\n"));

@@ -11,7 +11,7 @@
 #include "Fixture.h"
 #include "config/ConfigFile.h"
 #include "exchange/PedirArchivo.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/Respaldo.h"
 
 using namespace korva;
@@ -155,7 +155,8 @@ private slots:
                                           << "9" << rango << kTitulo;
         QTest::addRow("two digits: a name never answered")
             << "m"
-            << "12" << "Error. El folio del Archivo debe tener 3 dígitos." << kTitulo;
+            << "12"
+            << "Error. El folio del Archivo debe tener 3 dígitos." << kTitulo;
     }
     void solicitudRechazada() {
         QFETCH(QString, letra);
@@ -244,7 +245,8 @@ private slots:
         e.CmdEliminar_Click(0);
         QVERIFY(e.LstFiles().isEmpty());
         QVERIFY(e.CmdEliminarHabilitado()); // stays enabled on an empty list
-        QCOMPARE(en(o.pend()), (QStringList{"E4321123.045", "e4321123.045", "m1111123.045", "m4321006.r001"}));
+        QCOMPARE(en(o.pend()),
+                 (QStringList{"E4321123.045", "e4321123.045", "m1111123.045", "m4321006.r001"}));
     }
 
     void cancelaSinArchivosNiCarpeta() {
@@ -455,8 +457,9 @@ private slots:
             i.dlg.responde(true);
             QVERIFY(Menu_RecuperaConf(i.ctx));
             QCOMPARE(lee(i.ruta("odbc1.reg")), completo("b1234", "actual1"));
-            QVERIFY(i.dlg.textos().contains("ERROR: el respaldo de la Patente 1234 está incompleto; se conserva su "
-                                            "configuración actual."));
+            QVERIFY(i.dlg.textos().contains(
+                "ERROR: el respaldo de la Patente 1234 está incompleto; se conserva su "
+                "configuración actual."));
         }
         {
             // A Respalda that leads elsewhere is neither written nor read.
@@ -467,7 +470,8 @@ private slots:
             Menu_HaceRespaldo(i.ctx);
             QVERIFY(en(fuera).isEmpty());
             QVERIFY(i.dlg.textos().join('\n').contains(i.respaldo2() + " no es una carpeta del programa"));
-            QVERIFY(pon(fuera + "/usuarios.dat", "Agencia 4321\r\n") && pon(fuera + "/0", "h\r\na4321\r\nplantado\r\n"));
+            QVERIFY(pon(fuera + "/usuarios.dat", "Agencia 4321\r\n") &&
+                    pon(fuera + "/0", "h\r\na4321\r\nplantado\r\n"));
             QVERIFY(QDir(i.respaldo1()).removeRecursively());
             i.dlg.limpia();
             i.dlg.responde(true);

@@ -13,7 +13,7 @@
 #include "Fixture.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using namespace korva::test;

@@ -12,7 +12,7 @@
 
 #include "Fixture.h"
 #include "comun/MainState.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "platform/ui/ImpresorasQt.h"
 #include "records/Visor.h"
 #include "records/ui/FrmArchivos.h"

@@ -3,22 +3,21 @@
 
 #include "platform/Idioma.h"
 
+#include "comun/Carpetas.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "comun/Carpetas.h"
+#include "comun/Nombres.h"
 #include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
-#include "comun/Nombres.h"
 #include "exchange/Listas.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
+#include "platform/Reloj.h"
 #include "records/Avisos.h"
 #include "records/Bitacora.h"
 #include "records/Depuracion.h"
 
 namespace korva {
-
 
 void LblDespliega_DblClick(Contexto& ctx) {
     QString texto;
@@ -80,11 +79,11 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.IndiceAviso = 0;
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     // A configuration not read holds no patent: the list names the one entered.
-    const QString patente =
-        st.configuracionNoLeida
-            ? fs::leeLineas(fs::une(ctx.carpetaPrograma, QStringLiteral("usuarios.dat")), fs::limite::kConfiguracion)
-                  .value(posicion, QStringLiteral("?"))
-            : st.patente();
+    const QString patente = st.configuracionNoLeida
+                                ? fs::leeLineas(fs::une(ctx.carpetaPrograma, QStringLiteral("usuarios.dat")),
+                                                fs::limite::kConfiguracion)
+                                      .value(posicion, QStringLiteral("?"))
+                                : st.patente();
     st.setEtiqueta(Etiqueta::Patente, patente);
     st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
     st.ConfiguracionModificada = false;

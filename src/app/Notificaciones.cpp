@@ -4,7 +4,7 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "comun/ModError.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -73,7 +73,7 @@ void Notificaciones::rechazados() {
         seQuedan_.insert(nombre);
         texto += fs::soloLectura(ruta)
                      ? Texto::tr(" (es de solo lectura: se queda en la carpeta de envío y se rechaza en "
-                                      "cada ciclo)")
+                                 "cada ciclo)")
                      : Texto::tr(" (no se pudo mover a Rechaza: se queda en la carpeta de envío)");
     } else {
         seQuedan_.remove(nombre);
@@ -103,9 +103,8 @@ void Notificaciones::terminaCiclo() {
         if (conecto_) {
             if (ciclosSinConexion_ >= kCiclosSinConexion) {
                 titulo = Texto::tr("Conexión restablecida");
-                partes << Texto::tr(
-                              "El ciclo volvió a conectarse con el centro de prevalidación después "
-                              "de %1 ciclos sin conexión.")
+                partes << Texto::tr("El ciclo volvió a conectarse con el centro de prevalidación después "
+                                    "de %1 ciclos sin conexión.")
                               .arg(ciclosSinConexion_);
             }
             ciclosSinConexion_ = 0;
@@ -113,7 +112,7 @@ void Notificaciones::terminaCiclo() {
             titulo = Texto::tr("Sin conexión con KORVA");
             alerta = true;
             partes << Texto::tr("Los últimos %1 ciclos no pudieron conectarse con el centro de "
-                                     "prevalidación (error %2: %3). Los archivos esperan al siguiente ciclo.")
+                                "prevalidación (error %2: %3). Los archivos esperan al siguiente ciclo.")
                           .arg(ciclosSinConexion_)
                           .arg(ultimoError_)
                           .arg(MensajeError(ultimoError_).trimmed());
@@ -123,8 +122,7 @@ void Notificaciones::terminaCiclo() {
     if (!rechazosDelCiclo_.isEmpty()) {
         const qsizetype n = rechazosDelCiclo_.size();
         if (titulo.isEmpty())
-            titulo = n == 1 ? Texto::tr("Archivo rechazado")
-                            : Texto::tr("%1 archivos rechazados").arg(n);
+            titulo = n == 1 ? Texto::tr("Archivo rechazado") : Texto::tr("%1 archivos rechazados").arg(n);
         alerta = true;
         partes << rechazosDelCiclo_.mid(0, kRechazosVistos);
         if (n > kRechazosVistos)

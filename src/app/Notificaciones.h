@@ -55,7 +55,7 @@ private:
     qsizetype cuentaRechazados_ = 0;
     QString ultimoRechazado_;
     QStringList rechazosDelCiclo_;
-    QSet<QString> seQuedan_; // told already while they stay in the send folder
+    QSet<QString> seQuedan_;          // told already while they stay in the send folder
     QSet<QString> subidasRechazadas_; // told already this run
 };
 

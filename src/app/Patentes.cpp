@@ -1,4 +1,5 @@
 #include "app/Patentes.h"
+#include "comun/Carpetas.h"
 #include "platform/Texto.h"
 
 #include <QDateTime>
@@ -7,8 +8,8 @@
 #include <QSet>
 
 #include "platform/Candado.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -25,12 +26,13 @@ bool presente(const QString& ruta) {
 
 QString ilegible(const QString& ruta) {
     return QStringLiteral("No fue posible leer el archivo de patentes ") + ruta + QStringLiteral(" (") +
-           fs::ultimaCausa() + QStringLiteral("); revise sus permisos. Mientras no se pueda leer no se crearán, moverán ni "
+           fs::ultimaCausa() +
+           QStringLiteral("); revise sus permisos. Mientras no se pueda leer no se crearán, moverán ni "
                           "eliminarán patentes.");
 }
 } // namespace
 
-Patentes::Patentes(Dialogs& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::move(carpeta)) {
+Patentes::Patentes(Dialogos& dlg, QString carpeta) : dlg_(dlg), carpeta_(std::move(carpeta)) {
     ocupada = [this](int i) { return CandadoPatente::ocupada(carpeta_, i); };
 }
 
@@ -67,7 +69,7 @@ void Patentes::carga() {
 bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
     if (!candado.tomado()) {
         dlg_.error(Texto::tr("Otra ventana de KORVAVal está modificando la lista de patentes; intente "
-                                  "de nuevo en un momento."));
+                             "de nuevo en un momento."));
         return false;
     }
     if (!recupera())
@@ -86,7 +88,7 @@ bool Patentes::sigueIgual(const QStringList& actual) {
     if (actual == claves_)
         return true;
     dlg_.error(Texto::tr("La lista de patentes cambió en otra ventana de KORVAVal; revise la patente "
-                              "elegida e intente de nuevo."));
+                         "elegida e intente de nuevo."));
     claves_ = actual;
     seleccion_ = int(claves_.size()) - 1;
     PatenteCambiada = false;
@@ -127,7 +129,7 @@ int Patentes::entrar() {
                 PatenteCambiada = false;
                 dlg_.error(Texto::tr("La patente ") + clave +
                            Texto::tr(" ya no está en la lista de patentes; otra ventana de KORVAVal la "
-                                          "eliminó. Elija de nuevo."));
+                                     "eliminó. Elija de nuevo."));
                 return -1;
             }
             seleccion_ = donde;
@@ -137,7 +139,7 @@ int Patentes::entrar() {
     if (seleccion_ >= kMaximo) {
         dlg_.error(Texto::tr("La patente ") + claves_.at(seleccion_) +
                    Texto::tr(" ocupa el lugar %1 de la lista de patentes y solo se pueden abrir las "
-                                  "primeras %2; elimine las patentes que ya no use.")
+                             "primeras %2; elimine las patentes que ya no use.")
                        .arg(seleccion_ + 1)
                        .arg(kMaximo));
         return -1;
@@ -179,8 +181,8 @@ void Patentes::crear() { altura_ = kAlturaCrear; }
 
 bool Patentes::aceptar() {
     if (clave_.isEmpty()) {
-        dlg_.error(Texto::tr(
-            "No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
+        dlg_.error(
+            Texto::tr("No es posible crear un usuario si no se proporciona la clave para referenciarlo."));
         return false;
     }
     const CandadoLista candado(carpeta_);
@@ -188,8 +190,7 @@ bool Patentes::aceptar() {
     if (!abreLista(candado, actual))
         return false;
     if (actual.size() >= kMaximo) {
-        dlg_.error(
-            Texto::tr("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
+        dlg_.error(Texto::tr("No es posible crear más de %1 patentes en esta instalación.").arg(kMaximo));
         return false;
     }
     // Appended to the list as it is now, not as it was when the window
@@ -226,9 +227,9 @@ void Patentes::eliminar() {
     const int s = seleccion_;
     const QString clave = (s >= 0 && s < claves_.size()) ? claves_.at(s) : QString();
     if (!dlg_.preguntaBorrar(Texto::tr("Precaución al borrar la patente: ") + clave +
-                           Texto::tr(" se eliminará el archivo de configuración que corresponde a la "
-                                          "patente. Desea continuar?"),
-                       kTitulo + Texto::tr("  - Confirmar")))
+                                 Texto::tr(" se eliminará el archivo de configuración que corresponde a la "
+                                           "patente. Desea continuar?"),
+                             kTitulo + Texto::tr("  - Confirmar")))
         return;
     if (s < 0) {
         carga();
@@ -244,7 +245,7 @@ void Patentes::eliminar() {
                 dlg_.error(Texto::tr("No es posible eliminar la patente ") + clave +
                            Texto::tr(" mientras la patente ") + claves_.at(i) +
                            Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
-                                          "nuevo."));
+                                     "nuevo."));
                 return;
             }
         }
@@ -260,7 +261,7 @@ void Patentes::eliminar() {
 }
 
 QString Patentes::apartaSuelto(int posicion) {
-    const QString carpeta = fs::une(fs::une(carpeta_, QStringLiteral("Respalda")), QStringLiteral("sin-patente"));
+    const QString carpeta = fs::une(fs::une(carpeta_, carpetas::kRespalda), QStringLiteral("sin-patente"));
     if (!fs::creaCarpeta(carpeta))
         return {};
     QString destino = fs::une(carpeta, QStringLiteral("odbc%1.reg").arg(posicion));

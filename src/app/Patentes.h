@@ -8,7 +8,7 @@
 namespace korva {
 
 class CandadoLista;
-class Dialogs;
+class Dialogos;
 
 // The patents list usuarios.dat and the configuration files that follow it:
 // the state and actions behind the patent selection window.
@@ -27,7 +27,7 @@ public:
     static constexpr int kAlturaPrimera = 2925;
     static constexpr int kAlturaCrear = 2910;
 
-    Patentes(Dialogs& dlg, QString carpeta);
+    Patentes(Dialogos& dlg, QString carpeta);
 
     // Load of the window: finishes an interrupted move, then reads the list.
     void carga();
@@ -91,7 +91,7 @@ private:
     bool sigueIgual(const QStringList& actual);
     bool movimientosPosibles(const Diario& d) const;
 
-    Dialogs& dlg_;
+    Dialogos& dlg_;
     QString carpeta_;
     QStringList claves_;
     int seleccion_ = -1;

@@ -2,24 +2,25 @@
 #include <QApplication>
 #include <memory>
 
-#include "platform/Candado.h"
-#include "platform/Texto.h"
-#include "comun/Contexto.h"
-#include "comun/MainState.h"
 #include "app/ui/Bandeja.h"
+#include "app/ui/DialogosQt.h"
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
-#include "app/ui/QtDialogs.h"
-#include "platform/Clock.h"
-#include "platform/CurlFtpClient.h"
+#include "comun/Contexto.h"
+#include "comun/MainState.h"
+#include "platform/BibliotecaFirma.h"
+#include "platform/Candado.h"
+#include "platform/CarpetaPrograma.h"
+#include "platform/ClienteFtpCurl.h"
 #include "platform/Eco.h"
 #include "platform/Idioma.h"
-#include "platform/Version.h"
 #include "platform/Latido.h"
-#include "platform/ProgramFolder.h"
-#include "platform/SignatureLibrary.h"
+#include "platform/Reloj.h"
 #include "platform/Soporte.h"
+#include "platform/Texto.h"
+#include "platform/Version.h"
 #include "platform/ui/ImpresorasQt.h"
+#include "records/ui/FrmArchivosaEnviar.h"
 #include "records/ui/FrmMessage.h"
 
 int main(int argc, char** argv) {
@@ -30,13 +31,13 @@ int main(int argc, char** argv) {
     QLocale::setDefault(korva::idioma());
     korva::cargaTraduccionesQt();
 
-    korva::QtDialogs dialogos;
-    korva::SystemClock reloj;
+    korva::DialogosQt dialogos;
+    korva::RelojSistema reloj;
     korva::MainState estado;
     korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
     korva::soporte::instala(ctx.carpetaPrograma);
 
-    korva::CurlFtpClient ftp(korva::CurlFtpClient::opcionesDelPrograma(ctx.carpetaPrograma));
+    korva::ClienteFtpCurl ftp(korva::ClienteFtpCurl::opcionesDelPrograma(ctx.carpetaPrograma));
     korva::VentanaErrorQt ventanaError;
     auto firma = korva::abreBibliotecaFirma(korva::carpetaBibliotecas());
     korva::Latido latido;
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     ftp.setLatido(&latido);
     ctx.ftp = &ftp;
     ctx.ventanaError = &ventanaError;
+    korva::SeleccionEnvioQt seleccion;
+    ctx.seleccion = &seleccion;
     ctx.firma = firma.get();
     auto eco = korva::creaEcoSistema();
     ctx.eco = eco.get();
@@ -63,7 +66,7 @@ int main(int argc, char** argv) {
             dialogos.error(
                 korva::Texto::tr("La patente ") + claves.value(posicion) +
                 korva::Texto::tr(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
-                               "ventana o elija otra patente."));
+                                 "ventana o elija otra patente."));
             return;
         }
         principal = std::make_unique<korva::Form1>(ctx, posicion);

@@ -2,34 +2,36 @@
 
 #include <QString>
 
-#include "platform/Files.h"
 #include "platform/Latido.h"
+#include "platform/fs.h"
 
 namespace korva {
 
 class MainState;
-class Dialogs;
-class Clock;
-class FtpClient;
+class Dialogos;
+class Reloj;
+class ClienteFtp;
 class VentanaError;
-class SignatureLibrary;
+class BibliotecaFirma;
 class Eco;
 class Impresoras;
+class SeleccionEnvio;
 
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
 struct Contexto {
     MainState& st;
-    Dialogs& dlg;
-    Clock& reloj;
+    Dialogos& dlg;
+    Reloj& reloj;
     QString carpetaPrograma;
     Plataforma plataforma = kPlataforma;
-    FtpClient* ftp = nullptr;
+    ClienteFtp* ftp = nullptr;
     VentanaError* ventanaError = nullptr;
-    SignatureLibrary* firma = nullptr; // loaded by name; null when none was given
-    Eco* eco = nullptr;                // echo component of the diagnostics page
-    Impresoras* impresoras = nullptr;  // the machine's printers, for the viewer
-    Latido* latido = nullptr;          // lets the window live through long work; none: it blocks
+    BibliotecaFirma* firma = nullptr;    // loaded by name; null when none was given
+    Eco* eco = nullptr;                  // echo component of the diagnostics page
+    Impresoras* impresoras = nullptr;    // the machine's printers, for the viewer
+    SeleccionEnvio* seleccion = nullptr; // the manual send choice; none: nothing is sent unasked
+    Latido* latido = nullptr;            // lets the window live through long work; none: it blocks
     // How long a file of the send folder must have gone unwritten before it
     // is taken: the broker's software may still be writing it.
     int msQuietud = kMsQuietud;

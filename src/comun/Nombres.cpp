@@ -1,7 +1,7 @@
 #include "comun/Nombres.h"
 
 #include "comun/MainState.h"
-#include "platform/Clock.h"
+#include "platform/Reloj.h"
 
 namespace korva {
 
@@ -19,7 +19,7 @@ qint16 numLetras(MainState& st, const QString& Letra) {
     return 12;
 }
 
-qint16 Get_Juliano(const Clock& reloj) {
+qint16 Get_Juliano(const Reloj& reloj) {
     const QDateTime ahora = reloj.ahora();
     const QDate enero(ahora.date().year(), 1, 1);
     return static_cast<qint16>(enero.daysTo(ahora.date()) + 1);

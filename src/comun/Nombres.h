@@ -5,7 +5,7 @@
 namespace korva {
 
 class MainState;
-class Clock;
+class Reloj;
 
 // How a file name is taken apart: type letter, patent, folio, Julian day.
 // The name tests are safe on any string; a name too short for its layout
@@ -15,7 +15,7 @@ class Clock;
 qint16 numLetras(MainState& st, const QString& Letra);
 
 // Today's Julian day: 1 on 1 January, 365 or 366 on 31 December.
-qint16 Get_Juliano(const Clock& reloj);
+qint16 Get_Juliano(const Reloj& reloj);
 
 // The calling order every caller follows for one name: numLetras of the
 // first character into LongitudNombre, then the 9th-character correction.

@@ -4,13 +4,13 @@
 #include <QMap>
 
 #include "comun/Contexto.h"
+#include "comun/Fallas.h"
 #include "comun/MainState.h"
-#include "comun/Nombres.h"
 #include "comun/ModError.h"
-#include "platform/FtpClient.h"
+#include "comun/Nombres.h"
+#include "platform/ClienteFtp.h"
 #include "platform/FtpErrores.h"
 #include "platform/Soporte.h"
-#include "comun/Fallas.h"
 #include "platform/VentanaError.h"
 
 namespace korva {

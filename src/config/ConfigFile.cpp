@@ -8,9 +8,9 @@
 #include "comun/MainState.h"
 #include "config/Edicion.h"
 #include "platform/Ansi.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
 #include "platform/Host.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -84,13 +84,14 @@ void CargaConfiguracion(Contexto& ctx) {
     const bool presente = fi.exists() || fi.isSymLink();
     if ((!leido && presente) || (leido && lineas.size() < MainState::kSlots)) {
         st.configuracionNoLeida = true;
-        const QString motivo =
-            leido ? QStringLiteral("está incompleto (%1 de %2 renglones)").arg(lineas.size()).arg(MainState::kSlots)
-                  : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
+        const QString motivo = leido ? QStringLiteral("está incompleto (%1 de %2 renglones)")
+                                           .arg(lineas.size())
+                                           .arg(MainState::kSlots)
+                                     : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
         ctx.dlg.error(Texto::tr("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
                       Texto::tr("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
-                                     "los valores por omisión, no se hará nada con ellos y la configuración no "
-                                     "se grabará mientras la patente esté abierta."));
+                                "los valores por omisión, no se hará nada con ellos y la configuración no "
+                                "se grabará mientras la patente esté abierta."));
         return;
     }
     if (!leido) {
@@ -137,12 +138,12 @@ bool GrabaConfiguracion(Contexto& ctx) {
     if (st.configuracionNoLeida) {
         ctx.dlg.error(Texto::tr("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
                       Texto::tr(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
-                                     "por omisión. Revise sus permisos y abra de nuevo la patente."));
+                                "por omisión. Revise sus permisos y abra de nuevo la patente."));
         return false;
     }
     if (st.configuracionRecuperada) {
         ctx.dlg.error(Texto::tr("No se grabó la configuración: se recuperó del respaldo y la que se muestra "
-                                     "es la anterior. Abra de nuevo la patente."));
+                                "es la anterior. Abra de nuevo la patente."));
         return false;
     }
     st.setEvento(Texto::tr("Grabando configuración..."));

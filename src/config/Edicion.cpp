@@ -8,8 +8,8 @@
 
 #include "config/ConfigFile.h"
 #include "config/Revisiones.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -116,9 +116,9 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
         rechaza();
         ctx.dlg.advertencia(
             Texto::tr("Para poder activar esta función es necesario que primero\r"
-                           "proporcione la ruta del Archivo KEY, la ruta del archivo CER y la contraseña.\r"
-                           "Para hacerlo es necesario poner el sistema en forma de edición\r"
-                           "Sistema / Configuración"));
+                      "proporcione la ruta del Archivo KEY, la ruta del archivo CER y la contraseña.\r"
+                      "Para hacerlo es necesario poner el sistema en forma de edición\r"
+                      "Sistema / Configuración"));
     } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaKey))) {
         rechaza();
         ctx.dlg.error(

@@ -2,11 +2,11 @@
 
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "config/Edicion.h"
 #include "comun/Transferencia.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
-#include "platform/FtpClient.h"
+#include "config/Edicion.h"
+#include "platform/ClienteFtp.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 

@@ -1,10 +1,10 @@
 #include "config/Revisiones.h"
 #include "platform/Texto.h"
 
-#include "comun/Contexto.h"
 #include "comun/Carpetas.h"
+#include "comun/Contexto.h"
 #include "config/Edicion.h"
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
 
 namespace korva {
 
@@ -55,14 +55,16 @@ qint16 RevisaDir(Contexto& ctx) {
     const QString& rec = st.TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(env, ctx.plataforma) == 1 && ValidaDir(rec, ctx.plataforma) == 1 &&
         fs::existeCarpeta(env) && fs::existeCarpeta(rec)) {
-        for (const QString& sub : {carpetas::pend(st, ctx.plataforma), carpetas::enviados(st, ctx.plataforma),
-                                   carpetas::rechaza(st, ctx.plataforma), carpetas::respalda(st, ctx.plataforma)}) {
+        for (const QString& sub :
+             {carpetas::pend(st, ctx.plataforma), carpetas::enviados(st, ctx.plataforma),
+              carpetas::rechaza(st, ctx.plataforma), carpetas::respalda(st, ctx.plataforma)}) {
             if (carpetas::propia(sub))
                 continue;
-            ctx.dlg.error(Texto::tr("ERROR: es imposible continuar, ") + sub +
-                          Texto::tr(" no es una carpeta del programa (es un enlace o un archivo); el programa "
-                                         "no escribe ni borra archivos a través de ella. Quítela para que el "
-                                         "programa cree la suya."));
+            ctx.dlg.error(
+                Texto::tr("ERROR: es imposible continuar, ") + sub +
+                Texto::tr(" no es una carpeta del programa (es un enlace o un archivo); el programa "
+                          "no escribe ni borra archivos a través de ella. Quítela para que el "
+                          "programa cree la suya."));
             return 1;
         }
         return 0;
@@ -94,9 +96,8 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
     st.setLista(Lista::ArchivosR, parte(st.TxtConfiguration(slot::LetrasPago), comasR));
     if (st.lista(Lista::ArchivosE).size() == st.lista(Lista::ArchivosR).size() && comasE == comasR)
         return 1;
-    ctx.dlg.error(
-        Texto::tr("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
-                       "coinciden el numero de los tipos de archivos de Envio y Recibo"));
+    ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
+                            "coinciden el numero de los tipos de archivos de Envio y Recibo"));
     return 0;
 }
 
@@ -117,10 +118,9 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     st.setLista(LstArchivos, letras);
     const QString ayuda = ayudaLista(LstRutas);
     if (comasRuta != comasArchivos) {
-        ctx.dlg.error(
-            Texto::tr("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
-                           "coinciden el numero de ") +
-            ayuda + Texto::tr(" con los tipos de archivos"));
+        ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
+                                "coinciden el numero de ") +
+                      ayuda + Texto::tr(" con los tipos de archivos"));
         abreRutas(ctx);
         return 1;
     }

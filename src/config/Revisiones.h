@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "comun/MainState.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva {
 

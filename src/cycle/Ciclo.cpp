@@ -4,24 +4,24 @@
 #include "platform/Idioma.h"
 #include <QFileInfo>
 
-#include "comun/Contexto.h"
-#include "comun/MainState.h"
 #include "comun/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/Fallas.h"
+#include "comun/MainState.h"
+#include "comun/Nombres.h"
+#include "comun/Transferencia.h"
 #include "config/ConfigFile.h"
 #include "config/Revisiones.h"
 #include "cycle/EnvioValidacion.h"
-#include "comun/Nombres.h"
 #include "exchange/Descargas.h"
 #include "exchange/Listas.h"
 #include "exchange/Respuestas.h"
-#include "comun/Transferencia.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
 #include "platform/FtpErrores.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 #include "records/Avisos.h"
 #include "records/Depuracion.h"
-#include "comun/Fallas.h"
 
 namespace korva {
 

@@ -1,4 +1,6 @@
 #include "cycle/EnvioValidacion.h"
+#include "comun/Carpetas.h"
+#include "comun/SeleccionEnvio.h"
 #include "platform/Texto.h"
 
 #include <QElapsedTimer>
@@ -11,18 +13,18 @@
 #include <optional>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
-#include "comun/Nombres.h"
-#include "cycle/Registro801.h"
-#include "comun/ModError.h"
-#include "comun/Transferencia.h"
-#include "platform/FtpClient.h"
-#include "platform/FtpErrores.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
-#include "records/Bitacora.h"
 #include "comun/Fallas.h"
+#include "comun/MainState.h"
+#include "comun/ModError.h"
+#include "comun/Nombres.h"
+#include "comun/Transferencia.h"
+#include "cycle/Registro801.h"
+#include "platform/ClienteFtp.h"
+#include "platform/Dialogos.h"
+#include "platform/FtpErrores.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
+#include "records/Bitacora.h"
 #include "signature/FirmaArchivo.h"
 
 namespace korva {
@@ -75,7 +77,7 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
 void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QString& nombre,
              bool julianoMal) {
     MainState& st = ctx.st;
-    const QString carpeta = fs::une(envio, QStringLiteral("Rechaza"), ctx.plataforma);
+    const QString carpeta = fs::une(envio, carpetas::kRechaza, ctx.plataforma);
     if (!fs::existeCarpeta(carpeta))
         fs::creaCarpeta(carpeta);
     const QString destino = fs::une(carpeta, nombre, ctx.plataforma);
@@ -86,8 +88,8 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
         if (!fs::soloLectura(ruta))
             fs::borra(ruta);
     } else {
-        reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
-                              carpeta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
+        reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") + carpeta +
+                              QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     }
     st.setEvento(Texto::tr("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
@@ -302,7 +304,8 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
             return;
         if (original->huella() != vista) {
             original->restaura();
-            reportaFalla(ctx, nombre + Texto::tr(" cambió mientras se firmaba; se enviará cuando esté completo"));
+            reportaFalla(ctx,
+                         nombre + Texto::tr(" cambió mientras se firmaba; se enviará cuando esté completo"));
             return;
         }
         antes = fs::huella(ruta);
@@ -321,7 +324,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     }
     if (!sube(nombre, ruta, antes, original, vista))
         return;
-    archiva(ctx, ruta, envio, QStringLiteral("Enviados"), nombre);
+    archiva(ctx, ruta, envio, carpetas::kEnviados, nombre);
     if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     const QString linea = lineaBitacora(nombre, antes.modificado());
@@ -342,9 +345,9 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
     // searched (a full disk holds it back, with the reason on the status
     // line). A copy already waiting there serves as well.
     const QString pendiente =
-        fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        fs::une(fs::une(envio, carpetas::kPend, ctx.plataforma), nombre, ctx.plataforma);
     const bool yaPendiente = fs::existeArchivo(pendiente);
-    if (!archiva(ctx, ruta, envio, QStringLiteral("Pend"), nombre) && !yaPendiente)
+    if (!archiva(ctx, ruta, envio, carpetas::kPend, nombre) && !yaPendiente)
         return false;
     const bool sesionViva = st.sesionPerdida == 0;
     if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
@@ -411,8 +414,12 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     QStringList LstSendFiles = p.candidatos();
-    if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty())
-        ctx.dlg.archivosaEnviar(ctx, LstSendFiles);
+    if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty()) {
+        if (ctx.seleccion)
+            ctx.seleccion->elige(ctx, LstSendFiles);
+        else
+            LstSendFiles.clear(); // nobody to choose: nothing goes unasked
+    }
 
     if (!st.lineasSinRegistrar.isEmpty() && p.registro.abre(rutaRegistro(st)))
         registraPendientes(st, p.registro);

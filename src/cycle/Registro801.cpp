@@ -3,7 +3,7 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "platform/Ansi.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva {
 

@@ -5,7 +5,7 @@
 
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
 #include "platform/Eco.h"
 
 namespace korva {

@@ -1,16 +1,16 @@
 #include "exchange/Descargas.h"
 #include "platform/Texto.h"
 
-#include "comun/Contexto.h"
-#include "comun/MainState.h"
 #include "comun/Carpetas.h"
+#include "comun/Contexto.h"
+#include "comun/Fallas.h"
+#include "comun/MainState.h"
+#include "comun/Transferencia.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
-#include "comun/Transferencia.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 #include "records/Avisos.h"
-#include "comun/Fallas.h"
 
 namespace korva {
 

@@ -1,12 +1,12 @@
 #include "exchange/Listas.h"
 
+#include "comun/Carpetas.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "comun/Carpetas.h"
-#include "config/Revisiones.h"
 #include "comun/Nombres.h"
-#include "platform/Clock.h"
-#include "platform/Files.h"
+#include "config/Revisiones.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -26,7 +26,8 @@ QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
 } // namespace
 
 bool esEnvioPendiente(const QString& nombre) {
-    return !nombre.startsWith(QLatin1Char('.')) && !nombre.endsWith(QLatin1String(".r001"), Qt::CaseInsensitive);
+    return !nombre.startsWith(QLatin1Char('.')) &&
+           !nombre.endsWith(QLatin1String(".r001"), Qt::CaseInsensitive);
 }
 
 void ListaPendientes(Contexto& ctx) {

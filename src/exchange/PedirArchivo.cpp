@@ -3,12 +3,12 @@
 
 #include <QFileInfo>
 
+#include "comun/Carpetas.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "comun/Carpetas.h"
 #include "exchange/Listas.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -30,7 +30,8 @@ bool soloDigitos(const QString& s) {
 QString carpetaPend(const Contexto& ctx) { return carpetas::pend(ctx.st, ctx.plataforma); }
 
 QString noPropia(const QString& archivo, const QString& pend) {
-    return QStringLiteral("Error. No fue posible crear la solicitud ") + archivo + QStringLiteral(": ") + pend +
+    return QStringLiteral("Error. No fue posible crear la solicitud ") + archivo + QStringLiteral(": ") +
+           pend +
            QStringLiteral(" no es una carpeta del programa (es un enlace o un archivo); quítela para que el "
                           "programa cree la suya.");
 }
@@ -82,11 +83,10 @@ bool PedirArchivo::CmdAceptar_Click() {
     MainState& st = ctx_.st;
     const QString l = letra();
     if (l == QLatin1String("s") && folio_.size() != 6) {
-        ctx_.dlg.mensaje(
-            Icono::Ninguno,
-            Texto::tr("Error. El número de archivo de Sagarpa solicitado no es valido, debe "
-                           "capturar el número de OISA seguido del número de folio del archivo."),
-            kTituloPrograma);
+        ctx_.dlg.mensaje(Icono::Ninguno,
+                         Texto::tr("Error. El número de archivo de Sagarpa solicitado no es valido, debe "
+                                   "capturar el número de OISA seguido del número de folio del archivo."),
+                         kTituloPrograma);
         return false;
     }
     if (!soloDigitos(folio_)) {
@@ -167,8 +167,7 @@ void EliminarBusqueda::CmdEliminar_Click(int seleccion) {
                        Texto::tr(": no se pudo borrar ") + ruta + QLatin1Char('.'));
     } else {
         ctx_.dlg.mensaje(Icono::Ninguno,
-                         Texto::tr("La busqueda del archivo ") + nombre +
-                             Texto::tr(" ha sido cancelada"),
+                         Texto::tr("La busqueda del archivo ") + nombre + Texto::tr(" ha sido cancelada"),
                          kTitulo);
     }
     carga();

@@ -3,17 +3,17 @@
 
 #include <QFileInfo>
 
-#include "comun/Contexto.h"
-#include "comun/MainState.h"
 #include "comun/Carpetas.h"
-#include "comun/Nombres.h"
-#include "exchange/Listas.h"
-#include "comun/ModError.h"
-#include "comun/Transferencia.h"
-#include "platform/FtpErrores.h"
-#include "platform/Files.h"
-#include "records/Bitacora.h"
+#include "comun/Contexto.h"
 #include "comun/Fallas.h"
+#include "comun/MainState.h"
+#include "comun/ModError.h"
+#include "comun/Nombres.h"
+#include "comun/Transferencia.h"
+#include "exchange/Listas.h"
+#include "platform/FtpErrores.h"
+#include "platform/fs.h"
+#include "records/Bitacora.h"
 
 namespace korva {
 
@@ -33,13 +33,15 @@ namespace {
 // A response the centre has but that could not be kept here: the broker is
 // told which and why (a full disk, a folder in its place, a file too large),
 // in the window once a run for each, on the status line every cycle.
-void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& respuesta, const QString& destino) {
+void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& respuesta,
+                                const QString& destino) {
     QString causa;
     switch (codigo) {
     case codigos::ArchivoExcedeAlmacenaje:
         ctx.st.respuestasExcedidas.insert(QStringLiteral("ENV/") + respuesta);
-        causa = QStringLiteral("el archivo del centro excede el tamaño permitido; no se pedirá de nuevo en esta "
-                               "sesión");
+        causa =
+            QStringLiteral("el archivo del centro excede el tamaño permitido; no se pedirá de nuevo en esta "
+                           "sesión");
         break;
     case codigos::ArchivoLocalNoCreado:
     case codigos::ArchivoLocalNoEscrito:
@@ -166,14 +168,13 @@ void BuscaRespuestas(Contexto& ctx) {
         if (previa) {
             if (!fs::renombra(llegada, destino)) {
                 fs::borra(llegada);
-                reportaFalla(ctx, Texto::tr("ERROR: no fue posible reemplazar ") + destino + QStringLiteral(" (") +
-                                      fs::ultimaCausa() + QLatin1Char(')'));
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible reemplazar ") + destino +
+                                      QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
                 continue;
             }
             st.setEvento(Texto::tr("Recibido.. ") + destino);
         }
-        const QString pend =
-            fs::une(fs::une(envio, QStringLiteral("Pend"), ctx.plataforma), nombre, ctx.plataforma);
+        const QString pend = fs::une(fs::une(envio, carpetas::kPend, ctx.plataforma), nombre, ctx.plataforma);
         if (!fs::borra(pend))
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible borrar el pendiente ") + pend);
         if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))

@@ -1,6 +1,6 @@
 #include "platform/ArchivoEnMemoria.h"
 
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 #include <QFile>
 #include <cstdlib>

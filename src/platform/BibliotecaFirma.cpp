@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QLibrary>
 
-#include "platform/SignatureLibrary.h"
+#include "platform/BibliotecaFirma.h"
 
 namespace korva {
 
@@ -22,9 +22,9 @@ QFunctionPointer resuelve(QLibrary& lib, const char* nombre, const char* decorad
     return lib.resolve(decorado);
 }
 
-class BibliotecaFirma final : public SignatureLibrary {
+class BibliotecaFirmaCargada final : public BibliotecaFirma {
 public:
-    explicit BibliotecaFirma(const QString& ruta) : lib_(ruta) {}
+    explicit BibliotecaFirmaCargada(const QString& ruta) : lib_(ruta) {}
 
     QString disponible() override {
         if (busca_ && genera_)
@@ -65,14 +65,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<SignatureLibrary> abreBibliotecaFirma(const QString& carpeta) {
+std::unique_ptr<BibliotecaFirma> abreBibliotecaFirma(const QString& carpeta) {
 #if defined(Q_OS_WIN)
     const QString nombre = QStringLiteral("sgenc32");
 #else
     const QString nombre = QStringLiteral("sgenc");
 #endif
     // QLibrary adds the platform's prefix and suffix (libsgenc.so, sgenc32.dll).
-    return std::make_unique<BibliotecaFirma>(QDir(carpeta).filePath(nombre));
+    return std::make_unique<BibliotecaFirmaCargada>(QDir(carpeta).filePath(nombre));
 }
 
 } // namespace korva

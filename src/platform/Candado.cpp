@@ -2,7 +2,7 @@
 
 #include <QLockFile>
 
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva {
 

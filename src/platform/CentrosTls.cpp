@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva::centrosTls {
 namespace {

@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 // Quiet unless the support log is installed: the sessions are many lines.
 Q_LOGGING_CATEGORY(lcFallas, "korva.fallas", QtWarningMsg)
@@ -42,10 +42,12 @@ void maneja(QtMsgType tipo, const QMessageLogContext& contexto, const QString& t
         fs::creaCarpeta(registro->carpeta);
         registro->archivo.abre(fs::une(registro->carpeta, nombreDelDia(registro->dia)));
     }
-    const char* nivel = tipo == QtWarningMsg || tipo == QtCriticalMsg || tipo == QtFatalMsg ? "ERROR" : "INFO";
+    const char* nivel =
+        tipo == QtWarningMsg || tipo == QtCriticalMsg || tipo == QtFatalMsg ? "ERROR" : "INFO";
     registro->archivo.agrega(ahora.toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1Char(' ') +
-                             QLatin1String(nivel) + QStringLiteral(" [") + QLatin1String(contexto.category + 6) +
-                             QStringLiteral("] ") + sinContrasena(texto));
+                             QLatin1String(nivel) + QStringLiteral(" [") +
+                             QLatin1String(contexto.category + 6) + QStringLiteral("] ") +
+                             sinContrasena(texto));
     registro->escribiendo = false;
 }
 
@@ -71,7 +73,8 @@ void instala(const QString& carpetaPrograma) {
     const QDate limite = QDate::currentDate().addDays(-kDiasGuardados);
     for (const fs::Entrada& e : fs::lista(registro->carpeta)) {
         const auto m = nombre.match(e.nombre);
-        if (e.regular && m.hasMatch() && QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")) < limite)
+        if (e.regular && m.hasMatch() &&
+            QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")) < limite)
             fs::borra(fs::une(registro->carpeta, e.nombre));
     }
     registro->anterior = qInstallMessageHandler(maneja);

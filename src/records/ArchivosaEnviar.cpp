@@ -5,8 +5,8 @@
 
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 #include "records/Bitacora.h"
 
 namespace korva {
@@ -48,10 +48,9 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
         if (ctx_.dlg.preguntaBorrar(kBorrar, kTitulo))
             tachaNoSeleccionados();
     } else {
-        if (ctx_.dlg.pregunta(
-                Texto::tr("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
-                               "seleccionar archivos?"),
-                kTitulo))
+        if (ctx_.dlg.pregunta(Texto::tr("No has seleccionado ningun archivo ¿Deseas volver a la lista para "
+                                        "seleccionar archivos?"),
+                              kTitulo))
             return false;
         if (ctx_.dlg.preguntaBorrar(kBorrar, kTitulo))
             tachaNoSeleccionados();

@@ -4,12 +4,12 @@
 #include <QFileInfo>
 
 #include "comun/Contexto.h"
+#include "comun/Fallas.h"
 #include "comun/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Ansi.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/Bitacora.h"
-#include "comun/Fallas.h"
 
 namespace korva {
 
@@ -121,7 +121,8 @@ void CargaAvisos(Contexto& ctx) {
     if (!hay(ruta)) {
         ctx.st.setLista(Lista::Mensajes, {QStringLiteral("No hay avisos")});
     } else {
-        const QStringList avisos = leeAviso(ctx, ruta, &contenido) ? avisosGenerales(contenido) : QStringList();
+        const QStringList avisos =
+            leeAviso(ctx, ruta, &contenido) ? avisosGenerales(contenido) : QStringList();
         ctx.st.setLista(Lista::Mensajes, avisos);
         ctx.st.setEtiqueta(Etiqueta::Despliega, avisos.value(0));
     }

@@ -2,10 +2,10 @@
 #include "platform/Texto.h"
 
 #include "comun/Contexto.h"
+#include "comun/Fallas.h"
 #include "comun/MainState.h"
 #include "config/Revisiones.h"
-#include "platform/Clock.h"
-#include "comun/Fallas.h"
+#include "platform/Reloj.h"
 
 #include <QFileInfo>
 
@@ -45,8 +45,8 @@ void CargaBitacora(Contexto& ctx) {
         bool leido = false;
         const QStringList lineas = fs::leeLineas(ruta, fs::limite::kRegistro, &leido);
         if (!leido) {
-            reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer la bitácora ") + ruta + QStringLiteral(" (") +
-                                  fs::ultimaCausa() + QLatin1Char(')'));
+            reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer la bitácora ") + ruta +
+                                  QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
             return;
         }
         QStringList enviados = ctx.st.lista(Lista::Enviados);
@@ -82,8 +82,9 @@ bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime&
 bool LstBitacora::carga(const MainState& st) {
     const QString ruta = rutaRegistro(st);
     bool leido = true;
-    items_ = QFileInfo::exists(ruta) || fs::esEnlace(ruta) ? fs::leeLineas(ruta, fs::limite::kRegistro, &leido)
-                                                           : QStringList();
+    items_ = QFileInfo::exists(ruta) || fs::esEnlace(ruta)
+                 ? fs::leeLineas(ruta, fs::limite::kRegistro, &leido)
+                 : QStringList();
     items_ += st.lineasSinRegistrar;
     indice_ = QSet<QString>(items_.cbegin(), items_.cend());
     return leido;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 namespace korva {
 

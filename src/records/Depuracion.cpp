@@ -3,14 +3,14 @@
 
 #include <QFileInfo>
 
-#include "comun/Contexto.h"
-#include "comun/MainState.h"
 #include "comun/Carpetas.h"
-#include "config/Revisiones.h"
-#include "comun/Nombres.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "comun/Contexto.h"
 #include "comun/Fallas.h"
+#include "comun/MainState.h"
+#include "comun/Nombres.h"
+#include "config/Revisiones.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 

@@ -7,15 +7,15 @@
 #include <QSet>
 #include <optional>
 
-#include "platform/Candado.h"
+#include "comun/Carpetas.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
-#include "comun/Carpetas.h"
 #include "config/ConfigFile.h"
 #include "platform/Ansi.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Candado.h"
+#include "platform/Dialogos.h"
+#include "platform/Reloj.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -25,16 +25,16 @@ const QString kUsuarios = QStringLiteral("usuarios.dat");
 const QString kCancelado = QStringLiteral("Proceso cancelado.");
 
 QString carpetaRespaldo1(const Contexto& ctx) {
-    return fs::une(ctx.carpetaPrograma, kCarpetaRespaldo, ctx.plataforma);
+    return fs::une(ctx.carpetaPrograma, carpetas::kRespalda, ctx.plataforma);
 }
 
 QString carpetaRespaldo2(const Contexto& ctx) {
-    return fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), kCarpetaRespaldo, ctx.plataforma);
+    return fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), carpetas::kRespalda, ctx.plataforma);
 }
 
 void reportaCopia(Contexto& ctx, const QString& origen, const QString& destino) {
-    ctx.dlg.error(Texto::tr("ERROR: No fue posible copiar el archivo ") + origen +
-                  Texto::tr(" a ") + destino + QStringLiteral("."));
+    ctx.dlg.error(Texto::tr("ERROR: No fue posible copiar el archivo ") + origen + Texto::tr(" a ") +
+                  destino + QStringLiteral("."));
 }
 
 // The patent a key or a configuration line ends with.
@@ -79,7 +79,7 @@ bool respaldoPropio(Contexto& ctx, const QString& carpeta) {
         return true;
     ctx.dlg.error(Texto::tr("ERROR: ") + carpeta +
                   Texto::tr(" no es una carpeta del programa (es un enlace o un archivo); no se usa para "
-                                 "el respaldo. Quítela para que el programa cree la suya."));
+                            "el respaldo. Quítela para que el programa cree la suya."));
     return false;
 }
 
@@ -118,7 +118,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
             ctx.dlg.error(Texto::tr("No es posible recuperar la configuración mientras la patente ") +
                           actuales.value(e.key(), QString::number(e.key())) +
                           Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
-                                         "nuevo."));
+                                    "nuevo."));
             return false;
         }
     }
@@ -129,7 +129,8 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     QSet<int> usados;
     for (int n = 0; n < claves.size(); ++n) {
         const QString& clave = claves.at(n);
-        std::optional<QByteArray> datos = configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), clave);
+        std::optional<QByteArray> datos =
+            configuracionDe(fs::une(fuente, QString::number(n), ctx.plataforma), clave);
         if (!datos)
             ctx.dlg.error(Texto::tr("ERROR: no se encontró el archivo de respaldo de la Patente ") +
                           patenteDe(clave) + QStringLiteral("."));
@@ -160,8 +161,9 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     }
 
     // Kept aside: the list and every configuration file as they are now.
-    const QString aparte = fs::une(fs::une(carpetaRespaldo1(ctx), QStringLiteral("anteriores"), ctx.plataforma),
-                                   ctx.reloj.ahora().toString(QStringLiteral("yyyyMMdd-HHmmss")), ctx.plataforma);
+    const QString aparte =
+        fs::une(fs::une(carpetaRespaldo1(ctx), QStringLiteral("anteriores"), ctx.plataforma),
+                ctx.reloj.ahora().toString(QStringLiteral("yyyyMMdd-HHmmss")), ctx.plataforma);
     QStringList guardados;
     bool apartado = fs::creaCarpeta(aparte);
     for (const QString& ruta : QStringList{usuarios} + existentes.values()) {
@@ -208,7 +210,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         if (queda && !esDe(*queda, claves.at(n)) && !fs::borra(destino)) {
             deshaz();
             ctx.dlg.error(Texto::tr("ERROR: no fue posible restaurar la configuración; se dejó como "
-                                         "estaba. Los archivos anteriores están en ") +
+                                    "estaba. Los archivos anteriores están en ") +
                           aparte + QLatin1Char('.'));
             return true;
         }
@@ -228,7 +230,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     MainState& st = ctx.st;
     if (!ctx.dlg.preguntaBorrar(
             Texto::tr("!Precaución!, si respalda la configuración actual se eliminará toda "
-                           "configuración anterior. ¿Desea continuar?."))) {
+                      "configuración anterior. ¿Desea continuar?."))) {
         ctx.dlg.mensaje(Icono::Ninguno, kCancelado, kTitulo);
         return;
     }
@@ -249,7 +251,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     const QString usuarios = fs::une(ctx.carpetaPrograma, kUsuarios, ctx.plataforma);
     if (!fs::existeArchivo(usuarios)) {
         ctx.dlg.error(Texto::tr("ERROR: Imposible continuar debido que no se encontró el archivo de las "
-                                     "patentes ") +
+                                "patentes ") +
                       ctx.carpetaPrograma + Texto::tr("/Usuarios.dat."));
         ctx.dlg.puntero(Puntero::Normal);
         return;
@@ -265,10 +267,9 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     for (int n = 0; n < claves.size(); ++n) {
         const QString origen = rutaConfiguracion(ctx.carpetaPrograma, n);
         if (!fs::existeArchivo(origen)) {
-            ctx.dlg.error(
-                Texto::tr("ERROR: No fue posible terminar el respaldo debido a que no se encontró "
-                               "el archivo de configuración de la Patente ") +
-                patenteDe(claves.at(n)));
+            ctx.dlg.error(Texto::tr("ERROR: No fue posible terminar el respaldo debido a que no se encontró "
+                                    "el archivo de configuración de la Patente ") +
+                          patenteDe(claves.at(n)));
             continue;
         }
         const std::optional<QByteArray> datos = lee(origen);
@@ -323,7 +324,7 @@ bool Menu_RecuperaConf(Contexto& ctx) {
         }
     if (fuente.isEmpty()) {
         ctx.dlg.error(Texto::tr("ERROR: no fue posible restaurar la configuración, debido a que no se "
-                                     "encontraron los archivos de respaldo."));
+                                "encontraron los archivos de respaldo."));
     } else if (!restaura(ctx, fuente)) {
         return false;
     } else {

@@ -18,6 +18,4 @@ void Menu_HaceRespaldo(Contexto& ctx);
 // close was asked (false only when the user answered No).
 bool Menu_RecuperaConf(Contexto& ctx);
 
-inline const QString kCarpetaRespaldo = QStringLiteral("Respalda");
-
 } // namespace korva

@@ -10,13 +10,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "comun/Contexto.h"
 #include "comun/Carpetas.h"
+#include "comun/Contexto.h"
 #include "comun/Nombres.h"
 #include "platform/Ansi.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/Dialogos.h"
 #include "platform/Impresoras.h"
+#include "platform/fs.h"
 
 namespace korva {
 namespace {
@@ -180,7 +180,7 @@ void Visor::RecibeArreglos(const Arreglo& arreglo) {
     setTxtRegistro(QString());
 }
 
-int Visor::CmdRegistro(Dialogs& dlg) {
+int Visor::CmdRegistro(Dialogos& dlg) {
     const QString texto = registro_.trimmed();
     if (texto.isEmpty()) {
         dlg.error(Texto::tr("Favor de capturar el número del reglon en que desea posicionarse."));
@@ -237,7 +237,7 @@ QStringList Visor::lineasImpresion() const {
     return l;
 }
 
-void Visor::CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& impresora) {
+void Visor::CmdImprimir(Dialogos& dlg, Impresoras* impresoras, const QString& impresora) {
     if (impresora.isEmpty()) {
         dlg.error(Texto::tr("Favor de selecionar la impresora a utilizar."));
         return;

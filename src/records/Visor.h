@@ -11,7 +11,7 @@
 namespace korva {
 
 struct Contexto;
-class Dialogs;
+class Dialogos;
 class Impresoras;
 
 // The file viewer's content: a file of records shown entry by entry, long
@@ -60,13 +60,13 @@ public:
 
     // "Ir al &Registro": the 0-based entry where the typed record starts,
     // or -1 after refusing it with a message.
-    int CmdRegistro(Dialogs& dlg);
+    int CmdRegistro(Dialogos& dlg);
     // A click on entry L writes its record number into TxtRegistro.
     void LstArchivos_Click(int L);
     // What goes to the printer: caption, every entry, closing line.
     QStringList lineasImpresion() const;
     // "&Imprimir" on the printer at position `impresora` (-1: none chosen).
-    void CmdImprimir(Dialogs& dlg, Impresoras* impresoras, const QString& impresora);
+    void CmdImprimir(Dialogos& dlg, Impresoras* impresoras, const QString& impresora);
 
     // Where an entry's bytes lie in the file.
     struct Pieza {

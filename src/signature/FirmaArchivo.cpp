@@ -7,9 +7,9 @@
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 #include "platform/Ansi.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
-#include "platform/SignatureLibrary.h"
+#include "platform/BibliotecaFirma.h"
+#include "platform/Dialogos.h"
+#include "platform/fs.h"
 
 namespace korva {
 
@@ -44,7 +44,7 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
     if (!fs::existeArchivo(key)) {
         ctx.dlg.beep();
         return avisa(ctx, Texto::tr("ERROR, fue imposible generar la Firma Digital debido a que no se "
-                                         "encontró el archivo KEY."));
+                                    "encontró el archivo KEY."));
     }
     const QString movido = QStringLiteral("ERROR, no se encontro el archivo '") + archivo +
                            QStringLiteral("' fue movido o borrado.");
@@ -65,8 +65,7 @@ qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
     if (busca == 1)
         return avisa(ctx, movido);
     if (busca == 2)
-        return avisa(ctx,
-                     Texto::tr("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
+        return avisa(ctx, Texto::tr("ERROR, no se pudo leer el archivo '") + archivo + QStringLiteral("'."));
     if (busca != 0)
         return busca;
 

@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "platform/Ansi.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 #ifdef Q_OS_LINUX
 #include <QTemporaryDir>
@@ -92,8 +92,9 @@ private:
 class DiscoPequeno {
 public:
     explicit DiscoPequeno(int kb = 256) {
-        montado_ = dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
-                                             QByteArray("size=" + QByteArray::number(kb) + "k").constData()) == 0;
+        montado_ =
+            dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+                                      QByteArray("size=" + QByteArray::number(kb) + "k").constData()) == 0;
     }
     ~DiscoPequeno() {
         if (montado_)

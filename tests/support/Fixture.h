@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "ScriptedClock.h"
-#include "ScriptedDialogs.h"
+#include "DialogosGuionados.h"
+#include "RelojGuionado.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
 
@@ -14,8 +14,8 @@ namespace korva::test {
 struct Fixture {
     QTemporaryDir tmp;
     MainState st;
-    ScriptedDialogs dlg;
-    ScriptedClock reloj;
+    DialogosGuionados dlg;
+    RelojGuionado reloj;
     Contexto ctx = contexto();
 
     // The tests write each file whole before the pass that takes it; the
@@ -23,6 +23,7 @@ struct Fixture {
     Contexto contexto() {
         Contexto c{st, dlg, reloj, tmp.path()};
         c.msQuietud = 0;
+        c.seleccion = &dlg;
         return c;
     }
 

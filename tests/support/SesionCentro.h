@@ -5,7 +5,7 @@
 #include "CentroSimulado.h"
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 
 namespace korva::test {
 
@@ -14,7 +14,7 @@ namespace korva::test {
 struct Oficina4321 {
     Fixture f;
     VentanaErrorGrabadora ventana;
-    std::unique_ptr<CurlFtpClient> ftp;
+    std::unique_ptr<ClienteFtpCurl> ftp;
     QString envio, recibo;
 
     Oficina4321() {
@@ -34,11 +34,11 @@ struct Oficina4321 {
     // Points the connection settings at a centre (a new client each time).
     // Short time-outs by default, for quick tests; a distant centre needs the program's.
     void conecta(const CentroSimulado& c, int conexionMs = 3000) {
-        OpcionesCurl o = CurlFtpClient::opcionesDelPrograma(f.ctx.carpetaPrograma);
+        OpcionesCurl o = ClienteFtpCurl::opcionesDelPrograma(f.ctx.carpetaPrograma);
         o.archivoCA = c.archivoCA();
         o.conexionMs = conexionMs;
         o.estancadoS = 3;
-        ftp = std::make_unique<CurlFtpClient>(o);
+        ftp = std::make_unique<ClienteFtpCurl>(o);
         f.st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
         f.st.setSlot(slot::Puerto, QString::number(c.puerto()));
         f.st.setSlot(slot::ContrasenaFtp, c.contrasena());

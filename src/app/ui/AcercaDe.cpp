@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 
 #include "app/InfoSistema.h"
+#include "platform/Dialogos.h"
 #include "platform/Terceros.h"
-#include "platform/Dialogs.h"
 
 namespace korva {
 
-AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
+AcercaDe::AcercaDe(Dialogos& dlg, QWidget* parent, const QString& rutaBusqueda)
     : QDialog(parent), dlg_(dlg), ruta_(rutaBusqueda) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(Texto::tr("Acerca de KORVAVal"));
@@ -30,10 +30,11 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
     descripcion->setObjectName(QStringLiteral("lblDescription"));
     descripcion->setWordWrap(true);
     // The licence and the notices of the software it runs on.
-    QString avisos = QStringLiteral("<p><b>Licencia</b><br>© 2026 KORVAVal. Todos los derechos reservados. El "
-                                    "programa se entrega a la oficina del agente aduanal que lo usa; no se "
-                                    "concede ningún otro permiso de copia, modificación o distribución.</p>"
-                                    "<p><b>Software de terceros</b></p><ul>");
+    QString avisos =
+        QStringLiteral("<p><b>Licencia</b><br>© 2026 KORVAVal. Todos los derechos reservados. El "
+                       "programa se entrega a la oficina del agente aduanal que lo usa; no se "
+                       "concede ningún otro permiso de copia, modificación o distribución.</p>"
+                       "<p><b>Software de terceros</b></p><ul>");
     for (const Tercero& t : terceros())
         avisos += Texto::tr("<li>%1 %2: %3</li>")
                       .arg(t.nombre.toHtmlEscaped(), t.version.toHtmlEscaped(), t.licencia.toHtmlEscaped());
@@ -70,9 +71,8 @@ AcercaDe::AcercaDe(Dialogs& dlg, QWidget* parent, const QString& rutaBusqueda)
 void AcercaDe::abreInfoSistema() {
     const QString herramienta = buscaInfoSistema(ruta_);
     if (herramienta.isEmpty()) {
-        dlg_.informacion(
-            Texto::tr("La información del sistema no está disponible en este momento: no se "
-                           "encontró ninguna herramienta de información del sistema instalada."));
+        dlg_.informacion(Texto::tr("La información del sistema no está disponible en este momento: no se "
+                                   "encontró ninguna herramienta de información del sistema instalada."));
         return;
     }
     if (!QProcess::startDetached(herramienta, {}))

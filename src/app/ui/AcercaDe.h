@@ -9,7 +9,7 @@ class QTextBrowser;
 
 namespace korva {
 
-class Dialogs;
+class Dialogos;
 
 // The about box: title, version, description, and a button that opens the
 // system's information tool where one is installed.
@@ -17,7 +17,7 @@ class AcercaDe final : public QDialog {
     Q_OBJECT
 public:
     // rutaBusqueda: folders to look for the tool in (default: PATH).
-    explicit AcercaDe(Dialogs& dlg, QWidget* parent = nullptr, const QString& rutaBusqueda = QString());
+    explicit AcercaDe(Dialogos& dlg, QWidget* parent = nullptr, const QString& rutaBusqueda = QString());
 
     static QString version() { return QStringLiteral("Versión ") + QLatin1String(kVersionPrograma); }
     QPushButton* CmdSysInfo() const { return sysInfo_; }
@@ -28,7 +28,7 @@ public:
     void abreInfoSistema();
 
 private:
-    Dialogs& dlg_;
+    Dialogos& dlg_;
     QString ruta_;
     QPushButton* sysInfo_;
     QPushButton* ok_;

@@ -7,8 +7,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
-#include <QMenu>
 #include <QIcon>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -108,20 +108,21 @@ bool AvisosEscritorio::hayServicio() {
 
 void AvisosEscritorio::entrega(const QString& titulo, const QString& texto, bool alerta) {
     if (hayServicio()) {
-        QDBusMessage m = QDBusMessage::createMethodCall(kServicio, QStringLiteral("/org/freedesktop/Notifications"),
-                                                        kServicio, QStringLiteral("Notify"));
+        QDBusMessage m = QDBusMessage::createMethodCall(
+            kServicio, QStringLiteral("/org/freedesktop/Notifications"), kServicio, QStringLiteral("Notify"));
         QVariantMap pistas;
         pistas.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(alerta ? 2 : 1)));
         pistas.insert(QStringLiteral("desktop-entry"), QStringLiteral("korvaval"));
-        m << QStringLiteral("KORVAVal") << uint(0) << QStringLiteral("korvaval") << titulo << texto << QStringList()
-          << pistas << int(-1);
+        m << QStringLiteral("KORVAVal") << uint(0) << QStringLiteral("korvaval") << titulo << texto
+          << QStringList() << pistas << int(-1);
         // Not awaited: a slow service never holds the window.
         QDBusConnection::sessionBus().asyncCall(m);
         emit entregado(titulo, QStringLiteral("servicio"));
         return;
     }
     if (bandeja_) {
-        bandeja_->icono().showMessage(titulo, texto, alerta ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+        bandeja_->icono().showMessage(titulo, texto,
+                                      alerta ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
         emit entregado(titulo, QStringLiteral("bandeja"));
     }
 }

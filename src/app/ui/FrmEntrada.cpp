@@ -11,7 +11,7 @@
 
 namespace korva {
 
-FrmEntrada::FrmEntrada(Dialogs& dlg, const QString& carpeta, QWidget* parent)
+FrmEntrada::FrmEntrada(Dialogos& dlg, const QString& carpeta, QWidget* parent)
     : QWidget(parent), patentes_(dlg, carpeta) {
     setObjectName(QStringLiteral("FrmEntrada"));
     setWindowTitle(Texto::tr("KORVA - Centro de Prevalidación"));

@@ -15,7 +15,7 @@ namespace korva {
 class FrmEntrada : public QWidget {
     Q_OBJECT
 public:
-    FrmEntrada(Dialogs& dlg, const QString& carpetaPrograma, QWidget* parent = nullptr);
+    FrmEntrada(Dialogos& dlg, const QString& carpetaPrograma, QWidget* parent = nullptr);
     Patentes& patentes() { return patentes_; }
 
 signals:

@@ -14,9 +14,11 @@ namespace korva {
 QString Manual::html() {
     QFile f(QStringLiteral(":/manual.html"));
     QString texto = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    QString tabla = QStringLiteral("<h2 id=\"tabla\">Textos de error</h2><table border=\"1\" cellpadding=\"3\">");
+    QString tabla =
+        QStringLiteral("<h2 id=\"tabla\">Textos de error</h2><table border=\"1\" cellpadding=\"3\">");
     for (qint32 c : CodigosDeError())
-        tabla += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(c).arg(MensajeError(c).toHtmlEscaped());
+        tabla +=
+            QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(c).arg(MensajeError(c).toHtmlEscaped());
     tabla += QStringLiteral("</table>");
     texto.replace(QStringLiteral("</body>"), tabla + QStringLiteral("</body>"));
     return texto;

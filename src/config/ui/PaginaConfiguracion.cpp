@@ -17,8 +17,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "comun/Contexto.h"
 #include "comun/ConfigRecord.h"
+#include "comun/Contexto.h"
 #include "config/Edicion.h"
 
 namespace korva {
@@ -229,10 +229,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
             [this] { seleccionaServidor(ctx_, OpcionServidor::Primario, true); });
     connect(OpnSecundario, &QRadioButton::clicked, this,
             [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario, true); });
-    l->addRow(
-        new QLabel(Texto::tr("Precaución:")),
-        aviso2(Texto::tr("No modifique la configuración del servidor, a menos que personal de LURMA lo "
-                              "indique, o el sistema lo realice automáticamente.")));
+    l->addRow(new QLabel(Texto::tr("Precaución:")),
+              aviso2(Texto::tr("No modifique la configuración del servidor, a menos que personal de LURMA lo "
+                               "indique, o el sistema lo realice automáticamente.")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
 
     FmeFEA = hazPanel("FmeFEA", QStringLiteral(" Datos de Firma Electrónica "), "CmdOcultarfmeFEA", l);
@@ -249,9 +248,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     l->addRow(etiquetas_[20], cajas_[20]);
     l->addRow(etiquetas_[21], cajas_[21]);
     l->addRow(casillas_[slot::RutasAdicionales]);
-    l->addRow(aviso2(
-        Texto::tr("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
-                       "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
+    l->addRow(
+        aviso2(Texto::tr("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
+                         "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
     raiz->addStretch();
 

@@ -1,12 +1,12 @@
 #include "platform/ui/ImpresorasQt.h"
 #include "platform/Texto.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QFile>
 #include <QTemporaryDir>
 
 #ifdef KORVA_CUPS
@@ -59,8 +59,8 @@ Impresion imprimeEnCups(const QString& impresora, const QString& pdf) {
     const QString mensaje = opcion(d, "printer-state-message");
     const bool detenida = opcion(d, "printer-state") == QLatin1String("5");
     cupsFreeDests(1, d);
-    const int trabajo =
-        cupsPrintFile2(CUPS_HTTP_DEFAULT, nombre.constData(), QFile::encodeName(pdf).constData(), "KORVAVal", 0, nullptr);
+    const int trabajo = cupsPrintFile2(CUPS_HTTP_DEFAULT, nombre.constData(),
+                                       QFile::encodeName(pdf).constData(), "KORVAVal", 0, nullptr);
     if (trabajo == 0)
         return {false, Texto::tr("el sistema de impresión no aceptó el trabajo: ") +
                            QString::fromUtf8(cupsLastErrorString())};
@@ -82,9 +82,10 @@ Impresion imprimeEnCups(const QString& impresora, const QString& pdf) {
         return {true, Texto::tr("El ") + numero + Texto::tr(" quedó en espera")};
     default:
         if (detenida)
-            return {true, Texto::tr("La impresora está detenida: el ") + numero +
-                              Texto::tr(" espera a que se reanude") +
-                              (mensaje.isEmpty() ? QString() : QStringLiteral(" (") + mensaje + QLatin1Char(')'))};
+            return {true,
+                    Texto::tr("La impresora está detenida: el ") + numero +
+                        Texto::tr(" espera a que se reanude") +
+                        (mensaje.isEmpty() ? QString() : QStringLiteral(" (") + mensaje + QLatin1Char(')'))};
         return {true, {}};
     }
 }

@@ -1,5 +1,7 @@
 #include "records/ui/FrmArchivosaEnviar.h"
+
 #include "platform/Texto.h"
+#include <QApplication>
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -74,6 +76,11 @@ void FrmArchivosaEnviar::muestraSeleccion() {
     for (int i = 0; i < lstEnviar_->count(); ++i)
         lstEnviar_->item(i)->setSelected(logica_.seleccionado(i));
     cmdSelectAll_->setText(logica_.captionSelectAll());
+}
+
+void SeleccionEnvioQt::elige(Contexto& ctx, QStringList& LstSendFiles) {
+    FrmArchivosaEnviar frm(ctx, LstSendFiles, QApplication::activeWindow());
+    frm.exec();
 }
 
 } // namespace korva

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "comun/SeleccionEnvio.h"
 #include "records/ArchivosaEnviar.h"
 
 class QListWidget;
@@ -35,6 +36,12 @@ private:
     QPushButton* cmdEnviar_;
     QPushButton* cmdActualizar_;
     QPushButton* cmdCancelar_;
+};
+
+// The real manual send selection: the window above, modal over the active one.
+class SeleccionEnvioQt final : public SeleccionEnvio {
+public:
+    void elige(Contexto& ctx, QStringList& LstSendFiles) override;
 };
 
 } // namespace korva

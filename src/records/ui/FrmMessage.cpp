@@ -36,7 +36,8 @@ FrmMessage::FrmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     timer1_.start();
     // Wide enough for its longest title (the countdown), beside the title
     // bar's buttons.
-    const QString largo = QStringLiteral("KORVA Centro de Prevalidación Este mensaje desaparecerá en 19 Seg.");
+    const QString largo =
+        QStringLiteral("KORVA Centro de Prevalidación Este mensaje desaparecerá en 19 Seg.");
     setMinimumWidth(fontMetrics().horizontalAdvance(largo) + 160);
 }
 

@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "records/FrmMessageLogica.h"
 #include "platform/VentanaError.h"
+#include "records/FrmMessageLogica.h"
 
 class QLabel;
 

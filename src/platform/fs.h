@@ -57,10 +57,11 @@ QString ultimaCausa();
 // How much of each kind of file the program reads of its own. A file past
 // its bound is damage or a trap (a link to /dev/zero), never read whole.
 namespace limite {
-inline constexpr qint64 kConfiguracion = qint64(64) << 10; // odbc<n>.reg, its backups, usuarios.*, centros-tls.dat
-inline constexpr qint64 kAviso = qint64(1) << 20;          // aviso.gen, aviso.txt, server.dat
-inline constexpr qint64 kRegistro = qint64(64) << 20;      // bitacora, the daily log
-inline constexpr qint64 kArchivo = qint64(64) << 20;       // a validation file rewritten before signing
+inline constexpr qint64 kConfiguracion = qint64(64)
+                                         << 10;       // odbc<n>.reg, its backups, usuarios.*, centros-tls.dat
+inline constexpr qint64 kAviso = qint64(1) << 20;     // aviso.gen, aviso.txt, server.dat
+inline constexpr qint64 kRegistro = qint64(64) << 20; // bitacora, the daily log
+inline constexpr qint64 kArchivo = qint64(64) << 20;  // a validation file rewritten before signing
 } // namespace limite
 
 // Reads a whole plain file of at most `limite` bytes, never through a link and

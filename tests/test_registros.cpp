@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/ArchivosaEnviar.h"
 #include "records/Avisos.h"
 #include "records/Bitacora.h"
@@ -214,9 +214,10 @@ private slots:
                                                  << " Estimado cliente su cuenta vence hoy";
         QTest::addRow("commas as written") << QByteArray("Estimado cliente, su saldo es de $1,500.00\r\n")
                                            << "Estimado cliente, su saldo es de $1,500.00";
-        QTest::addRow("quotes as written") << QByteArray("\"Hola, cliente\", adios\r\n") << "\"Hola, cliente\", adios";
-        QTest::addRow("CR LF lines after a blank") << QByteArray("linea uno\r\n  linea dos\r\n")
-                                                   << "linea uno linea dos";
+        QTest::addRow("quotes as written")
+            << QByteArray("\"Hola, cliente\", adios\r\n") << "\"Hola, cliente\", adios";
+        QTest::addRow("CR LF lines after a blank")
+            << QByteArray("linea uno\r\n  linea dos\r\n") << "linea uno linea dos";
         QTest::addRow("LF inside quotes") << QByteArray("\"a, b\nc\"") << " \"a, b c\"";
         QTest::addRow("empty pieces between LFs") << QByteArray("a\n\nb") << " a  b";
     }
@@ -295,7 +296,7 @@ private slots:
                 QVERIFY(f.CmdEnviarArchivos_Click());
                 QCOMPARE(f.LstNoEnviar(), QStringList{"m4321002.045"});
             };
-            o.dlg.archivosaEnviar(o.ctx, envio);
+            o.dlg.elige(o.ctx, envio);
             QCOMPARE(envio, (QStringList{"m4321001.045", "m4321003.045"}));
             QCOMPARE(o.dlg.registros.size(), 1);
             QCOMPARE(o.dlg.registros[0].texto,
@@ -325,7 +326,7 @@ private slots:
             QCOMPARE(f.LstEnviar().size(), 2);
             QVERIFY(f.CmdEnviarArchivos_Click());
         };
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
         QCOMPARE(o.dlg.textos().value(0),
                  QStringLiteral("No has seleccionado ningun archivo ¿Deseas volver a la "
@@ -352,7 +353,7 @@ private slots:
             f.CmdSelectAll_Click();
             QVERIFY(f.CmdEnviarArchivos_Click());
         };
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QCOMPARE(envio, (QStringList{"m4321001.045", "m4321002.045"}));
         QVERIFY(o.dlg.registros.isEmpty());
     }
@@ -366,19 +367,19 @@ private slots:
             f.setSeleccionado(0, true);
             QVERIFY(f.CmdActualizar_Click());
         };
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
         QCOMPARE(o.st.TxtActualizar, QStringLiteral("1"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = [](ArchivosaEnviar& f) { QVERIFY(f.CmdCancelar_Click()); };
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
         QCOMPARE(o.st.TxtActualizar, QStringLiteral("0"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = nullptr; // the close box
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
         QVERIFY(!fs::existeArchivo(o.envio + "/bitacora"));
     }
@@ -395,7 +396,7 @@ private slots:
             QVERIFY(f.CmdEnviarArchivos_Click());
             QCOMPARE(f.noEncontrados(), QStringList{"m4321002.045"});
         };
-        o.dlg.archivosaEnviar(o.ctx, envio);
+        o.dlg.elige(o.ctx, envio);
         QCOMPARE(envio, QStringList{"m4321001.045"});
         QVERIFY(o.dlg.textos().last().contains("m4321002.045"));
         QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321003.045|14/02/2026 08:00:00\r\n"));
@@ -403,4 +404,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestRecords)
-#include "test_records.moc"
+#include "test_registros.moc"

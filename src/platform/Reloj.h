@@ -5,13 +5,13 @@
 namespace korva {
 
 // Time comes from here only, so tests can set the day, midnight and the tick.
-class Clock {
+class Reloj {
 public:
-    virtual ~Clock() = default;
+    virtual ~Reloj() = default;
     virtual QDateTime ahora() const = 0;
 };
 
-class SystemClock final : public Clock {
+class RelojSistema final : public Reloj {
 public:
     QDateTime ahora() const override { return QDateTime::currentDateTime(); }
 };

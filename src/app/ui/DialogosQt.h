@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/Dialogos.h"
 
 class QWidget;
 
@@ -11,15 +11,14 @@ namespace korva {
 bool cargaTraduccionesQt();
 
 // The real message boxes.
-class QtDialogs final : public Dialogs {
+class DialogosQt final : public Dialogos {
 public:
     void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
     bool pregunta(const QString& texto, const QString& titulo) override;
     bool preguntaBorrar(const QString& texto, const QString& titulo) override;
-    using Dialogs::pregunta;
+    using Dialogos::pregunta;
     void beep() override;
     void puntero(Puntero p) override;
-    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override;
 };
 
 } // namespace korva

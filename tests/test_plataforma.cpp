@@ -7,7 +7,7 @@
 #include "Archivos.h"
 #include "platform/Ansi.h"
 #include "platform/CentrosTls.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 #include <sys/stat.h>
 
@@ -159,14 +159,22 @@ private slots:
     void boundedReads_data() {
         QTest::addColumn<QString>("clase");
         QTest::addColumn<QString>("causa");
-        QTest::addRow("plain file") << "archivo" << "";
-        QTest::addRow("FIFO") << "fifo" << "no es un archivo regular";
-        QTest::addRow("link to a plain file") << "enlace" << "es un enlace";
-        QTest::addRow("link to /dev/zero") << "cero" << "es un enlace";
-        QTest::addRow("device") << "dispositivo" << "no es un archivo regular";
-        QTest::addRow("folder") << "carpeta" << "no es un archivo regular";
-        QTest::addRow("past its bound") << "grande" << "el archivo es más grande de lo permitido";
-        QTest::addRow("missing") << "nada" << "no existe";
+        QTest::addRow("plain file") << "archivo"
+                                    << "";
+        QTest::addRow("FIFO") << "fifo"
+                              << "no es un archivo regular";
+        QTest::addRow("link to a plain file") << "enlace"
+                                              << "es un enlace";
+        QTest::addRow("link to /dev/zero") << "cero"
+                                           << "es un enlace";
+        QTest::addRow("device") << "dispositivo"
+                                << "no es un archivo regular";
+        QTest::addRow("folder") << "carpeta"
+                                << "no es un archivo regular";
+        QTest::addRow("past its bound") << "grande"
+                                        << "el archivo es más grande de lo permitido";
+        QTest::addRow("missing") << "nada"
+                                 << "no existe";
     }
     void boundedReads() {
         QFETCH(QString, clase);
@@ -236,7 +244,8 @@ private slots:
         if (escritor != 3)
             QCOMPARE(fs::ultimaCausa(), QStringLiteral("no hay espacio en el disco"));
         QCOMPARE(test::lee(destino), viejo);
-        QCOMPARE(QDir(disco.ruta()).entryList(QDir::Files | QDir::Hidden), (QStringList{".relleno", "odbc0.reg"}));
+        QCOMPARE(QDir(disco.ruta()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".relleno", "odbc0.reg"}));
     }
 
     // A temporary is the program's by its name, and removed only once no
@@ -248,7 +257,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.close();
             QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-edad),
+                                  QFileDevice::FileModificationTime));
         };
         pon(".m4321123.err~1Ab2Cd", 3600); // a download killed half-way
         pon(".m4321124.err~1Ab2Cd", 10);   // one being written now
@@ -268,4 +278,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPlatform)
-#include "test_platform.moc"
+#include "test_plataforma.moc"

@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 #include <QDir>
 #include <QFile>
@@ -711,8 +711,8 @@ bool renombra(const QString& de, const QString& a) {
     if (!esRegular(de))
         return falla(esEnlace(de) ? ELOOP : ENOENT);
     std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(de.toStdU16String()), std::filesystem::path(a.toStdU16String()),
-                            ec);
+    std::filesystem::rename(std::filesystem::path(de.toStdU16String()),
+                            std::filesystem::path(a.toStdU16String()), ec);
     return ec ? falla(ec.value()) : true;
 }
 
@@ -739,10 +739,12 @@ bool mismaCarpeta(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty())
         return false;
 #ifdef Q_OS_WIN
-    return QFileInfo(a).canonicalFilePath().compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+    return QFileInfo(a).canonicalFilePath().compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) ==
+           0;
 #else
     struct stat sa, sb;
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
         return QDir::cleanPath(a) == QDir::cleanPath(b);
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 #endif

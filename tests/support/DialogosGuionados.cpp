@@ -1,4 +1,4 @@
-#include "ScriptedDialogs.h"
+#include "DialogosGuionados.h"
 
 #include <QTest>
 
@@ -6,11 +6,11 @@
 
 namespace korva::test {
 
-void ScriptedDialogs::mensaje(Icono icono, const QString& texto, const QString& titulo) {
+void DialogosGuionados::mensaje(Icono icono, const QString& texto, const QString& titulo) {
     registros.append({icono, texto, titulo, false});
 }
 
-bool ScriptedDialogs::pregunta(const QString& texto, const QString& titulo) {
+bool DialogosGuionados::pregunta(const QString& texto, const QString& titulo) {
     registros.append({Icono::Pregunta, texto, titulo, true});
     if (respuestas.isEmpty()) {
         inesperada = true;
@@ -20,14 +20,14 @@ bool ScriptedDialogs::pregunta(const QString& texto, const QString& titulo) {
     return respuestas.dequeue();
 }
 
-QStringList ScriptedDialogs::textos() const {
+QStringList DialogosGuionados::textos() const {
     QStringList t;
     for (const auto& r : registros)
         t << r.texto;
     return t;
 }
 
-void ScriptedDialogs::archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) {
+void DialogosGuionados::elige(Contexto& ctx, QStringList& LstSendFiles) {
     ++seleccionesAbiertas;
     ArchivosaEnviar frm(ctx, LstSendFiles);
     if (guionEnvio)

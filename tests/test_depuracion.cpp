@@ -8,7 +8,7 @@
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
 #include "exchange/Listas.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 #include "records/Depuracion.h"
 
 using namespace korva;
@@ -224,9 +224,9 @@ private slots:
         QCOMPARE(en(c.rec), (QStringList{"a4321123.045", "r4321124.045"}));
         QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"r4321123.045", "r4321124.045"}));
         QCOMPARE(lee(c.rec + "/Respalda/r4321124.045"), QByteArray("r4321124.044"));
-        QCOMPARE(f.st.evento(),
-                 QStringLiteral("No fue posible depurar ") + c.rec + "/a4321123.045 (hay una carpeta con ese nombre), " +
-                     c.rec + "/r4321124.045 (su copia en Respalda es de solo lectura)");
+        QCOMPARE(f.st.evento(), QStringLiteral("No fue posible depurar ") + c.rec +
+                                    "/a4321123.045 (hay una carpeta con ese nombre), " + c.rec +
+                                    "/r4321124.045 (su copia en Respalda es de solo lectura)");
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
     }
 
@@ -258,4 +258,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPurgeLists)
-#include "test_purge_lists.moc"
+#include "test_depuracion.moc"

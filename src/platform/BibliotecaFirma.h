@@ -24,9 +24,9 @@ static_assert(sizeof(Firmantes) == 5 * 787, "records travel back to back");
 
 // The signature library's two calls. The real one is loaded by name at run
 // time; a missing library is a reported condition, never a crash.
-class SignatureLibrary {
+class BibliotecaFirma {
 public:
-    virtual ~SignatureLibrary() = default;
+    virtual ~BibliotecaFirma() = default;
 
     // Loads the library when needed. Empty when it is usable; otherwise the
     // reason, for the user.
@@ -39,6 +39,6 @@ public:
 
 // The library "sgenc" found by name in the given folder (the program's own,
 // beside the executable), loaded on first use.
-std::unique_ptr<SignatureLibrary> abreBibliotecaFirma(const QString& carpeta);
+std::unique_ptr<BibliotecaFirma> abreBibliotecaFirma(const QString& carpeta);
 
 } // namespace korva

@@ -1,4 +1,4 @@
-#include "platform/CurlFtpClient.h"
+#include "platform/ClienteFtpCurl.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +15,10 @@
 #include <openssl/x509.h>
 
 #include "platform/CentrosTls.h"
-#include "platform/Files.h"
 #include "platform/FtpErrores.h"
 #include "platform/Latido.h"
 #include "platform/Soporte.h"
+#include "platform/fs.h"
 
 namespace korva {
 namespace {
@@ -274,7 +274,7 @@ QByteArray escapaRuta(CURL* easy, const QString& ruta) {
 
 } // namespace
 
-struct CurlFtpClient::Impl {
+struct ClienteFtpCurl::Impl {
     OpcionesCurl opciones;
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
@@ -438,7 +438,7 @@ struct CurlFtpClient::Impl {
 
     // An operation, and once more on a new session when the centre had closed
     // the idle one under it.
-    template <class F> qint32 conReintento(CurlFtpClient* cliente, F&& op) {
+    template <class F> qint32 conReintento(ClienteFtpCurl* cliente, F&& op) {
         const qint32 c = op();
         anota(c);
         if (c == Ninguno || !cerradaInactiva(c))
@@ -492,30 +492,30 @@ struct CurlFtpClient::Impl {
     }
 };
 
-CurlFtpClient::CurlFtpClient(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
+ClienteFtpCurl::ClienteFtpCurl(OpcionesCurl opciones) : d(std::make_unique<Impl>()) {
     inicializaCurl();
     d->opciones = std::move(opciones);
 }
 
-CurlFtpClient::~CurlFtpClient() = default;
+ClienteFtpCurl::~ClienteFtpCurl() = default;
 
-OpcionesCurl CurlFtpClient::opcionesDelPrograma(const QString& carpetaPrograma) {
+OpcionesCurl ClienteFtpCurl::opcionesDelPrograma(const QString& carpetaPrograma) {
     OpcionesCurl o;
     o.archivoCA = QDir(carpetaPrograma).filePath(kArchivoCACentro);
     o.archivoCentrosTls = QDir(carpetaPrograma).filePath(kArchivoCentrosTls);
     return o;
 }
 
-void CurlFtpClient::setLatido(Latido* latido) { d->latido = latido; }
+void ClienteFtpCurl::setLatido(Latido* latido) { d->latido = latido; }
 
-bool CurlFtpClient::conectado() const { return d->conectado; }
-bool CurlFtpClient::cifrado() const { return d->sesion.cifrado; }
-bool CurlFtpClient::pasivoImpuesto() const { return d->pasivoImpuesto; }
-QList<Omitido> CurlFtpClient::omitidos() const { return d->omitidos; }
-QString CurlFtpClient::fallaLocal() const { return d->fallaLocal; }
-int CurlFtpClient::lecturasConfianza() { return lecturas; }
+bool ClienteFtpCurl::conectado() const { return d->conectado; }
+bool ClienteFtpCurl::cifrado() const { return d->sesion.cifrado; }
+bool ClienteFtpCurl::pasivoImpuesto() const { return d->pasivoImpuesto; }
+QList<Omitido> ClienteFtpCurl::omitidos() const { return d->omitidos; }
+QString ClienteFtpCurl::fallaLocal() const { return d->fallaLocal; }
+int ClienteFtpCurl::lecturasConfianza() { return lecturas; }
 
-qint32 CurlFtpClient::conecta() {
+qint32 ClienteFtpCurl::conecta() {
     d->cierra();
     d->fallaLocal.clear();
     const QString host = ajustes.host.trimmed();
@@ -607,7 +607,7 @@ qint32 CurlFtpClient::conecta() {
     return Ninguno;
 }
 
-qint32 CurlFtpClient::desconecta() {
+qint32 ClienteFtpCurl::desconecta() {
     if (d->conectado && d->easy) {
         // QUIT goes as a command of this client's own, so its reply is
         // awaited a few seconds at most with the window turning: libcurl's
@@ -626,11 +626,11 @@ qint32 CurlFtpClient::desconecta() {
     return Ninguno;
 }
 
-qint32 CurlFtpClient::recibe(const QString& local, const QString& remoto) {
+qint32 ClienteFtpCurl::recibe(const QString& local, const QString& remoto) {
     return d->conReintento(this, [&] { return recibeUnaVez(local, remoto); });
 }
 
-qint32 CurlFtpClient::recibeUnaVez(const QString& local, const QString& remoto) {
+qint32 ClienteFtpCurl::recibeUnaVez(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     if (!QFileInfo(QFileInfo(local).absolutePath()).isDir())
@@ -659,11 +659,11 @@ qint32 CurlFtpClient::recibeUnaVez(const QString& local, const QString& remoto) 
     return des.confirma() ? Ninguno : ArchivoLocalNoEscrito;
 }
 
-qint32 CurlFtpClient::envia(const QString& local, const QString& remoto) {
+qint32 ClienteFtpCurl::envia(const QString& local, const QString& remoto) {
     return d->conReintento(this, [&] { return enviaUnaVez(local, remoto); });
 }
 
-qint32 CurlFtpClient::enviaUnaVez(const QString& local, const QString& remoto) {
+qint32 ClienteFtpCurl::enviaUnaVez(const QString& local, const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     Subida sub(local);
@@ -686,13 +686,13 @@ qint32 CurlFtpClient::enviaUnaVez(const QString& local, const QString& remoto) {
     return d->falla(rc);
 }
 
-qint32 CurlFtpClient::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
-                                   const QString& mascara) {
+qint32 ClienteFtpCurl::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
+                                    const QString& mascara) {
     return d->conReintento(this, [&] { return recibeVariosUnaVez(carpetaLocal, carpetaRemota, mascara); });
 }
 
-qint32 CurlFtpClient::recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota,
-                                         const QString& mascara) {
+qint32 ClienteFtpCurl::recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota,
+                                          const QString& mascara) {
     d->omitidos.clear();
     if (!d->conectado)
         return NoIngresado;
@@ -737,11 +737,11 @@ qint32 CurlFtpClient::recibeVariosUnaVez(const QString& carpetaLocal, const QStr
     return d->omitidos.isEmpty() ? SinCoincidencias : d->omitidos.first().codigo;
 }
 
-qint32 CurlFtpClient::borra(const QString& remoto) {
+qint32 ClienteFtpCurl::borra(const QString& remoto) {
     return d->conReintento(this, [&] { return borraUnaVez(remoto); });
 }
 
-qint32 CurlFtpClient::borraUnaVez(const QString& remoto) {
+qint32 ClienteFtpCurl::borraUnaVez(const QString& remoto) {
     if (!d->conectado)
         return NoIngresado;
     // DELE goes after the transfer step: QUOTE would run before it and
@@ -758,7 +758,7 @@ qint32 CurlFtpClient::borraUnaVez(const QString& remoto) {
     return rc == CURLE_OK ? Ninguno : d->falla(rc);
 }
 
-qint32 CurlFtpClient::retira(const QString& remoto) {
+qint32 ClienteFtpCurl::retira(const QString& remoto) {
     // The window keeps turning, but the stop that asked for this does not
     // end it; a distant centre gets the time a login takes there, a dead
     // one a bounded wait.
@@ -777,8 +777,8 @@ qint32 CurlFtpClient::retira(const QString& remoto) {
     return c;
 }
 
-QStringList CurlFtpClient::nombresDelListado(const QByteArray& lista, const QString& remota,
-                                             const QString& mascara, QList<Omitido>* omitidos) {
+QStringList ClienteFtpCurl::nombresDelListado(const QByteArray& lista, const QString& remota,
+                                              const QString& mascara, QList<Omitido>* omitidos) {
     QStringList nombres;
     for (QByteArray linea : lista.split('\n')) {
         if (linea.endsWith('\r'))
@@ -801,7 +801,7 @@ QStringList CurlFtpClient::nombresDelListado(const QByteArray& lista, const QStr
     return nombres;
 }
 
-bool CurlFtpClient::nombreSeguro(const QString& n) {
+bool ClienteFtpCurl::nombreSeguro(const QString& n) {
     if (n.isEmpty() || n == QLatin1String(".") || n.contains(QLatin1String("..")))
         return false;
     for (QChar c : n) {
@@ -816,7 +816,7 @@ bool CurlFtpClient::nombreSeguro(const QString& n) {
     return true;
 }
 
-bool CurlFtpClient::nombrePropio(const QString& n) {
+bool ClienteFtpCurl::nombrePropio(const QString& n) {
     static const QRegularExpression propios(
         QStringLiteral("^([0-9]+\\.log|usuarios\\.(dat|mov)|odbc.*\\.(reg|lock)|bitacora|%1|%2)$")
             .arg(QRegularExpression::escape(kArchivoCACentro),
@@ -825,7 +825,7 @@ bool CurlFtpClient::nombrePropio(const QString& n) {
     return propios.match(n).hasMatch();
 }
 
-bool CurlFtpClient::coincide(const QString& nombre, const QString& mascara) {
+bool ClienteFtpCurl::coincide(const QString& nombre, const QString& mascara) {
     if (mascara == QLatin1String("*.*"))
         return true;
     // Iterative glob with one backtrack point: linear in practice.

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/FtpClient.h"
+#include "platform/ClienteFtp.h"
 
 namespace korva {
 
@@ -36,12 +36,12 @@ struct OpcionesCurl {
 // millisecond (the easy interface of this libcurl stalls about a second on a
 // share of transfers). Explicit TLS whenever the server offers it, port 990
 // implicit TLS, TLS 1.2 at most; passive data connections under TLS.
-class CurlFtpClient final : public FtpClient {
+class ClienteFtpCurl final : public ClienteFtp {
 public:
-    explicit CurlFtpClient(OpcionesCurl opciones = {});
+    explicit ClienteFtpCurl(OpcionesCurl opciones = {});
     // The program's own options: the centre's CA bundle from the program folder.
     static OpcionesCurl opcionesDelPrograma(const QString& carpetaPrograma);
-    ~CurlFtpClient() override;
+    ~ClienteFtpCurl() override;
 
     bool conectado() const override;
     qint32 conecta() override;

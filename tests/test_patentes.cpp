@@ -5,9 +5,9 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "platform/Candado.h"
 #include "app/Patentes.h"
-#include "platform/Files.h"
+#include "platform/Candado.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using korva::test::Fixture;
@@ -272,9 +272,11 @@ private slots:
             fs::escribeAtomico(f.ruta(n), "x");
             QFile a(f.ruta(n));
             QVERIFY(a.open(QIODevice::ReadWrite));
-            QVERIFY(a.setFileTime(QDateTime::currentDateTime().addSecs(-edad), QFileDevice::FileModificationTime));
+            QVERIFY(a.setFileTime(QDateTime::currentDateTime().addSecs(-edad),
+                                  QFileDevice::FileModificationTime));
         };
-        for (const char* n : {"usuarios.dat.Ab12Cd", "usuarios.mov.Xy98Zz", ".odbc0.reg~3Qw4Er", "odbc7.reg.Zx56Cv"})
+        for (const char* n :
+             {"usuarios.dat.Ab12Cd", "usuarios.mov.Xy98Zz", ".odbc0.reg~3Qw4Er", "odbc7.reg.Zx56Cv"})
             pon(n, 3600);
         pon("usuarios.dat.Fr3sh0", 5);
         pon("usuarios.dat.bak", 3600);
@@ -300,4 +302,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPatents)
-#include "test_patents.moc"
+#include "test_patentes.moc"

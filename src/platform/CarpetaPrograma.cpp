@@ -1,4 +1,4 @@
-#include "platform/ProgramFolder.h"
+#include "platform/CarpetaPrograma.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,7 +20,8 @@ QString carpetaPrograma() {
 QString carpetaBibliotecas() {
     const QString junto = QCoreApplication::applicationDirPath();
 #ifndef Q_OS_WIN
-    const QString instalada = QDir(junto).filePath(QStringLiteral("../") + QLatin1String(KORVA_DIR_BIBLIOTECAS));
+    const QString instalada =
+        QDir(junto).filePath(QStringLiteral("../") + QLatin1String(KORVA_DIR_BIBLIOTECAS));
     if (!QFileInfo::exists(QDir(junto).filePath(QStringLiteral("libsgenc.so"))) &&
         QFileInfo::exists(instalada))
         return QDir::cleanPath(instalada);

@@ -80,7 +80,7 @@ private slots:
     void julianDay() {
         QFETCH(QDateTime, ahora);
         QFETCH(int, dia);
-        korva::test::ScriptedClock reloj(ahora);
+        korva::test::RelojGuionado reloj(ahora);
         QCOMPARE(int(Get_Juliano(reloj)), dia);
     }
 
@@ -137,4 +137,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestNames)
-#include "test_names.moc"
+#include "test_nombres.moc"

@@ -5,11 +5,11 @@
 
 #include "Archivos.h"
 #include "Fixture.h"
-#include "config/ConfigFile.h"
 #include "comun/ConfigRecord.h"
+#include "config/ConfigFile.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
 
 using namespace korva;
 using korva::test::Fixture;
@@ -458,4 +458,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestConfig)
-#include "test_config.moc"
+#include "test_configuracion.moc"

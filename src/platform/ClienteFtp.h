@@ -24,9 +24,9 @@ struct FtpAjustes {
 // The file-transfer component of the main window. Every operation returns 0
 // or a code of the error table (codigos::). Remote names are relative to the
 // account's login folder, with "/" as separator.
-class FtpClient {
+class ClienteFtp {
 public:
-    virtual ~FtpClient() = default;
+    virtual ~ClienteFtp() = default;
 
     FtpAjustes ajustes;
 

@@ -1,46 +1,46 @@
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QAccessible>
-#include <QProgressBar>
 #include <QLineEdit>
-#include <QTranslator>
-#include <QSet>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include "Archivos.h"
 #include "Fixture.h"
-#include "app/ui/AcercaDe.h"
 #include "OficinaEnvio.h"
+#include "app/ui/AcercaDe.h"
 #include "app/ui/Colores.h"
+#include "app/ui/DialogosQt.h"
 #include "app/ui/Form1.h"
-#include "records/ui/FrmArchivos.h"
-#include "app/ui/Manual.h"
 #include "app/ui/FrmEntrada.h"
-#include "app/ui/QtDialogs.h"
+#include "app/ui/Manual.h"
+#include "comun/Nombres.h"
 #include "config/ConfigFile.h"
 #include "config/ui/PaginaConfiguracion.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
-#include "comun/Nombres.h"
-#include "platform/Files.h"
+#include "platform/fs.h"
+#include "records/ui/FrmArchivos.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 #include "records/ui/FrmMessage.h"
 
@@ -125,16 +125,16 @@ void creaPatente(FrmEntrada& w, const QString& clave) {
 // The scripted message boxes with the real modal selection window, held open
 // for a while before it is cancelled; the clock and notice line are read
 // when it opens and before it closes.
-struct SeleccionRetenida final : Dialogs {
-    test::ScriptedDialogs& guion;
+struct SeleccionRetenida final : Dialogos, SeleccionEnvio {
+    test::DialogosGuionados& guion;
     MainState& st;
     QStringList horas, avisos;
-    SeleccionRetenida(test::ScriptedDialogs& g, MainState& s) : guion(g), st(s) {}
+    SeleccionRetenida(test::DialogosGuionados& g, MainState& s) : guion(g), st(s) {}
     void mensaje(Icono i, const QString& t, const QString& ti) override { guion.mensaje(i, t, ti); }
     bool pregunta(const QString& t, const QString& ti) override { return guion.pregunta(t, ti); }
     void beep() override {}
     void puntero(Puntero) override {}
-    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override {
+    void elige(Contexto& ctx, QStringList& LstSendFiles) override {
         horas << st.etiqueta(Etiqueta::Hora);
         avisos << st.etiqueta(Etiqueta::Despliega);
         QTimer::singleShot(2600, [this] {
@@ -143,7 +143,7 @@ struct SeleccionRetenida final : Dialogs {
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 d->reject();
         });
-        QtDialogs().archivosaEnviar(ctx, LstSendFiles);
+        SeleccionEnvioQt().elige(ctx, LstSendFiles);
     }
 };
 } // namespace
@@ -277,7 +277,8 @@ private slots:
         g.dlg.limpia();
         g.dlg.responde(true);
         w.close();
-        QVERIFY(g.dlg.ultimo().contains("(no hay espacio en el disco). La configuración anterior no se modificó."));
+        QVERIFY(g.dlg.ultimo().contains(
+            "(no hay espacio en el disco). La configuración anterior no se modificó."));
         QCOMPARE(test::lee(disco.ruta("odbc0.reg")), antes);
     }
 
@@ -439,7 +440,7 @@ private slots:
         configura(g, {{slot::DirRecibo, rec}, {slot::DepurarArchivos, "0"}});
         QVERIFY(fs::escribeAtomico(rec + "/aviso.txt", "Pagos <b>urgentes</b> &amp; saldo\r\n"));
         QVERIFY(fs::escribeAtomico(rec + "/aviso.gen", "<font color=\"#eeeeee\">saldo</font>\r\n&amp;\r\n"));
-        QtDialogs qt;
+        DialogosQt qt;
         Contexto real{g.st, qt, g.reloj, g.tmp.path()};
         Cajas cajas;
         Form1 w(real, 0);
@@ -478,9 +479,10 @@ private slots:
                  qPrintable(QString::number(dia->width())));
         auto* enviados = w.findChild<QListView*>("LstEnviados");
         const int ancho = enviados->width(), ventana = w.width();
-        g.st.setEvento(QStringLiteral("ERROR: no fue posible guardar la respuesta m4321123.err en una carpeta con "
-                                      "un nombre muy largo de la red de la oficina (no hay espacio en el disco); "
-                                      "sigue pendiente y se buscará de nuevo en el siguiente ciclo de envío"));
+        g.st.setEvento(
+            QStringLiteral("ERROR: no fue posible guardar la respuesta m4321123.err en una carpeta con "
+                           "un nombre muy largo de la red de la oficina (no hay espacio en el disco); "
+                           "sigue pendiente y se buscará de nuevo en el siguiente ciclo de envío"));
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         QCOMPARE(w.width(), ventana);
@@ -525,8 +527,9 @@ private slots:
         for (ColorAviso c : {ColorAviso::Azul, ColorAviso::Rojo}) {
             g.st.setColorAviso(c);
             const QPalette p = aviso->palette();
-            QVERIFY2(colores::contraste(p.color(QPalette::WindowText), p.color(QPalette::Window)) >= 4.5,
-                     qPrintable(p.color(QPalette::WindowText).name() + " on " + p.color(QPalette::Window).name()));
+            QVERIFY2(
+                colores::contraste(p.color(QPalette::WindowText), p.color(QPalette::Window)) >= 4.5,
+                qPrintable(p.color(QPalette::WindowText).name() + " on " + p.color(QPalette::Window).name()));
         }
         const QPalette pend = w.findChild<QListView*>("LstPendientes")->palette();
         QVERIFY(g.st.pendientesConArchivos);
@@ -566,7 +569,8 @@ private slots:
             w.close();
         }
         Form1 w(g.ctx, 0);
-        QVERIFY2(libre.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
+        QVERIFY2(libre.contains(w.frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
     }
 
     // A screen reader finds a name for every control of every window, and
@@ -611,8 +615,8 @@ private slots:
                 // controls share ("Procesar cada:").
                 if (nombre.isEmpty() || (combo && nombre == combo->currentText()) ||
                     (qobject_cast<QLineEdit*>(w) && vistos.contains(nombre)))
-                    sinNombre << QString::fromLatin1(v->metaObject()->className()) + "/" + w->objectName() + " (" +
-                                     w->metaObject()->className() + ") " + nombre;
+                    sinNombre << QString::fromLatin1(v->metaObject()->className()) + "/" + w->objectName() +
+                                     " (" + w->metaObject()->className() + ") " + nombre;
                 if (qobject_cast<QLineEdit*>(w))
                     vistos.insert(nombre);
             }
@@ -625,8 +629,9 @@ private slots:
     void textsGoThroughTranslation() {
         struct Marca : QTranslator {
             QString translate(const char* contexto, const char* fuente, const char*, int) const override {
-                return qstrcmp(contexto, "KORVAVal") == 0 ? QStringLiteral("«") + QString::fromUtf8(fuente) + "»"
-                                                          : QString();
+                return qstrcmp(contexto, "KORVAVal") == 0
+                           ? QStringLiteral("«") + QString::fromUtf8(fuente) + "»"
+                           : QString();
             }
             bool isEmpty() const override { return false; }
         } marca;
@@ -648,7 +653,7 @@ private slots:
     void deletingQuestionsDefaultToNo() {
         Fixture f;
         test::pon(f.ruta("usuarios.dat"), "A\r\nB\r\n");
-        QtDialogs qt;
+        DialogosQt qt;
         FrmEntrada w(qt, f.tmp.path());
         w.show();
         QTimer enter;
@@ -671,9 +676,10 @@ private slots:
     // window's clock and notice line go on meanwhile.
     void modalSelectionKeepsClockAndNotices() {
         test::OficinaEnvio f;
-        SystemClock reloj;
+        RelojSistema reloj;
         SeleccionRetenida dlg(f.dlg, f.st);
         Contexto ctx{f.st, dlg, reloj, f.tmp.path()};
+        ctx.seleccion = &dlg;
         f.st.setSlot(slot::DirRecibo, f.carpeta("rec"));
         f.st.setSlot(slot::EnvioAutomatico, QStringLiteral("0"));
         f.st.setSlot(slot::DepurarArchivos, QStringLiteral("0"));
@@ -694,4 +700,4 @@ private slots:
 };
 
 QTEST_MAIN(TestWindows)
-#include "test_windows.moc"
+#include "test_ventanas.moc"

@@ -1,4 +1,4 @@
-#include "app/ui/QtDialogs.h"
+#include "app/ui/DialogosQt.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -6,7 +6,6 @@
 #include <QTranslator>
 
 #include "platform/Soporte.h"
-#include "records/ui/FrmArchivosaEnviar.h"
 
 namespace korva {
 
@@ -45,7 +44,7 @@ bool cargaTraduccionesQt() {
     return true;
 }
 
-void QtDialogs::mensaje(Icono i, const QString& texto, const QString& titulo) {
+void DialogosQt::mensaje(Icono i, const QString& texto, const QString& titulo) {
     if (i == Icono::Error)
         qCWarning(lcFallas).noquote() << texto;
     QMessageBox box(icono(i), titulo, conSaltos(texto), QMessageBox::Ok, QApplication::activeWindow());
@@ -64,28 +63,23 @@ bool preguntaCon(const QString& texto, const QString& titulo, QMessageBox::Stand
 }
 } // namespace
 
-bool QtDialogs::pregunta(const QString& texto, const QString& titulo) {
+bool DialogosQt::pregunta(const QString& texto, const QString& titulo) {
     return preguntaCon(texto, titulo, QMessageBox::Yes);
 }
 
-bool QtDialogs::preguntaBorrar(const QString& texto, const QString& titulo) {
+bool DialogosQt::preguntaBorrar(const QString& texto, const QString& titulo) {
     return preguntaCon(texto, titulo, QMessageBox::No);
 }
 
-void QtDialogs::beep() { QApplication::beep(); }
+void DialogosQt::beep() { QApplication::beep(); }
 
-void QtDialogs::puntero(Puntero p) {
+void DialogosQt::puntero(Puntero p) {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
     if (p == Puntero::Ocupado)
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else if (p == Puntero::Espera)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-void QtDialogs::archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) {
-    FrmArchivosaEnviar frm(ctx, LstSendFiles, QApplication::activeWindow());
-    frm.exec();
 }
 
 } // namespace korva

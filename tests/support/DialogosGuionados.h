@@ -5,7 +5,8 @@
 #include <QString>
 #include <functional>
 
-#include "platform/Dialogs.h"
+#include "comun/SeleccionEnvio.h"
+#include "platform/Dialogos.h"
 
 namespace korva {
 class ArchivosaEnviar;
@@ -15,7 +16,7 @@ namespace korva::test {
 
 // Records every message box and answers questions from a queue. A question
 // nobody told it to expect fails the test that caused it.
-class ScriptedDialogs final : public Dialogs {
+class DialogosGuionados final : public Dialogos, public SeleccionEnvio {
 public:
     struct Registro {
         Icono icono;
@@ -27,7 +28,7 @@ public:
 
     void mensaje(Icono icono, const QString& texto, const QString& titulo) override;
     bool pregunta(const QString& texto, const QString& titulo) override;
-    using Dialogs::pregunta;
+    using Dialogos::pregunta;
     bool preguntaBorrar(const QString& texto, const QString& titulo) override {
         const bool si = pregunta(texto, titulo);
         registros.last().noPorOmision = true;
@@ -44,7 +45,7 @@ public:
     std::function<void(Puntero)> alPuntero;
     // Runs the real selection logic; the script clicks in it. Without a
     // script the window is closed by its close box.
-    void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) override;
+    void elige(Contexto& ctx, QStringList& LstSendFiles) override;
     std::function<void(ArchivosaEnviar&)> guionEnvio;
     int seleccionesAbiertas = 0;
 

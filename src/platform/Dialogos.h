@@ -1,11 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 namespace korva {
-
-struct Contexto;
 
 // Title every message box of the program carries.
 inline const QString kTitulo = QStringLiteral("KORVA Centro de Prevalidación");
@@ -17,9 +14,9 @@ enum class Icono { Ninguno, Informacion, Advertencia, Error, Pregunta };
 enum class Puntero { Normal, Ocupado, Espera };
 
 // Every message box goes through here, so tests answer them by script.
-class Dialogs {
+class Dialogos {
 public:
-    virtual ~Dialogs() = default;
+    virtual ~Dialogos() = default;
 
     // A message with an OK button; returns when the user dismisses it.
     virtual void mensaje(Icono icono, const QString& texto, const QString& titulo) = 0;
@@ -32,9 +29,6 @@ public:
     }
     virtual void beep() = 0;
     virtual void puntero(Puntero p) = 0;
-    // The modal manual send selection over the sending step's list; on return
-    // the list holds exactly the names to send.
-    virtual void archivosaEnviar(Contexto& ctx, QStringList& LstSendFiles) = 0;
 
     void error(const QString& texto, const QString& titulo = kTitulo) {
         mensaje(Icono::Error, texto, titulo);

@@ -51,4 +51,4 @@ private slots:
 };
 
 QTEST_MAIN(TestRecordsUi)
-#include "test_records_ui.moc"
+#include "test_registros_ui.moc"
