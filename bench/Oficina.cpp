@@ -148,10 +148,7 @@ void Oficina::respuesta(Tiempos& t) {
     QDir().mkpath(recibo_);
     st_.vacia(Lista::Recibidos);
     DisconnectFromHost(ctx_);
-    t.ms.push_back(cronometra([&] {
-        refrescaPendientes(ctx_);
-        BuscaRespuestas(ctx_);
-    }));
+    t.ms.push_back(cronometra([&] { BuscaRespuestas(ctx_, refrescaPendientes(ctx_)); }));
     const bool bien = cuentaArchivos(recibo_) == contestadas_ + 1 /* the log */ &&
                       cuentaArchivos(pend) == candidatos_ - contestadas_ &&
                       fs::leeLineas(rutaLog(st_), fs::limite::kRegistro).size() == contestadas_;

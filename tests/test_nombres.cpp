@@ -43,29 +43,25 @@ private slots:
         QFETCH(int, ajuste);
         QFETCH(QString, patente);
         QFETCH(QString, folio);
-        Fixture f;
-        preparaNombre(f.st, nombre);
-        QCOMPARE(int(f.st.LongitudNombre), largo);
-        QCOMPARE(int(f.st.AjustePrefijo), ajuste);
-        QCOMPARE(patenteDe(f.st, nombre), patente);
-        QCOMPARE(folioDe(f.st, nombre), folio);
+        const FormaNombre forma = preparaNombre(nombre);
+        QCOMPARE(int(forma.LongitudNombre), largo);
+        QCOMPARE(int(forma.AjustePrefijo), ajuste);
+        QCOMPARE(patenteDe(nombre), patente);
+        QCOMPARE(folioDe(nombre), folio);
         QCOMPARE(diaDe(nombre), QStringLiteral("045"));
     }
 
     void numLetrasExact() {
-        Fixture f;
-        QCOMPARE(numLetras(f.st, "e"), qint16(12));
-        QCOMPARE(f.st.AjustePrefijo, qint16(1));
+        QCOMPARE(numLetras("e").LongitudNombre, qint16(12));
+        QCOMPARE(numLetras("e").AjustePrefijo, qint16(1));
         for (const char* l : {"m", "b", "7", "", "ss", "ee"}) {
-            f.st.AjustePrefijo = 9;
-            QCOMPARE(numLetras(f.st, QString::fromLatin1(l)), qint16(12));
-            QCOMPARE(f.st.AjustePrefijo, qint16(0));
+            QCOMPARE(numLetras(QString::fromLatin1(l)).LongitudNombre, qint16(12));
+            QCOMPARE(numLetras(QString::fromLatin1(l)).AjustePrefijo, qint16(0));
         }
-        QCOMPARE(numLetras(f.st, "s"), qint16(15));
-        QCOMPARE(f.st.AjustePrefijo, qint16(-3));
-        // The prefix of e1234567.045 is e1234 once the caller corrects it.
-        preparaNombre(f.st, "e1234567.045");
-        QCOMPARE(prefijoDe(f.st, "e1234567.045"), QStringLiteral("e1234"));
+        QCOMPARE(numLetras("s").LongitudNombre, qint16(15));
+        QCOMPARE(numLetras("s").AjustePrefijo, qint16(-3));
+        // The prefix of e1234567.045 is e1234: its ninth character corrects it.
+        QCOMPARE(prefijoDe("e1234567.045"), QStringLiteral("e1234"));
     }
 
     void julianDay_data() {
@@ -91,7 +87,6 @@ private slots:
         f.st.setSlot(slot::FolioSuperior, "500");
         f.st.DiaJulianoActual = 45;
         auto prueba = [&](const QString& n) {
-            preparaNombre(f.st, n);
             return QList<bool>{pruebaJuliano(f.st, n), pruebaPatente(f.st, n), pruebaFolio(f.st, n)};
         };
         QCOMPARE(prueba("m4321123.045"), (QList<bool>{true, true, true}));

@@ -17,10 +17,7 @@ using namespace korva::test;
 
 namespace {
 // The response pass as the cycle runs it: Pend read at its start.
-void respuestas(Oficina4321& o) {
-    refrescaPendientes(o.ctx());
-    BuscaRespuestas(o.ctx());
-}
+void respuestas(Oficina4321& o) { BuscaRespuestas(o.ctx(), refrescaPendientes(o.ctx())); }
 } // namespace
 
 class TestPasadas : public QObject {
@@ -331,14 +328,14 @@ private slots:
         QVERIFY(pon(o.recibo + "/r4321123.045", "r"));
         QVERIFY(pon(o.recibo + "/ra4321123045", "ra"));
         o.st().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
-        BuscaRespuestas(o.ctx()); // nothing pending: phase 2 alone
+        BuscaRespuestas(o.ctx(), {}); // nothing pending: phase 2 alone
         QCOMPARE(en(rb), QStringList{"r4321123.045"});
         QCOMPARE(en(re), QStringList{"ra4321123045"});
         QCOMPARE(en(o.recibo), (QStringList{"r4321123.045", "ra4321123045"}));
         // Off: nothing copied.
         QFile::remove(rb + "/r4321123.045");
         o.st().setChk(slot::RutasAdicionales, false);
-        BuscaRespuestas(o.ctx());
+        BuscaRespuestas(o.ctx(), {});
         QVERIFY(en(rb).isEmpty());
     }
 
@@ -366,7 +363,7 @@ private slots:
         QFETCH(QString, envia);
         QFETCH(int, largo);
         Fixture f;
-        QCOMPARE(largoParaRuta(f.st, entrada, envia.at(0)), largo);
+        QCOMPARE(largoParaRuta(entrada, envia.at(0)), largo);
     }
 
     void additionalSendFolders() {

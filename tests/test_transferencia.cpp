@@ -249,14 +249,11 @@ private slots:
         QCOMPARE(lee(recibo + QStringLiteral("/m4321999.err")), QByteArray("anterior"));
         QCOMPARE(QDir(recibo).entryList(QDir::Files | QDir::Hidden), QStringList{"m4321999.err"});
         QVERIFY(s.ventana.codigos.isEmpty());
-        QCOMPARE(s.f.st.LongitudNombre, 12);
-        QCOMPARE(s.f.st.AjustePrefijo, 1);
 
         // A 15-character name keeps its whole name in the text.
         QCOMPARE(ReceiveFile(s.ctx(), recibo + QStringLiteral("/x"), QStringLiteral("x43211230045001")),
                  25743);
         QCOMPARE(s.evento(), QStringLiteral("Pendiente - x43211230045001"));
-        QCOMPARE(s.f.st.AjustePrefijo, -3);
 
         // Missing local file: refused before the server is asked.
         s.f.st.setEvento(QStringLiteral("x"));

@@ -145,8 +145,6 @@ public:
     // --- form-level variables ---------------------------------------------
     quint8 IndicePatente = 0;
     qint16 DiaJulianoActual = 1;
-    qint16 LongitudNombre = 12;
-    qint16 AjustePrefijo = 0;
     bool MostrarErrores = true;
     bool ConfiguracionModificada = false;
     // The patent's configuration file is there but could not be read: the
@@ -159,8 +157,6 @@ public:
     // LstPendientes holds files (tool-tip background) or the placeholder
     // (window background).
     bool pendientesConArchivos = false;
-    // The pending files the cycle took from Pend at its start.
-    QStringList RemoteFileListBox;
 
     // Last four characters of slot 1 (the whole slot when shorter).
     QString patente() const;

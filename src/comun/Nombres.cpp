@@ -5,18 +5,13 @@
 
 namespace korva {
 
-qint16 numLetras(MainState& st, const QString& Letra) {
-    if (Letra == QLatin1String("E") || Letra == QLatin1String("e")) {
-        st.AjustePrefijo = 1;
-        return 12;
-    }
+FormaNombre numLetras(const QString& Letra) {
+    if (Letra == QLatin1String("E") || Letra == QLatin1String("e"))
+        return {12, 1};
     static const QStringList largos = {"S", "s", "x", "X", "f", "F", "a", "A"};
-    if (largos.contains(Letra)) {
-        st.AjustePrefijo = -3;
-        return 15;
-    }
-    st.AjustePrefijo = 0;
-    return 12;
+    if (largos.contains(Letra))
+        return {15, -3};
+    return {12, 0};
 }
 
 qint16 Get_Juliano(const Reloj& reloj) {
@@ -25,30 +20,33 @@ qint16 Get_Juliano(const Reloj& reloj) {
     return static_cast<qint16>(enero.daysTo(ahora.date()) + 1);
 }
 
-void preparaNombre(MainState& st, const QString& nombre) {
-    st.LongitudNombre = numLetras(st, nombre.left(1));
-    if (nombre.size() >= 9 && nombre.at(8) == QLatin1Char('.') && st.AjustePrefijo == 1)
-        st.AjustePrefijo = 0;
+FormaNombre preparaNombre(const QString& nombre) {
+    FormaNombre f = numLetras(nombre.left(1));
+    if (nombre.size() >= 9 && nombre.at(8) == QLatin1Char('.') && f.AjustePrefijo == 1)
+        f.AjustePrefijo = 0;
+    return f;
 }
 
-QString prefijoDe(const MainState& st, const QString& nombre) {
-    const int largo = st.LongitudNombre + st.AjustePrefijo - 7;
+QString prefijoDe(const QString& nombre) {
+    const FormaNombre f = preparaNombre(nombre);
+    const int largo = f.LongitudNombre + f.AjustePrefijo - 7;
     if (largo < 5 || nombre.size() < largo)
         return {};
     return nombre.left(largo);
 }
 
-QString patenteDe(const MainState& st, const QString& nombre) {
-    const QString p = prefijoDe(st, nombre);
+QString patenteDe(const QString& nombre) {
+    const QString p = prefijoDe(nombre);
     return p.isEmpty() ? QString() : p.right(4);
 }
 
-QString folioDe(const MainState& st, const QString& nombre) {
+QString folioDe(const QString& nombre) {
+    const FormaNombre f = preparaNombre(nombre);
     const int k = nombre.startsWith(QLatin1Char('S'), Qt::CaseInsensitive) ||
                           nombre.startsWith(QLatin1Char('F'), Qt::CaseInsensitive)
                       ? 3
                       : 0;
-    const int fin = st.LongitudNombre + st.AjustePrefijo + k - 4; // 1-based, inclusive
+    const int fin = f.LongitudNombre + f.AjustePrefijo + k - 4; // 1-based, inclusive
     if (fin < 3 || nombre.size() < fin)
         return {};
     return nombre.mid(fin - 3, 3);
@@ -64,12 +62,12 @@ bool pruebaJuliano(const MainState& st, const QString& nombre) {
 }
 
 bool pruebaPatente(const MainState& st, const QString& nombre) {
-    const QString p = patenteDe(st, nombre);
+    const QString p = patenteDe(nombre);
     return !p.isEmpty() && p == st.TxtConfiguration(slot::Usuario).right(4);
 }
 
 bool pruebaFolio(const MainState& st, const QString& nombre) {
-    const QString f = folioDe(st, nombre);
+    const QString f = folioDe(nombre);
     if (f.size() != 3)
         return false;
     // Compared as text, by character codes: "045" lies below "1".

@@ -11,24 +11,31 @@ class Reloj;
 // The name tests are safe on any string; a name too short for its layout
 // fails them.
 
-// Expected name length for a type letter (12 or 15); sets AjustePrefijo.
-qint16 numLetras(MainState& st, const QString& Letra);
+// The layout of a name: its expected length (12 or 15) and the correction of
+// its prefix length (1, 0 or -3), as its first and ninth characters give them.
+struct FormaNombre {
+    qint16 LongitudNombre = 12;
+    qint16 AjustePrefijo = 0;
+};
+
+// Layout for a type letter alone: length 12 or 15 and its correction.
+FormaNombre numLetras(const QString& Letra);
 
 // Today's Julian day: 1 on 1 January, 365 or 366 on 31 December.
 qint16 Get_Juliano(const Reloj& reloj);
 
-// The calling order every caller follows for one name: numLetras of the
-// first character into LongitudNombre, then the 9th-character correction.
-void preparaNombre(MainState& st, const QString& nombre);
+// The layout of one name: numLetras of its first character, then the
+// 9th-character correction.
+FormaNombre preparaNombre(const QString& nombre);
 
-// Parts of the name in hand, by LongitudNombre and AjustePrefijo as the
-// caller left them. Empty when the name is too short to hold the part.
-QString prefijoDe(const MainState& st, const QString& nombre);
-QString patenteDe(const MainState& st, const QString& nombre);
-QString folioDe(const MainState& st, const QString& nombre);
+// Parts of a name, by its own layout. Empty when the name is too short to
+// hold the part.
+QString prefijoDe(const QString& nombre);
+QString patenteDe(const QString& nombre);
+QString folioDe(const QString& nombre);
 QString diaDe(const QString& nombre);
 
-// The tests of the outgoing pass and the lists (after preparaNombre).
+// The tests of the outgoing pass and the lists.
 bool pruebaJuliano(const MainState& st, const QString& nombre);
 bool pruebaPatente(const MainState& st, const QString& nombre);
 bool pruebaFolio(const MainState& st, const QString& nombre);

@@ -142,8 +142,7 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
         ctx.st.setEvento(Texto::tr("Recibido.. ") + strLocalFileName);
     } else {
         // A missing response is the ordinary outcome while it is awaited: no window.
-        const qint16 n = numLetras(ctx.st, strRemoteFileName.left(1));
-        ctx.st.LongitudNombre = n;
+        const qint16 n = numLetras(strRemoteFileName.left(1)).LongitudNombre;
         ctx.st.setEvento(Texto::tr("Pendiente - ") + strRemoteFileName.right(n));
     }
     return qint16(vigila(ctx, codigo, false, strRemoteFileName));

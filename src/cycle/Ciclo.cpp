@@ -99,11 +99,11 @@ void EjecutaCiclo(Contexto& ctx) {
         fs::creaCarpeta(enviados);
     if (!QFileInfo::exists(pend))
         fs::creaCarpeta(pend);
-    refrescaPendientes(ctx);
+    const QStringList pendientes = refrescaPendientes(ctx);
 
     if (revisaConfiguracion(ctx)) {
         EnviaArchivosValidacion(ctx);
-        BuscaRespuestas(ctx);
+        BuscaRespuestas(ctx, pendientes);
     } else {
         detenSiCorre(ctx);
     }
@@ -205,8 +205,7 @@ void CambioDeDia(Contexto& ctx) {
     reiniciaSesion(ctx);
     // The retrieval asks for what is in Pend now, and hangs up again unless a
     // cycle will do so.
-    refrescaPendientes(ctx);
-    BuscaRespuestas(ctx);
+    BuscaRespuestas(ctx, refrescaPendientes(ctx));
     if (!st.iniciado())
         DisconnectFromHost(ctx);
     st.DiaJulianoActual = Get_Juliano(ctx.reloj);

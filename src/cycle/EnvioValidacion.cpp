@@ -113,8 +113,7 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
         for (const QString& entrada : st.lista(Lista::Enviados)) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letras[r])
                 continue;
-            preparaNombre(st, entrada);
-            const QString nombre = entrada.left(st.LongitudNombre);
+            const QString nombre = entrada.left(preparaNombre(entrada).LongitudNombre);
             if (!enRuta) {
                 enRuta.emplace();
                 for (const fs::Entrada& e : fs::lista(rutas[r], fs::Detalle::Tipo)) {
@@ -166,17 +165,16 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
             const QString& n = e.nombre;
             if (!e.regular) // never through a link
                 continue;
-            preparaNombre(st, n);
             if (!pruebaJuliano(st, n))
                 continue;
-            if (patenteDe(st, n) != patente && n.left(4) != patente)
+            if (patenteDe(n) != patente && n.left(4) != patente)
                 continue;
             const QString primera(n.at(0));
             if (primera != letras[r] && primera.toLower() != letras[r] && n.left(4) != patente)
                 continue;
             if (!esTipoValidacion(st, n))
                 continue;
-            if (bitacora.contiene(n.left(st.LongitudNombre).toLower(), e.modificado()))
+            if (bitacora.contiene(n.left(preparaNombre(n).LongitudNombre).toLower(), e.modificado()))
                 continue;
             // A file still being written is taken once quiet: the copy keeps
             // its time, and would look quiet once made. One whose time is
@@ -243,9 +241,8 @@ QStringList Pasada::candidatos() {
         if (!e.regular) // a link is no file of the broker's: never sent
             continue;
         const QString& n = e.nombre;
-        preparaNombre(st, n);
-        if (!pruebaPatente(st, n) || n.size() != st.LongitudNombre || n.endsWith(QLatin1String("err")) ||
-            !esTipoValidacion(st, n))
+        if (!pruebaPatente(st, n) || n.size() != preparaNombre(n).LongitudNombre ||
+            n.endsWith(QLatin1String("err")) || !esTipoValidacion(st, n))
             continue;
         const QString minusculas = n.toLower();
         const auto previo = elegido.constFind(minusculas);
@@ -274,8 +271,8 @@ QStringList Pasada::candidatos() {
 // pass, and one that changes while it is signed or sent is put back as its
 // writer left it and neither registered nor lost.
 void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
-    preparaNombre(st, entrada);
-    const QString nombre = entrada.left(1).toLower() + entrada.right(st.LongitudNombre - 1);
+    const QString nombre =
+        entrada.left(1).toLower() + entrada.right(preparaNombre(entrada).LongitudNombre - 1);
     const QString ruta = rutaEnvio(nombre);
     if (fs::huella(ruta) != vista)
         return; // gone, or written to since it was found quiet
@@ -310,7 +307,6 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         }
         antes = fs::huella(ruta);
     }
-    preparaNombre(st, nombre); // signing may have used the shared name values
     const bool julianoBien = pruebaJuliano(st, nombre);
     if (!julianoBien || !pruebaFolio(st, nombre)) {
         rechaza(ctx, envio, ruta, nombre, !julianoBien);

@@ -16,7 +16,6 @@ namespace {
 QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
     QStringList nombres;
     for (const fs::Entrada& e : fs::lista(carpeta, fs::Detalle::Tipo)) {
-        preparaNombre(ctx.st, e.nombre);
         if (!e.carpeta && pruebaPatente(ctx.st, e.nombre))
             nombres << e.nombre;
     }

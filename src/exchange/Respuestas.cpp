@@ -17,7 +17,7 @@
 
 namespace korva {
 
-void refrescaPendientes(Contexto& ctx) {
+QStringList refrescaPendientes(const Contexto& ctx) {
     const QString pend = carpetas::pend(ctx.st, ctx.plataforma);
     QStringList nombres;
     // Answered files are deleted from it: never through a link elsewhere.
@@ -25,7 +25,7 @@ void refrescaPendientes(Contexto& ctx) {
         for (const fs::Entrada& e : fs::lista(pend, fs::Detalle::Tipo))
             if (e.regular && esEnvioPendiente(e.nombre))
                 nombres << e.nombre;
-    ctx.st.RemoteFileListBox = nombres;
+    return nombres;
 }
 
 namespace {
@@ -60,11 +60,11 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
 
 } // namespace
 
-QString nombreRespuesta(MainState& st, const QString& n) {
-    preparaNombre(st, n);
+QString nombreRespuesta(const MainState& st, const QString& n) {
     if (n.isEmpty())
         return {};
-    const int L = st.LongitudNombre, P = st.AjustePrefijo;
+    const FormaNombre forma = preparaNombre(n);
+    const int L = forma.LongitudNombre, P = forma.AjustePrefijo;
     const QString& envia = st.TxtConfiguration(slot::LetrasValidacion);
     const QString& recibe = st.TxtConfiguration(slot::LetrasPago);
     const QChar c = n.at(0);
@@ -84,20 +84,17 @@ QString nombreRespuesta(MainState& st, const QString& n) {
     return {};
 }
 
-int largoParaRuta(MainState& st, const QString& entrada, QChar e) {
+int largoParaRuta(const QString& entrada, QChar e) {
     if (entrada.isEmpty())
         return 0;
-    int L = numLetras(st, entrada.left(1));
+    const FormaNombre forma = numLetras(entrada.left(1));
+    int L = forma.LongitudNombre;
     const QChar c = entrada.at(0);
     const QChar novena = entrada.size() >= 9 ? entrada.at(8) : QChar();
-    if (novena == QLatin1Char('.') || st.AjustePrefijo == 1 || st.AjustePrefijo == -3) {
-        if (QStringLiteral("aAxX").contains(c) && st.AjustePrefijo == -3 && novena != QLatin1Char('.'))
-            L = 15;
-        else {
-            L = 12;
-            st.AjustePrefijo = 0;
-        }
-    }
+    if (novena == QLatin1Char('.') || forma.AjustePrefijo == 1 || forma.AjustePrefijo == -3)
+        L = QStringLiteral("aAxX").contains(c) && forma.AjustePrefijo == -3 && novena != QLatin1Char('.')
+                ? 15
+                : 12;
     const QChar s = entrada.size() >= 2 ? entrada.at(1) : QChar();
     const bool envB = e == QLatin1Char('b') || e == QLatin1Char('B');
     const bool envE = e == QLatin1Char('e') || e == QLatin1Char('E');
@@ -116,13 +113,13 @@ int largoParaRuta(MainState& st, const QString& entrada, QChar e) {
     return 12;
 }
 
-void BuscaRespuestas(Contexto& ctx) {
+void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
     MainState& st = ctx.st;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     // A response whose transfer stalled ended the last cycle's transfers:
     // this one begins after it, so one stuck file never starves the others.
-    QStringList pendientes = st.RemoteFileListBox;
+    QStringList pendientes = RemoteFileListBox;
     if (const qsizetype i = pendientes.indexOf(st.respuestaEstancada); i >= 0)
         pendientes = pendientes.mid(i + 1) + pendientes.mid(0, i + 1);
     st.respuestaEstancada.clear();
@@ -130,7 +127,6 @@ void BuscaRespuestas(Contexto& ctx) {
         if (ctx.cancelado())
             break;
         st.setEvento(Texto::tr("Inicia la busqueda de repuesta"));
-        preparaNombre(st, nombre);
         if (!pruebaPatente(st, nombre))
             continue;
         const QString remoto = nombreRespuesta(st, nombre);
@@ -138,7 +134,7 @@ void BuscaRespuestas(Contexto& ctx) {
             st.setEvento(Texto::tr("No se reconoce el tipo del archivo pendiente ") + nombre);
             continue;
         }
-        const QString respuesta = remoto.right(st.LongitudNombre);
+        const QString respuesta = remoto.right(preparaNombre(nombre).LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
         // A response too large to keep is not fetched again this run.
         if (st.respuestasExcedidas.contains(remoto))
@@ -194,7 +190,7 @@ void BuscaRespuestas(Contexto& ctx) {
         for (const QString& entrada : recibidos) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letrasR[j])
                 continue;
-            const int largo = largoParaRuta(st, entrada, letraEnvio);
+            const int largo = largoParaRuta(entrada, letraEnvio);
             if (largo == 0)
                 continue;
             const QString nombre = entrada.left(largo);

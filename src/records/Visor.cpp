@@ -297,15 +297,15 @@ ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entra
     }
     case Lista::Enviados:
         a.Directorio = carpetas::enviados(st);
-        largo = numLetras(st, entrada.left(1));
+        largo = numLetras(entrada.left(1)).LongitudNombre;
         break;
     case Lista::Pendientes:
         a.Directorio = carpetas::pend(st);
-        largo = numLetras(st, entrada.left(1));
+        largo = numLetras(entrada.left(1)).LongitudNombre;
         break;
     case Lista::Rechazados:
         a.Directorio = carpetas::rechaza(st);
-        largo = numLetras(st, entrada.left(1));
+        largo = numLetras(entrada.left(1)).LongitudNombre;
         break;
     default:
         return {};
