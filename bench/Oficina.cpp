@@ -44,7 +44,7 @@ Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, 
     : trabajo_(trabajo), servidor_(servidor), candidatos_(candidatos),
       tamano_(tamano), ctx_{st_, dlg_, reloj_, trabajo} {
     ctx_.ftp = &cliente;
-    st_.MostrarErrores = false;
+    st_.sesion().setMostrarErrores(false);
     st_.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
     st_.setSlot(slot::Puerto, QString::number(servidor.puerto()));
     st_.setSlot(slot::Usuario, kUsuario);

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     st.setSlot(slot::Usuario, kUsuario);
     st.setSlot(slot::ContrasenaFtp, kContrasena);
     st.setChk(slot::Pasivo, true);
-    st.MostrarErrores = false;
+    st.sesion().setMostrarErrores(false);
 
     // lftp over one connection per phase, the same files.
     const QString abre = abreLftp(puerto);

@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(f.st.etiqueta(Etiqueta::Fecha), QStringLiteral("14 feb 2026")); // Spanish under a C locale
         QCOMPARE(f.st.periodo, 30);
         QVERIFY(!f.st.ConfiguracionModificada);
-        QVERIFY(f.st.MostrarErrores);
+        QVERIFY(f.st.sesion().mostrarErrores());
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(f.dlg.registros.isEmpty());                            // routes off: no route check
         QCOMPARE(f.st.evento(), QStringLiteral("Listo para Iniciar")); // nothing under way once started

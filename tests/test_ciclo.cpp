@@ -409,7 +409,7 @@ private slots:
         QFile::remove(a.o.envio + "/Pend/m4321006.r001");
         QFile::remove(a.c.ruta("ENV/m4321005.r001"));
         QFile::remove(a.c.ruta("ENV/m4321006.r001"));
-        QVERIFY(a.o.st().MostrarErrores);
+        QVERIFY(a.o.st().sesion().mostrarErrores());
         QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega),
                  QStringLiteral("Archivos del registro 001 traidos."));
         // Nothing left: no error window, the component's code on the status line.

@@ -364,7 +364,7 @@ private slots:
                 QCOMPARE(lee(c.ruta("ENV/" + nombres[i])), datos[i]); // none deleted on the centre
         }
         QCOMPARE(int(o.st().ContadorRegistro001), 0);
-        QVERIFY(o.st().MostrarErrores);
+        QVERIFY(o.st().sesion().mostrarErrores());
         QVERIFY(o.ventana.codigos.isEmpty()); // the download runs without error windows
         QVERIFY2(o.st().evento().startsWith(QStringLiteral("Esta pendiente el archivo - ")),
                  qPrintable(o.st().evento()));

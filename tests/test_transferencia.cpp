@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 0);
         QCOMPARE(c.cuenta(QStringLiteral("STOR")), 0);
 
-        s.f.st.MostrarErrores = false;
+        s.f.st.sesion().setMostrarErrores(false);
         QCOMPARE(ConnectToHost(s.ctx()), 25741);
         QCOMPARE(s.ventana.codigos.size(), 5);
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);

@@ -49,7 +49,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
     st.setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx, 30);
     st.IndicePatente = static_cast<quint8>(posicion);
-    st.MostrarErrores = true;
+    st.sesion().setMostrarErrores(true);
     CargaConfiguracion(ctx);
     if (!st.configuracionNoLeida)
         quitaTemporalesDeOficina(ctx);

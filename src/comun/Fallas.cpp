@@ -16,11 +16,10 @@ void reportaFalla(Contexto& ctx, const QString& texto) {
 }
 
 void reportaFallaUnaVez(Contexto& ctx, const QString& clave, const QString& texto) {
-    if (ctx.st.fallasAvisadas.contains(clave)) {
+    if (!ctx.st.sesion().primeraVez(clave)) {
         ctx.st.setEvento(texto);
         return;
     }
-    ctx.st.fallasAvisadas.insert(clave);
     reportaFalla(ctx, texto);
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/Texto.h"
 #include <array>
+#include <utility>
 
 namespace korva {
 
@@ -82,6 +83,68 @@ enum : int {
 };
 }
 
+// The session with the centre within a run: whether this cycle lost it,
+// which faults the error window already showed, which responses are left
+// aside. Written by the transfer operations, the failure report and the
+// response search.
+class SesionCentro {
+public:
+    // Code of the time-out or lost connection that ended this cycle's
+    // session (0: none); the cycle's later transfers are dropped.
+    qint32 perdida() const { return perdida_; }
+    void pierde(qint32 codigo) { perdida_ = codigo; }
+    void reinicia() { perdida_ = 0; }
+
+    // The error window is raised for transfer failures (off while the
+    // notices are fetched: their absence is no fault).
+    bool mostrarErrores() const { return mostrarErrores_; }
+    void setMostrarErrores(bool m) { mostrarErrores_ = m; }
+
+    // True the first time a fault met every cycle is told this run.
+    bool primeraVez(const QString& clave) {
+        if (fallasAvisadas_.contains(clave))
+            return false;
+        fallasAvisadas_.insert(clave);
+        return true;
+    }
+
+    // Responses refused for their size: not downloaded again this run.
+    void excede(const QString& remoto) { excedidas_.insert(remoto); }
+    bool excedida(const QString& remoto) const { return excedidas_.contains(remoto); }
+
+    // The pending file whose response stalled the last cycle's session; the
+    // next search begins after it. Taken once.
+    void estanca(const QString& nombre) { estancada_ = nombre; }
+    QString tomaEstancada() { return std::exchange(estancada_, QString()); }
+
+private:
+    qint32 perdida_ = 0;
+    bool mostrarErrores_ = true;
+    QSet<QString> fallasAvisadas_;
+    QSet<QString> excedidas_;
+    QString estancada_;
+};
+
+// Register lines of files sent in this run that the register could not
+// take (a full disk): read with it, so they are not sent again, and written
+// to it as soon as it takes lines again. Written by the outgoing pass and
+// the purge.
+class RegistroAtrasado {
+public:
+    bool vacio() const { return lineas_.isEmpty(); }
+    const QStringList& lineas() const { return lineas_; }
+    void agrega(const QString& linea) { lineas_ << linea; }
+    // Hands the lines to `escribe` in order while it takes them.
+    template <class F> void entrega(F escribe) {
+        while (!lineas_.isEmpty() && escribe(lineas_.first()))
+            lineas_.removeFirst();
+    }
+    void descarta() { lineas_.clear(); }
+
+private:
+    QStringList lineas_;
+};
+
 // Everything the main window owns during a run: the configuration record,
 // the lists, the labels and the form-level variables. Procedures act on it;
 // windows show it and forward clicks to the procedures.
@@ -145,7 +208,6 @@ public:
     // --- form-level variables ---------------------------------------------
     quint8 IndicePatente = 0;
     qint16 DiaJulianoActual = 1;
-    bool MostrarErrores = true;
     bool ConfiguracionModificada = false;
     // The patent's configuration file is there but could not be read: the
     // record holds defaults, which must never be saved over the real one.
@@ -216,20 +278,10 @@ public:
     bool enTick = false;
     // Date of the last day change, so one missed while a cycle ran is caught up.
     QDate ultimoCambioDia;
-    // Code of the time-out or lost connection that ended this cycle's session
-    // with the centre (0: none); the cycle's later transfers are dropped.
-    qint32 sesionPerdida = 0;
-    // Register lines of files sent in this run that the register could not
-    // take (a full disk): read with it, so they are not sent again, and
-    // written to it as soon as it takes lines again.
-    QStringList lineasSinRegistrar;
-    // Faults met every cycle already raised in the error window this run.
-    QSet<QString> fallasAvisadas;
-    // The pending file whose response stalled the last cycle's session; the
-    // next search begins after it.
-    QString respuestaEstancada;
-    // Responses refused for their size: not downloaded again this run.
-    QSet<QString> respuestasExcedidas;
+    SesionCentro& sesion() { return sesion_; }
+    const SesionCentro& sesion() const { return sesion_; }
+    RegistroAtrasado& atrasados() { return atrasados_; }
+    const RegistroAtrasado& atrasados() const { return atrasados_; }
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }
@@ -243,6 +295,8 @@ signals:
 
 private:
     QString captionInicio_ = Texto::tr("&Iniciar");
+    SesionCentro sesion_;
+    RegistroAtrasado atrasados_;
 
     // --- menu utilities: folio authorization, restore ----------------------
 public:

@@ -21,7 +21,7 @@ namespace {
 // which server, and which file, it was about.
 void errorCon(Contexto& ctx, qint32 codigo, const QString& remoto) {
     Error(ctx, codigo);
-    if (!ctx.st.MostrarErrores || !ctx.ventanaError || !ctx.ftp)
+    if (!ctx.st.sesion().mostrarErrores() || !ctx.ventanaError || !ctx.ftp)
         return;
     QString donde =
         Texto::tr("Servidor ") + ctx.ftp->ajustes.host + QLatin1Char(':') + ctx.ftp->ajustes.puerto;
@@ -44,12 +44,12 @@ QString abreviado(const QString& nombre) {
 qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado, const QString& remoto) {
     // Stopped by the broker: the rest of the cycle's transfers go too, unsaid.
     if (codigo == codigos::Cancelada) {
-        ctx.st.sesionPerdida = codigo;
+        ctx.st.sesion().pierde(codigo);
         ctx.st.setEvento(Texto::tr("Transferencia cancelada"));
         return codigo;
     }
-    if (codigo != 0 && ctx.st.sesionPerdida == 0 && sesionPerdidaCon(codigo)) {
-        ctx.st.sesionPerdida = codigo;
+    if (codigo != 0 && ctx.st.sesion().perdida() == 0 && sesionPerdidaCon(codigo)) {
+        ctx.st.sesion().pierde(codigo);
         if (!reportado)
             errorCon(ctx, codigo, remoto);
     }
@@ -58,7 +58,7 @@ qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado, const QString& remot
 
 } // namespace
 
-void reiniciaSesion(Contexto& ctx) { ctx.st.sesionPerdida = 0; }
+void reiniciaSesion(Contexto& ctx) { ctx.st.sesion().reinicia(); }
 
 qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
@@ -79,8 +79,8 @@ qint32 ConnectToHost(Contexto& ctx) {
         return codigos::RedNoInicializada;
     }
     // Dropped: the session is gone for the rest of this cycle, already reported.
-    if (ctx.st.sesionPerdida != 0)
-        return ctx.st.sesionPerdida;
+    if (ctx.st.sesion().perdida() != 0)
+        return ctx.st.sesion().perdida();
     if (ctx.ftp->conectado())
         return 0;
     InitializeFTPControl(ctx);
@@ -102,7 +102,7 @@ qint32 ConnectToHost(Contexto& ctx) {
         if (const QString falla = ctx.ftp->fallaLocal(); !falla.isEmpty())
             reportaFalla(ctx, Texto::tr("ERROR: ") + falla);
     } else if (codigo == codigos::Cancelada) {
-        ctx.st.sesionPerdida = codigo;
+        ctx.st.sesion().pierde(codigo);
         ctx.st.setEvento(Texto::tr("Conexión cancelada"));
         return codigo;
     } else {
@@ -112,7 +112,7 @@ qint32 ConnectToHost(Contexto& ctx) {
         // cycle; so would a login or a certificate refused within a cycle (a
         // login refused ten times may lock the account).
         if (sesionPerdidaCon(codigo) || ctx.st.cicloEnCurso)
-            ctx.st.sesionPerdida = codigo;
+            ctx.st.sesion().pierde(codigo);
     }
     ctx.st.marcaConexion(codigo);
     return codigo;
@@ -173,7 +173,7 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
                           QLatin1Char(' ') + MensajeError(g.key()).trimmed() + QLatin1Char(')');
         const QString texto = QStringLiteral("Recibiendo Archivos, se quedaron en el centro: ") +
                               grupos.join(QStringLiteral("; "));
-        if (ctx.st.MostrarErrores)
+        if (ctx.st.sesion().mostrarErrores())
             reportaFalla(ctx, texto);
         else
             ctx.st.setEvento(texto);
@@ -213,7 +213,7 @@ qint16 DisconnectFromHost(Contexto& ctx) {
 
 qint16 Error(Contexto& ctx, qint32 CveError) {
     qCWarning(lcFallas).noquote() << CveError << MensajeError(CveError).trimmed();
-    if (ctx.st.MostrarErrores && ctx.ventanaError)
+    if (ctx.st.sesion().mostrarErrores() && ctx.ventanaError)
         ctx.ventanaError->muestra(CveError);
     return 0;
 }

@@ -20,7 +20,7 @@ qint16 DisconnectFromHost(Contexto& ctx);
 // A new cycle or action may try the centre again after a session was found
 // gone (DisconnectFromHost does the same).
 void reiniciaSesion(Contexto& ctx);
-// Raises the error window while MostrarErrores is on. Always 0.
+// Raises the error window while the session shows errors. Always 0.
 qint16 Error(Contexto& ctx, qint32 CveError);
 
 } // namespace korva

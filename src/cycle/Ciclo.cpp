@@ -117,7 +117,7 @@ void EjecutaCiclo(Contexto& ctx) {
         st.ContadorRegistro001 = 0;
     }
     ListaPendientes(ctx);
-    const bool rechazado = st.sesionPerdida == codigos::AccesoDenegado;
+    const bool rechazado = st.sesion().perdida() == codigos::AccesoDenegado;
     DisconnectFromHost(ctx);
     ctx.dlg.puntero(Puntero::Normal);
     // The centre refused the user or the password: trying again every cycle

@@ -52,8 +52,7 @@ void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
 
 // Writes the register lines that an earlier upload could not leave there.
 void registraPendientes(MainState& st, fs::Anexo& registro) {
-    while (!st.lineasSinRegistrar.isEmpty() && registro.agrega(st.lineasSinRegistrar.first()))
-        st.lineasSinRegistrar.removeFirst();
+    st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
 }
 
 // A copy of a file being sent into a sub-folder of the send folder, a
@@ -327,7 +326,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     if (!registro.agrega(linea)) {
         // Kept for this run, so the file is not sent again, and written
         // to the register as soon as it takes lines again.
-        st.lineasSinRegistrar << linea;
+        st.atrasados().agrega(linea);
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
                               QStringLiteral("; ") + nombre + Texto::tr(" ya fue enviado"));
     }
@@ -345,7 +344,7 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
     const bool yaPendiente = fs::existeArchivo(pendiente);
     if (!archiva(ctx, ruta, envio, carpetas::kPend, nombre) && !yaPendiente)
         return false;
-    const bool sesionViva = st.sesionPerdida == 0;
+    const bool sesionViva = st.sesion().perdida() == 0;
     if (const qint16 rc = SendFile(ctx, ruta, QStringLiteral("REC/") + nombre)) {
         // Tried again next cycle. A failed connection has said why, as has a
         // session lost; an upload the centre refused is said here, with the
@@ -353,7 +352,7 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
         if (!yaPendiente)
             fs::borra(pendiente);
         const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
-        if (sesionViva && st.sesionPerdida == 0 && !esFallaLocal(rc)) {
+        if (sesionViva && st.sesion().perdida() == 0 && !esFallaLocal(rc)) {
             reportaFallaUnaVez(ctx, Texto::tr("subida ") + nombre + QString::number(rc),
                                Texto::tr("ERROR: el centro no aceptó ") + nombre + QStringLiteral(" (") +
                                    QString::number(rc) + QLatin1Char(' ') + MensajeError(rc).trimmed() +
@@ -417,7 +416,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
             LstSendFiles.clear(); // nobody to choose: nothing goes unasked
     }
 
-    if (!st.lineasSinRegistrar.isEmpty() && p.registro.abre(rutaRegistro(st)))
+    if (!st.atrasados().vacio() && p.registro.abre(rutaRegistro(st)))
         registraPendientes(st, p.registro);
     // A file is taken only once it is quiet: its last write lies the quiet
     // interval behind. The others are looked at again once, after the rest

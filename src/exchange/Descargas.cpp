@@ -29,7 +29,7 @@ void TraeAvisos(Contexto& ctx) {
 void TraeRegistro001(Contexto& ctx) {
     MainState& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.MostrarErrores = false;
+    st.sesion().setMostrarErrores(false);
     st.setEtiqueta(Etiqueta::Despliega,
                    Texto::tr("Conectandose para traer Archivos del registros 001, favor de esperar.."));
     const QString staging = carpetas::pend(st, ctx.plataforma);
@@ -62,7 +62,7 @@ void TraeRegistro001(Contexto& ctx) {
             DeleteFiles(ctx, QStringLiteral("ENV/") + e.nombre);
         }
     }
-    st.MostrarErrores = true;
+    st.sesion().setMostrarErrores(true);
     ctx.dlg.puntero(Puntero::Normal);
     st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Archivos del registro 001 traidos."));
 }

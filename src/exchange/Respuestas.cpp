@@ -38,7 +38,7 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
     QString causa;
     switch (codigo) {
     case codigos::ArchivoExcedeAlmacenaje:
-        ctx.st.respuestasExcedidas.insert(QStringLiteral("ENV/") + respuesta);
+        ctx.st.sesion().excede(QStringLiteral("ENV/") + respuesta);
         causa =
             QStringLiteral("el archivo del centro excede el tamaño permitido; no se pedirá de nuevo en esta "
                            "sesión");
@@ -120,9 +120,8 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
     // A response whose transfer stalled ended the last cycle's transfers:
     // this one begins after it, so one stuck file never starves the others.
     QStringList pendientes = RemoteFileListBox;
-    if (const qsizetype i = pendientes.indexOf(st.respuestaEstancada); i >= 0)
+    if (const qsizetype i = pendientes.indexOf(st.sesion().tomaEstancada()); i >= 0)
         pendientes = pendientes.mid(i + 1) + pendientes.mid(0, i + 1);
-    st.respuestaEstancada.clear();
     for (const QString& nombre : std::as_const(pendientes)) {
         if (ctx.cancelado())
             break;
@@ -137,7 +136,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         const QString respuesta = remoto.right(preparaNombre(nombre).LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
         // A response too large to keep is not fetched again this run.
-        if (st.respuestasExcedidas.contains(remoto))
+        if (st.sesion().excedida(remoto))
             continue;
         st.setEvento(Texto::tr("Buscando archivo ") + respuesta);
         // An answer already here (the file was sent again) is replaced only
@@ -146,11 +145,11 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         const QString llegada =
             previa ? fs::une(recibo, QLatin1Char('.') + respuesta + QStringLiteral(".nueva"), ctx.plataforma)
                    : destino;
-        const bool sesionViva = st.sesionPerdida == 0;
+        const bool sesionViva = st.sesion().perdida() == 0;
         const qint16 rc = ReceiveFile(ctx, llegada, remoto);
         if (rc != 0) {
-            if (sesionViva && st.sesionPerdida != 0)
-                st.respuestaEstancada = nombre;
+            if (sesionViva && st.sesion().perdida() != 0)
+                st.sesion().estanca(nombre);
             reportaRespuestaNoGuardada(ctx, rc, respuesta, destino);
             continue;
         }

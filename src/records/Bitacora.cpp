@@ -85,7 +85,7 @@ bool LstBitacora::carga(const MainState& st) {
     items_ = QFileInfo::exists(ruta) || fs::esEnlace(ruta)
                  ? fs::leeLineas(ruta, fs::limite::kRegistro, &leido)
                  : QStringList();
-    items_ += st.lineasSinRegistrar;
+    items_ += st.atrasados().lineas();
     indice_ = QSet<QString>(items_.cbegin(), items_.cend());
     return leido;
 }

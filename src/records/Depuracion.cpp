@@ -120,7 +120,7 @@ void DepuraArchivos(Contexto& ctx) {
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
-    st.lineasSinRegistrar.clear(); // the day's register is gone with them
+    st.atrasados().descarta(); // the day's register is gone with them
     st.setEvento(Texto::tr("Depurando archivos del día anterior"));
 
     // With one folder for both (however its path is spelt, or through a
