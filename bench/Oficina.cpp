@@ -55,7 +55,7 @@ Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, 
     st_.setChk(slot::RutasAdicionales, false);
     st_.setSlot(slot::FolioInferior, QStringLiteral("001"));
     st_.setSlot(slot::FolioSuperior, QStringLiteral("999"));
-    st_.DiaJulianoActual = Get_Juliano(reloj_);
+    st_.ciclo().setDiaJulianoActual(Get_Juliano(reloj_));
     const QDir d(trabajo);
     envioChico_ = d.filePath(QStringLiteral("envio"));
     recibo_ = d.filePath(QStringLiteral("recibo"));
@@ -73,7 +73,7 @@ bool Oficina::prepara() {
             return false;
     QByteArray datos(tamano_, 'x');
     for (int folio = 1; folio <= candidatos_; ++folio) {
-        const QString n = nombreValidacion(folio, st_.DiaJulianoActual);
+        const QString n = nombreValidacion(folio, st_.ciclo().DiaJulianoActual());
         nombres_ << n;
         datos[0] = char('a' + folio % 26);
         for (const QString& d : {envioChico_, fuenteLftp_})
@@ -101,7 +101,7 @@ bool Oficina::prepara() {
 QString Oficina::carpetaConDiasViejos(int entradas) {
     const QString carpeta = QDir(trabajo_).filePath(QStringLiteral("envio-dias-viejos"));
     QDir().mkpath(carpeta);
-    const int hoy = st_.DiaJulianoActual;
+    const int hoy = st_.ciclo().DiaJulianoActual();
     QByteArray datos(tamano_, 'x');
     for (const QString& n : nombres_)
         QFile::copy(envioChico_ + QLatin1Char('/') + n, carpeta + QLatin1Char('/') + n);

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     st.setSlot(slot::Puerto, QString::number(centro.puerto()));
     st.setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.setChk(slot::Pasivo, true);
-    st.DiaJulianoActual = 45;
+    st.ciclo().setDiaJulianoActual(45);
     ClienteFtpCurl ftp(oftp);
     ctx.ftp = &ftp;
     for (int i = 1; i <= pendientes; ++i) {

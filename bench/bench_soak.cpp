@@ -104,8 +104,8 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     st.setSlot(slot::Puerto, QString::number(centro.puerto()));
     st.setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.setChk(slot::Pasivo, true);
-    st.DiaJulianoActual = 45;
-    st.periodo = 1;
+    st.ciclo().setDiaJulianoActual(45);
+    st.ciclo().setPeriodo(1);
     OpcionesCurl oftp;
     oftp.archivoCA = centro.archivoCA();
     oftp.conexionMs = 5000;
@@ -113,7 +113,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     ClienteFtpCurl ftp(oftp);
     ctx.ftp = &ftp;
     GrabaConfiguracion(ctx);
-    st.ConfiguracionModificada = false;
+    st.config().setConfiguracionModificada(false);
 
     // Each file's content and time are its own, so a name that comes back is a
     // new file to the register.
@@ -179,7 +179,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     trasCiclo(0, 0);
     lote = deja();
     while (hechos < ciclos + 1) {
-        const bool toca = st.SegundosTranscurridos > st.periodo;
+        const bool toca = st.ciclo().SegundosTranscurridos() > st.ciclo().periodo();
         const qsizetype recibidos = st.lista(Lista::Recibidos).size();
         const qsizetype enviados = st.lista(Lista::Enviados).size();
         reloj.avanza(1);

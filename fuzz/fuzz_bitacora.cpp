@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     st.setSlot(slot::DirRecibo, recibo);
     st.setSlot(slot::DirEnvio, envio);
     st.setSlot(slot::Usuario, QStringLiteral("ftp4321"));
-    st.DiaJulianoActual = 45;
+    st.ciclo().setDiaJulianoActual(45);
 
     // The log: what the next send writes is what the next start lists.
     escribe(rutaLog(st), bytes);

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     escribe(rutaConfiguracion(ctx), bytes);
     CargaConfiguracion(ctx);
     // A file cut short is said once and never saved over: it stays as found.
-    if (st.configuracionNoLeida) {
+    if (st.config().configuracionNoLeida()) {
         FUZZ_CHECK(dlg.mensajes == 1);
         FUZZ_CHECK(!GrabaConfiguracion(ctx));
         FUZZ_CHECK(fuzz::lee(rutaConfiguracion(ctx)) == bytes);

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     st.setSlot(slot::FolioSuperior, parte(2));
     st.setSlot(slot::LetrasValidacion, parte(3));
     st.setSlot(slot::LetrasPago, parte(4));
-    st.DiaJulianoActual = qint16(parte(5).toInt());
+    st.ciclo().setDiaJulianoActual(qint16(parte(5).toInt()));
     const QString ruta = parte(6);
     const QChar letraEnvio = ruta.isEmpty() ? QChar() : ruta.at(0);
     // The name is the rest, line feeds and all: a listing may carry anything.
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(dia.isEmpty() ? nombre.size() < 3 : (dia.size() == 3 && nombre.endsWith(dia)));
 
     if (pruebaJuliano(st, nombre))
-        FUZZ_CHECK(dia.toInt() == st.DiaJulianoActual);
+        FUZZ_CHECK(dia.toInt() == st.ciclo().DiaJulianoActual());
     if (pruebaPatente(st, nombre))
         FUZZ_CHECK(patente == st.TxtConfiguration(slot::Usuario).right(4));
     if (pruebaFolio(st, nombre))

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     st.setSlot(slot::DirRecibo, fuzz::carpeta() + QStringLiteral("/sin-recibo"));
     Contexto ctx{st, dlg, reloj, programa};
     FUZZ_CHECK(Menu_RecuperaConf(ctx));
-    FUZZ_CHECK(st.cierrePendiente);
+    FUZZ_CHECK(st.cierrePendiente());
 
     // The list comes back whole; each configuration comes back only onto the
     // place of the patent its user line names, whole and private.

@@ -56,8 +56,8 @@ private slots:
         QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321"));
         QCOMPARE(f.st.etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
         QCOMPARE(f.st.etiqueta(Etiqueta::Fecha), QStringLiteral("14 feb 2026")); // Spanish under a C locale
-        QCOMPARE(f.st.periodo, 30);
-        QVERIFY(!f.st.ConfiguracionModificada);
+        QCOMPARE(f.st.ciclo().periodo(), 30);
+        QVERIFY(!f.st.config().ConfiguracionModificada());
         QVERIFY(f.st.sesion().mostrarErrores());
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(f.dlg.registros.isEmpty());                            // routes off: no route check
@@ -77,7 +77,7 @@ private slots:
         fs::escribeAtomico(f.ruta("usuarios.dat"), "4321\r\n");
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
         CargaForm1(f.ctx, 0);
-        QVERIFY(f.st.configuracionNoLeida);
+        QVERIFY(f.st.config().configuracionNoLeida());
         QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321")); // not the defaults' "r(1)"
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (24 de 25 renglones)")));
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(f.st.panel(), Panel::Rutas);
         QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
                  QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
-        QVERIFY(!f.st.ConfiguracionModificada);
+        QVERIFY(!f.st.config().ConfiguracionModificada());
     }
 
     void allNoticesBox() {

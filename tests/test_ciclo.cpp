@@ -30,8 +30,8 @@ struct Arrancada {
     Oficina4321 o;
     Arrancada() {
         o.conecta(c);
-        o.st().periodo = 30;
-        o.st().ConfiguracionModificada = false;
+        o.st().ciclo().setPeriodo(30);
+        o.st().config().setConfiguracionModificada(false);
     }
     void inicia() { Start_Button_Click(o.ctx()); }
     void tick(int n = 1) {
@@ -60,7 +60,7 @@ private slots:
         QVERIFY(QFile::exists(a.c.ruta("REC/a4321odbc0.reg"))); // the configuration, as user + odbc<n>.reg
         QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
         QCOMPARE(st.lista(Lista::Mensajes), QStringList{"Aviso uno"});
-        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
         QCOMPARE(st.progreso(), 1.0f);
         QVERIFY(!a.o.ftp->conectado()); // every cycle hangs up
 
@@ -78,19 +78,19 @@ private slots:
         const int logins = a.c.cuenta("PASS");
         a.tick();
         QCOMPARE(a.c.cuenta("PASS"), logins + 1);
-        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
 
         // An immediate cycle on request (it answers a file sent meanwhile).
         a.tick(3);
-        QCOMPARE(st.SegundosTranscurridos, qint16(4));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(4));
         QVERIFY(pon(a.o.envio + "/m4321124.045", "500|\r\n"));
-        st.TxtActualizar = QStringLiteral("1");
+        st.ciclo().setTxtActualizar(QStringLiteral("1"));
         a.tick();
-        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321124.045")));
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
         a.tick(); // the request is spent: no cycle on every tick after it
-        QCOMPARE(st.TxtActualizar, QStringLiteral("0"));
+        QCOMPARE(st.ciclo().TxtActualizar(), QStringLiteral("0"));
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
 
         // Stop: the countdown dies on the next tick, the bar keeps its value.
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(st.evento(), QStringLiteral("Listo para hacer Conexión"));
         QVERIFY(!st.cicloIniciado());
         a.tick(3);
-        QCOMPARE(st.SegundosTranscurridos, qint16(0));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(0));
         QCOMPARE(st.progreso(), barra);
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
     }
@@ -120,48 +120,48 @@ private slots:
         Start_Button_Click(o.ctx());
         QCOMPARE(captions, (QStringList{"&Detener", "&Iniciar"}));
         QVERIFY(!o.st().iniciado());
-        QCOMPARE(o.st().SegundosTranscurridos, qint16(0));
+        QCOMPARE(o.st().ciclo().SegundosTranscurridos(), qint16(0));
         QVERIFY(o.st().evento().startsWith(QStringLiteral("ERROR al conectar- ")));
         QCOMPARE(o.st().captionInicio(), QStringLiteral("&Iniciar"));
     }
 
     void countersAndTicker() {
         Fixture f;
-        f.st.SegundosTranscurridos = 1;
+        f.st.ciclo().setSegundosTranscurridos(1);
         f.st.setCaptionInicio("&Detener");
-        f.st.periodo = 300;
-        f.st.ContadorAvisos = 248;
+        f.st.ciclo().setPeriodo(300);
+        f.st.ciclo().setContadorAvisos(248);
         f.st.setChk(slot::BajarRegistro001, false);
         for (int i = 0; i < 5; ++i) {
             f.reloj.avanza(1);
             TmrControl_Timer(f.ctx);
         }
-        QCOMPARE(f.st.ContadorAvisos, 250);
-        QCOMPARE(int(f.st.ContadorRegistro001), 0);
+        QCOMPARE(f.st.ciclo().ContadorAvisos(), 250);
+        QCOMPARE(int(f.st.ciclo().ContadorRegistro001()), 0);
         f.st.setChk(slot::BajarRegistro001, true);
-        f.st.ContadorRegistro001 = 249;
+        f.st.ciclo().setContadorRegistro001(249);
         for (int i = 0; i < 3; ++i)
             TmrControl_Timer(f.ctx);
-        QCOMPARE(int(f.st.ContadorRegistro001), 250);
+        QCOMPARE(int(f.st.ciclo().ContadorRegistro001()), 250);
         // A tick during a cycle moves only the clock.
-        f.st.cicloEnCurso = true;
-        const qint16 antes = f.st.SegundosTranscurridos;
+        f.st.ciclo().setCicloEnCurso(true);
+        const qint16 antes = f.st.ciclo().SegundosTranscurridos();
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(15, 0, 0)));
         TmrControl_Timer(f.ctx);
-        QCOMPARE(f.st.SegundosTranscurridos, antes);
+        QCOMPARE(f.st.ciclo().SegundosTranscurridos(), antes);
         QCOMPARE(f.st.etiqueta(Etiqueta::Hora),
                  QStringLiteral("03:00:00 P.\u00A0M.")); // Spanish under a C locale
         // ... and the notice line; so does one that reaches the window in a
         // turn of its loop inside long work, even with a cycle due.
-        f.st.cicloEnCurso = false;
-        f.st.ContadorTicker = 0;
-        f.st.SegundosTranscurridos = qint16(f.st.periodo + 1);
+        f.st.ciclo().setCicloEnCurso(false);
+        f.st.ciclo().setContadorTicker(0);
+        f.st.ciclo().setSegundosTranscurridos(qint16(f.st.ciclo().periodo() + 1));
         Latido latido(0);
         f.ctx.latido = &latido;
         QTimer::singleShot(0, [&] { TmrControl_Timer(f.ctx); });
         latido.late();
-        QCOMPARE(f.st.ContadorTicker, 1);
-        QCOMPARE(f.st.SegundosTranscurridos, qint16(f.st.periodo + 1));
+        QCOMPARE(f.st.ciclo().ContadorTicker(), 1);
+        QCOMPARE(f.st.ciclo().SegundosTranscurridos(), qint16(f.st.ciclo().periodo() + 1));
         QVERIFY(f.dlg.registros.isEmpty()); // no cycle began its folder check
     }
 
@@ -289,28 +289,28 @@ private slots:
         QFETCH(QTime, hora);
         QFETCH(bool, cambia);
         Fixture f;
-        f.st.DiaJulianoActual = 45;
-        f.st.ultimoCambioDia = QDate(2026, 2, 15); // already changed today by the window
+        f.st.ciclo().setDiaJulianoActual(45);
+        f.st.ciclo().setUltimoCambioDia(QDate(2026, 2, 15)); // already changed today by the window
         f.reloj.pon(QDateTime(QDate(2026, 2, 15), hora));
         TmrControl_Timer(f.ctx);
-        QCOMPARE(f.st.DiaJulianoActual, qint16(cambia ? 46 : 45));
+        QCOMPARE(f.st.ciclo().DiaJulianoActual(), qint16(cambia ? 46 : 45));
     }
 
     void dayChangeMissedDuringACycleIsCaughtUp() {
         Fixture f;
-        f.st.DiaJulianoActual = 45;
-        f.st.ultimoCambioDia = QDate(2026, 2, 14);
-        f.st.cicloEnCurso = true;
+        f.st.ciclo().setDiaJulianoActual(45);
+        f.st.ciclo().setUltimoCambioDia(QDate(2026, 2, 14));
+        f.st.ciclo().setCicloEnCurso(true);
         for (int s = 1; s <= 20; ++s) {
             f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, s)));
             TmrControl_Timer(f.ctx);
         }
-        QCOMPARE(f.st.DiaJulianoActual, qint16(45));
-        f.st.cicloEnCurso = false;
+        QCOMPARE(f.st.ciclo().DiaJulianoActual(), qint16(45));
+        f.st.ciclo().setCicloEnCurso(false);
         f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, 25)));
         TmrControl_Timer(f.ctx);
-        QCOMPARE(f.st.DiaJulianoActual, qint16(46));
-        QCOMPARE(f.st.ultimoCambioDia, QDate(2026, 2, 15));
+        QCOMPARE(f.st.ciclo().DiaJulianoActual(), qint16(46));
+        QCOMPARE(f.st.ciclo().ultimoCambioDia(), QDate(2026, 2, 15));
     }
 
     // Midnight with the cycle stopped: what the purge took away leaves the
@@ -326,10 +326,10 @@ private slots:
         ListaPendientes(a.o.ctx());
         QCOMPARE(st.lista(Lista::Pendientes).size(), 1);
         QVERIFY(!st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
-        st.ultimoCambioDia = QDate(2026, 2, 14);
+        st.ciclo().setUltimoCambioDia(QDate(2026, 2, 14));
         a.o.f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, 2)));
         TmrControl_Timer(a.o.ctx());
-        QCOMPARE(st.DiaJulianoActual, qint16(46));
+        QCOMPARE(st.ciclo().DiaJulianoActual(), qint16(46));
         QCOMPARE(st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QVERIFY(st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
     }
@@ -340,20 +340,20 @@ private slots:
         MainState& st = a.o.st();
         QVERIFY(a.c.pon("ENV/general/aviso.gen", "x\r\n"));
         QVERIFY(a.c.pon("ENV/m4321001.r001", "r"));
-        st.ContadorAvisos = 240;
-        st.ContadorRegistro001 = 60;
+        st.ciclo().setContadorAvisos(240);
+        st.ciclo().setContadorRegistro001(60);
         EjecutaCiclo(a.o.ctx());
         QVERIFY(!QFile::exists(a.o.recibo + "/aviso.gen"));
         QVERIFY(!QFile::exists(a.o.recibo + "/m4321001.r001"));
         QVERIFY(QDir(a.o.envio + "/Pend").exists()); // made before the passes
         QVERIFY(QDir(a.o.envio + "/Enviados").exists());
-        st.ContadorAvisos = 241;
-        st.ContadorRegistro001 = 61;
+        st.ciclo().setContadorAvisos(241);
+        st.ciclo().setContadorRegistro001(61);
         EjecutaCiclo(a.o.ctx());
         QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
         QVERIFY(QFile::exists(a.o.recibo + "/m4321001.r001"));
-        QCOMPARE(st.ContadorAvisos, 0);
-        QCOMPARE(int(st.ContadorRegistro001), 0);
+        QCOMPARE(st.ciclo().ContadorAvisos(), 0);
+        QCOMPARE(int(st.ciclo().ContadorRegistro001()), 0);
     }
 
     void routeCountsDiffer() {
@@ -376,7 +376,7 @@ private slots:
             QStringLiteral("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         QVERIFY(!st.iniciado());
         QCOMPARE(a.c.cuenta("STOR"), 0);
-        QCOMPARE(st.SegundosTranscurridos, qint16(1));
+        QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
         QVERIFY(!a.o.ftp->conectado());
     }
 
@@ -438,7 +438,7 @@ private slots:
         CambiaServidor(a.o.ctx());
         QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("uno"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
-        QVERIFY(st.ConfiguracionModificada);
+        QVERIFY(st.config().ConfiguracionModificada());
     }
 };
 

@@ -109,7 +109,7 @@ private slots:
             const int conexion = 2;
             const QRect r = paginas->tabBar()->tabRect(conexion);
             const QPoint p = paginas->tabBar()->mapToGlobal(r.center());
-            clicEnCiclo = l.o.st().cicloEnCurso &&
+            clicEnCiclo = l.o.st().ciclo().cicloEnCurso() &&
                           QProcess::execute(QStringLiteral("xdotool"),
                                             {QStringLiteral("mousemove"), QString::number(p.x()),
                                              QString::number(p.y()), QStringLiteral("click"),
@@ -149,7 +149,7 @@ private slots:
         QElapsedTimer t;
         qint64 alClic = -1;
         QTimer::singleShot(1200, [&] {
-            if (l.o.st().cicloEnCurso && clic(boton))
+            if (l.o.st().ciclo().cicloEnCurso() && clic(boton))
                 alClic = t.elapsed();
         });
         t.start();
@@ -222,7 +222,7 @@ private slots:
         QElapsedTimer t;
         qint64 alCerrar = -1;
         QTimer::singleShot(1200, [&] {
-            if (l.o.st().cicloEnCurso) {
+            if (l.o.st().ciclo().cicloEnCurso()) {
                 alCerrar = t.elapsed();
                 w.windowHandle()->close();
             }

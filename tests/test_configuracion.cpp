@@ -72,7 +72,7 @@ private slots:
 
     void saveWrites28LinesPrivately() {
         Fixture f;
-        f.st.IndicePatente = 3;
+        f.st.config().setIndicePatente(3);
         f.st.setSlot(slot::ContrasenaFtp, "abc");
         f.st.setSlot(slot::ContrasenaKey, "");
         f.st.setSlot(slot::Usuario, "ftp4321\r\nX"); // a line break never shifts the file
@@ -120,7 +120,7 @@ private slots:
         CargaConfiguracion(f.ctx);
         // Cut short by a crash or a copy: damage, reported like an unreadable
         // file, never loaded in part nor saved over.
-        QVERIFY(f.st.configuracionNoLeida);
+        QVERIFY(f.st.config().configuracionNoLeida());
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (10 de 25 renglones)")));
         QCOMPARE(f.st.TxtConfiguration(9), registro::porOmision(9));
@@ -223,12 +223,12 @@ private slots:
         f.dlg.responde(true);
         Menu_Configure(f.ctx);
         QVERIFY(f.st.opcionesServidorHabilitadas());
-        f.st.ConfiguracionModificada = false;
+        f.st.config().setConfiguracionModificada(false);
         clicChk(f.ctx, slot::DepurarArchivos, false);
         QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
-        QVERIFY(f.st.ConfiguracionModificada);
+        QVERIFY(f.st.config().ConfiguracionModificada());
         Menu_GuardaConf(f.ctx);
-        QVERIFY(!f.st.ConfiguracionModificada);
+        QVERIFY(!f.st.config().ConfiguracionModificada());
         QVERIFY(f.st.editando()); // a save keeps edit mode
         QVERIFY(QFileInfo::exists(f.ruta("odbc0.reg")));
         Menu_Configure(f.ctx); // closing asks nothing
@@ -328,7 +328,7 @@ private slots:
         f.st.setEtiqueta(Etiqueta::Minutos, min);
         f.st.setEtiqueta(Etiqueta::Segundos, seg);
         AplicaLapso(f.ctx);
-        QCOMPARE(f.st.periodo, periodo);
+        QCOMPARE(f.st.ciclo().periodo(), periodo);
         QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), minBox);
         QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), segBox);
         QCOMPARE(f.st.progreso(), 1.0f);
@@ -361,11 +361,11 @@ private slots:
         const QString env = f.carpeta("env"), rec = f.carpeta("rec");
         f.st.setSlot(slot::DirEnvio, env + "/");
         f.st.setSlot(slot::DirRecibo, rec + "//");
-        f.st.ConfiguracionModificada = false;
+        f.st.config().setConfiguracionModificada(false);
         QCOMPARE(int(RevisaDir(f.ctx)), 0); // "rec/" names the folder too
         QCOMPARE(f.st.TxtConfiguration(slot::DirEnvio), env);
         QCOMPARE(f.st.TxtConfiguration(slot::DirRecibo), rec + "/");
-        QVERIFY(f.st.ConfiguracionModificada);
+        QVERIFY(f.st.config().ConfiguracionModificada());
         QVERIFY(f.dlg.registros.isEmpty());
         f.st.setSlot(slot::DirRecibo, f.ruta("falta"));
         QCOMPARE(int(RevisaDir(f.ctx)), 1);

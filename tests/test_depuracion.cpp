@@ -24,7 +24,7 @@ Carpetas prepara(Fixture& f, bool misma = false) {
     f.st.setSlot(slot::Usuario, "ftp4321");
     f.st.setSlot(slot::DirEnvio, c.env);
     f.st.setSlot(slot::DirRecibo, c.rec);
-    f.st.DiaJulianoActual = 46;
+    f.st.ciclo().setDiaJulianoActual(46);
     return c;
 }
 void toca(const QString& carpeta, const QStringList& nombres) {
@@ -236,13 +236,13 @@ private slots:
         f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(14, 5, 33)));
         ListaPendientes(f.ctx); // missing Pend: the placeholder
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
-        QVERIFY(!f.st.pendientesConArchivos);
+        QVERIFY(!f.st.pendientesConArchivos());
         // A "registro 001" file staged in Pend is no file the broker sent.
         toca(c.env + "/Pend", {"m4321123.045", "m1111123.045", "m4321006.r001"});
         QDir(c.env + "/Pend").mkdir("m4321124.045");
         ListaPendientes(f.ctx);
         QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"m4321123.045 - 14:05  En Espera"});
-        QVERIFY(f.st.pendientesConArchivos);
+        QVERIFY(f.st.pendientesConArchivos());
         ListaRechazados(f.ctx);
         QVERIFY(f.st.lista(Lista::Rechazados).isEmpty());
         toca(c.env + "/Rechaza", {"m4321600.045", "m9999600.045"});

@@ -357,13 +357,13 @@ private slots:
             for (int i = 0; i < nombres.size(); ++i)
                 QVERIFY(c.pon("ENV/" + nombres[i], datos[i]));
             QVERIFY(c.orden(QStringLiteral("muere-tras 200000")));
-            o.st().ContadorRegistro001 = 61;
+            o.st().ciclo().setContadorRegistro001(61);
             EjecutaCiclo(o.ctx());
             QTRY_VERIFY(!c.vivo());
             for (int i = 0; i < nombres.size(); ++i)
                 QCOMPARE(lee(c.ruta("ENV/" + nombres[i])), datos[i]); // none deleted on the centre
         }
-        QCOMPARE(int(o.st().ContadorRegistro001), 0);
+        QCOMPARE(int(o.st().ciclo().ContadorRegistro001()), 0);
         QVERIFY(o.st().sesion().mostrarErrores());
         QVERIFY(o.ventana.codigos.isEmpty()); // the download runs without error windows
         QVERIFY2(o.st().evento().startsWith(QStringLiteral("Esta pendiente el archivo - ")),
@@ -381,7 +381,7 @@ private slots:
         for (int i = 0; i < nombres.size(); ++i)
             QVERIFY(c.pon("ENV/" + nombres[i], datos[i]));
         o.conecta(c);
-        o.st().ContadorRegistro001 = 61;
+        o.st().ciclo().setContadorRegistro001(61);
         EjecutaCiclo(o.ctx());
         for (int i = 0; i < nombres.size(); ++i) {
             QCOMPARE(lee(o.recibo + "/" + nombres[i]), datos[i]);

@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(lineas.value(slot::FolioInferior), QStringLiteral("100"));
         QCOMPARE(lineas.value(slot::FolioSuperior), QStringLiteral("900"));
         QVERIFY(foliosBloqueados(o.st()));
-        QVERIFY(!o.st().ConfiguracionModificada);
+        QVERIFY(!o.st().config().ConfiguracionModificada());
         QCOMPARE(o.st().captionFolios(), QStringLiteral("C&ambiar Folios"));
         QCOMPARE(c.cuenta("RETR"), 1); // saving talks to no server
 

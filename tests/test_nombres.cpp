@@ -85,7 +85,7 @@ private slots:
         f.st.setSlot(slot::Usuario, "ftp4321");
         f.st.setSlot(slot::FolioInferior, "001");
         f.st.setSlot(slot::FolioSuperior, "500");
-        f.st.DiaJulianoActual = 45;
+        f.st.ciclo().setDiaJulianoActual(45);
         auto prueba = [&](const QString& n) {
             return QList<bool>{pruebaJuliano(f.st, n), pruebaPatente(f.st, n), pruebaFolio(f.st, n)};
         };

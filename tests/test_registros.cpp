@@ -32,7 +32,7 @@ struct Oficina : Fixture {
         st.setSlot(slot::Usuario, QStringLiteral("usuario4321"));
         st.setSlot(slot::DirEnvio, envio);
         st.setSlot(slot::DirRecibo, recibo);
-        st.DiaJulianoActual = 45;
+        st.ciclo().setDiaJulianoActual(45);
     }
     QString archivo(const QString& nombre, const QDateTime& t) {
         const QString r = fs::une(envio, nombre);
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(o.st.lista(Lista::Recibidos), QStringList{"m4321123.err - 14:06:09"});
 
         // The path follows the day held by the main window: after midnight, a new file.
-        o.st.DiaJulianoActual = 46;
+        o.st.ciclo().setDiaJulianoActual(46);
         QVERIFY(registraEnLog(o.ctx, EventoLog::Enviado, "m4321124.046"));
         QVERIFY(lee(o.recibo + "/432146.log").startsWith("E - m4321124.046"));
         QCOMPARE(lee(o.recibo + "/432145.log").count('\n'), 2);
@@ -269,7 +269,7 @@ private slots:
             QCOMPARE(o.st.colorAviso(), color);
         }
         // A shorter list after a new download: the index wraps instead of pointing past the end.
-        o.st.IndiceAviso = 2;
+        o.st.setIndiceAviso(2);
         o.st.setLista(Lista::Mensajes, {"**solo"});
         RotaAvisos(o.ctx);
         QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
@@ -306,7 +306,7 @@ private slots:
             lst.carga(o.st);
             QCOMPARE(lst.contiene("m4321002.045", t), tachar);
             QCOMPARE(lst.items().size(), tachar ? 1 : 0);
-            QCOMPARE(o.st.TxtActualizar, QStringLiteral("0"));
+            QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0"));
         }
     }
 
@@ -361,21 +361,21 @@ private slots:
     void refreshCancelAndCloseBox() {
         Oficina o;
         QStringList envio{"m4321001.045"};
-        o.st.TxtActualizar = "1";
+        o.st.ciclo().setTxtActualizar("1");
         o.dlg.guionEnvio = [&o](ArchivosaEnviar& f) {
-            QCOMPARE(o.st.TxtActualizar, QStringLiteral("0")); // cleared on opening
+            QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0")); // cleared on opening
             f.setSeleccionado(0, true);
             QVERIFY(f.CmdActualizar_Click());
         };
         o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
-        QCOMPARE(o.st.TxtActualizar, QStringLiteral("1"));
+        QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("1"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = [](ArchivosaEnviar& f) { QVERIFY(f.CmdCancelar_Click()); };
         o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
-        QCOMPARE(o.st.TxtActualizar, QStringLiteral("0"));
+        QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = nullptr; // the close box

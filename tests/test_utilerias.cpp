@@ -35,7 +35,7 @@ struct Instalacion : Fixture {
         fs::ponSoloLectura(ruta("usuarios.dat"), true);
         QVERIFY(pon(ruta("odbc0.reg"), "h\r\na4321\r\nviejo0\r\n"));
         QVERIFY(pon(ruta("odbc1.reg"), "h\r\nb1234\r\nviejo1\r\n"));
-        st.IndicePatente = 0;
+        st.config().setIndicePatente(0);
         st.setSlot(slot::Usuario, QStringLiteral("a4321"));
         st.setSlot(slot::DirRecibo, recibo);
     }
@@ -286,7 +286,7 @@ private slots:
     void respaldoDeDosPatentes() {
         Instalacion i;
         i.st.setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
-        QVERIFY(i.st.ConfiguracionModificada);
+        QVERIFY(i.st.config().ConfiguracionModificada());
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
         QCOMPARE(i.dlg.textos(), QStringList{kPreguntaRespaldo});
@@ -301,7 +301,7 @@ private slots:
             QCOMPARE(QFile(carpeta + "/0").permissions() & (QFile::ReadOther | QFile::ReadGroup),
                      QFileDevice::Permissions{});
         }
-        QVERIFY(!i.st.ConfiguracionModificada);
+        QVERIFY(!i.st.config().ConfiguracionModificada());
         QCOMPARE(i.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
 
         // A second backup replaces the first one file by file.
@@ -338,7 +338,7 @@ private slots:
                      i.tmp.path() + "/Usuarios.dat.");
         QVERIFY(en(i.respaldo1()).isEmpty());
         QCOMPARE(lee(i.ruta("odbc0.reg")), antes); // not even saved
-        QVERIFY(i.st.ConfiguracionModificada);
+        QVERIFY(i.st.config().ConfiguracionModificada());
         QCOMPARE(i.dlg.punteros.last(), Puntero::Normal);
     }
 
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(QFile(i.ruta("odbc0.reg")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
                  QFileDevice::Permissions{});
         QCOMPARE(cierre.count(), 1);
-        QVERIFY(i.st.cierrePendiente);
+        QVERIFY(i.st.cierrePendiente());
     }
 
     // A backup made before 4321 was configured, restored after the list was
@@ -411,7 +411,7 @@ private slots:
         const QString aparte = i.respaldo1() + "/anteriores/20260214-100000";
         QCOMPARE(en(aparte), (QStringList{"odbc0.reg", "odbc1.reg", "odbc2.reg", "usuarios.dat"}));
         QCOMPARE(lee(aparte + "/odbc2.reg"), QByteArray("h\r\nz9999\r\notra cuenta\r\n"));
-        QVERIFY(!i.st.ConfiguracionModificada);
+        QVERIFY(!i.st.config().ConfiguracionModificada());
         QVERIFY(!GrabaConfiguracion(i.ctx));
         QCOMPARE(lee(i.ruta("odbc0.reg")), QByteArray("h\r\nb1234\r\nrespaldado1234\r\n"));
     }
@@ -518,7 +518,7 @@ private slots:
         QCOMPARE(i.dlg.textos().size(), 2);
         QVERIFY(i.dlg.ultimo().startsWith("ERROR: No fue posible copiar el archivo " + i.respaldo1() + "/0"));
         QCOMPARE(lee(i.ruta("odbc1.reg")), QByteArray("h\r\nb1234\r\nrespaldado1\r\n"));
-        QVERIFY(i.st.cierrePendiente);
+        QVERIFY(i.st.cierrePendiente());
     }
 
     void noEnLaPreguntaNoCambiaNada() {
@@ -541,7 +541,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(i.respaldo2()));
             QCOMPARE(lee(i.ruta("odbc0.reg")), QByteArray("h\r\na4321\r\nviejo0\r\n"));
             QCOMPARE(lee(i.ruta("usuarios.dat")), QByteArray("Agencia 4321\r\nOtra 1234\r\n"));
-            QVERIFY(i.st.ConfiguracionModificada);
+            QVERIFY(i.st.config().ConfiguracionModificada());
             QCOMPARE(cierre.count(), 0);
             QVERIFY(i.dlg.punteros.isEmpty());
         }

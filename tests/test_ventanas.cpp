@@ -318,7 +318,7 @@ private slots:
         Form1 w(g.ctx, 0);
         QCOMPARE(w.windowTitle(), QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> 4321"));
         QCOMPARE(w.findChild<QLabel*>("LblPatente")->text(), QStringLiteral("4321"));
-        QVERIFY(!g.st.ConfiguracionModificada);
+        QVERIFY(!g.st.config().ConfiguracionModificada());
         auto* pagina = w.paginaConfiguracion();
         QVERIFY(pagina->caja(slot::Usuario)->isReadOnly());
         QCOMPARE(pagina->caja(slot::Usuario)->text(), QStringLiteral("ftp4321"));
@@ -532,7 +532,7 @@ private slots:
                 qPrintable(p.color(QPalette::WindowText).name() + " on " + p.color(QPalette::Window).name()));
         }
         const QPalette pend = w.findChild<QListView*>("LstPendientes")->palette();
-        QVERIFY(g.st.pendientesConArchivos);
+        QVERIFY(g.st.pendientesConArchivos());
         QVERIFY(colores::contraste(pend.color(QPalette::Text), pend.color(QPalette::Base)) >= 4.5);
         auto* usuario = w.paginaConfiguracion()->caja(slot::Usuario);
         const QColor cerrada = usuario->palette().color(QPalette::Base);
@@ -689,13 +689,15 @@ private slots:
         const QString dia = QStringLiteral("%1").arg(Get_Juliano(reloj), 3, 10, QLatin1Char('0'));
         QVERIFY(test::pon(f.envio + "/m4321123." + dia, "500|\r\n"));
         f.st.setLista(Lista::Mensajes, {"aviso uno", "aviso dos"});
-        f.st.ContadorTicker = 5; // the notice line steps on the next tick
+        f.st.ciclo().setContadorTicker(5); // the notice line steps on the next tick
         f.st.setCaptionInicio(QStringLiteral("&Detener"));
-        f.st.SegundosTranscurridos = qint16(f.st.periodo + 1); // the next tick runs a cycle
+        f.st.ciclo().setSegundosTranscurridos(
+            qint16(f.st.ciclo().periodo() + 1)); // the next tick runs a cycle
         QTRY_COMPARE_WITH_TIMEOUT(dlg.horas.size(), 2, 10000);
         QVERIFY2(dlg.horas[0] != dlg.horas[1], qPrintable(dlg.horas.join(" / ")));
         QVERIFY2(dlg.avisos[0] != dlg.avisos[1], qPrintable(dlg.avisos.join(" / ")));
-        QTRY_VERIFY(!f.st.cicloEnCurso && f.st.SegundosTranscurridos > 0); // the cycle ended
+        QTRY_VERIFY(!f.st.ciclo().cicloEnCurso() &&
+                    f.st.ciclo().SegundosTranscurridos() > 0); // the cycle ended
     }
 };
 

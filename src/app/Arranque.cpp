@@ -48,22 +48,22 @@ void CargaForm1(Contexto& ctx, int posicion) {
     MainState& st = ctx.st;
     st.setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx, 30);
-    st.IndicePatente = static_cast<quint8>(posicion);
+    st.config().setIndicePatente(static_cast<quint8>(posicion));
     st.sesion().setMostrarErrores(true);
     CargaConfiguracion(ctx);
-    if (!st.configuracionNoLeida)
+    if (!st.config().configuracionNoLeida())
         quitaTemporalesDeOficina(ctx);
-    st.DiaJulianoActual = Get_Juliano(ctx.reloj);
-    st.ultimoCambioDia = ctx.reloj.ahora().date();
-    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
+    st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
+    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
     CargaBitacora(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
     // A configuration that could not be read holds defaults: nothing is
     // checked or purged on their behalf.
-    if (!st.configuracionNoLeida)
+    if (!st.config().configuracionNoLeida())
         RevisaArchivosTipo(ctx);
-    if (!st.configuracionNoLeida && st.chk(slot::RutasAdicionales)) {
+    if (!st.config().configuracionNoLeida() && st.chk(slot::RutasAdicionales)) {
         if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
                         st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
                         Lista::ArchivosE) == 1)
@@ -73,22 +73,23 @@ void CargaForm1(Contexto& ctx, int posicion) {
                              Lista::ArchivosR) == 1)
             abrePanel(ctx, Panel::Rutas);
     }
-    if (!st.configuracionNoLeida && st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+    if (!st.config().configuracionNoLeida() &&
+        st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
     CargaAvisos(ctx);
-    st.IndiceAviso = 0;
+    st.setIndiceAviso(0);
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     // A configuration not read holds no patent: the list names the one entered.
-    const QString patente = st.configuracionNoLeida
+    const QString patente = st.config().configuracionNoLeida()
                                 ? fs::leeLineas(fs::une(ctx.carpetaPrograma, QStringLiteral("usuarios.dat")),
                                                 fs::limite::kConfiguracion)
                                       .value(posicion, QStringLiteral("?"))
                                 : st.patente();
     st.setEtiqueta(Etiqueta::Patente, patente);
     st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
-    st.ConfiguracionModificada = false;
+    st.config().setConfiguracionModificada(false);
     // The start-up's progress texts end: nothing is under way any more.
-    st.setEvento(st.configuracionNoLeida
+    st.setEvento(st.config().configuracionNoLeida()
                      ? Texto::tr("La configuración de la patente no se pudo leer; no es posible iniciar")
                      : Texto::tr("Listo para Iniciar"));
 }

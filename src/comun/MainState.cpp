@@ -9,7 +9,7 @@ MainState::MainState() {
     // The boxes start as their slots' default texts say.
     for (int s : kSlotsBandera)
         chk_[s] = slots_[s] == QLatin1String("1");
-    ConfiguracionModificada = false;
+    config_.setConfiguracionModificada(false);
     bloqueado_.fill(true);
     // Until edit mode is first closed the routes flag stays open.
     bloqueado_[slot::RutasAdicionales] = false;
@@ -21,7 +21,7 @@ void MainState::setSlot(int n, const QString& texto) {
     if (slots_.at(n) == texto)
         return;
     slots_[n] = texto;
-    ConfiguracionModificada = true;
+    config_.setConfiguracionModificada(true);
     emit slotCambiado(n);
 }
 
@@ -142,7 +142,7 @@ QString MainState::captionFolios() const {
 }
 
 void MainState::solicitaCierre() {
-    cierrePendiente = true;
+    cierrePendiente_ = true;
     emit cierreSolicitado();
 }
 

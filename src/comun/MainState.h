@@ -145,9 +145,104 @@ private:
     QStringList lineas_;
 };
 
-// Everything the main window owns during a run: the configuration record,
-// the lists, the labels and the form-level variables. Procedures act on it;
-// windows show it and forward clicks to the procedures.
+// The cycle's clock within a run. Written by the cycle; the period also by
+// the configuration page's slider, the request for a cycle at once by the
+// manual send window, the day and its change also by the start-up.
+class EstadoCiclo {
+public:
+    // Seconds between cycles (the slider's value).
+    int periodo() const { return periodo_; }
+    void setPeriodo(int segundos) { periodo_ = segundos; }
+    // "1" asks the cycle timer to start the next cycle at once.
+    const QString& TxtActualizar() const { return TxtActualizar_; }
+    void setTxtActualizar(const QString& t) { TxtActualizar_ = t; }
+
+    // 0: no countdown (stopped, or a cycle is running); n > 0: n - 1
+    // seconds since the last cycle ended.
+    qint16 SegundosTranscurridos() const { return SegundosTranscurridos_; }
+    void setSegundosTranscurridos(qint16 s) { SegundosTranscurridos_ = s; }
+    void avanzaSegundo() { ++SegundosTranscurridos_; }
+
+    // Ticks since the notices and registro 001 were last fetched, each
+    // counted up to 250 (registro 001 only while it is fetched at all).
+    int ContadorAvisos() const { return ContadorAvisos_; }
+    void setContadorAvisos(int n) { ContadorAvisos_ = n; }
+    quint8 ContadorRegistro001() const { return ContadorRegistro001_; }
+    void setContadorRegistro001(quint8 n) { ContadorRegistro001_ = n; }
+    void cuentaTick(bool registro001) {
+        if (ContadorAvisos_ < 250)
+            ++ContadorAvisos_;
+        if (registro001 && ContadorRegistro001_ < 250)
+            ++ContadorRegistro001_;
+    }
+    // Ticks since the notice line last stepped.
+    int ContadorTicker() const { return ContadorTicker_; }
+    void setContadorTicker(int n) { ContadorTicker_ = n; }
+
+    // A cycle or a tick's work is in progress: a tick that reaches the
+    // window meanwhile (a message box runs its own event loop) only moves
+    // the clock.
+    bool cicloEnCurso() const { return cicloEnCurso_; }
+    void setCicloEnCurso(bool c) { cicloEnCurso_ = c; }
+    bool enTick() const { return enTick_; }
+    void setEnTick(bool t) { enTick_ = t; }
+
+    // Today's Julian day, and the date of the last day change, so one
+    // missed while a cycle ran is caught up.
+    qint16 DiaJulianoActual() const { return DiaJulianoActual_; }
+    void setDiaJulianoActual(qint16 d) { DiaJulianoActual_ = d; }
+    QDate ultimoCambioDia() const { return ultimoCambioDia_; }
+    void setUltimoCambioDia(QDate d) { ultimoCambioDia_ = d; }
+
+private:
+    int periodo_ = 30;
+    QString TxtActualizar_ = QStringLiteral("0");
+    qint16 SegundosTranscurridos_ = 0;
+    int ContadorAvisos_ = 0;
+    quint8 ContadorRegistro001_ = 0;
+    int ContadorTicker_ = 0;
+    bool cicloEnCurso_ = false;
+    bool enTick_ = false;
+    qint16 DiaJulianoActual_ = 1;
+    QDate ultimoCambioDia_;
+};
+
+// Where the configuration record stands: the patent's position, whether it
+// changed since it was read or saved, and the states in which it must never
+// be saved. Written by the configuration file and editing, the start-up and
+// the restore.
+class EstadoConfiguracion {
+public:
+    // The patent's position in the list: its file is odbc<n>.reg.
+    quint8 IndicePatente() const { return IndicePatente_; }
+    void setIndicePatente(quint8 n) { IndicePatente_ = n; }
+    bool ConfiguracionModificada() const { return ConfiguracionModificada_; }
+    void setConfiguracionModificada(bool m) { ConfiguracionModificada_ = m; }
+    // The patent's configuration file is there but could not be read: the
+    // record holds defaults, which must never be saved over the real one.
+    bool configuracionNoLeida() const { return configuracionNoLeida_; }
+    void setConfiguracionNoLeida(bool n) { configuracionNoLeida_ = n; }
+    // A restore replaced the configuration files: the record in memory is
+    // the one they replaced, and is never saved.
+    bool configuracionRecuperada() const { return configuracionRecuperada_; }
+    void setConfiguracionRecuperada(bool r) { configuracionRecuperada_ = r; }
+    // Edit mode was closed at least once this run.
+    bool edicionCerradaAlgunaVez() const { return edicionCerradaAlgunaVez_; }
+    void setEdicionCerradaAlgunaVez(bool c) { edicionCerradaAlgunaVez_ = c; }
+
+private:
+    quint8 IndicePatente_ = 0;
+    bool ConfiguracionModificada_ = false;
+    bool configuracionNoLeida_ = false;
+    bool configuracionRecuperada_ = false;
+    bool edicionCerradaAlgunaVez_ = false;
+};
+
+// Everything the main window owns during a run, the aggregate of its parts:
+// the configuration record and the editing view, the lists, labels and
+// status line, and the parts above (the cycle's clock, where the record
+// stands, the session with the centre, the register backlog). No data of its
+// own is public. Procedures act on it; windows show it and forward clicks.
 class MainState : public QObject {
     Q_OBJECT
 public:
@@ -176,7 +271,6 @@ public:
     bool editando() const { return editando_; }
     void setEditando(bool e);
     QString captionConfigurar() const;
-    bool edicionCerradaAlgunaVez = false;
 
     OpcionServidor opcionServidor() const { return servidor_; }
     void setOpcionServidor(OpcionServidor o);
@@ -205,20 +299,20 @@ public:
     float progreso() const { return progreso_; }
     void setProgreso(float v);
 
-    // --- form-level variables ---------------------------------------------
-    quint8 IndicePatente = 0;
-    qint16 DiaJulianoActual = 1;
-    bool ConfiguracionModificada = false;
-    // The patent's configuration file is there but could not be read: the
-    // record holds defaults, which must never be saved over the real one.
-    bool configuracionNoLeida = false;
-    // A restore replaced the configuration files: the record in memory is
-    // the one they replaced, and is never saved.
-    bool configuracionRecuperada = false;
-    int periodo = 30; // seconds between cycles (the slider's value)
+    // --- parts with owners of their own --------------------------------------
+    EstadoCiclo& ciclo() { return ciclo_; }
+    const EstadoCiclo& ciclo() const { return ciclo_; }
+    EstadoConfiguracion& config() { return config_; }
+    const EstadoConfiguracion& config() const { return config_; }
+    SesionCentro& sesion() { return sesion_; }
+    const SesionCentro& sesion() const { return sesion_; }
+    RegistroAtrasado& atrasados() { return atrasados_; }
+    const RegistroAtrasado& atrasados() const { return atrasados_; }
+
     // LstPendientes holds files (tool-tip background) or the placeholder
-    // (window background).
-    bool pendientesConArchivos = false;
+    // (window background). Written by the lists.
+    bool pendientesConArchivos() const { return pendientesConArchivos_; }
+    void setPendientesConArchivos(bool a) { pendientesConArchivos_ = a; }
 
     // Last four characters of slot 1 (the whole slot when shorter).
     QString patente() const;
@@ -244,20 +338,25 @@ private:
     OpcionServidor servidor_ = OpcionServidor::Ninguna;
     Panel panel_ = Panel::Ninguno;
     float progreso_ = 0;
+    EstadoCiclo ciclo_;
+    EstadoConfiguracion config_;
+    SesionCentro sesion_;
+    RegistroAtrasado atrasados_;
+    bool pendientesConArchivos_ = false;
 
     // --- notices and manual send selection ---------------------------------
 public:
     // Notice now on the notice line; 0 when the window loads.
-    int IndiceAviso = 0;
+    int IndiceAviso() const { return IndiceAviso_; }
+    void setIndiceAviso(int i) { IndiceAviso_ = i; }
     ColorAviso colorAviso() const { return colorAviso_; }
     void setColorAviso(ColorAviso c);
-    // "1" asks the cycle timer to start the next cycle at once.
-    QString TxtActualizar = QStringLiteral("0");
 signals:
     void colorAvisoCambiado();
 
 private:
     ColorAviso colorAviso_ = ColorAviso::Azul;
+    int IndiceAviso_ = 0;
 
     // --- the cycle ----------------------------------------------------------
 public:
@@ -265,23 +364,6 @@ public:
     const QString& captionInicio() const { return captionInicio_; }
     void setCaptionInicio(const QString& c);
     bool iniciado() const { return captionInicio_ == Texto::tr("&Detener"); }
-
-    // 0: no countdown (stopped, or a cycle is running); n > 0: n - 1 seconds
-    // since the last cycle ended.
-    qint16 SegundosTranscurridos = 0;
-    int ContadorAvisos = 0;
-    quint8 ContadorRegistro001 = 0;
-    int ContadorTicker = 0;
-    // A cycle or a tick's work is in progress: a tick that reaches the window
-    // meanwhile (a message box runs its own event loop) only moves the clock.
-    bool cicloEnCurso = false;
-    bool enTick = false;
-    // Date of the last day change, so one missed while a cycle ran is caught up.
-    QDate ultimoCambioDia;
-    SesionCentro& sesion() { return sesion_; }
-    const SesionCentro& sesion() const { return sesion_; }
-    RegistroAtrasado& atrasados() { return atrasados_; }
-    const RegistroAtrasado& atrasados() const { return atrasados_; }
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }
@@ -295,8 +377,6 @@ signals:
 
 private:
     QString captionInicio_ = Texto::tr("&Iniciar");
-    SesionCentro sesion_;
-    RegistroAtrasado atrasados_;
 
     // --- menu utilities: folio authorization, restore ----------------------
 public:
@@ -307,7 +387,7 @@ public:
     QString captionFolios() const;
     // The restore ends the run: the main window closes itself (with its save
     // question) when asked. The flag stays set for a window that opens later.
-    bool cierrePendiente = false;
+    bool cierrePendiente() const { return cierrePendiente_; }
     void solicitaCierre();
 signals:
     void foliosCambiado();
@@ -315,6 +395,7 @@ signals:
 
 private:
     bool foliosAutorizados_ = false;
+    bool cierrePendiente_ = false;
 
     // --- the cycle and the diagnostics exclude each other ------------------
 public:

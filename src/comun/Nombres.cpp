@@ -58,7 +58,7 @@ bool pruebaJuliano(const MainState& st, const QString& nombre) {
     const QString d = diaDe(nombre);
     bool ok = false;
     const int n = d.toInt(&ok);
-    return ok && n == st.DiaJulianoActual;
+    return ok && n == st.ciclo().DiaJulianoActual();
 }
 
 bool pruebaPatente(const MainState& st, const QString& nombre) {

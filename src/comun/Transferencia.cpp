@@ -111,7 +111,7 @@ qint32 ConnectToHost(Contexto& ctx) {
         // Refused or timed out, it would be so again for every file of the
         // cycle; so would a login or a certificate refused within a cycle (a
         // login refused ten times may lock the account).
-        if (sesionPerdidaCon(codigo) || ctx.st.cicloEnCurso)
+        if (sesionPerdidaCon(codigo) || ctx.st.ciclo().cicloEnCurso())
             ctx.st.sesion().pierde(codigo);
     }
     ctx.st.marcaConexion(codigo);

@@ -36,7 +36,7 @@ QString rutaConfiguracion(const QString& carpetaPrograma, int posicion) {
 }
 
 QString rutaConfiguracion(const Contexto& ctx) {
-    return rutaConfiguracion(ctx.carpetaPrograma, ctx.st.IndicePatente);
+    return rutaConfiguracion(ctx.carpetaPrograma, ctx.st.config().IndicePatente());
 }
 
 namespace clave {
@@ -83,7 +83,7 @@ void CargaConfiguracion(Contexto& ctx) {
     // on (the purge's "1" would empty the day's folders) or to save over it.
     const bool presente = fi.exists() || fi.isSymLink();
     if ((!leido && presente) || (leido && lineas.size() < MainState::kSlots)) {
-        st.configuracionNoLeida = true;
+        st.config().setConfiguracionNoLeida(true);
         const QString motivo = leido ? QStringLiteral("está incompleto (%1 de %2 renglones)")
                                            .arg(lineas.size())
                                            .arg(MainState::kSlots)
@@ -135,13 +135,13 @@ void CargaConfiguracion(Contexto& ctx) {
 
 bool GrabaConfiguracion(Contexto& ctx) {
     MainState& st = ctx.st;
-    if (st.configuracionNoLeida) {
+    if (st.config().configuracionNoLeida()) {
         ctx.dlg.error(Texto::tr("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
                       Texto::tr(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
                                 "por omisión. Revise sus permisos y abra de nuevo la patente."));
         return false;
     }
-    if (st.configuracionRecuperada) {
+    if (st.config().configuracionRecuperada()) {
         ctx.dlg.error(Texto::tr("No se grabó la configuración: se recuperó del respaldo y la que se muestra "
                                 "es la anterior. Abra de nuevo la patente."));
         return false;

@@ -26,7 +26,7 @@ void Menu_Configure(Contexto& ctx) {
         bloqueaTodo(st, true);
         st.setOpcionesServidorHabilitadas(false);
         st.setEditando(false);
-        st.edicionCerradaAlgunaVez = true;
+        st.config().setEdicionCerradaAlgunaVez(true);
         return;
     }
     if (!ctx.dlg.pregunta(Texto::tr(
@@ -48,7 +48,7 @@ void Menu_GuardaConf(Contexto& ctx) {
         return;
     // A failed write keeps the change mark, so the exit question still asks.
     if (GrabaConfiguracion(ctx))
-        ctx.st.ConfiguracionModificada = false;
+        ctx.st.config().setConfiguracionModificada(false);
     ctx.st.setBloqueado(slot::FolioInferior, true);
     ctx.st.setBloqueado(slot::FolioSuperior, true);
 }
@@ -99,7 +99,7 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
         st.setChk(s, ok ? v == 1.0 : marcado);
     } else {
         st.setChk(s, marcado);
-        st.ConfiguracionModificada = true;
+        st.config().setConfiguracionModificada(true);
         st.setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
     }
     // Signing needs its key files whichever way a click switches it on; a
@@ -132,7 +132,7 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
 
 void SldControl_Change(Contexto& ctx, int v) {
     MainState& st = ctx.st;
-    st.periodo = v;
+    st.ciclo().setPeriodo(v);
     if (v <= 59) {
         st.setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
         st.setEtiqueta(Etiqueta::Segundos, QString::number(v));
@@ -151,7 +151,7 @@ void AplicaLapso(Contexto& ctx) {
     if (okM && okS && m >= 0 && m <= 5 && s >= 0 && s <= 60)
         SldControl_Change(ctx, int(std::nearbyint(m * 60 + s)));
     else
-        SldControl_Change(ctx, st.periodo);
+        SldControl_Change(ctx, st.ciclo().periodo());
 }
 
 void abrePanel(Contexto& ctx, Panel p) { ctx.st.setPanel(p); }

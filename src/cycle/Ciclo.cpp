@@ -56,11 +56,11 @@ bool revisaConfiguracion(Contexto& ctx) {
 // The notice line steps on every sixth tick.
 void pasoAvisos(Contexto& ctx) {
     MainState& st = ctx.st;
-    if (st.ContadorTicker > 4) {
+    if (st.ciclo().ContadorTicker() > 4) {
         RotaAvisos(ctx);
-        st.ContadorTicker = 0;
+        st.ciclo().setContadorTicker(0);
     } else {
-        ++st.ContadorTicker;
+        st.ciclo().setContadorTicker(st.ciclo().ContadorTicker() + 1);
     }
 }
 
@@ -74,24 +74,24 @@ void detenSiCorre(Contexto& ctx) {
 
 void EnviaConfiguracion(Contexto& ctx) {
     const QString remoto = QStringLiteral("REC/") + ctx.st.TxtConfiguration(slot::Usuario) +
-                           QStringLiteral("odbc%1.reg").arg(ctx.st.IndicePatente);
+                           QStringLiteral("odbc%1.reg").arg(ctx.st.config().IndicePatente());
     SendFile(ctx, rutaConfiguracion(ctx), remoto);
 }
 
 void EjecutaCiclo(Contexto& ctx) {
     MainState& st = ctx.st;
-    const bool anidado = st.cicloEnCurso;
-    st.cicloEnCurso = true;
+    const bool anidado = st.ciclo().cicloEnCurso();
+    st.ciclo().setCicloEnCurso(true);
     st.marcaCiclo(true);
     if (!anidado)
         reiniciaSesion(ctx);
     if (RevisaDir(ctx) != 0) {
         detenSiCorre(ctx);
-        st.cicloEnCurso = anidado;
+        st.ciclo().setCicloEnCurso(anidado);
         st.marcaCiclo(false);
         return;
     }
-    st.SegundosTranscurridos = 0;
+    st.ciclo().setSegundosTranscurridos(0);
     ctx.dlg.puntero(Puntero::Ocupado);
     const QString enviados = carpetas::enviados(st, ctx.plataforma);
     const QString pend = carpetas::pend(st, ctx.plataforma);
@@ -108,13 +108,13 @@ void EjecutaCiclo(Contexto& ctx) {
         detenSiCorre(ctx);
     }
 
-    if (st.ContadorAvisos > 240 && !ctx.cancelado()) {
+    if (st.ciclo().ContadorAvisos() > 240 && !ctx.cancelado()) {
         TraeAvisos(ctx);
-        st.ContadorAvisos = 0;
+        st.ciclo().setContadorAvisos(0);
     }
-    if (st.ContadorRegistro001 > 60 && !ctx.cancelado()) {
+    if (st.ciclo().ContadorRegistro001() > 60 && !ctx.cancelado()) {
         TraeRegistro001(ctx);
-        st.ContadorRegistro001 = 0;
+        st.ciclo().setContadorRegistro001(0);
     }
     ListaPendientes(ctx);
     const bool rechazado = st.sesion().perdida() == codigos::AccesoDenegado;
@@ -127,21 +127,21 @@ void EjecutaCiclo(Contexto& ctx) {
         reportaFalla(ctx, Texto::tr("Se detuvo la conexión: el servidor rechazó el usuario o la contraseña. "
                                     "Corríjalos en la configuración e inicie de nuevo."));
         detenSiCorre(ctx);
-        st.cicloEnCurso = anidado;
+        st.ciclo().setCicloEnCurso(anidado);
         st.marcaCiclo(false);
         return;
     }
-    st.SegundosTranscurridos = 1;
+    st.ciclo().setSegundosTranscurridos(1);
     st.setProgreso(1);
     st.seleccionaUltimos();
-    st.cicloEnCurso = anidado;
+    st.ciclo().setCicloEnCurso(anidado);
     st.marcaCiclo(false);
 }
 
 void Start_Button_Click(Contexto& ctx) {
     MainState& st = ctx.st;
     if (st.captionInicio() == Texto::tr("&Iniciar")) {
-        if (st.configuracionNoLeida) {
+        if (st.config().configuracionNoLeida()) {
             ctx.dlg.error(Texto::tr("No es posible iniciar: el archivo de configuración ") +
                           rutaConfiguracion(ctx) +
                           Texto::tr(" no se pudo leer al abrir la patente. Corríjalo o recupere la "
@@ -158,18 +158,18 @@ void Start_Button_Click(Contexto& ctx) {
         st.setBloqueado(slot::FolioInferior, true);
         st.setBloqueado(slot::FolioSuperior, true);
         if (ConnectToHost(ctx) != 0) {
-            st.SegundosTranscurridos = 0;
+            st.ciclo().setSegundosTranscurridos(0);
             st.setProgreso(0);
             st.setCaptionInicio(Texto::tr("&Iniciar"));
             st.muestraPagina(kPaginaConfiguracion);
         } else {
             st.setCicloIniciado(true); // the diagnostics wait until it stops
-            const bool anidado = st.cicloEnCurso;
-            st.cicloEnCurso = true;
+            const bool anidado = st.ciclo().cicloEnCurso();
+            st.ciclo().setCicloEnCurso(true);
             TraeAvisos(ctx);
             EnviaConfiguracion(ctx);
             EjecutaCiclo(ctx);
-            st.cicloEnCurso = anidado;
+            st.ciclo().setCicloEnCurso(anidado);
         }
         ctx.dlg.puntero(Puntero::Normal);
         return;
@@ -181,18 +181,18 @@ void Start_Button_Click(Contexto& ctx) {
         ctx.dlg.error(Texto::tr(
             "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
     ctx.dlg.puntero(Puntero::Normal);
-    st.SegundosTranscurridos = 0;
+    st.ciclo().setSegundosTranscurridos(0);
     st.setCicloIniciado(false);
 }
 
 void MuestraCuentaRegresiva(Contexto& ctx) {
     MainState& st = ctx.st;
-    const int P = st.periodo;
+    const int P = st.ciclo().periodo();
     const double paso = P > 0 ? 100.0 / P : 100.0;
     const float suma = static_cast<float>(st.progreso() + paso);
     if (100.0f > suma) {
-        st.setEvento(Texto::tr("Siguiente ciclo en :") + QString::number(P - st.SegundosTranscurridos) +
-                     Texto::tr(" Seg."));
+        st.setEvento(Texto::tr("Siguiente ciclo en :") +
+                     QString::number(P - st.ciclo().SegundosTranscurridos()) + Texto::tr(" Seg."));
         st.setProgreso(suma);
     } else {
         st.setProgreso(1);
@@ -201,17 +201,18 @@ void MuestraCuentaRegresiva(Contexto& ctx) {
 
 void CambioDeDia(Contexto& ctx) {
     MainState& st = ctx.st;
-    st.ultimoCambioDia = ctx.reloj.ahora().date();
+    st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
     reiniciaSesion(ctx);
     // The retrieval asks for what is in Pend now, and hangs up again unless a
     // cycle will do so.
     BuscaRespuestas(ctx, refrescaPendientes(ctx));
     if (!st.iniciado())
         DisconnectFromHost(ctx);
-    st.DiaJulianoActual = Get_Juliano(ctx.reloj);
-    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.DiaJulianoActual));
+    st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
+    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
     st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
-    if (!st.configuracionNoLeida && st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+    if (!st.config().configuracionNoLeida() &&
+        st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
     // What the purge took away leaves the window too: yesterday's pending
     // copies and particular notice.
@@ -226,42 +227,39 @@ void TmrControl_Timer(Contexto& ctx) {
     // A tick that arrives while a cycle, another tick or other long work is
     // under way (a message box, the selection window, or the window's turn
     // inside a transfer) moves only the clock and the notice line.
-    if (st.cicloEnCurso || st.enTick || ctx.bajoTrabajo()) {
+    if (st.ciclo().cicloEnCurso() || st.ciclo().enTick() || ctx.bajoTrabajo()) {
         pasoAvisos(ctx);
         return;
     }
-    st.enTick = true;
-    if (st.SegundosTranscurridos > 0) {
+    st.ciclo().setEnTick(true);
+    if (st.ciclo().SegundosTranscurridos() > 0) {
         // The request is spent by the cycle it starts on this tick; a new one
         // made during that cycle asks again.
-        if (st.TxtActualizar == QLatin1String("1")) {
-            st.SegundosTranscurridos = static_cast<qint16>(st.periodo + 1);
-            st.TxtActualizar = QStringLiteral("0");
+        if (st.ciclo().TxtActualizar() == QLatin1String("1")) {
+            st.ciclo().setSegundosTranscurridos(static_cast<qint16>(st.ciclo().periodo() + 1));
+            st.ciclo().setTxtActualizar(QStringLiteral("0"));
         }
-        if (st.SegundosTranscurridos > st.periodo) {
+        if (st.ciclo().SegundosTranscurridos() > st.ciclo().periodo()) {
             EjecutaCiclo(ctx);
         } else if (!st.iniciado()) {
-            st.SegundosTranscurridos = 0;
+            st.ciclo().setSegundosTranscurridos(0);
             st.setProgreso(0);
         } else {
-            ++st.SegundosTranscurridos;
+            st.ciclo().avanzaSegundo();
             MuestraCuentaRegresiva(ctx);
         }
-        if (st.ContadorAvisos < 250)
-            ++st.ContadorAvisos;
-        if (st.chk(slot::BajarRegistro001) && st.ContadorRegistro001 < 250)
-            ++st.ContadorRegistro001;
+        st.ciclo().cuentaTick(st.chk(slot::BajarRegistro001));
     }
     pasoAvisos(ctx);
     const QString hora = ahora.toString(QStringLiteral("HH:mm:ss"));
     const bool ventana = hora >= QLatin1String("00:00:01") && hora <= QLatin1String("00:00:20");
     // A day change missed while a cycle held the window is made on the first
     // free tick of the new day.
-    const bool atrasado = st.ultimoCambioDia.isValid() && st.ultimoCambioDia < ahora.date() &&
-                          hora >= QLatin1String("00:00:01");
+    const bool atrasado = st.ciclo().ultimoCambioDia().isValid() &&
+                          st.ciclo().ultimoCambioDia() < ahora.date() && hora >= QLatin1String("00:00:01");
     if (ventana || atrasado)
         CambioDeDia(ctx);
-    st.enTick = false;
+    st.ciclo().setEnTick(false);
 }
 
 } // namespace korva

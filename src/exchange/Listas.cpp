@@ -40,7 +40,7 @@ void ListaPendientes(Contexto& ctx) {
     for (const QString& n : archivosDeLaPatente(ctx, carpeta))
         if (esEnvioPendiente(n))
             items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
-    st.pendientesConArchivos = !items.isEmpty();
+    st.setPendientesConArchivos(!items.isEmpty());
     if (items.isEmpty())
         items << QStringLiteral("No hay Archivos Pedientes");
     st.setLista(Lista::Pendientes, items);

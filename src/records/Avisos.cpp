@@ -143,11 +143,11 @@ void CargaAvisoParticular(Contexto& ctx, SinAviso sinAviso) {
 
 void RotaAvisos(Contexto& ctx) {
     const QStringList& avisos = ctx.st.lista(Lista::Mensajes);
-    const QString texto = avisos.value(ctx.st.IndiceAviso);
-    if (ctx.st.IndiceAviso < avisos.size() - 1)
-        ++ctx.st.IndiceAviso;
+    const QString texto = avisos.value(ctx.st.IndiceAviso());
+    if (ctx.st.IndiceAviso() < avisos.size() - 1)
+        ctx.st.setIndiceAviso(ctx.st.IndiceAviso() + 1);
     else
-        ctx.st.IndiceAviso = 0;
+        ctx.st.setIndiceAviso(0);
     // The colour first, so a window repainting on the text sees the right one.
     ctx.st.setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
     ctx.st.setEtiqueta(Etiqueta::Despliega, texto);

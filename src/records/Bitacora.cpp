@@ -16,7 +16,8 @@ QString nombreLog(const QString& patente, int dia) {
 }
 
 QString rutaLog(const MainState& st) {
-    return fs::une(st.TxtConfiguration(slot::DirRecibo), nombreLog(st.patente(), st.DiaJulianoActual));
+    return fs::une(st.TxtConfiguration(slot::DirRecibo),
+                   nombreLog(st.patente(), st.ciclo().DiaJulianoActual()));
 }
 
 bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre) {

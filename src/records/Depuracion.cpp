@@ -106,9 +106,10 @@ void DepuraArchivos(Contexto& ctx) {
     }
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
-    Purga p{ctx, st.patente(), st.DiaJulianoActual, {}};
-    const QString bitacoraHoy = fs::une(
-        recibo, p.patente + QString::number(st.DiaJulianoActual) + QStringLiteral(".log"), ctx.plataforma);
+    Purga p{ctx, st.patente(), st.ciclo().DiaJulianoActual(), {}};
+    const QString bitacoraHoy =
+        fs::une(recibo, p.patente + QString::number(st.ciclo().DiaJulianoActual()) + QStringLiteral(".log"),
+                ctx.plataforma);
     if (fs::existeArchivo(bitacoraHoy)) {
         ctx.dlg.puntero(Puntero::Normal);
         return;

@@ -114,7 +114,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     const QMap<int, QString> existentes = archivosConfiguracion(carpeta);
     // Another window's patent would have its file moved under it.
     for (auto e = existentes.cbegin(); e != existentes.cend(); ++e) {
-        if (e.key() != ctx.st.IndicePatente && CandadoPatente::ocupada(carpeta, e.key())) {
+        if (e.key() != ctx.st.config().IndicePatente() && CandadoPatente::ocupada(carpeta, e.key())) {
             ctx.dlg.error(Texto::tr("No es posible recuperar la configuración mientras la patente ") +
                           actuales.value(e.key(), QString::number(e.key())) +
                           Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
@@ -291,7 +291,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
     // A save that failed leaves the change mark, so the exit question still
     // offers to write what is in memory.
     if (grabada)
-        st.ConfiguracionModificada = false;
+        st.config().setConfiguracionModificada(false);
     ctx.dlg.puntero(Puntero::Normal);
 }
 
@@ -330,8 +330,8 @@ bool Menu_RecuperaConf(Contexto& ctx) {
     } else {
         // What is in memory belongs to the configuration the restore
         // replaced: never saved over the restored files.
-        ctx.st.configuracionRecuperada = true;
-        ctx.st.ConfiguracionModificada = false;
+        ctx.st.config().setConfiguracionRecuperada(true);
+        ctx.st.config().setConfiguracionModificada(false);
     }
     ctx.st.solicitaCierre();
     return true;

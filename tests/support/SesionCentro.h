@@ -27,7 +27,7 @@ struct Oficina4321 {
         f.st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
         f.st.setChk(slot::EnvioAutomatico, true);
         f.st.setChk(slot::Firmar, false);
-        f.st.DiaJulianoActual = 45;
+        f.st.ciclo().setDiaJulianoActual(45);
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(14, 3, 7)));
         f.ctx.ventanaError = &ventana;
     }

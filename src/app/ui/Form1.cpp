@@ -380,7 +380,7 @@ void Form1::muestraLista(Lista l) {
         auto* vista = findChild<QListView*>(QStringLiteral("LstPendientes"));
         const QPalette sistema = QApplication::palette(vista);
         QPalette p = sistema;
-        const bool archivos = ctx_.st.pendientesConArchivos;
+        const bool archivos = ctx_.st.pendientesConArchivos();
         const QColor fondo = sistema.color(archivos ? QPalette::ToolTipBase : QPalette::Window);
         p.setColor(QPalette::Base, fondo);
         p.setColor(
@@ -478,7 +478,9 @@ void Form1::moveEvent(QMoveEvent* e) {
             v->principalVisible();
 }
 
-bool Form1::ocupado() const { return ctx_.st.cicloEnCurso || ctx_.st.enTick || ctx_.bajoTrabajo(); }
+bool Form1::ocupado() const {
+    return ctx_.st.ciclo().cicloEnCurso() || ctx_.st.ciclo().enTick() || ctx_.bajoTrabajo();
+}
 
 void Form1::closeEvent(QCloseEvent* e) {
     // The user's close waits in the queue during a cycle; a close that
@@ -496,7 +498,7 @@ void Form1::closeEvent(QCloseEvent* e) {
     // Closing cannot be cancelled; the question only decides the save.
     if (!cerrado_) {
         cerrado_ = true;
-        if (ctx_.st.ConfiguracionModificada &&
+        if (ctx_.st.config().ConfiguracionModificada() &&
             ctx_.dlg.pregunta(Texto::tr("Se realizo una modificación en la configuración del sistema, "
                                         "confirmar si desea guardar los cambios.")))
             GrabaConfiguracion(ctx_);

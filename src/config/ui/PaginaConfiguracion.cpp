@@ -162,7 +162,7 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     fl->addWidget(SldControl, 1, 0, 1, 4);
     lado->addWidget(lapso);
     connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
-        if (v != ctx_.st.periodo)
+        if (v != ctx_.st.ciclo().periodo())
             SldControl_Change(ctx_, v);
     });
     auto alSalir = [this] {
@@ -296,15 +296,15 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         default:
             break;
         }
-        if (SldControl->value() != s.periodo)
-            SldControl->setValue(s.periodo);
+        if (SldControl->value() != s.ciclo().periodo())
+            SldControl->setValue(s.ciclo().periodo());
     });
     patente->setText(st.etiqueta(Etiqueta::Patente));
     fecha->setText(st.etiqueta(Etiqueta::Fecha));
     aviso->setText(st.etiqueta(Etiqueta::AvisoParticular));
     TxtMinSldControl->setText(st.etiqueta(Etiqueta::Minutos));
     TxtSegSldControl->setText(st.etiqueta(Etiqueta::Segundos));
-    SldControl->setValue(st.periodo);
+    SldControl->setValue(st.ciclo().periodo());
     sincronizaBloqueo();
     sincronizaVista();
 }
