@@ -426,11 +426,11 @@ private slots:
         MainState& st = a.o.st();
         st.setSlot(slot::ServidorPrimario, "uno");
         st.setSlot(slot::ServidorSecundario, "dos");
-        TraeAvisos(a.o.ctx()); // an empty general area is no failure
+        ActualizaAvisos(a.o.ctx()); // an empty general area is no failure
         QVERIFY(a.o.ventana.codigos.isEmpty());
         QCOMPARE(st.etiqueta(Etiqueta::Despliega), QStringLiteral("Listo para iniciar"));
         QVERIFY(a.c.pon("ENV/general/server.dat", "1\r\n"));
-        TraeAvisos(a.o.ctx());
+        ActualizaAvisos(a.o.ctx());
         QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("dos"));
         QCOMPARE(st.evento(), QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));

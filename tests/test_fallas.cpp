@@ -639,7 +639,7 @@ private slots:
         if (codigo == 25753)
             QVERIFY(pon(local, "propio"));
 
-        TraeAvisos(o.ctx());
+        ActualizaAvisos(o.ctx());
         QCOMPARE(lee(o.recibo + "/aviso.gen"), QByteArray("Aviso de hoy\r\n"));
         // Said by its name and why.
         QVERIFY(o.ventana.codigos.isEmpty());

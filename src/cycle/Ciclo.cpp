@@ -11,6 +11,7 @@
 #include "comun/Nombres.h"
 #include "comun/Transferencia.h"
 #include "config/ConfigFile.h"
+#include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Descargas.h"
@@ -72,6 +73,12 @@ void detenSiCorre(Contexto& ctx) {
 
 } // namespace
 
+void ActualizaAvisos(Contexto& ctx) {
+    TraeAvisos(ctx);
+    CargaAvisos(ctx);
+    CambiaServidor(ctx);
+}
+
 void EnviaConfiguracion(Contexto& ctx) {
     const QString remoto = QStringLiteral("REC/") + ctx.st.TxtConfiguration(slot::Usuario) +
                            QStringLiteral("odbc%1.reg").arg(ctx.st.config().IndicePatente());
@@ -109,7 +116,7 @@ void EjecutaCiclo(Contexto& ctx) {
     }
 
     if (st.ciclo().ContadorAvisos() > 240 && !ctx.cancelado()) {
-        TraeAvisos(ctx);
+        ActualizaAvisos(ctx);
         st.ciclo().setContadorAvisos(0);
     }
     if (st.ciclo().ContadorRegistro001() > 60 && !ctx.cancelado()) {
@@ -166,7 +173,7 @@ void Start_Button_Click(Contexto& ctx) {
             st.setCicloIniciado(true); // the diagnostics wait until it stops
             const bool anidado = st.ciclo().cicloEnCurso();
             st.ciclo().setCicloEnCurso(true);
-            TraeAvisos(ctx);
+            ActualizaAvisos(ctx);
             EnviaConfiguracion(ctx);
             EjecutaCiclo(ctx);
             st.ciclo().setCicloEnCurso(anidado);

@@ -24,4 +24,8 @@ void MuestraCuentaRegresiva(Contexto& ctx);
 // Just after midnight: responses, new Julian day and date, the purge.
 void CambioDeDia(Contexto& ctx);
 
+// The centre's general area: fetched into the receive folder, the notices
+// reloaded from it and its server switch order applied.
+void ActualizaAvisos(Contexto& ctx);
+
 } // namespace korva

@@ -6,11 +6,9 @@
 #include "comun/Fallas.h"
 #include "comun/MainState.h"
 #include "comun/Transferencia.h"
-#include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "platform/Dialogos.h"
 #include "platform/fs.h"
-#include "records/Avisos.h"
 
 namespace korva {
 
@@ -22,8 +20,6 @@ void TraeAvisos(Contexto& ctx) {
                          QStringLiteral("*.*"));
     ctx.dlg.puntero(Puntero::Normal);
     st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Listo para iniciar"));
-    CargaAvisos(ctx);
-    CambiaServidor(ctx);
 }
 
 void TraeRegistro001(Contexto& ctx) {

@@ -4,8 +4,8 @@ namespace korva {
 
 struct Contexto;
 
-// Copies every file of the centre's general area into the receive folder,
-// then reloads the notices and applies a server switch order.
+// Copies every file of the centre's general area into the receive folder
+// (the cycle then reloads the notices and applies a server switch order).
 void TraeAvisos(Contexto& ctx);
 
 // Fetches the ".r001" files of the centre's ENV area through the staging

@@ -66,7 +66,21 @@ void ajustaLongitud(QLineEdit* c, int n, const QString& texto) {
 } // namespace
 
 PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-    MainState& st = ctx.st;
+    creaCajas();
+    auto* raiz = new QVBoxLayout(this);
+    creaCabeza(raiz);
+    auto* cuerpo = new QHBoxLayout;
+    cuerpo->addLayout(creaFormulario(), 2);
+    cuerpo->addLayout(creaLado(), 1);
+    raiz->addLayout(cuerpo);
+    creaPaneles(raiz);
+    raiz->addStretch();
+    conectaEstado();
+}
+
+// One box and label for every slot, one check box for every flag slot.
+void PaginaConfiguracion::creaCajas() {
+    const MainState& st = ctx_.st;
     for (int n = 0; n < MainState::kSlots; ++n) {
         auto* c = new QLineEdit(st.TxtConfiguration(n));
         c->setObjectName(QStringLiteral("TxtConfiguration%1").arg(n));
@@ -97,34 +111,38 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         });
         casillas_[s] = c;
     }
+}
 
-    auto* raiz = new QVBoxLayout(this);
+// The logo, the patent and date, and the centre's particular notice.
+void PaginaConfiguracion::creaCabeza(QVBoxLayout* raiz) {
     auto* cabeza = new QHBoxLayout;
     logo_ = new QLabel(Texto::tr("<b>KORVA</b><br>Centro de Prevalidación"));
     logo_->setObjectName(QStringLiteral("LogoKORVA"));
     cabeza->addWidget(logo_);
     cabeza->addStretch();
-    auto* patente = new QLabel;
-    patente->setObjectName(QStringLiteral("LblPatente"));
-    patente->setTextFormat(Qt::PlainText);
-    auto* fecha = new QLabel;
-    fecha->setObjectName(QStringLiteral("Fecha"));
+    patente_ = new QLabel;
+    patente_->setObjectName(QStringLiteral("LblPatente"));
+    patente_->setTextFormat(Qt::PlainText);
+    fecha_ = new QLabel;
+    fecha_->setObjectName(QStringLiteral("Fecha"));
     auto* etiquetaPatente = new QLabel(Texto::tr("Patente:"));
-    etiquetaPatente->setBuddy(patente);
-    patente->setAccessibleName(Texto::tr("Patente"));
+    etiquetaPatente->setBuddy(patente_);
+    patente_->setAccessibleName(Texto::tr("Patente"));
     cabeza->addWidget(etiquetaPatente);
-    cabeza->addWidget(patente);
+    cabeza->addWidget(patente_);
     cabeza->addSpacing(20);
-    cabeza->addWidget(fecha);
+    cabeza->addWidget(fecha_);
     raiz->addLayout(cabeza);
-    auto* aviso = new QLabel;
-    aviso->setObjectName(QStringLiteral("LblAvisoParticular"));
-    aviso->setTextFormat(Qt::PlainText); // the centre's text, shown as it came
-    aviso->setWordWrap(true);
-    aviso->setAccessibleName(Texto::tr("Aviso particular del centro"));
-    raiz->addWidget(aviso);
+    aviso_ = new QLabel;
+    aviso_->setObjectName(QStringLiteral("LblAvisoParticular"));
+    aviso_->setTextFormat(Qt::PlainText); // the centre's text, shown as it came
+    aviso_->setWordWrap(true);
+    aviso_->setAccessibleName(Texto::tr("Aviso particular del centro"));
+    raiz->addWidget(aviso_);
+}
 
-    auto* cuerpo = new QHBoxLayout;
+// The slots the broker fills in, and Pasivo.
+QFormLayout* PaginaConfiguracion::creaFormulario() {
     auto* forma = new QFormLayout;
     for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 17})
         forma->addRow(etiquetas_[n], cajas_[n]);
@@ -132,11 +150,37 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     pasivo->addWidget(casillas_[slot::Pasivo]);
     pasivo->addStretch();
     forma->addRow(new QLabel(Texto::tr("Pasivo:")), pasivo);
-    cuerpo->addLayout(forma, 2);
+    return forma;
+}
 
+// Beside the form: three check boxes, the period, the panel buttons, the site.
+QVBoxLayout* PaginaConfiguracion::creaLado() {
     auto* lado = new QVBoxLayout;
     for (int s : {slot::EnvioAutomatico, slot::DepurarArchivos, slot::BajarRegistro001})
         lado->addWidget(casillas_[s]);
+    lado->addWidget(creaLapso());
+    botonesPanel_ = new QWidget;
+    auto* bp = new QHBoxLayout(botonesPanel_);
+    bp->setContentsMargins(0, 0, 0, 0);
+    auto panelBoton = [&](const char* nombre, const QString& texto, Panel p) {
+        auto* b = new QPushButton(texto);
+        b->setObjectName(QString::fromLatin1(nombre));
+        connect(b, &QPushButton::clicked, this, [this, p] { abrePanel(ctx_, p); });
+        bp->addWidget(b);
+    };
+    panelBoton("CmdServidor", QStringLiteral("Servidor"), Panel::Servidor);
+    panelBoton("CmdDatosFirma", QStringLiteral("Datos Firma"), Panel::Firma);
+    panelBoton("CmdRutas", QStringLiteral("Rutas"), Panel::Rutas);
+    lado->addWidget(botonesPanel_);
+    auto* web = new QLabel(Texto::tr("WebSite: www.korva.example"));
+    web->setOpenExternalLinks(true);
+    lado->addWidget(web);
+    lado->addStretch();
+    return lado;
+}
+
+// "Procesar cada:": the minutes and seconds boxes over the slider.
+QGroupBox* PaginaConfiguracion::creaLapso() {
     auto* lapso = new QGroupBox(Texto::tr("Procesar cada:"));
     auto* fl = new QGridLayout(lapso);
     TxtMinSldControl = new QLineEdit;
@@ -160,7 +204,6 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     fl->addWidget(TxtSegSldControl, 0, 2);
     fl->addWidget(new QLabel(Texto::tr("Seg.")), 0, 3);
     fl->addWidget(SldControl, 1, 0, 1, 4);
-    lado->addWidget(lapso);
     connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
         if (v != ctx_.st.ciclo().periodo())
             SldControl_Change(ctx_, v);
@@ -172,27 +215,11 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     };
     connect(TxtMinSldControl, &QLineEdit::editingFinished, this, alSalir);
     connect(TxtSegSldControl, &QLineEdit::editingFinished, this, alSalir);
+    return lapso;
+}
 
-    botonesPanel_ = new QWidget;
-    auto* bp = new QHBoxLayout(botonesPanel_);
-    bp->setContentsMargins(0, 0, 0, 0);
-    auto panelBoton = [&](const char* nombre, const QString& texto, Panel p) {
-        auto* b = new QPushButton(texto);
-        b->setObjectName(QString::fromLatin1(nombre));
-        connect(b, &QPushButton::clicked, this, [this, p] { abrePanel(ctx_, p); });
-        bp->addWidget(b);
-    };
-    panelBoton("CmdServidor", QStringLiteral("Servidor"), Panel::Servidor);
-    panelBoton("CmdDatosFirma", QStringLiteral("Datos Firma"), Panel::Firma);
-    panelBoton("CmdRutas", QStringLiteral("Rutas"), Panel::Rutas);
-    lado->addWidget(botonesPanel_);
-    auto* web = new QLabel(Texto::tr("WebSite: www.korva.example"));
-    web->setOpenExternalLinks(true);
-    lado->addWidget(web);
-    lado->addStretch();
-    cuerpo->addLayout(lado, 1);
-    raiz->addLayout(cuerpo);
-
+// The three panels the buttons open: server, signature data, routes.
+void PaginaConfiguracion::creaPaneles(QVBoxLayout* raiz) {
     auto hazPanel = [&](const char* nombre, const QString& titulo, const char* boton, QFormLayout*& l) {
         auto* g = new QGroupBox(titulo);
         g->setObjectName(QString::fromLatin1(nombre));
@@ -252,7 +279,6 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         aviso2(Texto::tr("Aviso: En estos campos se separan las rutas por comas y sin espacios en blanco, "
                          "en el mismo orden que aparecen en Enviar y Recibir (ej. m,b,c,s,...)")));
     l->addRow(qobject_cast<QWidget*>(l->property("ocultar").value<QObject*>()));
-    raiz->addStretch();
 
     // Slots 16, 18, 19, 22, 23 and 12 live behind their check boxes.
     for (int n : {12, 16, 18, 19, 22, 23}) {
@@ -261,7 +287,11 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         etiquetas_[n]->setParent(this);
         etiquetas_[n]->hide();
     }
+}
 
+// From here on the page follows the run's state, starting from what it holds.
+void PaginaConfiguracion::conectaEstado() {
+    const MainState& st = ctx_.st;
     connect(&st, &MainState::slotCambiado, this, [this](int n) {
         const QString& t = ctx_.st.TxtConfiguration(n);
         if (cajas_[n]->text() != t) {
@@ -275,17 +305,17 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
     });
     connect(&st, &MainState::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
     connect(&st, &MainState::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
-    connect(&st, &MainState::etiquetaCambiada, this, [this, patente, fecha, aviso](Etiqueta e) {
+    connect(&st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
         const MainState& s = ctx_.st;
         switch (e) {
         case Etiqueta::Patente:
-            patente->setText(s.etiqueta(e));
+            patente_->setText(s.etiqueta(e));
             break;
         case Etiqueta::Fecha:
-            fecha->setText(s.etiqueta(e));
+            fecha_->setText(s.etiqueta(e));
             break;
         case Etiqueta::AvisoParticular:
-            aviso->setText(s.etiqueta(e));
+            aviso_->setText(s.etiqueta(e));
             break;
         case Etiqueta::Minutos:
             TxtMinSldControl->setText(s.etiqueta(e));
@@ -299,9 +329,9 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
         if (SldControl->value() != s.ciclo().periodo())
             SldControl->setValue(s.ciclo().periodo());
     });
-    patente->setText(st.etiqueta(Etiqueta::Patente));
-    fecha->setText(st.etiqueta(Etiqueta::Fecha));
-    aviso->setText(st.etiqueta(Etiqueta::AvisoParticular));
+    patente_->setText(st.etiqueta(Etiqueta::Patente));
+    fecha_->setText(st.etiqueta(Etiqueta::Fecha));
+    aviso_->setText(st.etiqueta(Etiqueta::AvisoParticular));
     TxtMinSldControl->setText(st.etiqueta(Etiqueta::Minutos));
     TxtSegSldControl->setText(st.etiqueta(Etiqueta::Segundos));
     SldControl->setValue(st.ciclo().periodo());

@@ -6,11 +6,14 @@
 #include "comun/MainState.h"
 
 class QCheckBox;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QVBoxLayout;
 
 namespace korva {
 
@@ -29,6 +32,13 @@ public:
     QWidget* logo() const;
 
 private:
+    void creaCajas();
+    void creaCabeza(QVBoxLayout* raiz);
+    QFormLayout* creaFormulario();
+    QVBoxLayout* creaLado();
+    QGroupBox* creaLapso();
+    void creaPaneles(QVBoxLayout* raiz);
+    void conectaEstado();
     void sincronizaVista();
     void sincronizaBloqueo();
 
@@ -46,6 +56,9 @@ private:
     QLineEdit* TxtSegSldControl;
     QSlider* SldControl;
     QLabel* logo_;
+    QLabel* patente_ = nullptr;
+    QLabel* fecha_ = nullptr;
+    QLabel* aviso_ = nullptr;
 };
 
 } // namespace korva
