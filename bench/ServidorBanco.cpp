@@ -49,11 +49,6 @@ quint16 puertoLibre() {
     return s.serverPort();
 }
 
-bool escribe(const QString& ruta, const QByteArray& datos) {
-    QFile f(ruta);
-    return f.open(QIODevice::WriteOnly) && f.write(datos) == datos.size();
-}
-
 bool aparta(const QString& carpeta, const QString& basura) {
     static int n = 0;
     if (!QFileInfo::exists(carpeta))

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "Archivos.h"
+
 namespace korva::banco {
 
 // Any password logs this user in; its last four characters are the patent.
@@ -18,7 +20,7 @@ inline const QString kContrasena = QStringLiteral("banco");
 bool requisitos(const char* programa);
 
 quint16 puertoLibre();
-bool escribe(const QString& ruta, const QByteArray& datos);
+using test::escribe; // the file helpers the tests use
 int cuentaArchivos(const QString& carpeta);
 
 // Moves a folder out of the way into `basura` (same file system) instead of

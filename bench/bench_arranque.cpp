@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "DatosOficina.h"
 #include "SinDialogos.h"
 #include "app/ui/Form1.h"
 #include "comun/Contexto.h"
@@ -28,18 +29,15 @@ struct Oficina {
     QString envio, recibo;
 
     explicit Oficina(bool cargada) {
-        envio = dir.filePath("env");
-        recibo = dir.filePath("rec");
-        for (const char* sub : {"Pend", "Enviados", "Rechaza"})
-            QDir().mkpath(envio + "/" + sub);
-        QDir().mkpath(recibo);
         SinDialogos dlg;
         RelojSistema reloj;
         MainState st;
         Contexto ctx{st, dlg, reloj, dir.path()};
-        st.setSlot(slot::Usuario, "a4321");
-        st.setSlot(slot::DirEnvio, envio);
-        st.setSlot(slot::DirRecibo, recibo);
+        const oficina::Carpetas c = oficina::describe(st, dir.path());
+        envio = c.envio;
+        recibo = c.recibo;
+        for (const char* sub : {"Pend", "Enviados", "Rechaza"})
+            QDir().mkpath(envio + "/" + sub);
         st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
         GrabaConfiguracion(ctx);
         const int hoy = Get_Juliano(reloj);

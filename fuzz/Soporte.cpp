@@ -23,9 +23,4 @@ const QString& carpeta() {
     return ruta;
 }
 
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ninguno>");
-}
-
 } // namespace korva::fuzz

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Archivos.h"
 #include "platform/Dialogos.h"
 
 // What every fuzz target shares: the Qt application object, a program folder
@@ -17,8 +18,10 @@ void iniciaQt(int* argc, char*** argv);
 // A temporary folder made once per process and removed at exit.
 const QString& carpeta();
 
-// A file's bytes, or "<ninguno>" when it cannot be read.
-QByteArray lee(const QString& ruta);
+// The file helpers the tests use: lee gives "<no existe>" for a file it
+// cannot read.
+using test::escribe;
+using test::lee;
 
 // Message boxes are counted and dropped; every question gets one answer,
 // No unless told.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "DatosOficina.h"
 #include "Soporte.h"
 #include "comun/Contexto.h"
 #include "comun/MainState.h"
@@ -24,12 +25,6 @@ class RelojFijo final : public Reloj {
 public:
     QDateTime ahora() const override { return QDateTime(QDate(2026, 2, 14), QTime(9, 5, 7)); }
 };
-
-void escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(f.write(bytes) == bytes.size());
-}
 
 // The day lists rebuilt from the log: one entry a line, each the end of its
 // line (stray CRs aside), one line long.
@@ -63,17 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::DialogosMudos dlg;
     MainState st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
-    const QString recibo = fuzz::carpeta() + QStringLiteral("/recibo");
-    const QString envio = fuzz::carpeta() + QStringLiteral("/envio");
-    QDir().mkpath(recibo);
-    QDir().mkpath(envio);
-    st.setSlot(slot::DirRecibo, recibo);
-    st.setSlot(slot::DirEnvio, envio);
-    st.setSlot(slot::Usuario, QStringLiteral("ftp4321"));
-    st.ciclo().setDiaJulianoActual(45);
+    oficina::describe(st, fuzz::carpeta());
 
     // The log: what the next send writes is what the next start lists.
-    escribe(rutaLog(st), bytes);
+    FUZZ_CHECK(fuzz::escribe(rutaLog(st), bytes));
     const qsizetype antes = listas(ctx).size();
     FUZZ_CHECK(registraEnLog(ctx, EventoLog::Enviado, QStringLiteral("m4321123.045")));
     const QStringList enviados = listas(ctx);
@@ -81,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The register: a file registered is found as sent on the next pass, so
     // it is not sent again.
-    escribe(rutaRegistro(st), bytes);
+    FUZZ_CHECK(fuzz::escribe(rutaRegistro(st), bytes));
     LstBitacora lst;
     lst.carga(st);
     FUZZ_CHECK(lst.items() == fs::leeLineas(rutaRegistro(st), fs::limite::kRegistro));

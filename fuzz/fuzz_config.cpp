@@ -25,12 +25,6 @@ std::array<QString, MainState::kSlots> slotsDe(const MainState& st) {
     return s;
 }
 
-void escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(f.write(bytes) == bytes.size());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::DialogosMudos dlg;
     MainState st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
-    escribe(rutaConfiguracion(ctx), bytes);
+    FUZZ_CHECK(fuzz::escribe(rutaConfiguracion(ctx), bytes));
     CargaConfiguracion(ctx);
     // A file cut short is said once and never saved over: it stays as found.
     if (st.config().configuracionNoLeida()) {

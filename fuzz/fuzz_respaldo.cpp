@@ -74,17 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                  .right(4) == claves.at(i).right(4));
         if (!hecha) {
             FUZZ_CHECK(fuzz::lee(ruta) ==
-                       (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
+                       (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<no existe>")));
         } else if (suya) {
             FUZZ_CHECK(fuzz::lee(ruta) == partes.at(i + 1));
             FUZZ_CHECK(!(QFile::permissions(ruta) & (QFile::ReadGroup | QFile::ReadOther)));
         } else if (sinPatente) {
             FUZZ_CHECK(fuzz::lee(ruta) ==
-                       (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<ninguno>")));
+                       (i < 8 ? "viejo" + QByteArray::number(i) : QByteArray("<no existe>")));
         } else {
             // No patent's file stands where its backup did not come back:
             // the old ones belong to no key and are kept aside.
-            FUZZ_CHECK(fuzz::lee(ruta) == "<ninguno>");
+            FUZZ_CHECK(fuzz::lee(ruta) == "<no existe>");
         }
     }
     QStringList propios = QDir(programa).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

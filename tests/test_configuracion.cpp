@@ -12,17 +12,11 @@
 #include "platform/fs.h"
 
 using namespace korva;
+using korva::test::escribe;
 using korva::test::Fixture;
+using korva::test::lee;
 
 namespace {
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-void escribe(const QString& ruta, const QStringList& lineas) {
-    fs::escribeAtomico(ruta, fs::comoTexto(lineas));
-}
 QStringList numeradas(int n) {
     QStringList l;
     for (int i = 0; i < n; ++i)
@@ -116,7 +110,7 @@ private slots:
 
     void shortAndLongFiles() {
         Fixture f;
-        escribe(f.ruta("odbc0.reg"), numeradas(10));
+        QVERIFY(escribe(f.ruta("odbc0.reg"), fs::comoTexto(numeradas(10))));
         CargaConfiguracion(f.ctx);
         // Cut short by a crash or a copy: damage, reported like an unreadable
         // file, never loaded in part nor saved over.
@@ -132,7 +126,7 @@ private slots:
         l[0] = "host8";
         l[8] = "host8";
         l[17] = "30";
-        escribe(g.ruta("odbc0.reg"), l);
+        QVERIFY(escribe(g.ruta("odbc0.reg"), fs::comoTexto(l)));
         CargaConfiguracion(g.ctx);
         QCOMPARE(g.st.TxtConfiguration(24), QStringLiteral("L24"));
         QCOMPARE(g.st.TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
@@ -151,7 +145,7 @@ private slots:
         l[17] = "abc";
         l[22] = "1 ";
         l[7] = "2\r1"; // a stray CR inside a line
-        escribe(f.ruta("odbc0.reg"), l);
+        QVERIFY(escribe(f.ruta("odbc0.reg"), fs::comoTexto(l)));
         CargaConfiguracion(f.ctx);
         QCOMPARE(f.st.TxtConfiguration(0), QStringLiteral("secundario"));
         QCOMPARE(f.st.opcionServidor(), OpcionServidor::Secundario);
@@ -191,7 +185,7 @@ private slots:
         if (enlace)
             QVERIFY(QFile::link(real, ruta));
         else
-            escribe(ruta, numeradas(25));
+            QVERIFY(escribe(ruta, fs::comoTexto(numeradas(25))));
         {
             std::optional<test::Ilegible> ilegible;
             if (!enlace)

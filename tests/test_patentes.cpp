@@ -4,6 +4,7 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include "Archivos.h"
 #include "Fixture.h"
 #include "app/Patentes.h"
 #include "platform/Candado.h"
@@ -13,10 +14,7 @@ using namespace korva;
 using korva::test::Fixture;
 
 namespace {
-QString contenido(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("<missing>");
-}
+QString contenido(const QString& ruta) { return QString::fromLatin1(test::lee(ruta)); }
 } // namespace
 
 class TestPatents : public QObject {

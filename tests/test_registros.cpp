@@ -2,6 +2,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "Archivos.h"
+#include "DatosOficina.h"
 #include "Fixture.h"
 #include "platform/fs.h"
 #include "records/ArchivosaEnviar.h"
@@ -13,26 +15,13 @@ using namespace korva::test;
 
 namespace {
 
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool escribe(const QString& ruta, const QByteArray& b) {
-    QFile f(ruta);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(b) == b.size();
-}
-
-// Patent 4321, day 45, folders under the fixture's temporary folder.
+// The office (DatosOficina.h) with no centre.
 struct Oficina : Fixture {
     QString envio, recibo;
     Oficina() {
-        envio = carpeta("envio");
-        recibo = carpeta("recibo");
-        st.setSlot(slot::Usuario, QStringLiteral("usuario4321"));
-        st.setSlot(slot::DirEnvio, envio);
-        st.setSlot(slot::DirRecibo, recibo);
-        st.ciclo().setDiaJulianoActual(45);
+        const oficina::Carpetas c = oficina::describe(st, tmp.path());
+        envio = c.envio;
+        recibo = c.recibo;
     }
     QString archivo(const QString& nombre, const QDateTime& t) {
         const QString r = fs::une(envio, nombre);

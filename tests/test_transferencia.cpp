@@ -21,11 +21,6 @@ using namespace korva::test;
 
 namespace {
 
-bool escribe(const QString& ruta, const QByteArray& datos) {
-    QFile f(ruta);
-    return f.open(QIODevice::WriteOnly) && f.write(datos) == datos.size();
-}
-
 // A run's state wired to the real libcurl client, its settings in the slots
 // as the configuration record holds them.
 struct Sesion {

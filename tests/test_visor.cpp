@@ -10,6 +10,7 @@
 #include <QStringListModel>
 #include <QTest>
 
+#include "Archivos.h"
 #include "Fixture.h"
 #include "comun/MainState.h"
 #include "platform/fs.h"
@@ -21,12 +22,6 @@ using namespace korva;
 using namespace korva::test;
 
 namespace {
-
-void escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray registro(int largo, char c = 'r') { return QByteArray(largo, c); }
 
@@ -50,7 +45,7 @@ struct Abierto {
     Visor v;
     QString carpeta = fx.carpeta(QStringLiteral("recibo"));
     void abre(const QByteArray& contenido, const QString& nombre = QStringLiteral("m4321123.err")) {
-        escribe(fs::une(carpeta, nombre), contenido);
+        QVERIFY(escribe(fs::une(carpeta, nombre), contenido));
         MuestraArchivo(fx.ctx, v, nombre, carpeta);
     }
 };
@@ -352,7 +347,8 @@ private slots:
         Abierto a;
         const QString envio = a.fx.carpeta(QStringLiteral("envio/Pend"));
         a.fx.st.setSlot(slot::DirEnvio, a.fx.ruta(QStringLiteral("envio")));
-        escribe(fs::une(envio, QStringLiteral("m4321123.045")), "500|1|4321|\r\n801|m4321123.045|1|1|\r\n");
+        QVERIFY(escribe(fs::une(envio, QStringLiteral("m4321123.045")),
+                        "500|1|4321|\r\n801|m4321123.045|1|1|\r\n"));
         abreEntrada(a.fx.ctx, a.v, Lista::Pendientes, QStringLiteral("m4321123.045 En Espera"));
         QCOMPARE(todas(a.v), QStringList({"500|1|4321|", "801|m4321123.045|1|1|"}));
         QVERIFY(a.fx.dlg.registros.isEmpty());
@@ -450,7 +446,7 @@ private slots:
         Fixture fx;
         const QString recibo = fx.carpeta(QStringLiteral("recibo"));
         fx.st.setSlot(slot::DirRecibo, recibo);
-        escribe(fs::une(recibo, QStringLiteral("m4321123.err")), contenido);
+        QVERIFY(escribe(fs::une(recibo, QStringLiteral("m4321123.err")), contenido));
         FrmArchivos frm(fx.ctx);
         frm.abre(Lista::Recibidos, QStringLiteral("m4321123.err - 10:15:02"));
         QTest::keyClicks(frm.TxtRegistro(), QString::number(registro));
@@ -481,7 +477,8 @@ private slots:
         fx.ctx.impresoras = &impresoras;
         const QString recibo = fx.carpeta(QStringLiteral("recibo"));
         fx.st.setSlot(slot::DirRecibo, recibo);
-        escribe(fs::une(recibo, QStringLiteral("m4321123.err")), "uno\r\n" + registro(250) + "\r\ntres\r\n");
+        QVERIFY(escribe(fs::une(recibo, QStringLiteral("m4321123.err")),
+                        "uno\r\n" + registro(250) + "\r\ntres\r\n"));
         FrmArchivos frm(fx.ctx);
         QVERIFY(!frm.isVisible());
         QVERIFY(frm.LstArchivos()->uniformItemSizes());

@@ -18,13 +18,20 @@
 #include <unistd.h>
 #endif
 
-// Small file helpers of the tests.
+// The file helpers of the tests, benchmarks and fuzz targets, in one place.
 namespace korva::test {
 
 // A file's bytes; "<no existe>" when it cannot be read.
 inline QByteArray lee(const QString& ruta) {
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
+}
+
+// Writes a file in place, as a writer outside the program does; false when
+// it could not be written whole.
+inline bool escribe(const QString& ruta, const QByteArray& datos) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(datos) == datos.size();
 }
 
 // A text file's lines as the program's code page gives them, read through a

@@ -1,5 +1,7 @@
 #include "Certificados.h"
 
+#include "Archivos.h"
+
 #include <QFile>
 
 #include <openssl/bio.h>
@@ -75,11 +77,6 @@ QByteArray Certificados::llavePem(bool otraLlave, const QByteArray& contrasena) 
     PEM_write_bio_PKCS8PrivateKey(bio, otraLlave ? otra_ : llave_, EVP_aes_256_cbc(), contrasena.constData(),
                                   static_cast<int>(contrasena.size()), nullptr, nullptr);
     return bioBytes(bio);
-}
-
-bool escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 } // namespace korva::test

@@ -30,7 +30,4 @@ private:
     EVP_PKEY* otra_ = nullptr;
 };
 
-// Writes bytes to a file; false on any failure.
-bool escribe(const QString& ruta, const QByteArray& bytes);
-
 } // namespace korva::test

@@ -1,20 +1,16 @@
 #pragma once
 
+#include "DatosOficina.h"
 #include "Fixture.h"
 
 namespace korva::test {
 
-// Patent 4321 with its send folder, folios 001-500 and today being day 45;
-// no centre.
+// The office (DatosOficina.h) with no centre, its day shown on the Status page.
 struct OficinaEnvio : Fixture {
     QString envio;
     OficinaEnvio() {
-        envio = carpeta("env");
-        st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-        st.setSlot(slot::DirEnvio, envio);
-        st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-        st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
-        st.setEtiqueta(Etiqueta::DiaJuliano, QStringLiteral("45"));
+        envio = oficina::describe(st, tmp.path()).envio;
+        st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(oficina::kDia));
     }
     QString pend() const { return envio + "/Pend"; }
 };

@@ -3,14 +3,15 @@
 #include <memory>
 
 #include "CentroSimulado.h"
+#include "DatosOficina.h"
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
 #include "platform/ClienteFtpCurl.h"
 
 namespace korva::test {
 
-// A run's state wired to the real libcurl client against a simulated centre,
-// with the send and receive folders of patent 4321 under the fixture's folder.
+// The office (DatosOficina.h) wired to the real libcurl client against a
+// simulated centre, sending without asking and without signing.
 struct Oficina4321 {
     Fixture f;
     VentanaErrorGrabadora ventana;
@@ -18,17 +19,12 @@ struct Oficina4321 {
     QString envio, recibo;
 
     Oficina4321() {
-        envio = f.carpeta("env");
-        recibo = f.carpeta("rec");
-        f.st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-        f.st.setSlot(slot::DirEnvio, envio);
-        f.st.setSlot(slot::DirRecibo, recibo);
-        f.st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-        f.st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
+        const oficina::Carpetas c = oficina::describe(f.st, f.tmp.path());
+        envio = c.envio;
+        recibo = c.recibo;
         f.st.setChk(slot::EnvioAutomatico, true);
         f.st.setChk(slot::Firmar, false);
-        f.st.ciclo().setDiaJulianoActual(45);
-        f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(14, 3, 7)));
+        f.reloj.pon(oficina::hoy());
         f.ctx.ventanaError = &ventana;
     }
     // Points the connection settings at a centre (a new client each time).
