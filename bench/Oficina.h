@@ -12,7 +12,7 @@
 #include "ServidorBanco.h"
 #include "SinDialogos.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Reloj.h"
 
 namespace korva {
@@ -63,7 +63,7 @@ private:
     int candidatos_;
     int tamano_;
     int contestadas_ = 0;
-    MainState st_;
+    EstadoPrincipal st_;
     bench::SinDialogos dlg_;
     RelojSistema reloj_;
     Contexto ctx_;

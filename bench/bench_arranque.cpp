@@ -12,9 +12,9 @@
 #include "SinDialogos.h"
 #include "app/ui/Form1.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Nombres.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Reloj.h"
 #include "platform/fs.h"
 
@@ -31,7 +31,7 @@ struct Oficina {
     explicit Oficina(bool cargada) {
         SinDialogos dlg;
         RelojSistema reloj;
-        MainState st;
+        EstadoPrincipal st;
         Contexto ctx{st, dlg, reloj, dir.path()};
         const oficina::Carpetas c = oficina::describe(st, dir.path());
         envio = c.envio;
@@ -67,7 +67,7 @@ struct Oficina {
     double arranca() {
         SinDialogos dlg;
         RelojSistema reloj;
-        MainState st;
+        EstadoPrincipal st;
         Contexto ctx{st, dlg, reloj, dir.path()};
         QElapsedTimer t;
         t.start();

@@ -19,7 +19,7 @@
 #include "SinDialogos.h"
 #include "VentanaErrorGrabadora.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Transferencia.h"
 #include "cycle/Ciclo.h"
 #include "platform/ClienteFtpCurl.h"
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir dir;
-    MainState st;
+    EstadoPrincipal st;
     bench::SinDialogos dlg;
     test::RelojGuionado reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
     test::VentanaErrorGrabadora ventana;

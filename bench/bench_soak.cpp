@@ -24,8 +24,8 @@
 #include "RelojGuionado.h"
 #include "SinDialogos.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
-#include "config/ConfigFile.h"
+#include "comun/EstadoPrincipal.h"
+#include "config/ArchivoConfiguracion.h"
 #include "cycle/Ciclo.h"
 #include "platform/ClienteFtpCurl.h"
 #include "platform/fs.h"
@@ -85,7 +85,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     }
 
     QTemporaryDir dir;
-    MainState st;
+    EstadoPrincipal st;
     bench::SinDialogos dlg;
     test::RelojGuionado reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
     Contexto ctx{st, dlg, reloj, dir.path()};

@@ -14,7 +14,7 @@
 #include "SinDialogos.h"
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Transferencia.h"
 #include "platform/ClienteFtpCurl.h"
 #include "platform/Reloj.h"
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     }
     auto nombre = [](int i) { return QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0')); };
 
-    MainState st;
+    EstadoPrincipal st;
     SinDialogos dlg;
     RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, tmp.path()};

@@ -19,7 +19,7 @@
 #include <sys/resource.h>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Dialogos.h"
 #include "platform/Reloj.h"
 #include "records/ui/FrmArchivos.h"
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     const QFileInfo fi(archivo);
     const double mb = fi.size() / 1048576.0;
 
-    MainState st;
+    EstadoPrincipal st;
     SinDialogos dlg;
     RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, tmp.path()};

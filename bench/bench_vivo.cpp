@@ -24,9 +24,9 @@
 #include "SinDialogos.h"
 #include "app/ui/Form1.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Nombres.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "cycle/Ciclo.h"
 #include "platform/ClienteFtpCurl.h"
 #include "platform/Reloj.h"
@@ -115,7 +115,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
         for (const QString& n : QDir(centro.ruta(QString::fromLatin1(sub))).entryList(QDir::Files))
             QFile::remove(centro.ruta(QString::fromLatin1(sub)) + QLatin1Char('/') + n);
     QTemporaryDir dir(carpeta + QStringLiteral("/korvabench-vivo-XXXXXX"));
-    MainState st;
+    EstadoPrincipal st;
     bench::SinDialogos dlg;
     RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, dir.path()};

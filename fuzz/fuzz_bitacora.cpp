@@ -8,7 +8,7 @@
 #include "DatosOficina.h"
 #include "Soporte.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Reloj.h"
 #include "records/Bitacora.h"
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     static RelojFijo reloj;
     fuzz::DialogosMudos dlg;
-    MainState st;
+    EstadoPrincipal st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     oficina::describe(st, fuzz::carpeta());
 

@@ -4,8 +4,8 @@
 
 #include "Soporte.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
-#include "config/ConfigFile.h"
+#include "comun/EstadoPrincipal.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Ansi.h"
 #include "platform/Reloj.h"
 
@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 namespace {
 
-std::array<QString, MainState::kSlots> slotsDe(const MainState& st) {
-    std::array<QString, MainState::kSlots> s;
-    for (int n = 0; n < MainState::kSlots; ++n)
+std::array<QString, EstadoPrincipal::kSlots> slotsDe(const EstadoPrincipal& st) {
+    std::array<QString, EstadoPrincipal::kSlots> s;
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
         s[n] = st.TxtConfiguration(n);
     return s;
 }
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
-    MainState st;
+    EstadoPrincipal st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     FUZZ_CHECK(fuzz::escribe(rutaConfiguracion(ctx), bytes));
     CargaConfiguracion(ctx);
@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (QString& s : primera)
         s.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
     FUZZ_CHECK(GrabaConfiguracion(ctx));
-    MainState st2;
+    EstadoPrincipal st2;
     Contexto ctx2{st2, dlg, reloj, fuzz::carpeta()};
     CargaConfiguracion(ctx2);
     const auto segunda = slotsDe(st2);
-    for (int n = 0; n < MainState::kSlots; ++n)
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
         if (primera[n] != segunda[n]) {
             std::fprintf(stderr, "slot %d: \"%s\" / \"%s\"\n", n, qPrintable(primera[n]),
                          qPrintable(segunda[n]));
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     // A flag slot that held a line end reads differently once it is gone
     // ("0<CR>1" is clear, "01" ticked): only the others must agree.
-    for (int s : MainState::kSlotsBandera)
+    for (int s : EstadoPrincipal::kSlotsBandera)
         if (!st.TxtConfiguration(s).contains(QLatin1Char('\r')))
             FUZZ_CHECK(st.chk(s) == st2.chk(s));
     return 0;

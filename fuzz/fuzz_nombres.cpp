@@ -6,7 +6,7 @@
 #include <QList>
 
 #include "Soporte.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Nombres.h"
 #include "exchange/Respuestas.h"
 #include "platform/Ansi.h"
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)).split('\n');
     auto parte = [&](int i) { return ansi::decodifica(partes.value(i)); };
 
-    static MainState st;
+    static EstadoPrincipal st;
     st.setSlot(slot::Usuario, parte(0));
     st.setSlot(slot::FolioInferior, parte(1));
     st.setSlot(slot::FolioSuperior, parte(2));

@@ -7,8 +7,8 @@
 
 #include "Soporte.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
-#include "config/ConfigFile.h"
+#include "comun/EstadoPrincipal.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Reloj.h"
 #include "platform/fs.h"
 #include "records/Respaldo.h"
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
     dlg.respuesta = true;
-    MainState st;
+    EstadoPrincipal st;
     st.setSlot(slot::DirRecibo, fuzz::carpeta() + QStringLiteral("/sin-recibo"));
     Contexto ctx{st, dlg, reloj, programa};
     FUZZ_CHECK(Menu_RecuperaConf(ctx));

@@ -5,7 +5,7 @@
 
 #include "Soporte.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "config/Edicion.h"
 #include "platform/Reloj.h"
 #include "platform/fs.h"
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     static RelojSistema reloj;
     fuzz::DialogosMudos dlg;
-    MainState st;
+    EstadoPrincipal st;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     const QString recibo = fuzz::carpeta() + QStringLiteral("/recibo");
     QDir().mkpath(recibo);

@@ -6,7 +6,7 @@
 
 #include "Soporte.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Reloj.h"
 #include "records/Visor.h"
 
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Through the viewer over the file on disk: a click on any entry names
     // its record, and going to a record selects its first entry.
     static RelojSistema reloj;
-    static MainState st;
+    static EstadoPrincipal st;
     fuzz::DialogosMudos dlg;
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     {

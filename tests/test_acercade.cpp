@@ -12,7 +12,7 @@
 #include "app/ui/Form1.h"
 #include "app/ui/Manual.h"
 #include "comun/ModError.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include <QTextBrowser>
 
 using namespace korva;

@@ -8,7 +8,7 @@
 #include "Fixture.h"
 #include "VentanaErrorGrabadora.h"
 #include "app/Arranque.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "cycle/Ciclo.h"
 #include "platform/fs.h"
 

@@ -11,7 +11,7 @@
 #include "OficinaEnvio.h"
 #include "SesionCentro.h"
 #include "app/Notificaciones.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "cycle/Ciclo.h"
 #include "exchange/Descargas.h"
@@ -53,7 +53,7 @@ private slots:
         QVERIFY(pon(a.o.envio + "/m4321123.045", "500|\r\n"));
         QVERIFY(a.c.pon("ENV/general/aviso.gen", "Aviso uno\r\n"));
         a.inicia();
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         QVERIFY(st.iniciado());
         QVERIFY(st.cicloIniciado());
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321123.045")));
@@ -115,7 +115,7 @@ private slots:
         }
         // The button offers the stop while the connection is tried.
         QStringList captions;
-        QObject::connect(&o.st(), &MainState::captionInicioCambiado,
+        QObject::connect(&o.st(), &EstadoPrincipal::captionInicioCambiado,
                          [&] { captions << o.st().captionInicio(); });
         Start_Button_Click(o.ctx());
         QCOMPARE(captions, (QStringList{"&Detener", "&Iniciar"}));
@@ -261,7 +261,7 @@ private slots:
             QVERIFY(s.listen(QHostAddress::LocalHost));
             muerto = s.serverPort();
         }
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         const QString vivo = st.TxtConfiguration(slot::Puerto);
         st.setSlot(slot::Puerto, QString::number(muerto));
         QVERIFY(pon(a.o.envio + "/m4321125.045", "500|\r\n"));
@@ -318,7 +318,7 @@ private slots:
     void dayChangeRefreshesPendingAndNotice() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         st.setSlot(slot::DepurarArchivos, QStringLiteral("1"));
         QVERIFY(pon(a.o.envio + "/Pend/m4321123.045", "500|\r\n"));
         QVERIFY(pon(a.o.recibo + "/aviso.txt", "Saldo de ayer\r\n"));
@@ -337,7 +337,7 @@ private slots:
     void cycleFinishingCounters() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         QVERIFY(a.c.pon("ENV/general/aviso.gen", "x\r\n"));
         QVERIFY(a.c.pon("ENV/m4321001.r001", "r"));
         st.ciclo().setContadorAvisos(240);
@@ -359,7 +359,7 @@ private slots:
     void routeCountsDiffer() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         const QString e1 = a.o.f.carpeta("e1"), e2 = a.o.f.carpeta("e2");
         const QString r1 = a.o.f.carpeta("r1"), r2 = a.o.f.carpeta("r2"), r3 = a.o.f.carpeta("r3");
         st.setChk(slot::RutasAdicionales, true);
@@ -423,7 +423,7 @@ private slots:
     void noticesAndServerSwitch() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
-        MainState& st = a.o.st();
+        EstadoPrincipal& st = a.o.st();
         st.setSlot(slot::ServidorPrimario, "uno");
         st.setSlot(slot::ServidorSecundario, "dos");
         ActualizaAvisos(a.o.ctx()); // an empty general area is no failure

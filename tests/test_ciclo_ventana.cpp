@@ -20,7 +20,7 @@
 #include "SesionCentro.h"
 #include "app/ui/Form1.h"
 #include "comun/Nombres.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "records/ui/FrmMessage.h"
 
 using namespace korva;

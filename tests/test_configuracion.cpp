@@ -5,8 +5,8 @@
 
 #include "Archivos.h"
 #include "Fixture.h"
-#include "comun/ConfigRecord.h"
-#include "config/ConfigFile.h"
+#include "comun/RegistroConfiguracion.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "platform/fs.h"
@@ -100,7 +100,7 @@ private slots:
         Fixture b;
         QFile::copy(a.ruta("odbc0.reg"), b.ruta("odbc0.reg"));
         CargaConfiguracion(b.ctx);
-        for (int n = 0; n < MainState::kSlots; ++n)
+        for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
             QCOMPARE(b.st.TxtConfiguration(n), a.st.TxtConfiguration(n));
         QVERIFY(!b.st.chk(slot::DepurarArchivos));
         QVERIFY(b.st.chk(slot::Pasivo));

@@ -8,7 +8,7 @@
 
 #include "EcoGuionado.h"
 #include "Fixture.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "diagnostics/Diagnostico.h"
 #include "diagnostics/ui/PaginaDiagnostico.h"
 
@@ -161,7 +161,7 @@ private slots:
 
     void tresEtapasCorrectas() {
         Banco b;
-        QSignalSpy exclusion(&b.fx.st, &MainState::exclusionCambiada);
+        QSignalSpy exclusion(&b.fx.st, &EstadoPrincipal::exclusionCambiada);
         b.d.PingTest();
         QCOMPARE(b.eco.destinos, QStringList({"192.168.10.5", "192.168.10.5", "192.168.10.5", kExterno,
                                               kExterno, kExterno, kCentro, kCentro, kCentro}));

@@ -234,7 +234,7 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        QSignalSpy rechazos(&o.st(), &MainState::envioRechazado);
+        QSignalSpy rechazos(&o.st(), &EstadoPrincipal::envioRechazado);
         QVERIFY(c.orden(QStringLiteral("rechaza-stor")));
         const QByteArray datos = "500|1|4321|\r\n";
         QVERIFY(pon(o.envio + "/" + kEnviado, datos));

@@ -5,7 +5,7 @@
 
 #include "Archivos.h"
 #include "SesionCentro.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Folios.h"
 #include "platform/fs.h"
@@ -15,9 +15,9 @@ using namespace korva::test;
 
 namespace {
 // Lock state of every slot but the folio pair.
-QList<bool> otrosBloqueos(const MainState& st) {
+QList<bool> otrosBloqueos(const EstadoPrincipal& st) {
     QList<bool> b;
-    for (int n = 0; n < MainState::kSlots; ++n)
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
         if (n != slot::FolioInferior && n != slot::FolioSuperior)
             b << st.bloqueado(n);
     return b;
@@ -29,7 +29,7 @@ int pedidos(const CentroSimulado& c) {
         n += l.contains(QStringLiteral("folios.aut"));
     return n;
 }
-bool foliosBloqueados(const MainState& st) {
+bool foliosBloqueados(const EstadoPrincipal& st) {
     return st.bloqueado(slot::FolioInferior) && st.bloqueado(slot::FolioSuperior);
 }
 } // namespace
@@ -45,7 +45,7 @@ private slots:
         o.conecta(c);
         const QList<bool> otros = otrosBloqueos(o.st());
         QVERIFY(foliosBloqueados(o.st()));
-        QSignalSpy caption(&o.st(), &MainState::foliosCambiado);
+        QSignalSpy caption(&o.st(), &EstadoPrincipal::foliosCambiado);
         o.f.dlg.responde(true);
         Menu_Folios(o.ctx());
         QCOMPARE(o.f.dlg.textos(), QStringList{kPreguntaFolios});

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "Fixture.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "records/ui/FrmArchivosaEnviar.h"
 
 using namespace korva;

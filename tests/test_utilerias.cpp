@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "Fixture.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "exchange/PedirArchivo.h"
 #include "platform/fs.h"
 #include "records/Respaldo.h"
@@ -375,7 +375,7 @@ private slots:
         QVERIFY(pon(i.ruta("usuarios.dat"), "Agencia 4321\r\n"));
         fs::ponSoloLectura(i.ruta("usuarios.dat"), true);
 
-        QSignalSpy cierre(&i.st, &MainState::cierreSolicitado);
+        QSignalSpy cierre(&i.st, &EstadoPrincipal::cierreSolicitado);
         i.dlg.limpia();
         i.dlg.responde(true);
         QVERIFY(Menu_RecuperaConf(i.ctx));
@@ -494,7 +494,7 @@ private slots:
 
         // No backup anywhere: said so, nothing copied, the program still closes.
         Instalacion j;
-        QSignalSpy cierre(&j.st, &MainState::cierreSolicitado);
+        QSignalSpy cierre(&j.st, &EstadoPrincipal::cierreSolicitado);
         j.dlg.responde(true);
         QVERIFY(Menu_RecuperaConf(j.ctx));
         QCOMPARE(j.dlg.ultimo(),
@@ -528,7 +528,7 @@ private slots:
             QVERIFY(pon(i.respaldo1() + "/usuarios.dat", "Otra 1234\r\n"));
             QVERIFY(pon(i.respaldo1() + "/0", "h\r\nb1234\r\n"));
             i.st.setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
-            QSignalSpy cierre(&i.st, &MainState::cierreSolicitado);
+            QSignalSpy cierre(&i.st, &EstadoPrincipal::cierreSolicitado);
             i.dlg.responde(false);
             if (recuperar)
                 QVERIFY(!Menu_RecuperaConf(i.ctx));

@@ -35,7 +35,7 @@
 #include "app/ui/FrmEntrada.h"
 #include "app/ui/Manual.h"
 #include "comun/Nombres.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/ui/PaginaConfiguracion.h"
 #include "exchange/ui/FrmEliminarBusqueda.h"
 #include "exchange/ui/FrmPedirArchivo.h"
@@ -127,9 +127,9 @@ void creaPatente(FrmEntrada& w, const QString& clave) {
 // when it opens and before it closes.
 struct SeleccionRetenida final : Dialogos, SeleccionEnvio {
     test::DialogosGuionados& guion;
-    MainState& st;
+    EstadoPrincipal& st;
     QStringList horas, avisos;
-    SeleccionRetenida(test::DialogosGuionados& g, MainState& s) : guion(g), st(s) {}
+    SeleccionRetenida(test::DialogosGuionados& g, EstadoPrincipal& s) : guion(g), st(s) {}
     void mensaje(Icono i, const QString& t, const QString& ti) override { guion.mensaje(i, t, ti); }
     bool pregunta(const QString& t, const QString& ti) override { return guion.pregunta(t, ti); }
     void beep() override {}
@@ -355,7 +355,7 @@ private slots:
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
         w.accion("Menu_Configure")->trigger(); // once closed, the routes flag is locked too
-        for (int s : MainState::kSlotsBandera) {
+        for (int s : EstadoPrincipal::kSlotsBandera) {
             QCheckBox* c = w.paginaConfiguracion()->casilla(s);
             const QString antes = g.st.TxtConfiguration(s);
             c->click();

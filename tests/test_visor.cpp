@@ -12,7 +12,7 @@
 
 #include "Archivos.h"
 #include "Fixture.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/fs.h"
 #include "platform/ui/ImpresorasQt.h"
 #include "records/Visor.h"
@@ -335,7 +335,7 @@ private slots:
         QFETCH(QString, entrada);
         QFETCH(QString, archivo);
         QFETCH(QString, carpeta);
-        MainState st;
+        EstadoPrincipal st;
         st.setSlot(slot::DirEnvio, QStringLiteral("/envio"));
         st.setSlot(slot::DirRecibo, QStringLiteral("/recibo"));
         const ArchivoDeLista a = archivoDeEntrada(st, Lista(lista), entrada);

@@ -5,9 +5,9 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Nombres.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "exchange/Listas.h"
@@ -30,7 +30,7 @@ namespace {
 
 // What a write killed half-way left in the office's folders.
 void quitaTemporalesDeOficina(Contexto& ctx) {
-    const MainState& st = ctx.st;
+    const EstadoPrincipal& st = ctx.st;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     for (const QString& c : {envio, recibo})
@@ -45,7 +45,7 @@ void quitaTemporalesDeOficina(Contexto& ctx) {
 } // namespace
 
 void CargaForm1(Contexto& ctx, int posicion) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx, 30);
     st.config().setIndicePatente(static_cast<quint8>(posicion));

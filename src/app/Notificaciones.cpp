@@ -2,7 +2,7 @@
 #include "platform/Texto.h"
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/ModError.h"
 #include "platform/fs.h"
 
@@ -19,15 +19,15 @@ constexpr int kRechazosVistos = 5; // a desktop message has room for a few lines
 } // namespace
 
 Notificaciones::Notificaciones(Contexto& ctx, QObject* parent) : QObject(parent), ctx_(ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     cuentaRechazados_ = st.lista(Lista::Rechazados).size();
     ultimoRechazado_ = st.lista(Lista::Rechazados).value(cuentaRechazados_ - 1);
-    connect(&st, &MainState::cicloComenzado, this, &Notificaciones::comienzaCiclo);
-    connect(&st, &MainState::cicloTerminado, this, &Notificaciones::terminaCiclo);
-    connect(&st, &MainState::conexionIntentada, this, &Notificaciones::conexion);
-    connect(&st, &MainState::captionInicioCambiado, this, &Notificaciones::reinicia);
-    connect(&st, &MainState::envioRechazado, this, &Notificaciones::envioRechazado);
-    connect(&st, &MainState::listaCambiada, this, [this](Lista l) {
+    connect(&st, &EstadoPrincipal::cicloComenzado, this, &Notificaciones::comienzaCiclo);
+    connect(&st, &EstadoPrincipal::cicloTerminado, this, &Notificaciones::terminaCiclo);
+    connect(&st, &EstadoPrincipal::conexionIntentada, this, &Notificaciones::conexion);
+    connect(&st, &EstadoPrincipal::captionInicioCambiado, this, &Notificaciones::reinicia);
+    connect(&st, &EstadoPrincipal::envioRechazado, this, &Notificaciones::envioRechazado);
+    connect(&st, &EstadoPrincipal::listaCambiada, this, [this](Lista l) {
         if (l == Lista::Rechazados)
             rechazados();
     });

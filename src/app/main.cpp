@@ -7,7 +7,7 @@
 #include "app/ui/Form1.h"
 #include "app/ui/FrmEntrada.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/BibliotecaFirma.h"
 #include "platform/Candado.h"
 #include "platform/CarpetaPrograma.h"
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
     korva::DialogosQt dialogos;
     korva::RelojSistema reloj;
-    korva::MainState estado;
+    korva::EstadoPrincipal estado;
     korva::Contexto ctx{estado, dialogos, reloj, korva::carpetaPrograma()};
     korva::soporte::instala(ctx.carpetaPrograma);
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/fs.h"
 
 namespace korva::carpetas {
@@ -15,13 +15,17 @@ inline const QString kEnviados = QStringLiteral("Enviados");
 inline const QString kRechaza = QStringLiteral("Rechaza");
 inline const QString kRespalda = QStringLiteral("Respalda");
 
-inline QString enEnvio(const MainState& st, const QString& sub, Plataforma p = kPlataforma) {
+inline QString enEnvio(const EstadoPrincipal& st, const QString& sub, Plataforma p = kPlataforma) {
     return fs::une(st.TxtConfiguration(slot::DirEnvio), sub, p);
 }
-inline QString pend(const MainState& st, Plataforma p = kPlataforma) { return enEnvio(st, kPend, p); }
-inline QString enviados(const MainState& st, Plataforma p = kPlataforma) { return enEnvio(st, kEnviados, p); }
-inline QString rechaza(const MainState& st, Plataforma p = kPlataforma) { return enEnvio(st, kRechaza, p); }
-inline QString respalda(const MainState& st, Plataforma p = kPlataforma) {
+inline QString pend(const EstadoPrincipal& st, Plataforma p = kPlataforma) { return enEnvio(st, kPend, p); }
+inline QString enviados(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
+    return enEnvio(st, kEnviados, p);
+}
+inline QString rechaza(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
+    return enEnvio(st, kRechaza, p);
+}
+inline QString respalda(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
     return fs::une(st.TxtConfiguration(slot::DirRecibo), kRespalda, p);
 }
 

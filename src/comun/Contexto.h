@@ -7,7 +7,7 @@
 
 namespace korva {
 
-class MainState;
+class EstadoPrincipal;
 class Dialogos;
 class Reloj;
 class ClienteFtp;
@@ -20,7 +20,7 @@ class SeleccionEnvio;
 // What a procedure of the main window reaches: the run's state and the ports.
 // main.cpp builds it with the real ports; tests with scripted ones.
 struct Contexto {
-    MainState& st;
+    EstadoPrincipal& st;
     Dialogos& dlg;
     Reloj& reloj;
     QString carpetaPrograma;

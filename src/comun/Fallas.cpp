@@ -2,7 +2,7 @@
 #include "platform/Texto.h"
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Soporte.h"
 #include "platform/VentanaError.h"
 

@@ -1,6 +1,6 @@
 #include "comun/Nombres.h"
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Reloj.h"
 
 namespace korva {
@@ -54,19 +54,19 @@ QString folioDe(const QString& nombre) {
 
 QString diaDe(const QString& nombre) { return nombre.size() < 3 ? QString() : nombre.right(3); }
 
-bool pruebaJuliano(const MainState& st, const QString& nombre) {
+bool pruebaJuliano(const EstadoPrincipal& st, const QString& nombre) {
     const QString d = diaDe(nombre);
     bool ok = false;
     const int n = d.toInt(&ok);
     return ok && n == st.ciclo().DiaJulianoActual();
 }
 
-bool pruebaPatente(const MainState& st, const QString& nombre) {
+bool pruebaPatente(const EstadoPrincipal& st, const QString& nombre) {
     const QString p = patenteDe(nombre);
     return !p.isEmpty() && p == st.TxtConfiguration(slot::Usuario).right(4);
 }
 
-bool pruebaFolio(const MainState& st, const QString& nombre) {
+bool pruebaFolio(const EstadoPrincipal& st, const QString& nombre) {
     const QString f = folioDe(nombre);
     if (f.size() != 3)
         return false;
@@ -75,7 +75,7 @@ bool pruebaFolio(const MainState& st, const QString& nombre) {
            f.compare(st.TxtConfiguration(slot::FolioSuperior)) <= 0;
 }
 
-bool esTipoValidacion(const MainState& st, const QString& nombre) {
+bool esTipoValidacion(const EstadoPrincipal& st, const QString& nombre) {
     if (nombre.isEmpty())
         return false;
     const QChar letra = nombre.at(0).toLower();

@@ -4,7 +4,7 @@
 
 namespace korva {
 
-class MainState;
+class EstadoPrincipal;
 class Reloj;
 
 // How a file name is taken apart: type letter, patent, folio, Julian day.
@@ -36,11 +36,11 @@ QString folioDe(const QString& nombre);
 QString diaDe(const QString& nombre);
 
 // The tests of the outgoing pass and the lists.
-bool pruebaJuliano(const MainState& st, const QString& nombre);
-bool pruebaPatente(const MainState& st, const QString& nombre);
-bool pruebaFolio(const MainState& st, const QString& nombre);
+bool pruebaJuliano(const EstadoPrincipal& st, const QString& nombre);
+bool pruebaPatente(const EstadoPrincipal& st, const QString& nombre);
+bool pruebaFolio(const EstadoPrincipal& st, const QString& nombre);
 // First character, lower-cased, is one of the type letters of slot 10.
-bool esTipoValidacion(const MainState& st, const QString& nombre);
+bool esTipoValidacion(const EstadoPrincipal& st, const QString& nombre);
 
 // Document type code handed to the signature library; 100: not signable.
 quint8 TipoDocumento(const QString& nombre);

@@ -4,8 +4,8 @@
 #include <QMap>
 
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/ModError.h"
 #include "comun/Nombres.h"
 #include "platform/ClienteFtp.h"

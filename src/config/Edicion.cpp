@@ -6,7 +6,7 @@
 #include "comun/Contexto.h"
 #include <QRegularExpression>
 
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Revisiones.h"
 #include "platform/Dialogos.h"
 #include "platform/fs.h"
@@ -14,14 +14,14 @@
 namespace korva {
 
 namespace {
-void bloqueaTodo(MainState& st, bool b) {
-    for (int n = 0; n < MainState::kSlots; ++n)
+void bloqueaTodo(EstadoPrincipal& st, bool b) {
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
         st.setBloqueado(n, b);
 }
 } // namespace
 
 void Menu_Configure(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (st.editando()) {
         bloqueaTodo(st, true);
         st.setOpcionesServidorHabilitadas(false);
@@ -54,7 +54,7 @@ void Menu_GuardaConf(Contexto& ctx) {
 }
 
 void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (st.opcionServidor() == o && !porUsuario)
         return;
     st.setOpcionServidor(o);
@@ -65,7 +65,7 @@ void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario) {
 }
 
 void CambiaServidor(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     const QString ruta = fs::une(recibo, QStringLiteral("server.dat"), ctx.plataforma);
     if (ValidaDir(recibo, ctx.plataforma) != 1 || !fs::existeArchivo(ruta))
@@ -91,7 +91,7 @@ double valorNumerico(const QString& texto) {
 }
 
 void clicChk(Contexto& ctx, int s, bool marcado) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const bool editable = !st.bloqueado(s);
     if (!editable) {
         bool ok = false;
@@ -131,7 +131,7 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
 }
 
 void SldControl_Change(Contexto& ctx, int v) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.ciclo().setPeriodo(v);
     if (v <= 59) {
         st.setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
@@ -144,7 +144,7 @@ void SldControl_Change(Contexto& ctx, int v) {
 }
 
 void AplicaLapso(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     bool okM = false, okS = false;
     const double m = st.etiqueta(Etiqueta::Minutos).trimmed().toDouble(&okM);
     const double s = st.etiqueta(Etiqueta::Segundos).trimmed().toDouble(&okS);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 namespace korva {
 

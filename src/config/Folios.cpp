@@ -1,7 +1,7 @@
 #include "config/Folios.h"
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Transferencia.h"
 #include "config/Edicion.h"
 #include "platform/ClienteFtp.h"
@@ -13,7 +13,7 @@ namespace korva {
 namespace {
 
 void pideAutorizacion(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (!ctx.dlg.pregunta(kPreguntaFolios))
         return;
     // Only the file's existence matters: the copy goes as soon as it lands.

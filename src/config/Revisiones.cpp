@@ -22,7 +22,7 @@ qint16 ValidaDir(const QString& d, Plataforma p) {
 
 namespace {
 
-void quitaSeparador(MainState& st, int n) {
+void quitaSeparador(EstadoPrincipal& st, int n) {
     const QString& t = st.TxtConfiguration(n);
     if (t.endsWith(QLatin1Char('/')) || t.endsWith(QLatin1Char('\\')))
         st.setSlot(n, t.left(t.size() - 1));
@@ -48,7 +48,7 @@ QString ayudaLista(Lista l) {
 }
 
 qint16 RevisaDir(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     quitaSeparador(st, slot::DirEnvio);
     quitaSeparador(st, slot::DirRecibo);
     const QString& env = st.TxtConfiguration(slot::DirEnvio);
@@ -79,7 +79,7 @@ qint16 RevisaDir(Contexto& ctx) {
 }
 
 qint16 RevisaArchivosTipo(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     auto parte = [](const QString& s, int& comas) {
         QStringList items;
         comas = 0;
@@ -103,7 +103,7 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
 
 std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos,
                                   Lista LstRutas, Lista LstArchivos) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.vacia(LstRutas);
     st.vacia(LstArchivos);
     const int comasRuta = int(CadRuta.count(QLatin1Char(',')));

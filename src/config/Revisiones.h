@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/fs.h"
 
 namespace korva {

@@ -6,11 +6,11 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/Nombres.h"
 #include "comun/Transferencia.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
 #include "cycle/EnvioValidacion.h"
@@ -33,7 +33,7 @@ constexpr int kPaginaStatus = 1;
 
 // The checks that decide whether the passes may run.
 bool revisaConfiguracion(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (!st.chk(slot::RutasAdicionales))
         return RevisaArchivosTipo(ctx) == 1;
     const auto envio =
@@ -56,7 +56,7 @@ bool revisaConfiguracion(Contexto& ctx) {
 
 // The notice line steps on every sixth tick.
 void pasoAvisos(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (st.ciclo().ContadorTicker() > 4) {
         RotaAvisos(ctx);
         st.ciclo().setContadorTicker(0);
@@ -86,7 +86,7 @@ void EnviaConfiguracion(Contexto& ctx) {
 }
 
 void EjecutaCiclo(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const bool anidado = st.ciclo().cicloEnCurso();
     st.ciclo().setCicloEnCurso(true);
     st.marcaCiclo(true);
@@ -146,7 +146,7 @@ void EjecutaCiclo(Contexto& ctx) {
 }
 
 void Start_Button_Click(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (st.captionInicio() == Texto::tr("&Iniciar")) {
         if (st.config().configuracionNoLeida()) {
             ctx.dlg.error(Texto::tr("No es posible iniciar: el archivo de configuración ") +
@@ -193,7 +193,7 @@ void Start_Button_Click(Contexto& ctx) {
 }
 
 void MuestraCuentaRegresiva(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const int P = st.ciclo().periodo();
     const double paso = P > 0 ? 100.0 / P : 100.0;
     const float suma = static_cast<float>(st.progreso() + paso);
@@ -207,7 +207,7 @@ void MuestraCuentaRegresiva(Contexto& ctx) {
 }
 
 void CambioDeDia(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
     reiniciaSesion(ctx);
     // The retrieval asks for what is in Pend now, and hangs up again unless a
@@ -228,7 +228,7 @@ void CambioDeDia(Contexto& ctx) {
 }
 
 void TmrControl_Timer(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QDateTime ahora = ctx.reloj.ahora();
     st.setEtiqueta(Etiqueta::Hora, idioma().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
     // A tick that arrives while a cycle, another tick or other long work is

@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/ModError.h"
 #include "comun/Nombres.h"
 #include "comun/Transferencia.h"
@@ -51,7 +51,7 @@ void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
 }
 
 // Writes the register lines that an earlier upload could not leave there.
-void registraPendientes(MainState& st, fs::Anexo& registro) {
+void registraPendientes(EstadoPrincipal& st, fs::Anexo& registro) {
     st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
 }
 
@@ -75,7 +75,7 @@ bool archiva(Contexto& ctx, const QString& origen, const QString& envio, const Q
 
 void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QString& nombre,
              bool julianoMal) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QString carpeta = fs::une(envio, carpetas::kRechaza, ctx.plataforma);
     if (!fs::existeCarpeta(carpeta))
         fs::creaCarpeta(carpeta);
@@ -102,7 +102,7 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
 // copied over the signed file at the next pickup and sent again. `enDisco`
 // gives a name as sent its file in the send folder.
 void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QStringList& rutas = st.lista(Lista::EnvioLocal);
     const QStringList& letras = st.lista(Lista::ArchivosE);
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
@@ -138,7 +138,7 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
 } // namespace
 
 bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (!bitacora.carga(st))
         return false;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
@@ -201,7 +201,7 @@ namespace {
 // the file on disk behind each name as sent.
 struct Pasada {
     Contexto& ctx;
-    MainState& st;
+    EstadoPrincipal& st;
     QString envio;
     LstBitacora bitacora;
     // Opened before the first upload and kept for the pass: a file goes only
@@ -395,7 +395,7 @@ void Pasada::reportaRepetidos() {
 } // namespace
 
 void EnviaArchivosValidacion(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.setEvento(Texto::tr("Inicia envío de Archivos de Validación"));
     Pasada p(ctx);
     const bool leido =

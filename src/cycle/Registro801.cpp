@@ -1,7 +1,7 @@
 #include "cycle/Registro801.h"
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Ansi.h"
 #include "platform/fs.h"
 
@@ -75,7 +75,7 @@ QByteArray reescribe801(const QByteArray& contenido, double caracteres500, const
 }
 
 bool PreparaRegistro801(Contexto& ctx, const QString& Archivo) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     bool ok = false;
     double n = st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
     if (!ok) {

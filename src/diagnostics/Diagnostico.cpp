@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Dialogos.h"
 #include "platform/Eco.h"
 
@@ -46,7 +46,7 @@ QString calificacion(double recibidos, double enviados) {
 Diagnostico::Diagnostico(Contexto& ctx, Eco& eco, QObject* parent) : QObject(parent), ctx_(ctx), eco_(eco) {
     connect(&eco_, &Eco::respuesta, this, &Diagnostico::alResponder);
     connect(&eco_, &Eco::estadisticas, this, &Diagnostico::alEstadisticas);
-    connect(&ctx_.st, &MainState::exclusionCambiada, this, &Diagnostico::alCambiarCiclo);
+    connect(&ctx_.st, &EstadoPrincipal::exclusionCambiada, this, &Diagnostico::alCambiarCiclo);
 }
 
 // Starting the cycle disables the tests and says why; stopping it says the

@@ -3,8 +3,8 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/Transferencia.h"
 #include "config/Revisiones.h"
 #include "platform/Dialogos.h"
@@ -13,7 +13,7 @@
 namespace korva {
 
 void TraeAvisos(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
     st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Conectandose para traer Avisos, espere."));
     ReceiveMultipleFiles(ctx, st.TxtConfiguration(slot::DirRecibo), QStringLiteral("ENV/general"),
@@ -23,7 +23,7 @@ void TraeAvisos(Contexto& ctx) {
 }
 
 void TraeRegistro001(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
     st.sesion().setMostrarErrores(false);
     st.setEtiqueta(Etiqueta::Despliega,

@@ -2,7 +2,7 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Nombres.h"
 #include "config/Revisiones.h"
 #include "platform/Reloj.h"
@@ -30,7 +30,7 @@ bool esEnvioPendiente(const QString& nombre) {
 }
 
 void ListaPendientes(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QString carpeta = carpetas::pend(st, ctx.plataforma);
     if (ValidaDir(carpeta, ctx.plataforma) != 1 || !carpetas::propia(carpeta))
         return;
@@ -47,7 +47,7 @@ void ListaPendientes(Contexto& ctx) {
 }
 
 void ListaRechazados(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QString carpeta = carpetas::rechaza(st, ctx.plataforma);
     if (ValidaDir(carpeta, ctx.plataforma) != 1 || !carpetas::propia(carpeta))
         return;

@@ -5,7 +5,7 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "exchange/Listas.h"
 #include "platform/Dialogos.h"
 #include "platform/fs.h"
@@ -80,7 +80,7 @@ void PedirArchivo::CboLetra_LostFocus() {
 }
 
 bool PedirArchivo::CmdAceptar_Click() {
-    MainState& st = ctx_.st;
+    EstadoPrincipal& st = ctx_.st;
     const QString l = letra();
     if (l == QLatin1String("s") && folio_.size() != 6) {
         ctx_.dlg.mensaje(Icono::Ninguno,

@@ -5,8 +5,8 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/ModError.h"
 #include "comun/Nombres.h"
 #include "comun/Transferencia.h"
@@ -60,7 +60,7 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
 
 } // namespace
 
-QString nombreRespuesta(const MainState& st, const QString& n) {
+QString nombreRespuesta(const EstadoPrincipal& st, const QString& n) {
     if (n.isEmpty())
         return {};
     const FormaNombre forma = preparaNombre(n);
@@ -114,7 +114,7 @@ int largoParaRuta(const QString& entrada, QChar e) {
 }
 
 void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     const QString envio = st.TxtConfiguration(slot::DirEnvio);
     const QString recibo = st.TxtConfiguration(slot::DirRecibo);
     // A response whose transfer stalled ended the last cycle's transfers:

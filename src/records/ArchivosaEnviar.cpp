@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Dialogos.h"
 #include "platform/fs.h"
 #include "records/Bitacora.h"

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Ansi.h"
 #include "platform/fs.h"

@@ -2,8 +2,8 @@
 #include "platform/Texto.h"
 
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "config/Revisiones.h"
 #include "platform/Reloj.h"
 
@@ -15,7 +15,7 @@ QString nombreLog(const QString& patente, int dia) {
     return patente + QString::number(dia) + QStringLiteral(".log");
 }
 
-QString rutaLog(const MainState& st) {
+QString rutaLog(const EstadoPrincipal& st) {
     return fs::une(st.TxtConfiguration(slot::DirRecibo),
                    nombreLog(st.patente(), st.ciclo().DiaJulianoActual()));
 }
@@ -68,7 +68,7 @@ void CargaBitacora(Contexto& ctx) {
 
 QString textoFechaBitacora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
-QString rutaRegistro(const MainState& st) {
+QString rutaRegistro(const EstadoPrincipal& st) {
     return fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("bitacora"));
 }
 
@@ -76,11 +76,11 @@ QString lineaBitacora(const QString& nombre, const QDateTime& modificado) {
     return nombre + QLatin1Char('|') + textoFechaBitacora(modificado);
 }
 
-bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime& modificado) {
+bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDateTime& modificado) {
     return fs::agregaLinea(rutaRegistro(st), lineaBitacora(nombre, modificado));
 }
 
-bool LstBitacora::carga(const MainState& st) {
+bool LstBitacora::carga(const EstadoPrincipal& st) {
     const QString ruta = rutaRegistro(st);
     bool leido = true;
     items_ = QFileInfo::exists(ruta) || fs::esEnlace(ruta)

@@ -10,7 +10,7 @@
 namespace korva {
 
 struct Contexto;
-class MainState;
+class EstadoPrincipal;
 
 // --- daily log ---------------------------------------------------------------
 
@@ -18,7 +18,7 @@ class MainState;
 QString nombreLog(const QString& patente, int dia);
 // Today's log in the receive folder, built afresh from the current slots and
 // day so the first write after midnight opens the new day's file.
-QString rutaLog(const MainState& st);
+QString rutaLog(const EstadoPrincipal& st);
 
 enum class EventoLog { Enviado, Recibido };
 
@@ -39,11 +39,11 @@ void CargaBitacora(Contexto& ctx);
 
 // The register's one date-time text, written and compared alike.
 QString textoFechaBitacora(const QDateTime& t);
-QString rutaRegistro(const MainState& st);
+QString rutaRegistro(const EstadoPrincipal& st);
 // name + "|" + modification date-time.
 QString lineaBitacora(const QString& nombre, const QDateTime& modificado);
 // Appends one line; the name as the sending step holds it (lower case).
-bool agregaBitacora(const MainState& st, const QString& nombre, const QDateTime& modificado);
+bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDateTime& modificado);
 
 // The register loaded whole (the hidden list LstBitacora), indexed so each
 // candidate of a sending pass is one lookup, not a scan of every line.
@@ -51,7 +51,7 @@ class LstBitacora {
 public:
     // False when the register is there but cannot be read: every file would
     // look unsent.
-    bool carga(const MainState& st);
+    bool carga(const EstadoPrincipal& st);
     const QStringList& items() const { return items_; }
     // Same name and same modification time: already sent (or struck off) today.
     bool contiene(const QString& nombre, const QDateTime& modificado) const;

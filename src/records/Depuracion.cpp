@@ -5,8 +5,8 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
+#include "comun/EstadoPrincipal.h"
 #include "comun/Fallas.h"
-#include "comun/MainState.h"
 #include "comun/Nombres.h"
 #include "config/Revisiones.h"
 #include "platform/Dialogos.h"
@@ -99,7 +99,7 @@ QString patenteRutaEnvio(const QString& n) {
 bool enviadoCaduco(int d, int N) { return N <= 20 ? (d >= N && d <= N + 346) : d <= N - 20; }
 
 void DepuraArchivos(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (RevisaDir(ctx) != 0) {
         ctx.dlg.puntero(Puntero::Normal);
         return;

@@ -9,8 +9,8 @@
 
 #include "comun/Carpetas.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
-#include "config/ConfigFile.h"
+#include "comun/EstadoPrincipal.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Ansi.h"
 #include "platform/Candado.h"
 #include "platform/Dialogos.h"
@@ -55,7 +55,7 @@ bool esDe(const QByteArray& datos, const QString& clave) {
 }
 
 // A configuration cut short (fewer lines than its slots): damage.
-bool completa(const QByteArray& datos) { return ansi::lineas(datos).size() >= MainState::kSlots; }
+bool completa(const QByteArray& datos) { return ansi::lineas(datos).size() >= EstadoPrincipal::kSlots; }
 
 std::optional<QByteArray> lee(const QString& ruta) {
     QByteArray datos;
@@ -227,7 +227,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
 } // namespace
 
 void Menu_HaceRespaldo(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (!ctx.dlg.preguntaBorrar(
             Texto::tr("!Precaución!, si respalda la configuración actual se eliminará toda "
                       "configuración anterior. ¿Desea continuar?."))) {

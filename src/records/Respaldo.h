@@ -14,7 +14,7 @@ void Menu_HaceRespaldo(Contexto& ctx);
 // "Recuperar Configuración": after its question, copies a backup back over
 // the configuration files of the patents whose backup belongs to them and
 // over usuarios.dat, then asks the main window to close
-// (MainState::solicitaCierre), whatever the copies did. Returns whether the
+// (EstadoPrincipal::solicitaCierre), whatever the copies did. Returns whether the
 // close was asked (false only when the user answered No).
 bool Menu_RecuperaConf(Contexto& ctx);
 

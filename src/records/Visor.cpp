@@ -283,7 +283,7 @@ void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const Q
     visor.RecibeArreglos(arreglo);
 }
 
-ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entrada) {
+ArchivoDeLista archivoDeEntrada(EstadoPrincipal& st, Lista lista, const QString& entrada) {
     int largo = 12;
     ArchivoDeLista a;
     switch (lista) {

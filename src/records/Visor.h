@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/ArchivoEnMemoria.h"
 
 namespace korva {
@@ -101,7 +101,7 @@ struct ArchivoDeLista {
     QString Directorio;
 };
 // For the sent, received, pending and rejected lists.
-ArchivoDeLista archivoDeEntrada(MainState& st, Lista lista, const QString& entrada);
+ArchivoDeLista archivoDeEntrada(EstadoPrincipal& st, Lista lista, const QString& entrada);
 // Double click on an entry of one of those lists.
 void abreEntrada(Contexto& ctx, Visor& visor, Lista lista, const QString& entrada);
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Ansi.h"
 #include "platform/BibliotecaFirma.h"
 #include "platform/Dialogos.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QString>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 // The one office the tests, the benchmarks and the fuzz targets work in:
 // patent 4321 (user "a4321"), its send folder "env" and receive folder "rec"
@@ -24,7 +24,7 @@ struct Carpetas {
 };
 
 // Writes the office into the run's state, its folders made under `raiz`.
-inline Carpetas describe(MainState& st, const QString& raiz) {
+inline Carpetas describe(EstadoPrincipal& st, const QString& raiz) {
     const QDir d(raiz);
     const Carpetas c{d.filePath(QStringLiteral("env")), d.filePath(QStringLiteral("rec"))};
     QDir().mkpath(c.envio);

@@ -6,14 +6,14 @@
 #include "DialogosGuionados.h"
 #include "RelojGuionado.h"
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 namespace korva::test {
 
 // A run's state with scripted ports over its own temporary program folder.
 struct Fixture {
     QTemporaryDir tmp;
-    MainState st;
+    EstadoPrincipal st;
     DialogosGuionados dlg;
     RelojGuionado reloj;
     Contexto ctx = contexto();

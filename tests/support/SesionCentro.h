@@ -42,7 +42,7 @@ struct Oficina4321 {
         f.ctx.ftp = ftp.get();
     }
     Contexto& ctx() { return f.ctx; }
-    MainState& st() { return f.st; }
+    EstadoPrincipal& st() { return f.st; }
 };
 
 } // namespace korva::test

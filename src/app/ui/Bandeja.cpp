@@ -13,7 +13,7 @@
 #include <QWidget>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 namespace korva {
 
@@ -37,12 +37,12 @@ std::unique_ptr<Bandeja> Bandeja::siHay(Contexto& ctx, QWidget& ventana) {
 Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
     : ctx_(ctx), ventana_(ventana), icono_(new QSystemTrayIcon(iconoPrograma(), this)),
       menu_(std::make_unique<QMenu>()) {
-    const MainState& st = ctx.st;
-    connect(&st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
+    const EstadoPrincipal& st = ctx.st;
+    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::Evento)
             muestraEstado();
     });
-    connect(&st, &MainState::slotCambiado, this, [this](int n) {
+    connect(&st, &EstadoPrincipal::slotCambiado, this, [this](int n) {
         if (n == slot::Usuario)
             muestraEstado();
     });
@@ -54,7 +54,7 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
             b->click();
     });
     inicio->setObjectName(QStringLiteral("BandejaInicio"));
-    connect(&st, &MainState::captionInicioCambiado, inicio,
+    connect(&st, &EstadoPrincipal::captionInicioCambiado, inicio,
             [this, inicio] { inicio->setText(ctx_.st.captionInicio()); });
     menu_->addSeparator();
     menu_->addAction(Texto::tr("&Salir"), &ventana_, &QWidget::close)

@@ -30,7 +30,7 @@
 #include "app/ui/Parada.h"
 #include "comun/Contexto.h"
 #include "comun/Transferencia.h"
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Folios.h"
 #include "config/ui/PaginaConfiguracion.h"
@@ -109,7 +109,7 @@ private:
 
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     // The error window belongs to this window, from the start-up on.
     if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx.ventanaError))
         v->setPrincipal(this);
@@ -150,20 +150,21 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     setCentralWidget(centro);
     creaMenus();
 
-    connect(&st, &MainState::listaCambiada, this, &Form1::muestraLista);
-    connect(&st, &MainState::etiquetaCambiada, this, &Form1::muestraEtiqueta);
-    connect(&st, &MainState::vistaCambiada, this,
+    connect(&st, &EstadoPrincipal::listaCambiada, this, &Form1::muestraLista);
+    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, &Form1::muestraEtiqueta);
+    connect(&st, &EstadoPrincipal::vistaCambiada, this,
             [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
     // A restore ends the run: the window closes itself, with its save question.
-    connect(&st, &MainState::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
-    connect(&st, &MainState::colorAvisoCambiado, this, &Form1::muestraColorAviso);
+    connect(&st, &EstadoPrincipal::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
+    connect(&st, &EstadoPrincipal::colorAvisoCambiado, this, &Form1::muestraColorAviso);
     muestraColorAviso();
     config_->logo()->installEventFilter(this);
-    connect(&st, &MainState::progresoCambiado, this, [this](float v) { ProgressBar1->setValue(int(v)); });
+    connect(&st, &EstadoPrincipal::progresoCambiado, this,
+            [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
     // The cycle and the diagnostics exclude each other.
-    connect(&st, &MainState::exclusionCambiada, this,
+    connect(&st, &EstadoPrincipal::exclusionCambiada, this,
             [this] { Start_Button->setEnabled(!ctx_.st.diagnosticoActivo()); });
     // The file viewer, loaded hidden; a double click on a day list opens the
     // entry's file in it.
@@ -188,12 +189,12 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         };
         parada->alSalir = [this] { close(); };
     }
-    connect(&st, &MainState::captionInicioCambiado, this, [this] {
+    connect(&st, &EstadoPrincipal::captionInicioCambiado, this, [this] {
         Start_Button->setText(ctx_.st.captionInicio());
         Menu_Start->setText(ctx_.st.captionInicio());
     });
-    connect(&st, &MainState::paginaSolicitada, paginas_, &QTabWidget::setCurrentIndex);
-    connect(&st, &MainState::ultimosSolicitados, this, [this] {
+    connect(&st, &EstadoPrincipal::paginaSolicitada, paginas_, &QTabWidget::setCurrentIndex);
+    connect(&st, &EstadoPrincipal::ultimosSolicitados, this, [this] {
         for (const char* nombre : {"LstEnviados", "LstRecibidos", "LstPendientes", "LstRechazados"}) {
             auto* vista = findChild<QListView*>(QString::fromLatin1(nombre));
             const int n = vista->model()->rowCount();
@@ -276,7 +277,7 @@ void Form1::creaMenus() {
     connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
     QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.captionFolios());
     connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
-    connect(&ctx_.st, &MainState::foliosCambiado, this,
+    connect(&ctx_.st, &EstadoPrincipal::foliosCambiado, this,
             [this, folios] { folios->setText(ctx_.st.captionFolios()); });
     connect(entrada(sistema, "Menu_GuardaConf", Texto::tr("&Guardar Configuración")), &QAction::triggered,
             this, [this] { Menu_GuardaConf(ctx_); });

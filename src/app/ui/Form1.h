@@ -2,7 +2,7 @@
 
 #include <QMainWindow>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 class QAction;
 class QLabel;

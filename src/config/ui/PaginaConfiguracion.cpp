@@ -17,8 +17,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "comun/ConfigRecord.h"
 #include "comun/Contexto.h"
+#include "comun/RegistroConfiguracion.h"
 #include "config/Edicion.h"
 
 namespace korva {
@@ -80,8 +80,8 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
 
 // One box and label for every slot, one check box for every flag slot.
 void PaginaConfiguracion::creaCajas() {
-    const MainState& st = ctx_.st;
-    for (int n = 0; n < MainState::kSlots; ++n) {
+    const EstadoPrincipal& st = ctx_.st;
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
         auto* c = new QLineEdit(st.TxtConfiguration(n));
         c->setObjectName(QStringLiteral("TxtConfiguration%1").arg(n));
         c->setToolTip(registro::ayuda(n));
@@ -97,7 +97,7 @@ void PaginaConfiguracion::creaCajas() {
         etiquetas_[n] = new QLabel(registro::etiqueta(n));
         etiquetas_[n]->setBuddy(c);
     }
-    for (int s : MainState::kSlotsBandera) {
+    for (int s : EstadoPrincipal::kSlotsBandera) {
         auto* c = new QCheckBox(textoCasilla(s));
         c->setObjectName(QString::fromLatin1(kNombresCasilla(s)));
         // Its label may stand apart (Pasivo): the name is the slot's own.
@@ -291,22 +291,22 @@ void PaginaConfiguracion::creaPaneles(QVBoxLayout* raiz) {
 
 // From here on the page follows the run's state, starting from what it holds.
 void PaginaConfiguracion::conectaEstado() {
-    const MainState& st = ctx_.st;
-    connect(&st, &MainState::slotCambiado, this, [this](int n) {
+    const EstadoPrincipal& st = ctx_.st;
+    connect(&st, &EstadoPrincipal::slotCambiado, this, [this](int n) {
         const QString& t = ctx_.st.TxtConfiguration(n);
         if (cajas_[n]->text() != t) {
             ajustaLongitud(cajas_[n], n, t);
             cajas_[n]->setText(t);
         }
     });
-    connect(&st, &MainState::chkCambiado, this, [this](int s) {
+    connect(&st, &EstadoPrincipal::chkCambiado, this, [this](int s) {
         if (casillas_[s])
             casillas_[s]->setChecked(ctx_.st.chk(s));
     });
-    connect(&st, &MainState::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
-    connect(&st, &MainState::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
-    connect(&st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
-        const MainState& s = ctx_.st;
+    connect(&st, &EstadoPrincipal::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
+    connect(&st, &EstadoPrincipal::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
+    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
+        const EstadoPrincipal& s = ctx_.st;
         switch (e) {
         case Etiqueta::Patente:
             patente_->setText(s.etiqueta(e));
@@ -344,14 +344,14 @@ QWidget* PaginaConfiguracion::logo() const { return logo_; }
 QCheckBox* PaginaConfiguracion::casilla(int s) const { return casillas_.at(s); }
 
 void PaginaConfiguracion::sincronizaBloqueo() {
-    for (int n = 0; n < MainState::kSlots; ++n) {
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
         cajas_[n]->setReadOnly(ctx_.st.bloqueado(n));
         colores::marcaSoloLectura(cajas_[n], ctx_.st.bloqueado(n));
     }
 }
 
 void PaginaConfiguracion::sincronizaVista() {
-    const MainState& st = ctx_.st;
+    const EstadoPrincipal& st = ctx_.st;
     const Panel p = st.panel();
     botonesPanel_->setVisible(p == Panel::Ninguno);
     FmeServidor->setVisible(p == Panel::Servidor);

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <array>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 class QCheckBox;
 class QFormLayout;
@@ -43,9 +43,9 @@ private:
     void sincronizaBloqueo();
 
     Contexto& ctx_;
-    std::array<QLineEdit*, MainState::kSlots> cajas_{};
-    std::array<QLabel*, MainState::kSlots> etiquetas_{};
-    std::array<QCheckBox*, MainState::kSlots> casillas_{};
+    std::array<QLineEdit*, EstadoPrincipal::kSlots> cajas_{};
+    std::array<QLabel*, EstadoPrincipal::kSlots> etiquetas_{};
+    std::array<QCheckBox*, EstadoPrincipal::kSlots> casillas_{};
     QRadioButton* OpnPrimario;
     QRadioButton* OpnSecundario;
     QWidget* botonesPanel_;

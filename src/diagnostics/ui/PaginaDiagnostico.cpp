@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "platform/Eco.h"
 
 namespace korva {
@@ -116,7 +116,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     connect(cmdPruebas_, &QPushButton::clicked, logica_, &Diagnostico::CmdPruebas);
     connect(logica_, &Diagnostico::cambiado, this, &PaginaDiagnostico::muestra);
     connect(logica_, &Diagnostico::transcripcionCambiada, this, &PaginaDiagnostico::muestraSalida);
-    connect(&ctx_.st, &MainState::etiquetaCambiada, this, [this](Etiqueta e) {
+    connect(&ctx_.st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::LocalName || e == Etiqueta::LocalAddress)
             muestraLocales();
     });

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "comun/ConfigRecord.h"
+#include "comun/RegistroConfiguracion.h"
 
 #include <array>
 

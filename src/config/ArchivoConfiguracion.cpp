@@ -1,11 +1,11 @@
-#include "config/ConfigFile.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Texto.h"
 
 #include <QFileInfo>
 #include <cmath>
 
 #include "comun/Contexto.h"
-#include "comun/MainState.h"
+#include "comun/EstadoPrincipal.h"
 #include "config/Edicion.h"
 #include "platform/Ansi.h"
 #include "platform/Dialogos.h"
@@ -71,7 +71,7 @@ QString desenreda(const QString& linea) {
 } // namespace clave
 
 void CargaConfiguracion(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     st.setEvento(Texto::tr("Cargando configuración..."));
     bool leido = false;
     const QString ruta = rutaConfiguracion(ctx);
@@ -82,11 +82,11 @@ void CargaConfiguracion(Contexto& ctx) {
     // short by a crash or a copy. Its defaults are no configuration to act
     // on (the purge's "1" would empty the day's folders) or to save over it.
     const bool presente = fi.exists() || fi.isSymLink();
-    if ((!leido && presente) || (leido && lineas.size() < MainState::kSlots)) {
+    if ((!leido && presente) || (leido && lineas.size() < EstadoPrincipal::kSlots)) {
         st.config().setConfiguracionNoLeida(true);
         const QString motivo = leido ? QStringLiteral("está incompleto (%1 de %2 renglones)")
                                            .arg(lineas.size())
-                                           .arg(MainState::kSlots)
+                                           .arg(EstadoPrincipal::kSlots)
                                      : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
         ctx.dlg.error(Texto::tr("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
                       Texto::tr("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
@@ -101,7 +101,7 @@ void CargaConfiguracion(Contexto& ctx) {
         Menu_Configure(ctx);
         return;
     }
-    for (int n = 0; n < MainState::kSlots && n < lineas.size(); ++n) {
+    for (int n = 0; n < EstadoPrincipal::kSlots && n < lineas.size(); ++n) {
         // A slot is one line: a stray CR inside a hand-edited line is dropped
         // on load as it would be on save, so a flag reads the same after both.
         const QString linea = unaLinea(lineas.at(n));
@@ -110,8 +110,8 @@ void CargaConfiguracion(Contexto& ctx) {
             continue;
         }
         st.setSlot(n, linea);
-        if (std::find(MainState::kSlotsBandera.begin(), MainState::kSlotsBandera.end(), n) !=
-            MainState::kSlotsBandera.end()) {
+        if (std::find(EstadoPrincipal::kSlotsBandera.begin(), EstadoPrincipal::kSlotsBandera.end(), n) !=
+            EstadoPrincipal::kSlotsBandera.end()) {
             bool ok = false;
             const double v = linea.trimmed().toDouble(&ok);
             st.setChk(n, ok && v == 1.0);
@@ -134,7 +134,7 @@ void CargaConfiguracion(Contexto& ctx) {
 }
 
 bool GrabaConfiguracion(Contexto& ctx) {
-    MainState& st = ctx.st;
+    EstadoPrincipal& st = ctx.st;
     if (st.config().configuracionNoLeida()) {
         ctx.dlg.error(Texto::tr("No se grabó la configuración: el archivo ") + rutaConfiguracion(ctx) +
                       Texto::tr(" no se pudo leer al abrir la patente y se reemplazaría con los valores "
@@ -148,7 +148,7 @@ bool GrabaConfiguracion(Contexto& ctx) {
     }
     st.setEvento(Texto::tr("Grabando configuración..."));
     QStringList lineas;
-    for (int n = 0; n < MainState::kSlots; ++n) {
+    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
         const QString& t = st.TxtConfiguration(n);
         lineas << ((n == slot::ContrasenaFtp || n == slot::ContrasenaKey) ? clave::revuelve(unaLinea(t))
                                                                           : unaLinea(t));

@@ -243,7 +243,7 @@ private:
 // status line, and the parts above (the cycle's clock, where the record
 // stands, the session with the centre, the register backlog). No data of its
 // own is public. Procedures act on it; windows show it and forward clicks.
-class MainState : public QObject {
+class EstadoPrincipal : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSlots = 25;
@@ -252,7 +252,7 @@ public:
                                                          slot::EnvioAutomatico, slot::RutasAdicionales,
                                                          slot::DepurarArchivos, slot::BajarRegistro001};
 
-    MainState();
+    EstadoPrincipal();
 
     // --- configuration record --------------------------------------------
     const QString& TxtConfiguration(int n) const { return slots_.at(n); }
