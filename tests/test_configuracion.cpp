@@ -316,7 +316,7 @@ private slots:
         QFETCH(QString, minBox);
         QFETCH(QString, segBox);
         Fixture f;
-        SldControl_Change(f.ctx, 30);
+        SldControl_Change(f.st, 30);
         QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), QStringLiteral("0"));
         QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), QStringLiteral("30"));
         f.st.setEtiqueta(Etiqueta::Minutos, min);

@@ -53,13 +53,13 @@ private slots:
         fs::escribeAtomico(a, k500 + "X\r\n801|m4321123.045|1|3|999|extra\r\n");
         f.st.setSlot(slot::ClavePrevalidador, "123");
         f.st.setSlot(slot::CaracteresRegistro500, "abc");
-        PreparaRegistro801(f.ctx, a);
+        PreparaRegistro801(f.st, a);
         QFile in(a);
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll(), k500 + "X\r\n801|m4321123.045|1|3|123|\r\n");
         QCOMPARE(f.st.TxtConfiguration(slot::CaracteresRegistro500), QStringLiteral("24"));
         QCOMPARE(QDir(f.tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no copy left behind
-        PreparaRegistro801(f.ctx, f.ruta("missing")); // nothing to do, no crash
+        PreparaRegistro801(f.st, f.ruta("missing")); // nothing to do, no crash
     }
 };
 

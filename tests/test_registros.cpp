@@ -240,7 +240,7 @@ private slots:
         CargaAvisos(o.ctx);
         QVERIFY(o.st.lista(Lista::Mensajes).isEmpty());
         QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
-        RotaAvisos(o.ctx);
+        RotaAvisos(o.st);
         QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
         QCOMPARE(o.st.colorAviso(), ColorAviso::Azul);
     }
@@ -253,16 +253,16 @@ private slots:
                                                             {"C", ColorAviso::Azul},
                                                             {"A", ColorAviso::Azul}};
         for (const auto& [texto, color] : esperado) {
-            RotaAvisos(o.ctx);
+            RotaAvisos(o.st);
             QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), texto);
             QCOMPARE(o.st.colorAviso(), color);
         }
         // A shorter list after a new download: the index wraps instead of pointing past the end.
         o.st.setIndiceAviso(2);
         o.st.setLista(Lista::Mensajes, {"**solo"});
-        RotaAvisos(o.ctx);
+        RotaAvisos(o.st);
         QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
-        RotaAvisos(o.ctx);
+        RotaAvisos(o.st);
         QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("**solo"));
         QCOMPARE(o.st.colorAviso(), ColorAviso::Rojo);
     }

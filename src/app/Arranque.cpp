@@ -47,7 +47,7 @@ void quitaTemporalesDeOficina(Contexto& ctx) {
 void CargaForm1(Contexto& ctx, int posicion) {
     EstadoPrincipal& st = ctx.st;
     st.setEvento(Texto::tr("Listo para Iniciar"));
-    SldControl_Change(ctx, 30);
+    SldControl_Change(ctx.st, 30);
     st.config().setIndicePatente(static_cast<quint8>(posicion));
     st.sesion().setMostrarErrores(true);
     CargaConfiguracion(ctx);

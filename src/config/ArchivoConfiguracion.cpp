@@ -124,9 +124,9 @@ void CargaConfiguracion(Contexto& ctx) {
     // One option is always shown selected: the secondary when slot 0 is not
     // the primary's address (which copies slot 9), else the primary.
     if (st.TxtConfiguration(slot::ServidorActual) != st.TxtConfiguration(slot::ServidorPrimario))
-        seleccionaServidor(ctx, OpcionServidor::Secundario);
+        seleccionaServidor(ctx.st, OpcionServidor::Secundario);
     else
-        seleccionaServidor(ctx, OpcionServidor::Primario);
+        seleccionaServidor(ctx.st, OpcionServidor::Primario);
     st.setEtiqueta(Etiqueta::LocalName, host::nombre());
     st.setEtiqueta(Etiqueta::LocalAddress, host::direccion());
     st.setProgreso(0);

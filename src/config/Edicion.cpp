@@ -53,8 +53,7 @@ void Menu_GuardaConf(Contexto& ctx) {
     ctx.st.setBloqueado(slot::FolioSuperior, true);
 }
 
-void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario) {
-    EstadoPrincipal& st = ctx.st;
+void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario) {
     if (st.opcionServidor() == o && !porUsuario)
         return;
     st.setOpcionServidor(o);
@@ -73,10 +72,10 @@ void CambiaServidor(Contexto& ctx) {
     const QStringList lineas = fs::leeLineas(ruta, fs::limite::kAviso);
     const QString primera = lineas.isEmpty() ? QString() : lineas.first();
     if (valorNumerico(primera) == 1.0) {
-        seleccionaServidor(ctx, OpcionServidor::Secundario);
+        seleccionaServidor(ctx.st, OpcionServidor::Secundario);
         st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Secundario"));
     } else {
-        seleccionaServidor(ctx, OpcionServidor::Primario);
+        seleccionaServidor(ctx.st, OpcionServidor::Primario);
         st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Primario"));
     }
     fs::borra(ruta);
@@ -130,8 +129,7 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
     }
 }
 
-void SldControl_Change(Contexto& ctx, int v) {
-    EstadoPrincipal& st = ctx.st;
+void SldControl_Change(EstadoPrincipal& st, int v) {
     st.ciclo().setPeriodo(v);
     if (v <= 59) {
         st.setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
@@ -149,9 +147,9 @@ void AplicaLapso(Contexto& ctx) {
     const double m = st.etiqueta(Etiqueta::Minutos).trimmed().toDouble(&okM);
     const double s = st.etiqueta(Etiqueta::Segundos).trimmed().toDouble(&okS);
     if (okM && okS && m >= 0 && m <= 5 && s >= 0 && s <= 60)
-        SldControl_Change(ctx, int(std::nearbyint(m * 60 + s)));
+        SldControl_Change(ctx.st, int(std::nearbyint(m * 60 + s)));
     else
-        SldControl_Change(ctx, st.ciclo().periodo());
+        SldControl_Change(ctx.st, st.ciclo().periodo());
 }
 
 void abrePanel(Contexto& ctx, Panel p) { ctx.st.setPanel(p); }

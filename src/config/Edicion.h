@@ -16,7 +16,7 @@ bool ValidaConfiguracion(Contexto& ctx);
 // Selecting a server option copies its slot (8 or 9) into slot 0; the
 // program's own selections do so only when the option changes, the user's
 // every time (an edited address is taken by choosing its option again).
-void seleccionaServidor(Contexto& ctx, OpcionServidor o, bool porUsuario = false);
+void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario = false);
 
 // The centre's order to change servers: server.dat in the receive folder,
 // first line 1 for the secondary, anything else for the primary; deleted.
@@ -29,7 +29,7 @@ void clicChk(Contexto& ctx, int slotBandera, bool marcado);
 // The cycle period editor. The slider's value is the period in seconds;
 // every change of it rewrites the minutes and seconds boxes.
 inline constexpr int kPeriodoMaximo = 360;
-void SldControl_Change(Contexto& ctx, int valor);
+void SldControl_Change(EstadoPrincipal& st, int valor);
 // The boxes lost the focus: minutes 0-5 and seconds 0-60 set the slider
 // (rounded, halves to even); anything else rewrites the boxes from it.
 void AplicaLapso(Contexto& ctx);

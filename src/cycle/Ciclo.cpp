@@ -58,7 +58,7 @@ bool revisaConfiguracion(Contexto& ctx) {
 void pasoAvisos(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     if (st.ciclo().ContadorTicker() > 4) {
-        RotaAvisos(ctx);
+        RotaAvisos(ctx.st);
         st.ciclo().setContadorTicker(0);
     } else {
         st.ciclo().setContadorTicker(st.ciclo().ContadorTicker() + 1);
@@ -192,8 +192,7 @@ void Start_Button_Click(Contexto& ctx) {
     st.setCicloIniciado(false);
 }
 
-void MuestraCuentaRegresiva(Contexto& ctx) {
-    EstadoPrincipal& st = ctx.st;
+void MuestraCuentaRegresiva(EstadoPrincipal& st) {
     const int P = st.ciclo().periodo();
     const double paso = P > 0 ? 100.0 / P : 100.0;
     const float suma = static_cast<float>(st.progreso() + paso);
@@ -253,7 +252,7 @@ void TmrControl_Timer(Contexto& ctx) {
             st.setProgreso(0);
         } else {
             st.ciclo().avanzaSegundo();
-            MuestraCuentaRegresiva(ctx);
+            MuestraCuentaRegresiva(ctx.st);
         }
         st.ciclo().cuentaTick(st.chk(slot::BajarRegistro001));
     }

@@ -3,6 +3,7 @@
 namespace korva {
 
 struct Contexto;
+class EstadoPrincipal;
 
 // One validation cycle, start to end: checks, outgoing pass, responses, the
 // periodic downloads, the pending list, hang up, countdown restarts.
@@ -19,7 +20,7 @@ void Start_Button_Click(Contexto& ctx);
 void TmrControl_Timer(Contexto& ctx);
 
 // One countdown step of the status line and the progress bar.
-void MuestraCuentaRegresiva(Contexto& ctx);
+void MuestraCuentaRegresiva(EstadoPrincipal& st);
 
 // Just after midnight: responses, new Julian day and date, the purge.
 void CambioDeDia(Contexto& ctx);

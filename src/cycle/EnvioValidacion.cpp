@@ -291,7 +291,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         original.emplace();
         if (!original->abre(ruta) || original->huella() != vista)
             return;
-        if (tipo == 0 && !PreparaRegistro801(ctx, ruta)) {
+        if (tipo == 0 && !PreparaRegistro801(st, ruta)) {
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible preparar el registro 801 de ") + nombre +
                                   QStringLiteral(" (") + fs::ultimaCausa() + Texto::tr("); no se envía"));
             return;

@@ -1,6 +1,5 @@
 #include "cycle/Registro801.h"
 
-#include "comun/Contexto.h"
 #include "comun/EstadoPrincipal.h"
 #include "platform/Ansi.h"
 #include "platform/fs.h"
@@ -74,8 +73,7 @@ QByteArray reescribe801(const QByteArray& contenido, double caracteres500, const
     return salida;
 }
 
-bool PreparaRegistro801(Contexto& ctx, const QString& Archivo) {
-    EstadoPrincipal& st = ctx.st;
+bool PreparaRegistro801(EstadoPrincipal& st, const QString& Archivo) {
     bool ok = false;
     double n = st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
     if (!ok) {

@@ -13,10 +13,10 @@ namespace korva {
 namespace {
 
 // This patent's files of a folder, in listing order.
-QStringList archivosDeLaPatente(Contexto& ctx, const QString& carpeta) {
+QStringList archivosDeLaPatente(const EstadoPrincipal& st, const QString& carpeta) {
     QStringList nombres;
     for (const fs::Entrada& e : fs::lista(carpeta, fs::Detalle::Tipo)) {
-        if (!e.carpeta && pruebaPatente(ctx.st, e.nombre))
+        if (!e.carpeta && pruebaPatente(st, e.nombre))
             nombres << e.nombre;
     }
     return nombres;
@@ -37,7 +37,7 @@ void ListaPendientes(Contexto& ctx) {
     // The time of the rebuild, its format ending in a blank: "HH:mm  En Espera".
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
     QStringList items;
-    for (const QString& n : archivosDeLaPatente(ctx, carpeta))
+    for (const QString& n : archivosDeLaPatente(ctx.st, carpeta))
         if (esEnvioPendiente(n))
             items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
     st.setPendientesConArchivos(!items.isEmpty());
@@ -52,7 +52,7 @@ void ListaRechazados(Contexto& ctx) {
     if (ValidaDir(carpeta, ctx.plataforma) != 1 || !carpetas::propia(carpeta))
         return;
     QStringList items;
-    for (const QString& n : archivosDeLaPatente(ctx, carpeta))
+    for (const QString& n : archivosDeLaPatente(ctx.st, carpeta))
         items << n + QStringLiteral(" - RECHAZADO");
     st.setLista(Lista::Rechazados, items);
 }

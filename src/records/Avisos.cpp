@@ -141,16 +141,16 @@ void CargaAvisoParticular(Contexto& ctx, SinAviso sinAviso) {
                        leeAviso(ctx, ruta, &contenido) ? avisoParticular(contenido) : QString());
 }
 
-void RotaAvisos(Contexto& ctx) {
-    const QStringList& avisos = ctx.st.lista(Lista::Mensajes);
-    const QString texto = avisos.value(ctx.st.IndiceAviso());
-    if (ctx.st.IndiceAviso() < avisos.size() - 1)
-        ctx.st.setIndiceAviso(ctx.st.IndiceAviso() + 1);
+void RotaAvisos(EstadoPrincipal& st) {
+    const QStringList& avisos = st.lista(Lista::Mensajes);
+    const QString texto = avisos.value(st.IndiceAviso());
+    if (st.IndiceAviso() < avisos.size() - 1)
+        st.setIndiceAviso(st.IndiceAviso() + 1);
     else
-        ctx.st.setIndiceAviso(0);
+        st.setIndiceAviso(0);
     // The colour first, so a window repainting on the text sees the right one.
-    ctx.st.setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
-    ctx.st.setEtiqueta(Etiqueta::Despliega, texto);
+    st.setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
+    st.setEtiqueta(Etiqueta::Despliega, texto);
 }
 
 } // namespace korva

@@ -7,6 +7,7 @@
 namespace korva {
 
 struct Contexto;
+class EstadoPrincipal;
 
 // The centre's general notices (aviso.gen) for the notices list: lines end at
 // CR LF or CR; a bare LF inside a line splits it too, an empty piece between
@@ -23,6 +24,6 @@ void CargaAvisos(Contexto& ctx);
 enum class SinAviso { Conserva, Borra };
 void CargaAvisoParticular(Contexto& ctx, SinAviso sinAviso = SinAviso::Conserva);
 // Next notice on the notice line, in turn; "**" notices in red.
-void RotaAvisos(Contexto& ctx);
+void RotaAvisos(EstadoPrincipal& st);
 
 } // namespace korva

@@ -206,7 +206,7 @@ QGroupBox* PaginaConfiguracion::creaLapso() {
     fl->addWidget(SldControl, 1, 0, 1, 4);
     connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
         if (v != ctx_.st.ciclo().periodo())
-            SldControl_Change(ctx_, v);
+            SldControl_Change(ctx_.st, v);
     });
     auto alSalir = [this] {
         ctx_.st.setEtiqueta(Etiqueta::Minutos, TxtMinSldControl->text());
@@ -253,9 +253,9 @@ void PaginaConfiguracion::creaPaneles(QVBoxLayout* raiz) {
     opciones->addWidget(OpnSecundario);
     l->addRow(opciones);
     connect(OpnPrimario, &QRadioButton::clicked, this,
-            [this] { seleccionaServidor(ctx_, OpcionServidor::Primario, true); });
+            [this] { seleccionaServidor(ctx_.st, OpcionServidor::Primario, true); });
     connect(OpnSecundario, &QRadioButton::clicked, this,
-            [this] { seleccionaServidor(ctx_, OpcionServidor::Secundario, true); });
+            [this] { seleccionaServidor(ctx_.st, OpcionServidor::Secundario, true); });
     l->addRow(new QLabel(Texto::tr("Precaución:")),
               aviso2(Texto::tr("No modifique la configuración del servidor, a menos que personal de LURMA lo "
                                "indique, o el sistema lo realice automáticamente.")));
