@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // is that server's, the status line says which, the file is gone.
     FUZZ_CHECK(!QFile::exists(ruta));
     FUZZ_CHECK(dlg.mensajes == 0);
-    const bool secundario = st.opcionServidor() == OpcionServidor::Secundario;
-    FUZZ_CHECK(secundario || st.opcionServidor() == OpcionServidor::Primario);
+    const bool secundario = st.edicion().opcionServidor() == OpcionServidor::Secundario;
+    FUZZ_CHECK(secundario || st.edicion().opcionServidor() == OpcionServidor::Primario);
     FUZZ_CHECK(st.TxtConfiguration(slot::ServidorActual) ==
                st.TxtConfiguration(secundario ? slot::ServidorSecundario : slot::ServidorPrimario));
     FUZZ_CHECK(st.evento() == (secundario

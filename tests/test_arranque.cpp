@@ -154,7 +154,7 @@ private slots:
         QFile::copy(escrito.ruta("odbc0.reg"), f.ruta("odbc0.reg"));
         CargaForm1(f.ctx, 0);
         QVERIFY(f.dlg.ultimo().contains("Rutas de Envio Local"));
-        QCOMPARE(f.st.panel(), Panel::Rutas);
+        QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
         QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
                  QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
         QVERIFY(!f.st.config().ConfiguracionModificada());

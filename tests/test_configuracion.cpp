@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(g.st.TxtConfiguration(24), QStringLiteral("L24"));
         QCOMPARE(g.st.TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
         QCOMPARE(g.st.TxtConfiguration(17), QStringLiteral("30"));
-        QCOMPARE(g.st.opcionServidor(), OpcionServidor::Primario);
+        QCOMPARE(g.st.edicion().opcionServidor(), OpcionServidor::Primario);
     }
 
     void loadRules() {
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(escribe(f.ruta("odbc0.reg"), fs::comoTexto(l)));
         CargaConfiguracion(f.ctx);
         QCOMPARE(f.st.TxtConfiguration(0), QStringLiteral("secundario"));
-        QCOMPARE(f.st.opcionServidor(), OpcionServidor::Secundario);
+        QCOMPARE(f.st.edicion().opcionServidor(), OpcionServidor::Secundario);
         QCOMPARE(f.st.TxtConfiguration(17), QStringLiteral("24"));
         QVERIFY(f.st.chk(slot::Pasivo));
         QVERIFY(!f.st.chk(slot::Firmar));
@@ -162,9 +162,9 @@ private slots:
         f.dlg.responde(true);
         CargaConfiguracion(f.ctx);
         QCOMPARE(f.dlg.beeps, 2);
-        QVERIFY(f.st.servicioVisible());
-        QVERIFY(f.st.editando());
-        QCOMPARE(f.st.captionConfigurar(), QStringLiteral("&Cerrar Edición"));
+        QVERIFY(f.st.edicion().servicioVisible());
+        QVERIFY(f.st.edicion().editando());
+        QCOMPARE(f.st.edicion().captionConfigurar(), QStringLiteral("&Cerrar Edición"));
         QVERIFY(f.st.bloqueado(slot::FolioInferior) && f.st.bloqueado(slot::FolioSuperior));
         QVERIFY(!f.st.bloqueado(slot::Usuario));
         QCOMPARE(f.st.TxtConfiguration(slot::Usuario), QStringLiteral("User(1)"));
@@ -191,7 +191,7 @@ private slots:
             if (!enlace)
                 ilegible.emplace(ruta);
             CargaConfiguracion(f.ctx);
-            QVERIFY(!f.st.editando());
+            QVERIFY(!f.st.edicion().editando());
             QCOMPARE(f.dlg.registros.size(), 1);
             QVERIFY(f.dlg.ultimo().contains(ruta));
             f.st.setSlot(slot::Usuario, "ftp4321");
@@ -213,21 +213,21 @@ private slots:
         QVERIFY(!f.st.bloqueado(slot::RutasAdicionales));
         f.dlg.responde(false);
         Menu_Configure(f.ctx); // No changes nothing
-        QVERIFY(!f.st.editando());
+        QVERIFY(!f.st.edicion().editando());
         f.dlg.responde(true);
         Menu_Configure(f.ctx);
-        QVERIFY(f.st.opcionesServidorHabilitadas());
+        QVERIFY(f.st.edicion().opcionesServidorHabilitadas());
         f.st.config().setConfiguracionModificada(false);
         clicChk(f.ctx, slot::DepurarArchivos, false);
         QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
         QVERIFY(f.st.config().ConfiguracionModificada());
         Menu_GuardaConf(f.ctx);
         QVERIFY(!f.st.config().ConfiguracionModificada());
-        QVERIFY(f.st.editando()); // a save keeps edit mode
+        QVERIFY(f.st.edicion().editando()); // a save keeps edit mode
         QVERIFY(QFileInfo::exists(f.ruta("odbc0.reg")));
         Menu_Configure(f.ctx); // closing asks nothing
         QVERIFY(f.st.bloqueado(slot::RutasAdicionales));
-        QVERIFY(!f.st.opcionesServidorHabilitadas());
+        QVERIFY(!f.st.edicion().opcionesServidorHabilitadas());
         // Outside edit mode a click is undone from the slot.
         clicChk(f.ctx, slot::DepurarArchivos, true);
         QVERIFY(!f.st.chk(slot::DepurarArchivos));
@@ -406,20 +406,20 @@ private slots:
         const QString a = f.carpeta("a"), b = f.carpeta("b");
         auto corre = [&](const QString& rutas, const QString& letras) {
             f.dlg.limpia();
-            f.st.setPanel(Panel::Ninguno);
+            f.st.edicion().setPanel(Panel::Ninguno);
             return RevisaRutas(f.ctx, rutas, letras, Lista::EnvioLocal, Lista::ArchivosE);
         };
         QCOMPARE(corre(a + "," + b, "m,b"), std::optional<qint16>(0));
         QCOMPARE(f.st.lista(Lista::EnvioLocal), (QStringList{a, b}));
         QCOMPARE(f.st.lista(Lista::ArchivosE), (QStringList{"m", "b"}));
-        QCOMPARE(f.st.panel(), Panel::Ninguno);
+        QCOMPARE(f.st.edicion().panel(), Panel::Ninguno);
 
         QCOMPARE(corre(a + ",," + b, "m,b,c"), std::optional<qint16>(1));
         QCOMPARE(f.dlg.textos(),
                  QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
                              "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
         QVERIFY(f.st.lista(Lista::EnvioLocal).isEmpty() && f.st.lista(Lista::ArchivosE).isEmpty());
-        QCOMPARE(f.st.panel(), Panel::Rutas);
+        QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
 
         QCOMPARE(corre(a + "," + f.ruta("falta"), "m,b"), std::optional<qint16>(1));
         QVERIFY(f.dlg.ultimo().endsWith("Rutas de Envio Local no es valida"));
@@ -437,16 +437,16 @@ private slots:
                  QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas "
                                 "Adicionales, no coinciden el numero de Rutas de Envio Local con "
                                 "los tipos de archivos"));
-        QCOMPARE(f.st.panel(), Panel::Rutas);
+        QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
 
         QCOMPARE(corre("", "m"), std::optional<qint16>()); // nothing to check
         QVERIFY(f.dlg.registros.isEmpty());
 
         // The panel opens only while no other panel is shown.
         f.dlg.limpia();
-        f.st.setPanel(Panel::Firma);
+        f.st.edicion().setPanel(Panel::Firma);
         RevisaRutas(f.ctx, a, "m,b", Lista::ReciboLocal, Lista::ArchivosR);
-        QCOMPARE(f.st.panel(), Panel::Firma);
+        QCOMPARE(f.st.edicion().panel(), Panel::Firma);
         QVERIFY(f.dlg.ultimo().contains("Rutas de Recibo Local"));
     }
 };

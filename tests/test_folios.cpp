@@ -53,7 +53,7 @@ private slots:
         QVERIFY(!o.st().bloqueado(slot::FolioInferior));
         QVERIFY(!o.st().bloqueado(slot::FolioSuperior));
         QCOMPARE(otrosBloqueos(o.st()), otros); // only the folio pair, outside edit mode
-        QVERIFY(!o.st().editando());
+        QVERIFY(!o.st().edicion().editando());
         QCOMPARE(o.st().captionFolios(), QStringLiteral("Guardar Cambios de Folios"));
         QCOMPARE(caption.count(), 1);
         QVERIFY(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden).isEmpty()); // folio.aut gone
@@ -98,7 +98,7 @@ private slots:
         o.st().setSlot(slot::FolioSuperior, QStringLiteral("777"));
         Menu_Folios(o.ctx());
         QVERIFY(foliosBloqueados(o.st()));
-        QVERIFY(o.st().editando());
+        QVERIFY(o.st().edicion().editando());
         QVERIFY(!o.st().bloqueado(slot::DirEnvio)); // edit mode itself goes on
         QCOMPARE(test::lineas(rutaConfiguracion(o.ctx())).value(slot::FolioSuperior), QStringLiteral("777"));
     }

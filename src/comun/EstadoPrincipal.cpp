@@ -46,39 +46,39 @@ void EstadoPrincipal::setChk(int s, bool marcado) {
     emit chkCambiado(s);
 }
 
-void EstadoPrincipal::setEditando(bool e) {
+void VistaEdicion::setEditando(bool e) {
     if (editando_ == e)
         return;
     editando_ = e;
     emit vistaCambiada();
 }
 
-QString EstadoPrincipal::captionConfigurar() const {
+QString VistaEdicion::captionConfigurar() const {
     return editando_ ? QStringLiteral("&Cerrar Edición") : QStringLiteral("&Configuración");
 }
 
-void EstadoPrincipal::setOpcionServidor(OpcionServidor o) {
+void VistaEdicion::setOpcionServidor(OpcionServidor o) {
     if (servidor_ == o)
         return;
     servidor_ = o;
     emit vistaCambiada();
 }
 
-void EstadoPrincipal::setOpcionesServidorHabilitadas(bool h) {
+void VistaEdicion::setOpcionesServidorHabilitadas(bool h) {
     if (opcionesHabilitadas_ == h)
         return;
     opcionesHabilitadas_ = h;
     emit vistaCambiada();
 }
 
-void EstadoPrincipal::setPanel(Panel p) {
+void VistaEdicion::setPanel(Panel p) {
     if (panel_ == p)
         return;
     panel_ = p;
     emit vistaCambiada();
 }
 
-void EstadoPrincipal::setServicioVisible(bool v) {
+void VistaEdicion::setServicioVisible(bool v) {
     if (servicioVisible_ == v)
         return;
     servicioVisible_ = v;

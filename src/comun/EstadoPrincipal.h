@@ -83,6 +83,39 @@ enum : int {
 };
 }
 
+// The configuration page's editing view: edit mode, the open panel, the
+// server option and whether it may be chosen, the service toggle. Written by
+// the configuration editing; the page and the main window follow it.
+class VistaEdicion : public QObject {
+    Q_OBJECT
+public:
+    // Edit mode: the menu entry reads "&Cerrar Edición" while it is on.
+    bool editando() const { return editando_; }
+    void setEditando(bool e);
+    QString captionConfigurar() const;
+
+    OpcionServidor opcionServidor() const { return servidor_; }
+    void setOpcionServidor(OpcionServidor o);
+    bool opcionesServidorHabilitadas() const { return opcionesHabilitadas_; }
+    void setOpcionesServidorHabilitadas(bool h);
+
+    Panel panel() const { return panel_; }
+    void setPanel(Panel p);
+    // Slots 0, 2 and 17 and their captions (the service toggle).
+    bool servicioVisible() const { return servicioVisible_; }
+    void setServicioVisible(bool v);
+
+signals:
+    void vistaCambiada();
+
+private:
+    bool editando_ = false;
+    bool opcionesHabilitadas_ = false;
+    bool servicioVisible_ = false;
+    OpcionServidor servidor_ = OpcionServidor::Ninguna;
+    Panel panel_ = Panel::Ninguno;
+};
+
 // The session with the centre within a run: whether this cycle lost it,
 // which faults the error window already showed, which responses are left
 // aside. Written by the transfer operations, the failure report and the
@@ -267,21 +300,9 @@ public:
     bool chk(int slotBandera) const;
     void setChk(int slotBandera, bool marcado);
 
-    // Edit mode: the menu entry reads "&Cerrar Edición" while it is on.
-    bool editando() const { return editando_; }
-    void setEditando(bool e);
-    QString captionConfigurar() const;
-
-    OpcionServidor opcionServidor() const { return servidor_; }
-    void setOpcionServidor(OpcionServidor o);
-    bool opcionesServidorHabilitadas() const { return opcionesHabilitadas_; }
-    void setOpcionesServidorHabilitadas(bool h);
-
-    Panel panel() const { return panel_; }
-    void setPanel(Panel p);
-    // Slots 0, 2 and 17 and their captions (the service toggle).
-    bool servicioVisible() const { return servicioVisible_; }
-    void setServicioVisible(bool v);
+    // The configuration page's editing view.
+    VistaEdicion& edicion() { return edicion_; }
+    const VistaEdicion& edicion() const { return edicion_; }
 
     // --- lists and labels --------------------------------------------------
     const QStringList& lista(Lista l) const { return listas_.at(static_cast<int>(l)); }
@@ -323,7 +344,6 @@ signals:
     void chkCambiado(int slotBandera);
     void listaCambiada(korva::Lista l);
     void etiquetaCambiada(korva::Etiqueta e);
-    void vistaCambiada(); // edit mode, panels, server option, service toggle
     void progresoCambiado(float v);
 
 private:
@@ -332,11 +352,7 @@ private:
     std::array<bool, kSlots> chk_{};
     std::array<QStringList, static_cast<int>(Lista::Cuenta_)> listas_;
     std::array<QString, static_cast<int>(Etiqueta::Cuenta_)> etiquetas_;
-    bool editando_ = false;
-    bool opcionesHabilitadas_ = false;
-    bool servicioVisible_ = false;
-    OpcionServidor servidor_ = OpcionServidor::Ninguna;
-    Panel panel_ = Panel::Ninguno;
+    VistaEdicion edicion_;
     float progreso_ = 0;
     EstadoCiclo ciclo_;
     EstadoConfiguracion config_;

@@ -97,7 +97,7 @@ void CargaConfiguracion(Contexto& ctx) {
     if (!leido) {
         ctx.dlg.beep();
         ctx.dlg.beep();
-        st.setServicioVisible(true);
+        st.edicion().setServicioVisible(true);
         Menu_Configure(ctx);
         return;
     }

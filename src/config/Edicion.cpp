@@ -22,10 +22,10 @@ void bloqueaTodo(EstadoPrincipal& st, bool b) {
 
 void Menu_Configure(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    if (st.editando()) {
+    if (st.edicion().editando()) {
         bloqueaTodo(st, true);
-        st.setOpcionesServidorHabilitadas(false);
-        st.setEditando(false);
+        st.edicion().setOpcionesServidorHabilitadas(false);
+        st.edicion().setEditando(false);
         st.config().setEdicionCerradaAlgunaVez(true);
         return;
     }
@@ -35,10 +35,10 @@ void Menu_Configure(Contexto& ctx) {
             "correctamente. Desea continuar?")))
         return;
     bloqueaTodo(st, false);
-    st.setOpcionesServidorHabilitadas(true);
+    st.edicion().setOpcionesServidorHabilitadas(true);
     st.setBloqueado(slot::FolioInferior, true);
     st.setBloqueado(slot::FolioSuperior, true);
-    st.setEditando(true);
+    st.edicion().setEditando(true);
 }
 
 bool ValidaConfiguracion(Contexto&) { return true; }
@@ -54,9 +54,9 @@ void Menu_GuardaConf(Contexto& ctx) {
 }
 
 void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario) {
-    if (st.opcionServidor() == o && !porUsuario)
+    if (st.edicion().opcionServidor() == o && !porUsuario)
         return;
-    st.setOpcionServidor(o);
+    st.edicion().setOpcionServidor(o);
     if (o == OpcionServidor::Primario)
         st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
     else if (o == OpcionServidor::Secundario)
@@ -152,10 +152,12 @@ void AplicaLapso(Contexto& ctx) {
         SldControl_Change(ctx.st, st.ciclo().periodo());
 }
 
-void abrePanel(Contexto& ctx, Panel p) { ctx.st.setPanel(p); }
+void abrePanel(Contexto& ctx, Panel p) { ctx.st.edicion().setPanel(p); }
 
-void ocultaPanel(Contexto& ctx) { ctx.st.setPanel(Panel::Ninguno); }
+void ocultaPanel(Contexto& ctx) { ctx.st.edicion().setPanel(Panel::Ninguno); }
 
-void alternaServicio(Contexto& ctx) { ctx.st.setServicioVisible(!ctx.st.servicioVisible()); }
+void alternaServicio(Contexto& ctx) {
+    ctx.st.edicion().setServicioVisible(!ctx.st.edicion().servicioVisible());
+}
 
 } // namespace korva

@@ -30,7 +30,7 @@ void quitaSeparador(EstadoPrincipal& st, int n) {
 
 // Opens the routes panel the way its button does, only while no panel is open.
 void abreRutas(Contexto& ctx) {
-    if (ctx.st.panel() == Panel::Ninguno)
+    if (ctx.st.edicion().panel() == Panel::Ninguno)
         abrePanel(ctx, Panel::Rutas);
 }
 

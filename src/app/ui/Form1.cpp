@@ -152,8 +152,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
 
     connect(&st, &EstadoPrincipal::listaCambiada, this, &Form1::muestraLista);
     connect(&st, &EstadoPrincipal::etiquetaCambiada, this, &Form1::muestraEtiqueta);
-    connect(&st, &EstadoPrincipal::vistaCambiada, this,
-            [this] { Menu_Configure->setText(ctx_.st.captionConfigurar()); });
+    connect(&st.edicion(), &VistaEdicion::vistaCambiada, this,
+            [this] { Menu_Configure->setText(ctx_.st.edicion().captionConfigurar()); });
     // A restore ends the run: the window closes itself, with its save question.
     connect(&st, &EstadoPrincipal::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
     connect(&st, &EstadoPrincipal::colorAvisoCambiado, this, &Form1::muestraColorAviso);
@@ -177,7 +177,7 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRechazados")), Lista::Rechazados);
     for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
         muestraEtiqueta(Etiqueta(e));
-    Menu_Configure->setText(st.captionConfigurar());
+    Menu_Configure->setText(st.edicion().captionConfigurar());
     connect(Start_Button, &QPushButton::clicked, this, [this] { Start_Button_Click(ctx_); });
     // During long work the broker can still stop: Detener and Salir act
     // within a second, everything else waits for the work to end.

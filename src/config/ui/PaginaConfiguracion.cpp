@@ -304,7 +304,7 @@ void PaginaConfiguracion::conectaEstado() {
             casillas_[s]->setChecked(ctx_.st.chk(s));
     });
     connect(&st, &EstadoPrincipal::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
-    connect(&st, &EstadoPrincipal::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
+    connect(&st.edicion(), &VistaEdicion::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
     connect(&st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
         const EstadoPrincipal& s = ctx_.st;
         switch (e) {
@@ -352,21 +352,21 @@ void PaginaConfiguracion::sincronizaBloqueo() {
 
 void PaginaConfiguracion::sincronizaVista() {
     const EstadoPrincipal& st = ctx_.st;
-    const Panel p = st.panel();
+    const Panel p = st.edicion().panel();
     botonesPanel_->setVisible(p == Panel::Ninguno);
     FmeServidor->setVisible(p == Panel::Servidor);
     FmeFEA->setVisible(p == Panel::Firma);
     FmeRutas->setVisible(p == Panel::Rutas);
     for (int n : {0, 2, 17}) {
-        cajas_[n]->setVisible(st.servicioVisible());
-        etiquetas_[n]->setVisible(st.servicioVisible());
+        cajas_[n]->setVisible(st.edicion().servicioVisible());
+        etiquetas_[n]->setVisible(st.edicion().servicioVisible());
     }
-    OpnPrimario->setEnabled(st.opcionesServidorHabilitadas());
-    OpnSecundario->setEnabled(st.opcionesServidorHabilitadas());
+    OpnPrimario->setEnabled(st.edicion().opcionesServidorHabilitadas());
+    OpnSecundario->setEnabled(st.edicion().opcionesServidorHabilitadas());
     OpnPrimario->setAutoExclusive(false);
     OpnSecundario->setAutoExclusive(false);
-    OpnPrimario->setChecked(st.opcionServidor() == OpcionServidor::Primario);
-    OpnSecundario->setChecked(st.opcionServidor() == OpcionServidor::Secundario);
+    OpnPrimario->setChecked(st.edicion().opcionServidor() == OpcionServidor::Primario);
+    OpnSecundario->setChecked(st.edicion().opcionServidor() == OpcionServidor::Secundario);
     OpnPrimario->setAutoExclusive(true);
     OpnSecundario->setAutoExclusive(true);
 }
