@@ -45,16 +45,16 @@ Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, 
       tamano_(tamano), ctx_{st_, dlg_, reloj_, trabajo} {
     ctx_.ftp = &cliente;
     st_.sesion().setMostrarErrores(false);
-    st_.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
-    st_.setSlot(slot::Puerto, QString::number(servidor.puerto()));
-    st_.setSlot(slot::Usuario, kUsuario);
-    st_.setSlot(slot::ContrasenaFtp, kContrasena);
-    st_.setChk(slot::Pasivo, true);
-    st_.setChk(slot::EnvioAutomatico, true);
-    st_.setChk(slot::Firmar, false);
-    st_.setChk(slot::RutasAdicionales, false);
-    st_.setSlot(slot::FolioInferior, QStringLiteral("001"));
-    st_.setSlot(slot::FolioSuperior, QStringLiteral("999"));
+    st_.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+    st_.config().setSlot(slot::Puerto, QString::number(servidor.puerto()));
+    st_.config().setSlot(slot::Usuario, kUsuario);
+    st_.config().setSlot(slot::ContrasenaFtp, kContrasena);
+    st_.config().setChk(slot::Pasivo, true);
+    st_.config().setChk(slot::EnvioAutomatico, true);
+    st_.config().setChk(slot::Firmar, false);
+    st_.config().setChk(slot::RutasAdicionales, false);
+    st_.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    st_.config().setSlot(slot::FolioSuperior, QStringLiteral("999"));
     st_.ciclo().setDiaJulianoActual(Get_Juliano(reloj_));
     const QDir d(trabajo);
     envioChico_ = d.filePath(QStringLiteral("envio"));
@@ -64,7 +64,7 @@ Oficina::Oficina(const QString& trabajo, Vsftpd& servidor, ClienteFtp& cliente, 
     basura_ = d.filePath(QStringLiteral("basura"));
     guionSube_ = d.filePath(QStringLiteral("sube.lftp"));
     guionBaja_ = d.filePath(QStringLiteral("baja.lftp"));
-    st_.setSlot(slot::DirRecibo, recibo_);
+    st_.config().setSlot(slot::DirRecibo, recibo_);
 }
 
 bool Oficina::prepara() {
@@ -118,14 +118,14 @@ QString Oficina::carpetaConDiasViejos(int entradas) {
 
 void Oficina::envio(const QString& carpeta, Tiempos& t) {
     const bool conViejas = carpeta == registroViejas_;
-    st_.setSlot(slot::DirEnvio, carpeta);
+    st_.config().setSlot(slot::DirEnvio, carpeta);
     aparta(carpeta + QStringLiteral("/Pend"), basura_);
     aparta(carpeta + QStringLiteral("/Enviados"), basura_);
     fs::escribeAtomico(rutaRegistro(st_), conViejas ? fs::comoTexto(viejas_) : QByteArray());
     aparta(recibo_, basura_);
     QDir().mkpath(recibo_);
     servidor_.renueva(QStringLiteral("REC"), basura_);
-    st_.vacia(Lista::Enviados);
+    st_.pantalla().vacia(Lista::Enviados);
     DisconnectFromHost(ctx_);
     t.ms.push_back(cronometra([&] { EnviaArchivosValidacion(ctx_); }));
     const bool bien = cuentaArchivos(servidor_.ruta(QStringLiteral("REC"))) == candidatos_ &&
@@ -138,7 +138,7 @@ void Oficina::envio(const QString& carpeta, Tiempos& t) {
 }
 
 void Oficina::respuesta(Tiempos& t) {
-    st_.setSlot(slot::DirEnvio, envioChico_);
+    st_.config().setSlot(slot::DirEnvio, envioChico_);
     const QString pend = envioChico_ + QStringLiteral("/Pend");
     aparta(pend, basura_);
     QDir().mkpath(pend);
@@ -146,7 +146,7 @@ void Oficina::respuesta(Tiempos& t) {
         QFile::copy(fuenteLftp_ + QLatin1Char('/') + n, pend + QLatin1Char('/') + n);
     aparta(recibo_, basura_);
     QDir().mkpath(recibo_);
-    st_.vacia(Lista::Recibidos);
+    st_.pantalla().vacia(Lista::Recibidos);
     DisconnectFromHost(ctx_);
     t.ms.push_back(cronometra([&] { BuscaRespuestas(ctx_, refrescaPendientes(ctx_)); }));
     const bool bien = cuentaArchivos(recibo_) == contestadas_ + 1 /* the log */ &&

@@ -38,7 +38,7 @@ struct Oficina {
         recibo = c.recibo;
         for (const char* sub : {"Pend", "Enviados", "Rechaza"})
             QDir().mkpath(envio + "/" + sub);
-        st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
+        st.config().setSlot(slot::ServidorActual, st.config().TxtConfiguration(slot::ServidorPrimario));
         GrabaConfiguracion(ctx);
         const int hoy = Get_Juliano(reloj);
         // Today's log exists in both, so the purge has nothing to do at start.

@@ -92,18 +92,18 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
     QDir().mkpath(envio);
     QDir().mkpath(recibo);
-    st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-    st.setSlot(slot::DirEnvio, envio);
-    st.setSlot(slot::DirRecibo, recibo);
-    st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-    st.setSlot(slot::FolioSuperior, QStringLiteral("999"));
-    st.setChk(slot::EnvioAutomatico, true);
-    st.setChk(slot::Firmar, false);
-    st.setChk(slot::BajarRegistro001, true);
-    st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
-    st.setSlot(slot::Puerto, QString::number(centro.puerto()));
-    st.setSlot(slot::ContrasenaFtp, centro.contrasena());
-    st.setChk(slot::Pasivo, true);
+    st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
+    st.config().setSlot(slot::DirEnvio, envio);
+    st.config().setSlot(slot::DirRecibo, recibo);
+    st.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    st.config().setSlot(slot::FolioSuperior, QStringLiteral("999"));
+    st.config().setChk(slot::EnvioAutomatico, true);
+    st.config().setChk(slot::Firmar, false);
+    st.config().setChk(slot::BajarRegistro001, true);
+    st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+    st.config().setSlot(slot::Puerto, QString::number(centro.puerto()));
+    st.config().setSlot(slot::ContrasenaFtp, centro.contrasena());
+    st.config().setChk(slot::Pasivo, true);
     st.ciclo().setDiaJulianoActual(45);
     st.ciclo().setPeriodo(1);
     OpcionesCurl oftp;
@@ -138,7 +138,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     auto revisa = [&](const QStringList& esperadas, qsizetype desde) {
         // The received list's entries added by the cycle: "name - HH:mm:ss".
         QHash<QString, int> vistas;
-        const QStringList& rec = st.lista(Lista::Recibidos);
+        const QStringList& rec = st.pantalla().lista(Lista::Recibidos);
         for (qsizetype i = desde; i < rec.size(); ++i)
             ++vistas[rec[i].left(12)];
         for (const QString& e : esperadas) {
@@ -155,7 +155,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     Start_Button_Click(ctx); // connects, notices, configuration, first cycle
     if (!st.iniciado()) {
         std::fprintf(stderr, "korvabench-resistencia: the cycle did not start: %s\n",
-                     qPrintable(st.evento()));
+                     qPrintable(st.pantalla().evento()));
         return {};
     }
     int hechos = 1;
@@ -165,7 +165,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     qint64 msCalentamiento = 0;
     double cpuCalentamiento = 0;
     auto trasCiclo = [&](qsizetype recibidosAntes, qsizetype enviadosAntes) {
-        sinEnviar += int(lote.size() - (st.lista(Lista::Enviados).size() - enviadosAntes));
+        sinEnviar += int(lote.size() - (st.pantalla().lista(Lista::Enviados).size() - enviadosAntes));
         revisa(enVuelo, recibidosAntes);
         enVuelo = lote;
         if (hechos % 50 == 0)
@@ -180,8 +180,8 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     lote = deja();
     while (hechos < ciclos + 1) {
         const bool toca = st.ciclo().SegundosTranscurridos() > st.ciclo().periodo();
-        const qsizetype recibidos = st.lista(Lista::Recibidos).size();
-        const qsizetype enviados = st.lista(Lista::Enviados).size();
+        const qsizetype recibidos = st.pantalla().lista(Lista::Recibidos).size();
+        const qsizetype enviados = st.pantalla().lista(Lista::Enviados).size();
         reloj.avanza(1);
         TmrControl_Timer(ctx);
         if (!toca)
@@ -199,7 +199,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     for (const QString& n : QDir(recibo).entryList({QStringLiteral("*.r001")}, QDir::Files))
         r001 += n.isEmpty() ? 0 : 1;
     const qsizetype pendientes = QDir(envio + QStringLiteral("/Pend")).entryList(QDir::Files).size();
-    const int enviados = int(st.lista(Lista::Enviados).size());
+    const int enviados = int(st.pantalla().lista(Lista::Enviados).size());
     const qint64 crecimiento = rssFin - rssInicio;
     const double msPorCiclo = double(ms - msCalentamiento) / std::max(1, hechos - calentamiento);
 

@@ -83,11 +83,11 @@ int main(int argc, char** argv) {
     Contexto ctx{st, dlg, reloj, tmp.path()};
     ClienteFtpCurl cliente;
     ctx.ftp = &cliente;
-    st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
-    st.setSlot(slot::Puerto, QString::number(puerto));
-    st.setSlot(slot::Usuario, kUsuario);
-    st.setSlot(slot::ContrasenaFtp, kContrasena);
-    st.setChk(slot::Pasivo, true);
+    st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+    st.config().setSlot(slot::Puerto, QString::number(puerto));
+    st.config().setSlot(slot::Usuario, kUsuario);
+    st.config().setSlot(slot::ContrasenaFtp, kContrasena);
+    st.config().setChk(slot::Pasivo, true);
     st.sesion().setMostrarErrores(false);
 
     // lftp over one connection per phase, the same files.

@@ -122,19 +122,19 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
     QDir().mkpath(envio);
     QDir().mkpath(recibo);
-    st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-    st.setSlot(slot::DirEnvio, envio);
-    st.setSlot(slot::DirRecibo, recibo);
-    st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-    st.setSlot(slot::FolioSuperior, QStringLiteral("999"));
-    st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
-    st.setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));
-    st.setSlot(slot::Puerto, QString::number(centro.puerto()));
-    st.setSlot(slot::ContrasenaFtp, centro.contrasena());
+    st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
+    st.config().setSlot(slot::DirEnvio, envio);
+    st.config().setSlot(slot::DirRecibo, recibo);
+    st.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    st.config().setSlot(slot::FolioSuperior, QStringLiteral("999"));
+    st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+    st.config().setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));
+    st.config().setSlot(slot::Puerto, QString::number(centro.puerto()));
+    st.config().setSlot(slot::ContrasenaFtp, centro.contrasena());
     for (int s : {slot::EnvioAutomatico, slot::Pasivo})
-        st.setSlot(s, QStringLiteral("1"));
+        st.config().setSlot(s, QStringLiteral("1"));
     for (int s : {slot::Firmar, slot::DepurarArchivos})
-        st.setSlot(s, QStringLiteral("0"));
+        st.config().setSlot(s, QStringLiteral("0"));
     OpcionesCurl oftp;
     oftp.archivoCA = centro.archivoCA();
     ClienteFtpCurl ftp(oftp);
@@ -160,7 +160,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
 
     Form1 w(ctx, 0);
     w.show();
-    st.muestraPagina(1); // the status page, as a started cycle shows it
+    st.pantalla().muestraPagina(1); // the status page, as a started cycle shows it
     QElapsedTimer espera;
     espera.start();
     while (espera.elapsed() < 300)
@@ -168,7 +168,7 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     Ronda r;
     QElapsedTimer t;
     if (detalle)
-        vigia.estado = [&st] { return st.evento(); };
+        vigia.estado = [&st] { return st.pantalla().evento(); };
     vigia.empieza();
     const double cpu0 = cpuMs();
     t.start();
@@ -181,12 +181,13 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     r.turnos = latido.turnos();
     r.msEnTurnos = double(latido.nsEnTurnos()) / 1e6;
     r.bien = QDir(centro.ruta(QStringLiteral("REC"))).entryList(QDir::Files).size() == archivos &&
-             st.lista(Lista::Recibidos).size() == archivos;
+             st.pantalla().lista(Lista::Recibidos).size() == archivos;
     if (!r.bien)
         std::fprintf(
             stderr, "korvabench-vivo: round left %lld uploads, %lld responses: %s\n",
             static_cast<long long>(QDir(centro.ruta(QStringLiteral("REC"))).entryList(QDir::Files).size()),
-            static_cast<long long>(st.lista(Lista::Recibidos).size()), qPrintable(st.evento()));
+            static_cast<long long>(st.pantalla().lista(Lista::Recibidos).size()),
+            qPrintable(st.pantalla().evento()));
     return r;
 }
 

@@ -29,8 +29,8 @@ public:
 // The day lists rebuilt from the log: one entry a line, each the end of its
 // line (stray CRs aside), one line long.
 QStringList listas(Contexto& ctx) {
-    ctx.st.vacia(Lista::Enviados);
-    ctx.st.vacia(Lista::Recibidos);
+    ctx.st.pantalla().vacia(Lista::Enviados);
+    ctx.st.pantalla().vacia(Lista::Recibidos);
     CargaBitacora(ctx);
     const QStringList lineas = fs::leeLineas(rutaLog(ctx.st), fs::limite::kRegistro);
     QStringList enviados, recibidos;
@@ -38,16 +38,16 @@ QStringList listas(Contexto& ctx) {
         l.remove(QLatin1Char('\r'));
         (l.startsWith(QLatin1Char('E')) ? enviados : recibidos) << l;
     }
-    FUZZ_CHECK(ctx.st.lista(Lista::Enviados).size() == enviados.size());
-    FUZZ_CHECK(ctx.st.lista(Lista::Recibidos).size() == recibidos.size());
+    FUZZ_CHECK(ctx.st.pantalla().lista(Lista::Enviados).size() == enviados.size());
+    FUZZ_CHECK(ctx.st.pantalla().lista(Lista::Recibidos).size() == recibidos.size());
     for (const auto& [lista, de] :
          {std::pair{Lista::Enviados, enviados}, std::pair{Lista::Recibidos, recibidos}})
         for (qsizetype i = 0; i < de.size(); ++i) {
-            const QString& e = ctx.st.lista(lista).at(i);
+            const QString& e = ctx.st.pantalla().lista(lista).at(i);
             FUZZ_CHECK(de.at(i).endsWith(e) && e.size() <= 15 + 11);
             FUZZ_CHECK(!e.contains(QLatin1Char('\n')) && !e.contains(QLatin1Char('\r')));
         }
-    return ctx.st.lista(Lista::Enviados);
+    return ctx.st.pantalla().lista(Lista::Enviados);
 }
 
 } // namespace

@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 namespace {
 
-std::array<QString, EstadoPrincipal::kSlots> slotsDe(const EstadoPrincipal& st) {
-    std::array<QString, EstadoPrincipal::kSlots> s;
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
-        s[n] = st.TxtConfiguration(n);
+std::array<QString, EstadoConfiguracion::kSlots> slotsDe(const EstadoPrincipal& st) {
+    std::array<QString, EstadoConfiguracion::kSlots> s;
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n)
+        s[n] = st.config().TxtConfiguration(n);
     return s;
 }
 
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(dlg.mensajes == 0);
     bool numero = false;
-    st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&numero);
+    st.config().TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&numero);
     FUZZ_CHECK(numero);
 
     // What was loaded is saved and loaded again unchanged, but for the line
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Contexto ctx2{st2, dlg, reloj, fuzz::carpeta()};
     CargaConfiguracion(ctx2);
     const auto segunda = slotsDe(st2);
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n)
         if (primera[n] != segunda[n]) {
             std::fprintf(stderr, "slot %d: \"%s\" / \"%s\"\n", n, qPrintable(primera[n]),
                          qPrintable(segunda[n]));
@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     // A flag slot that held a line end reads differently once it is gone
     // ("0<CR>1" is clear, "01" ticked): only the others must agree.
-    for (int s : EstadoPrincipal::kSlotsBandera)
-        if (!st.TxtConfiguration(s).contains(QLatin1Char('\r')))
-            FUZZ_CHECK(st.chk(s) == st2.chk(s));
+    for (int s : EstadoConfiguracion::kSlotsBandera)
+        if (!st.config().TxtConfiguration(s).contains(QLatin1Char('\r')))
+            FUZZ_CHECK(st.config().chk(s) == st2.chk(s));
     return 0;
 }

@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto parte = [&](int i) { return ansi::decodifica(partes.value(i)); };
 
     static EstadoPrincipal st;
-    st.setSlot(slot::Usuario, parte(0));
-    st.setSlot(slot::FolioInferior, parte(1));
-    st.setSlot(slot::FolioSuperior, parte(2));
-    st.setSlot(slot::LetrasValidacion, parte(3));
-    st.setSlot(slot::LetrasPago, parte(4));
+    st.config().setSlot(slot::Usuario, parte(0));
+    st.config().setSlot(slot::FolioInferior, parte(1));
+    st.config().setSlot(slot::FolioSuperior, parte(2));
+    st.config().setSlot(slot::LetrasValidacion, parte(3));
+    st.config().setSlot(slot::LetrasPago, parte(4));
     st.ciclo().setDiaJulianoActual(qint16(parte(5).toInt()));
     const QString ruta = parte(6);
     const QChar letraEnvio = ruta.isEmpty() ? QChar() : ruta.at(0);
@@ -64,12 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (pruebaJuliano(st, nombre))
         FUZZ_CHECK(dia.toInt() == st.ciclo().DiaJulianoActual());
     if (pruebaPatente(st, nombre))
-        FUZZ_CHECK(patente == st.TxtConfiguration(slot::Usuario).right(4));
+        FUZZ_CHECK(patente == st.config().TxtConfiguration(slot::Usuario).right(4));
     if (pruebaFolio(st, nombre))
-        FUZZ_CHECK(folio.size() == 3 && folio.compare(st.TxtConfiguration(slot::FolioInferior)) >= 0 &&
-                   folio.compare(st.TxtConfiguration(slot::FolioSuperior)) <= 0);
+        FUZZ_CHECK(folio.size() == 3 &&
+                   folio.compare(st.config().TxtConfiguration(slot::FolioInferior)) >= 0 &&
+                   folio.compare(st.config().TxtConfiguration(slot::FolioSuperior)) <= 0);
     if (esTipoValidacion(st, nombre))
-        FUZZ_CHECK(st.TxtConfiguration(slot::LetrasValidacion).contains(nombre.at(0).toLower()));
+        FUZZ_CHECK(st.config().TxtConfiguration(slot::LetrasValidacion).contains(nombre.at(0).toLower()));
 
     const quint8 tipo = TipoDocumento(nombre);
     FUZZ_CHECK(tipo == 0 || tipo == 1 || tipo == 2 || tipo == 6 || tipo == 7 || tipo == kNoFirmable);

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::DialogosMudos dlg;
     dlg.respuesta = true;
     EstadoPrincipal st;
-    st.setSlot(slot::DirRecibo, fuzz::carpeta() + QStringLiteral("/sin-recibo"));
+    st.config().setSlot(slot::DirRecibo, fuzz::carpeta() + QStringLiteral("/sin-recibo"));
     Contexto ctx{st, dlg, reloj, programa};
     FUZZ_CHECK(Menu_RecuperaConf(ctx));
     FUZZ_CHECK(st.cierrePendiente());
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The list comes back whole; each configuration comes back only onto the
     // place of the patent its user line names, whole and private.
     // Or, where it could not be done, everything as it was.
-    const bool hecha = st.evento().startsWith(QStringLiteral("Configuración recuperada"));
+    const bool hecha = st.pantalla().evento().startsWith(QStringLiteral("Configuración recuperada"));
     FUZZ_CHECK(fuzz::lee(programa + QStringLiteral("/usuarios.dat")) ==
                (hecha ? partes.first() : "vieja\r\n"));
     FUZZ_CHECK(fs::soloLectura(programa + QStringLiteral("/usuarios.dat")));

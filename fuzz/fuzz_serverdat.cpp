@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Contexto ctx{st, dlg, reloj, fuzz::carpeta()};
     const QString recibo = fuzz::carpeta() + QStringLiteral("/recibo");
     QDir().mkpath(recibo);
-    st.setSlot(slot::DirRecibo, recibo);
-    st.setSlot(slot::ServidorPrimario, QStringLiteral("primario.korva"));
-    st.setSlot(slot::ServidorSecundario, QStringLiteral("secundario.korva"));
+    st.config().setSlot(slot::DirRecibo, recibo);
+    st.config().setSlot(slot::ServidorPrimario, QStringLiteral("primario.korva"));
+    st.config().setSlot(slot::ServidorSecundario, QStringLiteral("secundario.korva"));
     const QString ruta = recibo + QStringLiteral("/server.dat");
     {
         QFile f(ruta);
@@ -42,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(dlg.mensajes == 0);
     const bool secundario = st.edicion().opcionServidor() == OpcionServidor::Secundario;
     FUZZ_CHECK(secundario || st.edicion().opcionServidor() == OpcionServidor::Primario);
-    FUZZ_CHECK(st.TxtConfiguration(slot::ServidorActual) ==
-               st.TxtConfiguration(secundario ? slot::ServidorSecundario : slot::ServidorPrimario));
-    FUZZ_CHECK(st.evento() == (secundario
-                                   ? QStringLiteral("Conexión a KORVA mediante el Servidor Secundario")
-                                   : QStringLiteral("Conexión a KORVA mediante el Servidor Primario")));
+    FUZZ_CHECK(st.config().TxtConfiguration(slot::ServidorActual) ==
+               st.config().TxtConfiguration(secundario ? slot::ServidorSecundario : slot::ServidorPrimario));
+    FUZZ_CHECK(st.pantalla().evento() ==
+               (secundario ? QStringLiteral("Conexión a KORVA mediante el Servidor Secundario")
+                           : QStringLiteral("Conexión a KORVA mediante el Servidor Primario")));
     // A first line "1" asks for the secondary; "0" or nothing for the primary.
     QByteArray primera = bytes.left(bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n'));
     if (primera.endsWith('\r'))

@@ -68,7 +68,7 @@ private slots:
     // software the program runs on.
     void manualAndNotices() {
         Fixture f;
-        f.st.setSlot(slot::Usuario, "ftp4321");
+        f.st.config().setSlot(slot::Usuario, "ftp4321");
         QVERIFY(GrabaConfiguracion(f.ctx));
         Form1 w(f.ctx, 0);
         w.show();
@@ -100,7 +100,7 @@ private slots:
         ponIdentidadEscritorio();
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("korvaval"));
         Fixture f;
-        f.st.setSlot(slot::Usuario, "ftp4321");
+        f.st.config().setSlot(slot::Usuario, "ftp4321");
         QVERIFY(GrabaConfiguracion(f.ctx));
         Form1 w(f.ctx, 0);
         QVERIFY(!w.windowIcon().pixmap(32).isNull()); // the built-in icon, readable
@@ -108,7 +108,7 @@ private slots:
         QVERIFY(!Bandeja::siHay(f.ctx, w));
 
         Bandeja b(f.ctx, w);
-        f.st.setEvento("Enviando m4321123.045");
+        f.st.pantalla().setEvento("Enviando m4321123.045");
         QCOMPARE(b.icono().toolTip(), QStringLiteral("KORVAVal - Patente 4321\nEnviando m4321123.045"));
         w.showMinimized();
         emit b.icono().activated(QSystemTrayIcon::Trigger);

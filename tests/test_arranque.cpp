@@ -18,13 +18,13 @@ using korva::test::Fixture;
 namespace {
 // A saved configuration for position 0 with folders under the fixture.
 void configura(Fixture& f, const QString& usuario, const QString& depurar, bool rutas) {
-    f.st.setSlot(slot::Usuario, usuario);
-    f.st.setSlot(slot::DirEnvio, f.carpeta("env"));
-    f.st.setSlot(slot::DirRecibo, f.carpeta("rec"));
-    f.st.setSlot(slot::DepurarArchivos, depurar);
-    f.st.setSlot(slot::RutasAdicionales, rutas ? "1" : "0");
-    f.st.setSlot(slot::RutasEnvioLocal, f.ruta("no-existe"));
-    f.st.setSlot(slot::ServidorActual, f.st.TxtConfiguration(slot::ServidorPrimario));
+    f.st.config().setSlot(slot::Usuario, usuario);
+    f.st.config().setSlot(slot::DirEnvio, f.carpeta("env"));
+    f.st.config().setSlot(slot::DirRecibo, f.carpeta("rec"));
+    f.st.config().setSlot(slot::DepurarArchivos, depurar);
+    f.st.config().setSlot(slot::RutasAdicionales, rutas ? "1" : "0");
+    f.st.config().setSlot(slot::RutasEnvioLocal, f.ruta("no-existe"));
+    f.st.config().setSlot(slot::ServidorActual, f.st.config().TxtConfiguration(slot::ServidorPrimario));
     QVERIFY(GrabaConfiguracion(f.ctx));
 }
 } // namespace
@@ -51,17 +51,19 @@ private slots:
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
         CargaForm1(f.ctx, 0);
         QCOMPARE(QFile::exists(escrito.ruta("env/m4321123.044")), !purga);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Titulo),
                  QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> 4321"));
-        QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321"));
-        QCOMPARE(f.st.etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
-        QCOMPARE(f.st.etiqueta(Etiqueta::Fecha), QStringLiteral("14 feb 2026")); // Spanish under a C locale
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Patente), QStringLiteral("4321"));
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Fecha),
+                 QStringLiteral("14 feb 2026")); // Spanish under a C locale
         QCOMPARE(f.st.ciclo().periodo(), 30);
         QVERIFY(!f.st.config().ConfiguracionModificada());
         QVERIFY(f.st.sesion().mostrarErrores());
-        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
-        QVERIFY(f.dlg.registros.isEmpty());                            // routes off: no route check
-        QCOMPARE(f.st.evento(), QStringLiteral("Listo para Iniciar")); // nothing under way once started
+        QCOMPARE(f.st.pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(f.dlg.registros.isEmpty()); // routes off: no route check
+        QCOMPARE(f.st.pantalla().evento(),
+                 QStringLiteral("Listo para Iniciar")); // nothing under way once started
     }
 
     void fileCutShortIsNotActedOn() {
@@ -78,7 +80,8 @@ private slots:
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
         CargaForm1(f.ctx, 0);
         QVERIFY(f.st.config().configuracionNoLeida());
-        QCOMPARE(f.st.etiqueta(Etiqueta::Patente), QStringLiteral("4321")); // not the defaults' "r(1)"
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Patente),
+                 QStringLiteral("4321")); // not the defaults' "r(1)"
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (24 de 25 renglones)")));
         QVERIFY(QFile::exists(escrito.ruta("env/m4321123.044"))); // the purge's "1" was not taken
@@ -115,7 +118,7 @@ private slots:
                                   " (no es un archivo regular)",
                               "ERROR: no fue posible leer el aviso " + escrito.ruta("rec/aviso.txt") +
                                   " (es un enlace)"}));
-        QVERIFY(f.st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
+        QVERIFY(f.st.pantalla().etiqueta(Etiqueta::AvisoParticular).isEmpty());
 
         fs::escribeAtomico(escrito.ruta("env/m4321123.045"), "500|1|4321|\r\n");
         EjecutaCiclo(f.ctx); // no centre: nothing could go anyway
@@ -155,7 +158,7 @@ private slots:
         CargaForm1(f.ctx, 0);
         QVERIFY(f.dlg.ultimo().contains("Rutas de Envio Local"));
         QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Titulo),
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Titulo),
                  QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> ab"));
         QVERIFY(!f.st.config().ConfiguracionModificada());
     }
@@ -164,7 +167,7 @@ private slots:
         Fixture f;
         LblDespliega_DblClick(f.ctx);
         QCOMPARE(f.dlg.ultimo(), QString());
-        f.st.setLista(Lista::Mensajes, {"uno", "dos"});
+        f.st.pantalla().setLista(Lista::Mensajes, {"uno", "dos"});
         LblDespliega_DblClick(f.ctx);
         QCOMPARE(f.dlg.ultimo(), QStringLiteral("uno\rdos\r"));
         QCOMPARE(f.dlg.registros.last().icono, Icono::Ninguno);

@@ -59,22 +59,22 @@ private slots:
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321123.045")));
         QVERIFY(QFile::exists(a.c.ruta("REC/a4321odbc0.reg"))); // the configuration, as user + odbc<n>.reg
         QVERIFY(QFile::exists(a.o.recibo + "/aviso.gen"));
-        QCOMPARE(st.lista(Lista::Mensajes), QStringList{"Aviso uno"});
+        QCOMPARE(st.pantalla().lista(Lista::Mensajes), QStringList{"Aviso uno"});
         QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
-        QCOMPARE(st.progreso(), 1.0f);
+        QCOMPARE(st.pantalla().progreso(), 1.0f);
         QVERIFY(!a.o.ftp->conectado()); // every cycle hangs up
 
         // P = 30: texts 28 .. 0, the bar back to 1 on the 30th tick, a cycle on the 31st.
         QStringList textos;
         for (int i = 1; i <= 29; ++i) {
             a.tick();
-            textos << st.evento();
+            textos << st.pantalla().evento();
         }
         QCOMPARE(textos.first(), QStringLiteral("Siguiente ciclo en :28 Seg."));
         QCOMPARE(textos.last(), QStringLiteral("Siguiente ciclo en :0 Seg."));
         a.tick();
-        QCOMPARE(st.evento(), QStringLiteral("Siguiente ciclo en :0 Seg."));
-        QCOMPARE(st.progreso(), 1.0f);
+        QCOMPARE(st.pantalla().evento(), QStringLiteral("Siguiente ciclo en :0 Seg."));
+        QCOMPARE(st.pantalla().progreso(), 1.0f);
         const int logins = a.c.cuenta("PASS");
         a.tick();
         QCOMPARE(a.c.cuenta("PASS"), logins + 1);
@@ -95,14 +95,14 @@ private slots:
 
         // Stop: the countdown dies on the next tick, the bar keeps its value.
         a.tick(5);
-        const float barra = st.progreso();
+        const float barra = st.pantalla().progreso();
         Start_Button_Click(a.o.ctx());
         QVERIFY(!st.iniciado());
-        QCOMPARE(st.evento(), QStringLiteral("Listo para hacer Conexión"));
+        QCOMPARE(st.pantalla().evento(), QStringLiteral("Listo para hacer Conexión"));
         QVERIFY(!st.cicloIniciado());
         a.tick(3);
         QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(0));
-        QCOMPARE(st.progreso(), barra);
+        QCOMPARE(st.pantalla().progreso(), barra);
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
     }
 
@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(captions, (QStringList{"&Detener", "&Iniciar"}));
         QVERIFY(!o.st().iniciado());
         QCOMPARE(o.st().ciclo().SegundosTranscurridos(), qint16(0));
-        QVERIFY(o.st().evento().startsWith(QStringLiteral("ERROR al conectar- ")));
+        QVERIFY(o.st().pantalla().evento().startsWith(QStringLiteral("ERROR al conectar- ")));
         QCOMPARE(o.st().captionInicio(), QStringLiteral("&Iniciar"));
     }
 
@@ -131,14 +131,14 @@ private slots:
         f.st.setCaptionInicio("&Detener");
         f.st.ciclo().setPeriodo(300);
         f.st.ciclo().setContadorAvisos(248);
-        f.st.setChk(slot::BajarRegistro001, false);
+        f.st.config().setChk(slot::BajarRegistro001, false);
         for (int i = 0; i < 5; ++i) {
             f.reloj.avanza(1);
             TmrControl_Timer(f.ctx);
         }
         QCOMPARE(f.st.ciclo().ContadorAvisos(), 250);
         QCOMPARE(int(f.st.ciclo().ContadorRegistro001()), 0);
-        f.st.setChk(slot::BajarRegistro001, true);
+        f.st.config().setChk(slot::BajarRegistro001, true);
         f.st.ciclo().setContadorRegistro001(249);
         for (int i = 0; i < 3; ++i)
             TmrControl_Timer(f.ctx);
@@ -149,7 +149,7 @@ private slots:
         f.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(15, 0, 0)));
         TmrControl_Timer(f.ctx);
         QCOMPARE(f.st.ciclo().SegundosTranscurridos(), antes);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Hora),
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Hora),
                  QStringLiteral("03:00:00 P.\u00A0M.")); // Spanish under a C locale
         // ... and the notice line; so does one that reaches the window in a
         // turn of its loop inside long work, even with a cycle due.
@@ -203,7 +203,7 @@ private slots:
         QSignalSpy spy(&n, &Notificaciones::notifica);
         int folio = 100;
         auto rechaza = [&](const QString& nombre, const char* motivo) {
-            f.st.agrega(Lista::Rechazados, nombre + " 14:03 " + motivo);
+            f.st.pantalla().agrega(Lista::Rechazados, nombre + " 14:03 " + motivo);
         };
         for (const QString& paso : guion.split(' ')) {
             if (paso == "x") {
@@ -211,7 +211,8 @@ private slots:
             } else if (paso == "stop" || paso == "start") {
                 f.st.setCaptionInicio(paso == "stop" ? "&Iniciar" : "&Detener");
             } else if (paso == "rebuild") {
-                f.st.setLista(Lista::Rechazados, {"m4321100.044 - RECHAZADO", "m4321099.044 - RECHAZADO"});
+                f.st.pantalla().setLista(Lista::Rechazados,
+                                         {"m4321100.044 - RECHAZADO", "m4321099.044 - RECHAZADO"});
             } else {
                 f.st.marcaCiclo(true);
                 for (QChar e : paso) {
@@ -262,15 +263,15 @@ private slots:
             muerto = s.serverPort();
         }
         EstadoPrincipal& st = a.o.st();
-        const QString vivo = st.TxtConfiguration(slot::Puerto);
-        st.setSlot(slot::Puerto, QString::number(muerto));
+        const QString vivo = st.config().TxtConfiguration(slot::Puerto);
+        st.config().setSlot(slot::Puerto, QString::number(muerto));
         QVERIFY(pon(a.o.envio + "/m4321125.045", "500|\r\n"));
         for (int i = 0; i < 3; ++i)
             EjecutaCiclo(a.o.ctx());
         QVERIFY(a.c.cuenta("PASS") >= 1);
         QCOMPARE(spy.size(), 2);
         QCOMPARE(spy[1][0].toString(), QStringLiteral("Sin conexión con KORVA"));
-        st.setSlot(slot::Puerto, vivo);
+        st.config().setSlot(slot::Puerto, vivo);
         EjecutaCiclo(a.o.ctx());
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321125.045")));
         QCOMPARE(spy.size(), 3);
@@ -319,19 +320,19 @@ private slots:
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
-        st.setSlot(slot::DepurarArchivos, QStringLiteral("1"));
+        st.config().setSlot(slot::DepurarArchivos, QStringLiteral("1"));
         QVERIFY(pon(a.o.envio + "/Pend/m4321123.045", "500|\r\n"));
         QVERIFY(pon(a.o.recibo + "/aviso.txt", "Saldo de ayer\r\n"));
         CargaAvisos(a.o.ctx());
         ListaPendientes(a.o.ctx());
-        QCOMPARE(st.lista(Lista::Pendientes).size(), 1);
-        QVERIFY(!st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
+        QCOMPARE(st.pantalla().lista(Lista::Pendientes).size(), 1);
+        QVERIFY(!st.pantalla().etiqueta(Etiqueta::AvisoParticular).isEmpty());
         st.ciclo().setUltimoCambioDia(QDate(2026, 2, 14));
         a.o.f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(0, 0, 2)));
         TmrControl_Timer(a.o.ctx());
         QCOMPARE(st.ciclo().DiaJulianoActual(), qint16(46));
-        QCOMPARE(st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
-        QVERIFY(st.etiqueta(Etiqueta::AvisoParticular).isEmpty());
+        QCOMPARE(st.pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(st.pantalla().etiqueta(Etiqueta::AvisoParticular).isEmpty());
     }
 
     void cycleFinishingCounters() {
@@ -362,14 +363,14 @@ private slots:
         EstadoPrincipal& st = a.o.st();
         const QString e1 = a.o.f.carpeta("e1"), e2 = a.o.f.carpeta("e2");
         const QString r1 = a.o.f.carpeta("r1"), r2 = a.o.f.carpeta("r2"), r3 = a.o.f.carpeta("r3");
-        st.setChk(slot::RutasAdicionales, true);
-        st.setSlot(slot::LetrasValidacion, "m,b");
-        st.setSlot(slot::LetrasPago, "m,r,c");
-        st.setSlot(slot::RutasEnvioLocal, e1 + "," + e2);
-        st.setSlot(slot::RutasReciboLocal, r1 + "," + r2 + "," + r3);
+        st.config().setChk(slot::RutasAdicionales, true);
+        st.config().setSlot(slot::LetrasValidacion, "m,b");
+        st.config().setSlot(slot::LetrasPago, "m,r,c");
+        st.config().setSlot(slot::RutasEnvioLocal, e1 + "," + e2);
+        st.config().setSlot(slot::RutasReciboLocal, r1 + "," + r2 + "," + r3);
         QVERIFY(pon(a.o.envio + "/m4321123.045", "x"));
         st.setCaptionInicio("&Detener");
-        st.setLista(Lista::Enviados, {"a", "b"});
+        st.pantalla().setLista(Lista::Enviados, {"a", "b"});
         EjecutaCiclo(a.o.ctx());
         QCOMPARE(
             a.o.f.dlg.ultimo(),
@@ -410,33 +411,33 @@ private slots:
         QFile::remove(a.c.ruta("ENV/m4321005.r001"));
         QFile::remove(a.c.ruta("ENV/m4321006.r001"));
         QVERIFY(a.o.st().sesion().mostrarErrores());
-        QCOMPARE(a.o.st().etiqueta(Etiqueta::Despliega),
+        QCOMPARE(a.o.st().pantalla().etiqueta(Etiqueta::Despliega),
                  QStringLiteral("Archivos del registro 001 traidos."));
         // Nothing left: no error window, the component's code on the status line.
         const int ventanas = int(a.o.ventana.codigos.size());
         QFile::remove(a.c.ruta("ENV/m4321004.R001"));
         TraeRegistro001(a.o.ctx());
         QCOMPARE(int(a.o.ventana.codigos.size()), ventanas);
-        QCOMPARE(a.o.st().evento(), QStringLiteral("Esta pendiente el archivo - 25763"));
+        QCOMPARE(a.o.st().pantalla().evento(), QStringLiteral("Esta pendiente el archivo - 25763"));
     }
 
     void noticesAndServerSwitch() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
-        st.setSlot(slot::ServidorPrimario, "uno");
-        st.setSlot(slot::ServidorSecundario, "dos");
+        st.config().setSlot(slot::ServidorPrimario, "uno");
+        st.config().setSlot(slot::ServidorSecundario, "dos");
         ActualizaAvisos(a.o.ctx()); // an empty general area is no failure
         QVERIFY(a.o.ventana.codigos.isEmpty());
-        QCOMPARE(st.etiqueta(Etiqueta::Despliega), QStringLiteral("Listo para iniciar"));
+        QCOMPARE(st.pantalla().etiqueta(Etiqueta::Despliega), QStringLiteral("Listo para iniciar"));
         QVERIFY(a.c.pon("ENV/general/server.dat", "1\r\n"));
         ActualizaAvisos(a.o.ctx());
-        QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("dos"));
-        QCOMPARE(st.evento(), QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
+        QCOMPARE(st.config().TxtConfiguration(slot::ServidorActual), QStringLiteral("dos"));
+        QCOMPARE(st.pantalla().evento(), QStringLiteral("Conexión a KORVA mediante el Servidor Secundario"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
         QVERIFY(pon(a.o.recibo + "/server.dat", "2\r\n"));
         CambiaServidor(a.o.ctx());
-        QCOMPARE(st.TxtConfiguration(slot::ServidorActual), QStringLiteral("uno"));
+        QCOMPARE(st.config().TxtConfiguration(slot::ServidorActual), QStringLiteral("uno"));
         QVERIFY(!QFile::exists(a.o.recibo + "/server.dat"));
         QVERIFY(st.config().ConfiguracionModificada());
     }

@@ -58,11 +58,11 @@ struct Lenta {
         ctx.seleccion = &o.f.dlg;
         ctx.msQuietud = 0; // written whole before the window opens
         o.ftp->setLatido(&latido);
-        o.st().setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));
+        o.st().config().setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));
         for (int s : {slot::EnvioAutomatico, slot::Pasivo})
-            o.st().setSlot(s, QStringLiteral("1"));
+            o.st().config().setSlot(s, QStringLiteral("1"));
         for (int s : {slot::Firmar, slot::DepurarArchivos})
-            o.st().setSlot(s, QStringLiteral("0"));
+            o.st().config().setSlot(s, QStringLiteral("0"));
         QVERIFY(GrabaConfiguracion(ctx));
         const QString dia = QStringLiteral("%1").arg(Get_Juliano(reloj), 3, 10, QLatin1Char('0'));
         for (int i = 1; i <= 10; ++i)
@@ -120,7 +120,8 @@ private slots:
         boton->click(); // connects, notices, configuration, the first cycle
         const qint64 ms = t.elapsed();
         const QStringList horas = hora.textos, eventos = evento.textos;
-        QVERIFY2(ms > 2000, qPrintable(QString::number(ms) + QStringLiteral(" ms: ") + l.o.st().evento()));
+        QVERIFY2(ms > 2000,
+                 qPrintable(QString::number(ms) + QStringLiteral(" ms: ") + l.o.st().pantalla().evento()));
         qInfo("cycle %lld ms; clock painted %lld times, status line %lld", ms, qint64(horas.size()),
               qint64(eventos.size()));
         QVERIFY(clicEnCiclo);

@@ -67,13 +67,13 @@ private slots:
     void saveWrites28LinesPrivately() {
         Fixture f;
         f.st.config().setIndicePatente(3);
-        f.st.setSlot(slot::ContrasenaFtp, "abc");
-        f.st.setSlot(slot::ContrasenaKey, "");
-        f.st.setSlot(slot::Usuario, "ftp4321\r\nX"); // a line break never shifts the file
-        f.st.setEtiqueta(Etiqueta::LocalName, "equipo");
-        f.st.setEtiqueta(Etiqueta::LocalAddress, "10.1.2.3");
+        f.st.config().setSlot(slot::ContrasenaFtp, "abc");
+        f.st.config().setSlot(slot::ContrasenaKey, "");
+        f.st.config().setSlot(slot::Usuario, "ftp4321\r\nX"); // a line break never shifts the file
+        f.st.pantalla().setEtiqueta(Etiqueta::LocalName, "equipo");
+        f.st.pantalla().setEtiqueta(Etiqueta::LocalAddress, "10.1.2.3");
         QVERIFY(GrabaConfiguracion(f.ctx));
-        QCOMPARE(f.st.evento(), QStringLiteral("Grabando configuración..."));
+        QCOMPARE(f.st.pantalla().evento(), QStringLiteral("Grabando configuración..."));
         const QString ruta = f.ruta("odbc3.reg");
         const QByteArray b = lee(ruta);
         QVERIFY(b.endsWith("Versi\xf3n 8.0.0\r\n"));
@@ -92,19 +92,19 @@ private slots:
 
     void roundTrip() {
         Fixture a;
-        a.st.setSlot(slot::ContrasenaFtp, QStringLiteral("pásó"));
-        a.st.setSlot(slot::DirEnvio, "/srv/env");
-        a.st.setSlot(slot::DepurarArchivos, "0");
-        a.st.setSlot(slot::ServidorActual, a.st.TxtConfiguration(slot::ServidorPrimario));
+        a.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("pásó"));
+        a.st.config().setSlot(slot::DirEnvio, "/srv/env");
+        a.st.config().setSlot(slot::DepurarArchivos, "0");
+        a.st.config().setSlot(slot::ServidorActual, a.st.config().TxtConfiguration(slot::ServidorPrimario));
         QVERIFY(GrabaConfiguracion(a.ctx));
         Fixture b;
         QFile::copy(a.ruta("odbc0.reg"), b.ruta("odbc0.reg"));
         CargaConfiguracion(b.ctx);
-        for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
-            QCOMPARE(b.st.TxtConfiguration(n), a.st.TxtConfiguration(n));
-        QVERIFY(!b.st.chk(slot::DepurarArchivos));
-        QVERIFY(b.st.chk(slot::Pasivo));
-        QCOMPARE(b.st.evento(), QStringLiteral("Listo para Iniciar"));
+        for (int n = 0; n < EstadoConfiguracion::kSlots; ++n)
+            QCOMPARE(b.st.config().TxtConfiguration(n), a.st.config().TxtConfiguration(n));
+        QVERIFY(!b.st.config().chk(slot::DepurarArchivos));
+        QVERIFY(b.st.config().chk(slot::Pasivo));
+        QCOMPARE(b.st.pantalla().evento(), QStringLiteral("Listo para Iniciar"));
         QVERIFY(b.dlg.registros.isEmpty());
     }
 
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(f.st.config().configuracionNoLeida());
         QCOMPARE(f.dlg.registros.size(), 1);
         QVERIFY(f.dlg.ultimo().contains(QStringLiteral("incompleto (10 de 25 renglones)")));
-        QCOMPARE(f.st.TxtConfiguration(9), registro::porOmision(9));
+        QCOMPARE(f.st.config().TxtConfiguration(9), registro::porOmision(9));
         QVERIFY(!GrabaConfiguracion(f.ctx));
         QCOMPARE(test::lineas(f.ruta("odbc0.reg")), numeradas(10));
 
@@ -128,9 +128,9 @@ private slots:
         l[17] = "30";
         QVERIFY(escribe(g.ruta("odbc0.reg"), fs::comoTexto(l)));
         CargaConfiguracion(g.ctx);
-        QCOMPARE(g.st.TxtConfiguration(24), QStringLiteral("L24"));
-        QCOMPARE(g.st.TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
-        QCOMPARE(g.st.TxtConfiguration(17), QStringLiteral("30"));
+        QCOMPARE(g.st.config().TxtConfiguration(24), QStringLiteral("L24"));
+        QCOMPARE(g.st.config().TxtConfiguration(0), QStringLiteral("host8")); // equal to slot 8: kept
+        QCOMPARE(g.st.config().TxtConfiguration(17), QStringLiteral("30"));
         QCOMPARE(g.st.edicion().opcionServidor(), OpcionServidor::Primario);
     }
 
@@ -147,14 +147,14 @@ private slots:
         l[7] = "2\r1"; // a stray CR inside a line
         QVERIFY(escribe(f.ruta("odbc0.reg"), fs::comoTexto(l)));
         CargaConfiguracion(f.ctx);
-        QCOMPARE(f.st.TxtConfiguration(0), QStringLiteral("secundario"));
+        QCOMPARE(f.st.config().TxtConfiguration(0), QStringLiteral("secundario"));
         QCOMPARE(f.st.edicion().opcionServidor(), OpcionServidor::Secundario);
-        QCOMPARE(f.st.TxtConfiguration(17), QStringLiteral("24"));
-        QVERIFY(f.st.chk(slot::Pasivo));
-        QVERIFY(!f.st.chk(slot::Firmar));
-        QVERIFY(f.st.chk(slot::DepurarArchivos)); // the value of "1 " is 1
-        QCOMPARE(f.st.TxtConfiguration(slot::Puerto), QStringLiteral("21"));
-        QCOMPARE(f.st.TxtConfiguration(22), QStringLiteral("1 "));
+        QCOMPARE(f.st.config().TxtConfiguration(17), QStringLiteral("24"));
+        QVERIFY(f.st.config().chk(slot::Pasivo));
+        QVERIFY(!f.st.config().chk(slot::Firmar));
+        QVERIFY(f.st.config().chk(slot::DepurarArchivos)); // the value of "1 " is 1
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Puerto), QStringLiteral("21"));
+        QCOMPARE(f.st.config().TxtConfiguration(22), QStringLiteral("1 "));
     }
 
     void missingFileOpensEditMode() {
@@ -165,9 +165,9 @@ private slots:
         QVERIFY(f.st.edicion().servicioVisible());
         QVERIFY(f.st.edicion().editando());
         QCOMPARE(f.st.edicion().captionConfigurar(), QStringLiteral("&Cerrar Edición"));
-        QVERIFY(f.st.bloqueado(slot::FolioInferior) && f.st.bloqueado(slot::FolioSuperior));
-        QVERIFY(!f.st.bloqueado(slot::Usuario));
-        QCOMPARE(f.st.TxtConfiguration(slot::Usuario), QStringLiteral("User(1)"));
+        QVERIFY(f.st.config().bloqueado(slot::FolioInferior) && f.st.config().bloqueado(slot::FolioSuperior));
+        QVERIFY(!f.st.config().bloqueado(slot::Usuario));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Usuario), QStringLiteral("User(1)"));
     }
 
     // A file that is there but cannot be read is no new patent: no edit
@@ -194,7 +194,7 @@ private slots:
             QVERIFY(!f.st.edicion().editando());
             QCOMPARE(f.dlg.registros.size(), 1);
             QVERIFY(f.dlg.ultimo().contains(ruta));
-            f.st.setSlot(slot::Usuario, "ftp4321");
+            f.st.config().setSlot(slot::Usuario, "ftp4321");
             QVERIFY(!GrabaConfiguracion(f.ctx));
             QCOMPARE(f.dlg.registros.size(), 2);
         }
@@ -209,8 +209,8 @@ private slots:
 
     void editModeLocksAndSave() {
         Fixture f;
-        QVERIFY(f.st.bloqueado(slot::Usuario));
-        QVERIFY(!f.st.bloqueado(slot::RutasAdicionales));
+        QVERIFY(f.st.config().bloqueado(slot::Usuario));
+        QVERIFY(!f.st.config().bloqueado(slot::RutasAdicionales));
         f.dlg.responde(false);
         Menu_Configure(f.ctx); // No changes nothing
         QVERIFY(!f.st.edicion().editando());
@@ -219,33 +219,33 @@ private slots:
         QVERIFY(f.st.edicion().opcionesServidorHabilitadas());
         f.st.config().setConfiguracionModificada(false);
         clicChk(f.ctx, slot::DepurarArchivos, false);
-        QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
         QVERIFY(f.st.config().ConfiguracionModificada());
         Menu_GuardaConf(f.ctx);
         QVERIFY(!f.st.config().ConfiguracionModificada());
         QVERIFY(f.st.edicion().editando()); // a save keeps edit mode
         QVERIFY(QFileInfo::exists(f.ruta("odbc0.reg")));
         Menu_Configure(f.ctx); // closing asks nothing
-        QVERIFY(f.st.bloqueado(slot::RutasAdicionales));
+        QVERIFY(f.st.config().bloqueado(slot::RutasAdicionales));
         QVERIFY(!f.st.edicion().opcionesServidorHabilitadas());
         // Outside edit mode a click is undone from the slot.
         clicChk(f.ctx, slot::DepurarArchivos, true);
-        QVERIFY(!f.st.chk(slot::DepurarArchivos));
-        QCOMPARE(f.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
+        QVERIFY(!f.st.config().chk(slot::DepurarArchivos));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
     }
 
     void routesFlagBeforeFirstClose() {
         Fixture f;
         clicChk(f.ctx, slot::RutasAdicionales, true);
-        QCOMPARE(f.st.TxtConfiguration(slot::RutasAdicionales), QStringLiteral("1"));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::RutasAdicionales), QStringLiteral("1"));
         // A non-numeric locked slot leaves the box as clicked...
-        f.st.setSlot(slot::DepurarArchivos, "x");
+        f.st.config().setSlot(slot::DepurarArchivos, "x");
         clicChk(f.ctx, slot::DepurarArchivos, false);
-        QVERIFY(!f.st.chk(slot::DepurarArchivos));
+        QVERIFY(!f.st.config().chk(slot::DepurarArchivos));
         // ...but signing still needs its key files.
         clicChk(f.ctx, slot::Firmar, true);
-        QVERIFY(!f.st.chk(slot::Firmar));
-        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
+        QVERIFY(!f.st.config().chk(slot::Firmar));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Firmar), QStringLiteral("(16) No se usa"));
         QVERIFY(f.dlg.ultimo().contains("archivo KEY"));
     }
 
@@ -253,26 +253,26 @@ private slots:
         Fixture f;
         f.dlg.responde(true);
         Menu_Configure(f.ctx);
-        f.st.setSlot(slot::ContrasenaKey, "");
+        f.st.config().setSlot(slot::ContrasenaKey, "");
         clicChk(f.ctx, slot::Firmar, true);
-        QVERIFY(!f.st.chk(slot::Firmar));
-        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("0"));
+        QVERIFY(!f.st.config().chk(slot::Firmar));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Firmar), QStringLiteral("0"));
         QCOMPARE(f.dlg.registros.last().icono, Icono::Advertencia);
         QVERIFY(f.dlg.ultimo().startsWith("Para poder activar esta función es necesario que primero\r"));
-        f.st.setSlot(slot::ContrasenaKey, "x");
-        f.st.setSlot(slot::RutaKey, f.ruta("no.key"));
-        f.st.setSlot(slot::RutaCer, f.ruta("a.cer"));
+        f.st.config().setSlot(slot::ContrasenaKey, "x");
+        f.st.config().setSlot(slot::RutaKey, f.ruta("no.key"));
+        f.st.config().setSlot(slot::RutaCer, f.ruta("a.cer"));
         clicChk(f.ctx, slot::Firmar, true);
         QVERIFY(f.dlg.ultimo().contains("archivo KEY"));
         fs::escribeAtomico(f.ruta("no.key"), "k");
         clicChk(f.ctx, slot::Firmar, true);
         QVERIFY(f.dlg.ultimo().contains("archivo CER"));
-        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("0"));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Firmar), QStringLiteral("0"));
         fs::escribeAtomico(f.ruta("a.cer"), "c");
         const int antes = int(f.dlg.registros.size());
         clicChk(f.ctx, slot::Firmar, true);
         QCOMPARE(int(f.dlg.registros.size()), antes);
-        QCOMPARE(f.st.TxtConfiguration(slot::Firmar), QStringLiteral("1"));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::Firmar), QStringLiteral("1"));
     }
 
     void periodEditor_data() {
@@ -317,15 +317,15 @@ private slots:
         QFETCH(QString, segBox);
         Fixture f;
         SldControl_Change(f.st, 30);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), QStringLiteral("0"));
-        QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), QStringLiteral("30"));
-        f.st.setEtiqueta(Etiqueta::Minutos, min);
-        f.st.setEtiqueta(Etiqueta::Segundos, seg);
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Minutos), QStringLiteral("0"));
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Segundos), QStringLiteral("30"));
+        f.st.pantalla().setEtiqueta(Etiqueta::Minutos, min);
+        f.st.pantalla().setEtiqueta(Etiqueta::Segundos, seg);
         AplicaLapso(f.ctx);
         QCOMPARE(f.st.ciclo().periodo(), periodo);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Minutos), minBox);
-        QCOMPARE(f.st.etiqueta(Etiqueta::Segundos), segBox);
-        QCOMPARE(f.st.progreso(), 1.0f);
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Minutos), minBox);
+        QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Segundos), segBox);
+        QCOMPARE(f.st.pantalla().progreso(), 1.0f);
     }
 
     void validaDir_data() {
@@ -353,22 +353,22 @@ private slots:
     void revisaDir() {
         Fixture f;
         const QString env = f.carpeta("env"), rec = f.carpeta("rec");
-        f.st.setSlot(slot::DirEnvio, env + "/");
-        f.st.setSlot(slot::DirRecibo, rec + "//");
+        f.st.config().setSlot(slot::DirEnvio, env + "/");
+        f.st.config().setSlot(slot::DirRecibo, rec + "//");
         f.st.config().setConfiguracionModificada(false);
         QCOMPARE(int(RevisaDir(f.ctx)), 0); // "rec/" names the folder too
-        QCOMPARE(f.st.TxtConfiguration(slot::DirEnvio), env);
-        QCOMPARE(f.st.TxtConfiguration(slot::DirRecibo), rec + "/");
+        QCOMPARE(f.st.config().TxtConfiguration(slot::DirEnvio), env);
+        QCOMPARE(f.st.config().TxtConfiguration(slot::DirRecibo), rec + "/");
         QVERIFY(f.st.config().ConfiguracionModificada());
         QVERIFY(f.dlg.registros.isEmpty());
-        f.st.setSlot(slot::DirRecibo, f.ruta("falta"));
+        f.st.config().setSlot(slot::DirRecibo, f.ruta("falta"));
         QCOMPARE(int(RevisaDir(f.ctx)), 1);
         QVERIFY(f.dlg.ultimo().startsWith("ERROR: es imposible continuar, en la Configuración del Sistema"));
         QCOMPARE(f.dlg.registros.last().icono, Icono::Error);
         fs::escribeAtomico(f.ruta("archivo"), "");
-        f.st.setSlot(slot::DirRecibo, f.ruta("archivo")); // a plain file is no folder
+        f.st.config().setSlot(slot::DirRecibo, f.ruta("archivo")); // a plain file is no folder
         QCOMPARE(int(RevisaDir(f.ctx)), 1);
-        f.st.setSlot(slot::DirRecibo, "REC(4)");
+        f.st.config().setSlot(slot::DirRecibo, "REC(4)");
         QCOMPARE(int(RevisaDir(f.ctx)), 1);
     }
 
@@ -394,10 +394,10 @@ private slots:
         QFETCH(int, res);
         QFETCH(int, items);
         Fixture f;
-        f.st.setSlot(slot::LetrasValidacion, e);
-        f.st.setSlot(slot::LetrasPago, r);
+        f.st.config().setSlot(slot::LetrasValidacion, e);
+        f.st.config().setSlot(slot::LetrasPago, r);
         QCOMPARE(int(RevisaArchivosTipo(f.ctx)), res);
-        QCOMPARE(int(f.st.lista(Lista::ArchivosE).size()), items);
+        QCOMPARE(int(f.st.pantalla().lista(Lista::ArchivosE).size()), items);
         QCOMPARE(f.dlg.registros.size(), res == 1 ? 0 : 1);
     }
 
@@ -410,15 +410,16 @@ private slots:
             return RevisaRutas(f.ctx, rutas, letras, Lista::EnvioLocal, Lista::ArchivosE);
         };
         QCOMPARE(corre(a + "," + b, "m,b"), std::optional<qint16>(0));
-        QCOMPARE(f.st.lista(Lista::EnvioLocal), (QStringList{a, b}));
-        QCOMPARE(f.st.lista(Lista::ArchivosE), (QStringList{"m", "b"}));
+        QCOMPARE(f.st.pantalla().lista(Lista::EnvioLocal), (QStringList{a, b}));
+        QCOMPARE(f.st.pantalla().lista(Lista::ArchivosE), (QStringList{"m", "b"}));
         QCOMPARE(f.st.edicion().panel(), Panel::Ninguno);
 
         QCOMPARE(corre(a + ",," + b, "m,b,c"), std::optional<qint16>(1));
         QCOMPARE(f.dlg.textos(),
                  QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
                              "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
-        QVERIFY(f.st.lista(Lista::EnvioLocal).isEmpty() && f.st.lista(Lista::ArchivosE).isEmpty());
+        QVERIFY(f.st.pantalla().lista(Lista::EnvioLocal).isEmpty() &&
+                f.st.pantalla().lista(Lista::ArchivosE).isEmpty());
         QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
 
         QCOMPARE(corre(a + "," + f.ruta("falta"), "m,b"), std::optional<qint16>(1));

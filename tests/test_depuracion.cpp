@@ -21,9 +21,9 @@ struct Carpetas {
 };
 Carpetas prepara(Fixture& f, bool misma = false) {
     Carpetas c{f.carpeta("env"), misma ? f.carpeta("env") : f.carpeta("rec")};
-    f.st.setSlot(slot::Usuario, "ftp4321");
-    f.st.setSlot(slot::DirEnvio, c.env);
-    f.st.setSlot(slot::DirRecibo, c.rec);
+    f.st.config().setSlot(slot::Usuario, "ftp4321");
+    f.st.config().setSlot(slot::DirEnvio, c.env);
+    f.st.config().setSlot(slot::DirRecibo, c.rec);
     f.st.ciclo().setDiaJulianoActual(46);
     return c;
 }
@@ -89,10 +89,10 @@ private slots:
                      "x4321123xyz.046"});
         QDir(c.env).mkdir("m4321555.045"); // a folder is never touched
         QFile::link(c.rec + "/a4321123.045", c.env + "/m4321777.045");
-        f.st.setLista(Lista::Enviados, {"x"});
-        f.st.setLista(Lista::Recibidos, {"x"});
-        f.st.setLista(Lista::Rechazados, {"x"});
-        f.st.setLista(Lista::Pendientes, {"p"});
+        f.st.pantalla().setLista(Lista::Enviados, {"x"});
+        f.st.pantalla().setLista(Lista::Recibidos, {"x"});
+        f.st.pantalla().setLista(Lista::Rechazados, {"x"});
+        f.st.pantalla().setLista(Lista::Pendientes, {"p"});
         Latido latido(0); // the window's timers fire during the purge
         f.ctx.latido = &latido;
         int turnos = 0;
@@ -111,11 +111,11 @@ private slots:
         QCOMPARE(en(c.env + "/Enviados"), (QStringList{"m4321001.027", "m4321001.046", "m4321001.err"}));
         QCOMPARE(en(c.rec), (QStringList{"aviso.gen", "x4321123xyz.046"}));
         QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"432145.log", "a4321123.045", "m4321123.err"}));
-        QVERIFY(f.st.lista(Lista::Enviados).isEmpty());
-        QVERIFY(f.st.lista(Lista::Recibidos).isEmpty());
-        QVERIFY(f.st.lista(Lista::Rechazados).isEmpty());
-        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"p"});
-        QCOMPARE(f.st.evento(), QStringLiteral("Listo para iniciar"));
+        QVERIFY(f.st.pantalla().lista(Lista::Enviados).isEmpty());
+        QVERIFY(f.st.pantalla().lista(Lista::Recibidos).isEmpty());
+        QVERIFY(f.st.pantalla().lista(Lista::Rechazados).isEmpty());
+        QCOMPARE(f.st.pantalla().lista(Lista::Pendientes), QStringList{"p"});
+        QCOMPARE(f.st.pantalla().evento(), QStringLiteral("Listo para iniciar"));
         QCOMPARE(f.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
     }
 
@@ -124,13 +124,13 @@ private slots:
         const Carpetas c = prepara(f);
         toca(c.env, {"m4321123.045"});
         toca(c.rec, {"432146.log"});
-        f.st.setLista(Lista::Enviados, {"x"});
+        f.st.pantalla().setLista(Lista::Enviados, {"x"});
         DepuraArchivos(f.ctx); // today's log exists: nothing at all
         QCOMPARE(en(c.env), QStringList{"m4321123.045"});
-        QCOMPARE(f.st.lista(Lista::Enviados), QStringList{"x"});
+        QCOMPARE(f.st.pantalla().lista(Lista::Enviados), QStringList{"x"});
         QVERIFY(!QDir(c.rec + "/Respalda").exists());
 
-        f.st.setSlot(slot::DirRecibo, f.ruta("falta"));
+        f.st.config().setSlot(slot::DirRecibo, f.ruta("falta"));
         DepuraArchivos(f.ctx); // folder check fails: its message, nothing else
         QCOMPARE(f.dlg.registros.size(), 1);
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
@@ -148,10 +148,10 @@ private slots:
         Fixture f;
         const Carpetas c = prepara(f, true);
         if (escritura == 1)
-            f.st.setSlot(slot::DirRecibo, f.tmp.path() + "//env");
+            f.st.config().setSlot(slot::DirRecibo, f.tmp.path() + "//env");
         if (escritura == 2) {
             QVERIFY(QFile::link(c.env, f.ruta("rec")));
-            f.st.setSlot(slot::DirRecibo, f.ruta("rec"));
+            f.st.config().setSlot(slot::DirRecibo, f.ruta("rec"));
         }
         toca(c.env, {"m4321123.045", "a4321123.045", "4321045.log"});
         DepuraArchivos(f.ctx);
@@ -164,9 +164,9 @@ private slots:
     void receiveFolderAlsoARoute() {
         Fixture f;
         const Carpetas c = prepara(f);
-        f.st.setChk(slot::RutasAdicionales, true);
-        f.st.setLista(Lista::EnvioLocal, {f.carpeta("ruta")});
-        f.st.setLista(Lista::ReciboLocal, {f.tmp.path() + "//rec"});
+        f.st.config().setChk(slot::RutasAdicionales, true);
+        f.st.pantalla().setLista(Lista::EnvioLocal, {f.carpeta("ruta")});
+        f.st.pantalla().setLista(Lista::ReciboLocal, {f.tmp.path() + "//rec"});
         toca(c.rec, {"m4321101.err", "r4321104.045"});
         DepuraArchivos(f.ctx);
         QVERIFY(en(c.rec).isEmpty());
@@ -224,9 +224,9 @@ private slots:
         QCOMPARE(en(c.rec), (QStringList{"a4321123.045", "r4321124.045"}));
         QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"r4321123.045", "r4321124.045"}));
         QCOMPARE(lee(c.rec + "/Respalda/r4321124.045"), QByteArray("r4321124.044"));
-        QCOMPARE(f.st.evento(), QStringLiteral("No fue posible depurar ") + c.rec +
-                                    "/a4321123.045 (hay una carpeta con ese nombre), " + c.rec +
-                                    "/r4321124.045 (su copia en Respalda es de solo lectura)");
+        QCOMPARE(f.st.pantalla().evento(), QStringLiteral("No fue posible depurar ") + c.rec +
+                                               "/a4321123.045 (hay una carpeta con ese nombre), " + c.rec +
+                                               "/r4321124.045 (su copia en Respalda es de solo lectura)");
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
     }
 
@@ -235,25 +235,25 @@ private slots:
         const Carpetas c = prepara(f);
         f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(14, 5, 33)));
         ListaPendientes(f.ctx); // missing Pend: the placeholder
-        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
-        QVERIFY(!f.st.pendientesConArchivos());
+        QCOMPARE(f.st.pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QVERIFY(!f.st.pantalla().pendientesConArchivos());
         // A "registro 001" file staged in Pend is no file the broker sent.
         toca(c.env + "/Pend", {"m4321123.045", "m1111123.045", "m4321006.r001"});
         QDir(c.env + "/Pend").mkdir("m4321124.045");
         ListaPendientes(f.ctx);
-        QCOMPARE(f.st.lista(Lista::Pendientes), QStringList{"m4321123.045 - 14:05  En Espera"});
-        QVERIFY(f.st.pendientesConArchivos());
+        QCOMPARE(f.st.pantalla().lista(Lista::Pendientes), QStringList{"m4321123.045 - 14:05  En Espera"});
+        QVERIFY(f.st.pantalla().pendientesConArchivos());
         ListaRechazados(f.ctx);
-        QVERIFY(f.st.lista(Lista::Rechazados).isEmpty());
+        QVERIFY(f.st.pantalla().lista(Lista::Rechazados).isEmpty());
         toca(c.env + "/Rechaza", {"m4321600.045", "m9999600.045"});
         ListaRechazados(f.ctx);
-        QCOMPARE(f.st.lista(Lista::Rechazados), QStringList{"m4321600.045 - RECHAZADO"});
+        QCOMPARE(f.st.pantalla().lista(Lista::Rechazados), QStringList{"m4321600.045 - RECHAZADO"});
         // A send folder that is no local path leaves both lists as they were.
-        f.st.setSlot(slot::DirEnvio, "ENV(3)");
+        f.st.config().setSlot(slot::DirEnvio, "ENV(3)");
         ListaPendientes(f.ctx);
         ListaRechazados(f.ctx);
-        QCOMPARE(f.st.lista(Lista::Rechazados).size(), 1);
-        QCOMPARE(f.st.lista(Lista::Pendientes).size(), 1);
+        QCOMPARE(f.st.pantalla().lista(Lista::Rechazados).size(), 1);
+        QCOMPARE(f.st.pantalla().lista(Lista::Pendientes).size(), 1);
     }
 };
 

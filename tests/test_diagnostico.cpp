@@ -26,7 +26,7 @@ struct Banco {
     EcoGuionado eco;
     Diagnostico d{fx.ctx, eco};
     Banco() {
-        fx.st.setSlot(slot::ServidorActual, QStringLiteral("  ") + kCentro + QStringLiteral(" "));
+        fx.st.config().setSlot(slot::ServidorActual, QStringLiteral("  ") + kCentro + QStringLiteral(" "));
         eco.nombres.insert(QStringLiteral("sitio.example"), kExterno);
         d.HostName = QStringLiteral("sitio.example");
         d.ReiniciaPruebas();
@@ -349,12 +349,12 @@ private slots:
     void paginaMuestraElEstado() {
         Fixture fx;
         EcoGuionado eco;
-        fx.st.setSlot(slot::ServidorActual, kCentro);
-        fx.st.setEtiqueta(Etiqueta::LocalName, QStringLiteral("equipo-7"));
+        fx.st.config().setSlot(slot::ServidorActual, kCentro);
+        fx.st.pantalla().setEtiqueta(Etiqueta::LocalName, QStringLiteral("equipo-7"));
         PaginaDiagnostico p(fx.ctx, eco);
         p.show();
         QCOMPARE(p.findChild<QLabel*>("LocalNameLabel")->text(), QStringLiteral("equipo-7"));
-        fx.st.setEtiqueta(Etiqueta::LocalAddress, QStringLiteral("192.168.10.5"));
+        fx.st.pantalla().setEtiqueta(Etiqueta::LocalAddress, QStringLiteral("192.168.10.5"));
         QCOMPARE(p.findChild<QLabel*>("LocalAddressLabel")->text(), QStringLiteral("192.168.10.5"));
         QVERIFY(p.Check1()->isChecked());
         QCOMPARE(p.findChild<QLabel*>("SendLabel")->text(), QStringLiteral("0"));

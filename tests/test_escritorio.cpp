@@ -79,12 +79,12 @@ private slots:
             QVERIFY(s.listen(QHostAddress::LocalHost));
             muerto = s.serverPort();
         }
-        const QString vivo = o.st().TxtConfiguration(slot::Puerto);
-        o.st().setSlot(slot::Puerto, QString::number(muerto));
+        const QString vivo = o.st().config().TxtConfiguration(slot::Puerto);
+        o.st().config().setSlot(slot::Puerto, QString::number(muerto));
         for (int i = 0; i < 3; ++i)
             EjecutaCiclo(o.ctx());
         QTRY_COMPARE(servicio.recibidos.size(), 3);
-        o.st().setSlot(slot::Puerto, vivo);
+        o.st().config().setSlot(slot::Puerto, vivo);
         QVERIFY(c.orden(QStringLiteral("acepta-stor")));
         EjecutaCiclo(o.ctx());
         QTRY_COMPARE(servicio.recibidos.size(), 4);
@@ -108,7 +108,7 @@ private slots:
         QSignalSpy entregados(&avisos, &AvisosEscritorio::entregado);
         f.st.setCaptionInicio(QStringLiteral("&Detener"));
         f.st.marcaCiclo(true);
-        f.st.agrega(Lista::Rechazados, QStringLiteral("m4321101.044 14:03  JULIANO MAL"));
+        f.st.pantalla().agrega(Lista::Rechazados, QStringLiteral("m4321101.044 14:03  JULIANO MAL"));
         f.st.marcaCiclo(false);
         QCOMPARE(entregados.size(), 0);
     }

@@ -117,7 +117,7 @@ class TestFallas : public QObject {
         QVERIFY(todo(o.envio + "/Pend").isEmpty());
         QVERIFY(todo(o.envio + "/Enviados").isEmpty());
         QVERIFY(!lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
-        QVERIFY(o.st().lista(Lista::Enviados).isEmpty());
+        QVERIFY(o.st().pantalla().lista(Lista::Enviados).isEmpty());
         QVERIFY(!QFile::exists(logDelDia(o)));
     }
 
@@ -128,8 +128,9 @@ class TestFallas : public QObject {
         QVERIFY2(!todo(o.recibo).contains(kRespuesta), qPrintable(todo(o.recibo).join(' ')));
         for (const QString& n : todo(o.recibo))
             QVERIFY2(!n.startsWith(QLatin1Char('.')), qPrintable(n)); // no download left half-way
-        QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
-        QCOMPARE(o.st().lista(Lista::Pendientes).first(), kEnviado + QStringLiteral(" - 14:03  En Espera"));
+        QVERIFY(o.st().pantalla().lista(Lista::Recibidos).isEmpty());
+        QCOMPARE(o.st().pantalla().lista(Lista::Pendientes).first(),
+                 kEnviado + QStringLiteral(" - 14:03  En Espera"));
     }
 
     // The road of the file from the send folder to its response, in two
@@ -143,9 +144,9 @@ class TestFallas : public QObject {
         EjecutaCiclo(o.ctx());
         QVERIFY(lee(o.recibo + "/" + kRespuesta).startsWith("KORVA Centro de Prevalidacion"));
         QVERIFY(todo(o.envio + "/Pend").isEmpty());
-        QCOMPARE(o.st().lista(Lista::Enviados).size(), 1);
-        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 1);
-        QCOMPARE(o.st().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QCOMPARE(o.st().pantalla().lista(Lista::Enviados).size(), 1);
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 1);
+        QCOMPARE(o.st().pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
         QVERIFY(!o.ftp->conectado());
     }
@@ -163,7 +164,7 @@ class TestFallas : public QObject {
         EjecutaCiclo(o.ctx());
         QCOMPARE(lee(o.recibo + "/" + kRespuesta), respuesta);
         QVERIFY(todo(o.envio + "/Pend").isEmpty());
-        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 1);
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 1);
         QVERIFY(lee(logDelDia(o)).startsWith("R - " + kRespuesta.toLatin1()));
     }
 
@@ -178,7 +179,7 @@ private slots:
         const QByteArray datos = "500|1|4321|\r\n";
         QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25711"));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("ERROR al conectar- 25711"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25711});
         SIGUE(sinEnviar(o, datos));
 
@@ -193,16 +194,16 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        o.st().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
+        o.st().config().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
         const QByteArray datos = "500|1|4321|\r\n";
         QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25741"));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("ERROR al conectar- 25741"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25741});
         QCOMPARE(c.cuenta("LOGIN"), 0);
         SIGUE(sinEnviar(o, datos));
 
-        o.st().setSlot(slot::ContrasenaFtp, c.contrasena());
+        o.st().config().setSlot(slot::ContrasenaFtp, c.contrasena());
         SIGUE(recupera(o, c, datos));
     }
 
@@ -213,7 +214,7 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        o.st().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
+        o.st().config().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
         for (int i = 1; i <= 3; ++i) {
             QVERIFY(pon(o.envio + QStringLiteral("/m432110%1.045").arg(i), "500|1|4321|\r\n"));
             QVERIFY(pon(o.envio + QStringLiteral("/Pend/b432120%1.045").arg(i), "500|1|4321|\r\n"));
@@ -260,7 +261,7 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        o.st().setChk(slot::EnvioAutomatico, false);
+        o.st().config().setChk(slot::EnvioAutomatico, false);
         QVERIFY(pon(o.envio + "/" + kEnviado, "500|1|4321|\r\n"));
         QCOMPARE(ConnectToHost(o.ctx()), 0); // the cycle's session, open before the window
         o.f.dlg.guionEnvio = [&](ArchivosaEnviar& v) {
@@ -290,11 +291,11 @@ private slots:
         // The lost connection is reported once; the status line names the
         // file that did not go, with the same code.
         QVERIFY2(QRegularExpression(QStringLiteral("^ERROR al enviar m4321123\\.045 - 257(16|24|15)$"))
-                     .match(o.st().evento())
+                     .match(o.st().pantalla().evento())
                      .hasMatch(),
-                 qPrintable(o.st().evento()));
+                 qPrintable(o.st().pantalla().evento()));
         QCOMPARE(o.ventana.codigos.size(), 1);
-        QVERIFY(o.st().evento().endsWith(QString::number(o.ventana.codigos.first())));
+        QVERIFY(o.st().pantalla().evento().endsWith(QString::number(o.ventana.codigos.first())));
         QVERIFY(!o.ftp->conectado());
         SIGUE(sinEnviar(o, datos));
 
@@ -331,7 +332,7 @@ private slots:
             EjecutaCiclo(o.ctx());
             QTRY_VERIFY(!c.vivo());
         }
-        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
         // A lost connection, unlike a response not there yet, is reported (once).
         QCOMPARE(o.ventana.codigos.size(), 1);
         QVERIFY2(QList<qint32>({25715, 25724}).contains(o.ventana.codigos.first()),
@@ -349,7 +350,7 @@ private slots:
         const QStringList nombres{"m4321001.r001", "m4321002.r001", "m4321003.r001"};
         QList<QByteArray> datos{azar(3000), azar(4 << 20), azar(5000)};
         Oficina4321 o;
-        o.st().setChk(slot::BajarRegistro001, true);
+        o.st().config().setChk(slot::BajarRegistro001, true);
         {
             CentroSimulado c;
             QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
@@ -366,8 +367,8 @@ private slots:
         QCOMPARE(int(o.st().ciclo().ContadorRegistro001()), 0);
         QVERIFY(o.st().sesion().mostrarErrores());
         QVERIFY(o.ventana.codigos.isEmpty()); // the download runs without error windows
-        QVERIFY2(o.st().evento().startsWith(QStringLiteral("Esta pendiente el archivo - ")),
-                 qPrintable(o.st().evento()));
+        QVERIFY2(o.st().pantalla().evento().startsWith(QStringLiteral("Esta pendiente el archivo - ")),
+                 qPrintable(o.st().pantalla().evento()));
         QVERIFY(todo(o.recibo).isEmpty());
         // Whatever reached the staging folder is whole, and nothing is half-way.
         for (const QString& n : todo(o.envio + "/Pend")) {
@@ -388,7 +389,7 @@ private slots:
             QVERIFY(!QFile::exists(c.ruta("ENV/" + nombres[i])));
         }
         QVERIFY(todo(o.envio + "/Pend").isEmpty());
-        QCOMPARE(o.st().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
+        QCOMPARE(o.st().pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
     }
 
     void stalledDataConnection() {
@@ -403,7 +404,7 @@ private slots:
         t.start();
         EjecutaCiclo(o.ctx());
         QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed()))); // the stall time-out, 3 s
-        QCOMPARE(o.st().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("Pendiente - ") + kRespuesta);
         QCOMPARE(ReceiveFile(o.ctx(), o.recibo + "/" + kRespuesta, "ENV/" + kRespuesta), 25717);
         DisconnectFromHost(o.ctx());
         SIGUE(sinRecibir(o));
@@ -537,7 +538,7 @@ private slots:
         QVERIFY(c.orden(habla));
         EjecutaCiclo(o.ctx());
         QVERIFY(en(o.envio + "/Pend").isEmpty());
-        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 10);
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 10);
     }
 
     void untrustedCertificateThenCentreCaInstalled() {
@@ -553,7 +554,7 @@ private slots:
         const QByteArray datos = "500|1|4321|\r\n";
         QVERIFY(pon(o.envio + "/" + kEnviado, datos));
         EjecutaCiclo(o.ctx());
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25794"));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("ERROR al conectar- 25794"));
         QCOMPARE(o.ventana.codigos, QList<qint32>{25794});
         QCOMPARE(c.cuenta("USER"), 0); // no credentials over a link not trusted
         SIGUE(sinEnviar(o, datos));
@@ -587,7 +588,7 @@ private slots:
         QCOMPARE(o.ventana.codigos, QList<qint32>{25797});
         SIGUE(sinRecibir(o));
         QCOMPARE(ConnectToHost(o.ctx()), 25797);
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR al conectar- 25797"));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("ERROR al conectar- 25797"));
         QVERIFY(c.cuenta("AUTH") >= 2);
         QCOMPARE(c.cuenta("USER"), usuarios);
 
@@ -596,7 +597,7 @@ private slots:
         QVERIFY2(plano.listo(), qPrintable(plano.diagnostico()));
         o.conecta(plano);
         QCOMPARE(ConnectToHost(o.ctx()), 0);
-        QCOMPARE(o.st().evento(),
+        QCOMPARE(o.st().pantalla().evento(),
                  QStringLiteral("Conexión Establecida... Sesión sin cifrar: el servidor no ofrece TLS"));
         DisconnectFromHost(o.ctx());
 
@@ -678,7 +679,7 @@ private slots:
         // Said, with its name and why, once in the window; searched again.
         const QString dicho = QStringLiteral("ERROR: no fue posible guardar la respuesta ") + kRespuesta +
                               " en " + o.recibo + "/" + kRespuesta + " (permiso denegado); sigue pendiente";
-        QCOMPARE(o.st().evento(), dicho);
+        QCOMPARE(o.st().pantalla().evento(), dicho);
         QCOMPARE(o.ventana.fallas, QStringList{dicho});
         EjecutaCiclo(o.ctx());
         QCOMPARE(o.ventana.fallas.size(), 1);
@@ -726,9 +727,9 @@ private slots:
             EjecutaCiclo(o.ctx());
         }
         // Not sent without the Pend copy its response would be searched by.
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado +
-                                      QStringLiteral(" a ") + o.envio +
-                                      QStringLiteral("/Pend (no hay espacio en el disco)"));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("ERROR: no fue posible copiar ") + kEnviado +
+                                                 QStringLiteral(" a ") + o.envio +
+                                                 QStringLiteral("/Pend (no hay espacio en el disco)"));
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 0);
         QVERIFY(o.ventana.codigos.isEmpty());
         SIGUE(sinEnviar(o, datos)); // and no part of a copy under its final name, nor a leftover
@@ -880,7 +881,7 @@ private slots:
         QTRY_VERIFY(!c.vivo());
         QCOMPARE(todo(o.envio + "/Pend"), QStringList{kEnviado});
         QVERIFY(todo(o.envio + "/Enviados").isEmpty());
-        QVERIFY(o.st().lista(Lista::Enviados).isEmpty());
+        QVERIFY(o.st().pantalla().lista(Lista::Enviados).isEmpty());
     }
 };
 

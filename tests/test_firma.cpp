@@ -107,9 +107,9 @@ class TestFirma : public QObject {
     }
 
     void configura(Fixture& fx, const QString& k, const QString& c, const QString& pass) {
-        fx.st.setSlot(slot::RutaKey, k);
-        fx.st.setSlot(slot::RutaCer, c);
-        fx.st.setSlot(slot::ContrasenaKey, pass);
+        fx.st.config().setSlot(slot::RutaKey, k);
+        fx.st.config().setSlot(slot::RutaCer, c);
+        fx.st.config().setSlot(slot::ContrasenaKey, pass);
     }
 
     qint32 verifica(const QString& archivo, const QString& certificado) {
@@ -492,13 +492,13 @@ private slots:
         o.conecta(c);
         o.ctx().firma = real.get();
         configura(o.f, key, cer, QStringLiteral("Contraseña1"));
-        o.st().setChk(slot::Firmar, true);
-        o.st().setSlot(slot::CaracteresRegistro500, QStringLiteral("22")); // the 201 line below
-        o.st().setSlot(slot::ClavePrevalidador, QStringLiteral("999"));
+        o.st().config().setChk(slot::Firmar, true);
+        o.st().config().setSlot(slot::CaracteresRegistro500, QStringLiteral("22")); // the 201 line below
+        o.st().config().setSlot(slot::ClavePrevalidador, QStringLiteral("999"));
         const QString ruta = o.f.carpeta("rutam");
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::EnvioLocal, {ruta});
-        o.st().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::EnvioLocal, {ruta});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
         const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
         const QByteArray c1 = "201|4321|c4321124.045|\n301|" + kCurpA + "|x|\n";
         const QByteArray b = "500|1|4321|\r\n";
@@ -525,7 +525,7 @@ private slots:
         QCOMPARE(o.f.dlg.ultimo(),
                  QStringLiteral("ERROR, el archivo contiene más de un registro 201, solo debe existir uno."));
         QCOMPARE(lee(o.envio + "/c4321125.044"), dos201);
-        QVERIFY(o.st().lista(Lista::Rechazados).isEmpty());
+        QVERIFY(o.st().pantalla().lista(Lista::Rechazados).isEmpty());
         // The signed file is handed back under the route's own name.
         const QByteArray firmado = lee(c.ruta("REC/m4321128.045"));
         QCOMPARE(verifica(c.ruta("REC/m4321128.045"), cer), 0);
@@ -544,8 +544,8 @@ private slots:
         o.conecta(c);
         o.ctx().firma = real.get();
         configura(o.f, key, cer, QStringLiteral("Contraseña1"));
-        o.st().setChk(slot::Firmar, true);
-        o.st().setSlot(slot::CaracteresRegistro500, QStringLiteral("22"));
+        o.st().config().setChk(slot::Firmar, true);
+        o.st().config().setSlot(slot::CaracteresRegistro500, QStringLiteral("22"));
         const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
         const QString m = o.envio + "/m4321123.045", ro = o.envio + "/m4321127.045";
         QVERIFY(pon(m, validacion({kCurpA}), t));

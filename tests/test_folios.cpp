@@ -17,9 +17,9 @@ namespace {
 // Lock state of every slot but the folio pair.
 QList<bool> otrosBloqueos(const EstadoPrincipal& st) {
     QList<bool> b;
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n)
         if (n != slot::FolioInferior && n != slot::FolioSuperior)
-            b << st.bloqueado(n);
+            b << st.config().bloqueado(n);
     return b;
 }
 // Commands that named the authorization file (a missing one fails before RETR).
@@ -30,7 +30,7 @@ int pedidos(const CentroSimulado& c) {
     return n;
 }
 bool foliosBloqueados(const EstadoPrincipal& st) {
-    return st.bloqueado(slot::FolioInferior) && st.bloqueado(slot::FolioSuperior);
+    return st.config().bloqueado(slot::FolioInferior) && st.config().bloqueado(slot::FolioSuperior);
 }
 } // namespace
 
@@ -45,16 +45,16 @@ private slots:
         o.conecta(c);
         const QList<bool> otros = otrosBloqueos(o.st());
         QVERIFY(foliosBloqueados(o.st()));
-        QSignalSpy caption(&o.st(), &EstadoPrincipal::foliosCambiado);
+        QSignalSpy caption(&o.st().config(), &EstadoConfiguracion::foliosCambiado);
         o.f.dlg.responde(true);
         Menu_Folios(o.ctx());
         QCOMPARE(o.f.dlg.textos(), QStringList{kPreguntaFolios});
         QCOMPARE(o.f.dlg.registros.first().titulo, kTitulo);
-        QVERIFY(!o.st().bloqueado(slot::FolioInferior));
-        QVERIFY(!o.st().bloqueado(slot::FolioSuperior));
+        QVERIFY(!o.st().config().bloqueado(slot::FolioInferior));
+        QVERIFY(!o.st().config().bloqueado(slot::FolioSuperior));
         QCOMPARE(otrosBloqueos(o.st()), otros); // only the folio pair, outside edit mode
         QVERIFY(!o.st().edicion().editando());
-        QCOMPARE(o.st().captionFolios(), QStringLiteral("Guardar Cambios de Folios"));
+        QCOMPARE(o.st().config().captionFolios(), QStringLiteral("Guardar Cambios de Folios"));
         QCOMPARE(caption.count(), 1);
         QVERIFY(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden).isEmpty()); // folio.aut gone
         QCOMPARE(c.cuenta("RETR"), 1);
@@ -64,8 +64,8 @@ private slots:
         QCOMPARE(c.cuenta("DELE"), 0);
 
         // New limits, then the same entry saves and relocks.
-        o.st().setSlot(slot::FolioInferior, QStringLiteral("100"));
-        o.st().setSlot(slot::FolioSuperior, QStringLiteral("900"));
+        o.st().config().setSlot(slot::FolioInferior, QStringLiteral("100"));
+        o.st().config().setSlot(slot::FolioSuperior, QStringLiteral("900"));
         Menu_Folios(o.ctx());
         QCOMPARE(o.f.dlg.registros.size(), 1); // no second question
         const QStringList lineas = test::lineas(rutaConfiguracion(o.ctx()));
@@ -73,13 +73,13 @@ private slots:
         QCOMPARE(lineas.value(slot::FolioSuperior), QStringLiteral("900"));
         QVERIFY(foliosBloqueados(o.st()));
         QVERIFY(!o.st().config().ConfiguracionModificada());
-        QCOMPARE(o.st().captionFolios(), QStringLiteral("C&ambiar Folios"));
+        QCOMPARE(o.st().config().captionFolios(), QStringLiteral("C&ambiar Folios"));
         QCOMPARE(c.cuenta("RETR"), 1); // saving talks to no server
 
         // While the file is there every new request is granted.
         o.f.dlg.responde(true);
         Menu_Folios(o.ctx());
-        QVERIFY(o.st().foliosAutorizados());
+        QVERIFY(o.st().config().foliosAutorizados());
         QCOMPARE(c.cuenta("RETR"), 2);
     }
 
@@ -95,11 +95,11 @@ private slots:
         o.f.dlg.responde(true);
         Menu_Folios(o.ctx());
         QVERIFY(!foliosBloqueados(o.st()));
-        o.st().setSlot(slot::FolioSuperior, QStringLiteral("777"));
+        o.st().config().setSlot(slot::FolioSuperior, QStringLiteral("777"));
         Menu_Folios(o.ctx());
         QVERIFY(foliosBloqueados(o.st()));
         QVERIFY(o.st().edicion().editando());
-        QVERIFY(!o.st().bloqueado(slot::DirEnvio)); // edit mode itself goes on
+        QVERIFY(!o.st().config().bloqueado(slot::DirEnvio)); // edit mode itself goes on
         QCOMPARE(test::lineas(rutaConfiguracion(o.ctx())).value(slot::FolioSuperior), QStringLiteral("777"));
     }
 
@@ -113,8 +113,8 @@ private slots:
         QCOMPARE(o.f.dlg.textos(), (QStringList{kPreguntaFolios, kAutorizacionNegada}));
         QCOMPARE(o.f.dlg.registros.last().icono, Icono::Error);
         QVERIFY(foliosBloqueados(o.st()));
-        QVERIFY(!o.st().foliosAutorizados());
-        QCOMPARE(o.st().captionFolios(), QStringLiteral("C&ambiar Folios"));
+        QVERIFY(!o.st().config().foliosAutorizados());
+        QCOMPARE(o.st().config().captionFolios(), QStringLiteral("C&ambiar Folios"));
         QVERIFY(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(pedidos(c) >= 1);
         QVERIFY(!o.ftp->conectado());
@@ -131,7 +131,7 @@ private slots:
         // The transfer layer's own error window may open; the broker's box is the one denial.
         QCOMPARE(o.f.dlg.textos(), (QStringList{kPreguntaFolios, kAutorizacionNegada}));
         QVERIFY(foliosBloqueados(o.st()));
-        QVERIFY(!o.st().foliosAutorizados());
+        QVERIFY(!o.st().config().foliosAutorizados());
     }
 
     void noNoContactaAlServidor() {
@@ -144,7 +144,7 @@ private slots:
         Menu_Folios(o.ctx());
         QCOMPARE(o.f.dlg.registros.size(), 1);
         QVERIFY(foliosBloqueados(o.st()));
-        QVERIFY(!o.st().foliosAutorizados());
+        QVERIFY(!o.st().config().foliosAutorizados());
         QVERIFY2(c.bitacora().isEmpty(), qPrintable(c.bitacora().join('\n')));
         QVERIFY(!QFile::exists(rutaConfiguracion(o.ctx())));
     }

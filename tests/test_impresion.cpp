@@ -53,7 +53,7 @@ private slots:
         impresoras.lista = {"Contabilidad", "Aduana"};
         fx.ctx.impresoras = &impresoras;
         const QString recibo = fx.carpeta(QStringLiteral("recibo"));
-        fx.st.setSlot(slot::DirRecibo, recibo);
+        fx.st.config().setSlot(slot::DirRecibo, recibo);
         QVERIFY(pon(recibo + "/m4321123.err", "uno\r\n"));
         FrmArchivos frm(fx.ctx); // loaded hidden at start-up
         impresoras.lista = {"Nueva", "Contabilidad", "Aduana"};

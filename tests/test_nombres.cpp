@@ -82,9 +82,9 @@ private slots:
 
     void tests() {
         Fixture f;
-        f.st.setSlot(slot::Usuario, "ftp4321");
-        f.st.setSlot(slot::FolioInferior, "001");
-        f.st.setSlot(slot::FolioSuperior, "500");
+        f.st.config().setSlot(slot::Usuario, "ftp4321");
+        f.st.config().setSlot(slot::FolioInferior, "001");
+        f.st.config().setSlot(slot::FolioSuperior, "500");
         f.st.ciclo().setDiaJulianoActual(45);
         auto prueba = [&](const QString& n) {
             return QList<bool>{pruebaJuliano(f.st, n), pruebaPatente(f.st, n), pruebaFolio(f.st, n)};
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(prueba("m4321000.ERR"), (QList<bool>{false, true, false}));
         QCOMPARE(prueba("m4321500.err"), (QList<bool>{false, true, true}));
         QCOMPARE(prueba("m9999123.046"), (QList<bool>{false, false, true}));
-        f.st.setSlot(slot::FolioInferior, "1");
+        f.st.config().setSlot(slot::FolioInferior, "1");
         QCOMPARE(prueba("m4321045.045"), (QList<bool>{true, true, false})); // "045" < "1" as text
         // Nothing reads past the end of short or empty names.
         for (const char* n : {"", "m", "4321", "m432", "e1234567", "s9999xyz12"})
@@ -108,7 +108,7 @@ private slots:
         QVERIFY(!esTipoValidacion(f.st, "r4321123.045"));
         QVERIFY(!esTipoValidacion(f.st, ",4321123.045"));
         QVERIFY(!esTipoValidacion(f.st, ""));
-        f.st.setSlot(slot::LetrasValidacion, "M,B");
+        f.st.config().setSlot(slot::LetrasValidacion, "M,B");
         QVERIFY(!esTipoValidacion(f.st, "m4321123.045")); // upper case in the slot never matches
     }
 

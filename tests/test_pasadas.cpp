@@ -36,9 +36,9 @@ private slots:
         QCOMPARE(en(o.envio + "/Enviados"), QStringList{"m4321123.045"});
         QVERIFY(QFile::exists(o.envio + "/m4321123.045")); // the file itself stays
         QCOMPARE(lee(o.recibo + "/432145.log"), QByteArray("E - m4321123.045 - 14:03:07\r\n"));
-        QCOMPARE(o.st().lista(Lista::Enviados), QStringList{"m4321123.045 - 14:03:07"});
+        QCOMPARE(o.st().pantalla().lista(Lista::Enviados), QStringList{"m4321123.045 - 14:03:07"});
         QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321123.045|14/02/2026 09:30:00\r\n"));
-        QCOMPARE(o.st().evento(), QStringLiteral("Archivo Enviado.. "));
+        QCOMPARE(o.st().pantalla().evento(), QStringLiteral("Archivo Enviado.. "));
 
         // The centre answered at once; the response pass closes the file.
         o.f.reloj.avanza(60);
@@ -47,7 +47,7 @@ private slots:
         QVERIFY(en(o.envio + "/Pend").isEmpty());
         QCOMPARE(lee(o.recibo + "/432145.log"),
                  QByteArray("E - m4321123.045 - 14:03:07\r\nR - m4321123.err - 14:04:07\r\n"));
-        QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"m4321123.err - 14:04:07"});
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos), QStringList{"m4321123.err - 14:04:07"});
         QCOMPARE(c.cuenta("PASS"), 1); // one connection for both passes
         // Sent once: the next pass sends nothing.
         EnviaArchivosValidacion(o.ctx());
@@ -75,14 +75,14 @@ private slots:
         QCOMPARE(lee(o.envio + "/bitacora").left(13), QByteArray("m4321124.045|"));
         QCOMPARE(en(o.envio + "/Rechaza"),
                  (QStringList{"m4321000.045", "m4321128.044", "m4321129.044", "m4321600.045"}));
-        QCOMPARE(o.st().lista(Lista::Rechazados),
+        QCOMPARE(o.st().pantalla().lista(Lista::Rechazados),
                  (QStringList{"m4321000.045 14:03   FOLIOS MAL", "m4321128.044 14:03  JULIANO MAL",
                               "m4321129.044 14:03  JULIANO MAL", "m4321600.045 14:03   FOLIOS MAL"}));
         QCOMPARE(en(o.envio), (QStringList{"M4321124.045", "bitacora", "m1111123.045", "m4321125.err",
                                            "m4321127.0450", "m4321129.044", "r4321126.045"}));
         // The read-only one is rejected again next time; nothing else moves.
         EnviaArchivosValidacion(o.ctx());
-        QCOMPARE(o.st().lista(Lista::Rechazados).size(), 5);
+        QCOMPARE(o.st().pantalla().lista(Lista::Rechazados).size(), 5);
         QCOMPARE(c.cuenta("STOR"), 1);
     }
 
@@ -95,9 +95,9 @@ private slots:
         QVERIFY(pon(fuera + "/secreto", "secreto"));
         QVERIFY(QFile::link(fuera + "/secreto", o.envio + "/m4321104.045"));
         QVERIFY(QFile::link(fuera + "/secreto", rm + "/m4321106.045"));
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::EnvioLocal, {rm});
-        o.st().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
         QVERIFY(pon(o.envio + "/m4321105.045", "privado"));
         QVERIFY(QFile::setPermissions(o.envio + "/m4321105.045", QFile::ReadOwner | QFile::WriteOwner));
         EnviaArchivosValidacion(o.ctx());
@@ -118,9 +118,9 @@ private slots:
         o.conecta(c);
         o.ctx().msQuietud = 300;
         const QString rm = o.f.carpeta("rutam");
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::EnvioLocal, {rm});
-        o.st().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
         QVERIFY(pon(rm + "/m4321110.045", "500|\r\n", QDateTime::currentDateTime().addSecs(3600)));
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(lee(c.ruta("REC/m4321110.045")), QByteArray("500|\r\n"));
@@ -142,9 +142,9 @@ private slots:
             QVERIFY(QFile::link(fuera + QString::number(i), planta[i]));
         }
         QVERIFY(fs::ponSoloLectura(fuera + "2", true)); // not made writable through the link either
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::EnvioLocal, {rm});
-        o.st().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
         QVERIFY(pon(o.envio + "/m4321123.045", "enviado"));
         QVERIFY(pon(o.envio + "/m4321128.044", "rechazado"));
         EnviaArchivosValidacion(o.ctx());
@@ -195,8 +195,9 @@ private slots:
         QCOMPARE(c.cuenta("STOR"), 1);
         QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("minusculas"));
         QCOMPARE(lee(o.envio + "/bitacora"), QByteArray("m4321101.045|14/02/2026 09:01:00\r\n"));
-        QCOMPARE(o.st().evento(), QStringLiteral("ERROR: hay más de un archivo con el nombre m4321101.045 "
-                                                 "(M4321101.045, m4321101.045); se envía m4321101.045"));
+        QCOMPARE(o.st().pantalla().evento(),
+                 QStringLiteral("ERROR: hay más de un archivo con el nombre m4321101.045 "
+                                "(M4321101.045, m4321101.045); se envía m4321101.045"));
         // The file sent changed: it goes again; the other one never does.
         QVERIFY(pon(o.envio + "/m4321101.045", "otra vez", QDateTime(QDate(2026, 2, 14), QTime(9, 2, 0))));
         EnviaArchivosValidacion(o.ctx());
@@ -209,7 +210,7 @@ private slots:
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
         o.conecta(c);
-        o.st().setChk(slot::EnvioAutomatico, false);
+        o.st().config().setChk(slot::EnvioAutomatico, false);
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(o.f.dlg.seleccionesAbiertas, 0);
         QVERIFY(pon(o.envio + "/m4321123.045", "a"));
@@ -236,11 +237,11 @@ private slots:
         // Upload and response both fail: nothing copied, listed or registered.
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
-        QCOMPARE(o.st().lista(Lista::Enviados).size(), 1);
+        QCOMPARE(o.st().pantalla().lista(Lista::Enviados).size(), 1);
         QCOMPARE(lineas(o.envio + "/bitacora").size(), 1);
         respuestas(o);
         QCOMPARE(en(o.envio + "/Pend"), QStringList{"m4321123.045"});
-        QVERIFY(o.st().lista(Lista::Recibidos).isEmpty());
+        QVERIFY(o.st().pantalla().lista(Lista::Recibidos).isEmpty());
         QCOMPARE(o.ventana.codigos, QList<qint32>{25711}); // once for both passes
         DisconnectFromHost(o.ctx());                       // as the cycle ends
         // A centre back on line: the next passes recover unaided.
@@ -252,7 +253,7 @@ private slots:
         respuestas(o);
         QCOMPARE(QDir(nuevo.ruta("REC")).entryList(QDir::Files), QStringList{"m4321124.045"});
         QVERIFY(en(o.envio + "/Pend").isEmpty());
-        QCOMPARE(o.st().lista(Lista::Recibidos).size(), 2);
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 2);
     }
 
     void responseNames_data() {
@@ -309,7 +310,7 @@ private slots:
         QCOMPARE(QDir(o.recibo).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{"432145.log", "r4321123.045", "t4321127.err"}));
         QCOMPARE(lee(o.recibo + "/t4321127.err"), QByteArray("earlier answer"));
-        QCOMPARE(o.st().lista(Lista::Recibidos), QStringList{"r4321123.045 - 14:03:07"});
+        QCOMPARE(o.st().pantalla().lista(Lista::Recibidos), QStringList{"r4321123.045 - 14:03:07"});
         QCOMPARE(c.cuenta("RETR ENV/m1111123.err") + c.cuenta("SIZE ENV/m1111123.err"), 0);
         // The empty answer is fetched again each pass and never logged.
         respuestas(o);
@@ -321,20 +322,20 @@ private slots:
     void routesOfReceivedFiles() {
         Oficina4321 o;
         const QString rb = o.f.carpeta("rutab"), re = o.f.carpeta("rutae");
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::ArchivosR, {"r", "r", "r"});
-        o.st().setLista(Lista::ArchivosE, {"b", "e", "m"});
-        o.st().setLista(Lista::ReciboLocal, {rb, re, o.recibo});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::ArchivosR, {"r", "r", "r"});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"b", "e", "m"});
+        o.st().pantalla().setLista(Lista::ReciboLocal, {rb, re, o.recibo});
         QVERIFY(pon(o.recibo + "/r4321123.045", "r"));
         QVERIFY(pon(o.recibo + "/ra4321123045", "ra"));
-        o.st().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
+        o.st().pantalla().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
         BuscaRespuestas(o.ctx(), {}); // nothing pending: phase 2 alone
         QCOMPARE(en(rb), QStringList{"r4321123.045"});
         QCOMPARE(en(re), QStringList{"ra4321123045"});
         QCOMPARE(en(o.recibo), (QStringList{"r4321123.045", "ra4321123045"}));
         // Off: nothing copied.
         QFile::remove(rb + "/r4321123.045");
-        o.st().setChk(slot::RutasAdicionales, false);
+        o.st().config().setChk(slot::RutasAdicionales, false);
         BuscaRespuestas(o.ctx(), {});
         QVERIFY(en(rb).isEmpty());
     }
@@ -372,9 +373,9 @@ private slots:
         Oficina4321 o;
         o.conecta(c);
         const QString rm = o.f.carpeta("rutam");
-        o.st().setChk(slot::RutasAdicionales, true);
-        o.st().setLista(Lista::EnvioLocal, {rm});
-        o.st().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setChk(slot::RutasAdicionales, true);
+        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
+        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
         QVERIFY(pon(rm + "/m4321123.045", "desde la ruta", QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0))));
         QVERIFY(pon(rm + "/m4321124.044", "otro dia"));
         EnviaArchivosValidacion(o.ctx());

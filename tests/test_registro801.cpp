@@ -51,13 +51,13 @@ private slots:
         Fixture f;
         const QString a = f.ruta("m4321123.045");
         fs::escribeAtomico(a, k500 + "X\r\n801|m4321123.045|1|3|999|extra\r\n");
-        f.st.setSlot(slot::ClavePrevalidador, "123");
-        f.st.setSlot(slot::CaracteresRegistro500, "abc");
+        f.st.config().setSlot(slot::ClavePrevalidador, "123");
+        f.st.config().setSlot(slot::CaracteresRegistro500, "abc");
         PreparaRegistro801(f.st, a);
         QFile in(a);
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll(), k500 + "X\r\n801|m4321123.045|1|3|123|\r\n");
-        QCOMPARE(f.st.TxtConfiguration(slot::CaracteresRegistro500), QStringLiteral("24"));
+        QCOMPARE(f.st.config().TxtConfiguration(slot::CaracteresRegistro500), QStringLiteral("24"));
         QCOMPARE(QDir(f.tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no copy left behind
         PreparaRegistro801(f.st, f.ruta("missing")); // nothing to do, no crash
     }

@@ -54,8 +54,8 @@ private slots:
         QVERIFY(registraEnLog(o.ctx, EventoLog::Recibido, "m4321123.err"));
         QCOMPARE(lee(o.recibo + "/432145.log"),
                  QByteArray("E - m4321123.045 - 14:05:09\r\nR - m4321123.err - 14:06:09\r\n"));
-        QCOMPARE(o.st.lista(Lista::Enviados), QStringList{"m4321123.045 - 14:05:09"});
-        QCOMPARE(o.st.lista(Lista::Recibidos), QStringList{"m4321123.err - 14:06:09"});
+        QCOMPARE(o.st.pantalla().lista(Lista::Enviados), QStringList{"m4321123.045 - 14:05:09"});
+        QCOMPARE(o.st.pantalla().lista(Lista::Recibidos), QStringList{"m4321123.err - 14:06:09"});
 
         // The path follows the day held by the main window: after midnight, a new file.
         o.st.ciclo().setDiaJulianoActual(46);
@@ -64,9 +64,9 @@ private slots:
         QCOMPARE(lee(o.recibo + "/432145.log").count('\n'), 2);
 
         // An unwritable log is reported to the caller; the list still shows the event.
-        o.st.setSlot(slot::DirRecibo, o.ruta("no-existe"));
+        o.st.config().setSlot(slot::DirRecibo, o.ruta("no-existe"));
         QVERIFY(!registraEnLog(o.ctx, EventoLog::Enviado, "m4321125.046"));
-        QCOMPARE(o.st.lista(Lista::Enviados).size(), 3);
+        QCOMPARE(o.st.pantalla().lista(Lista::Enviados).size(), 3);
     }
 
     void nameLengthWhenReadingBack_data() {
@@ -97,31 +97,31 @@ private slots:
                                                   "X - corta\r\n"
                                                   "E - s4321001123.045 - 10:00:00\r\n"
                                                   "E - m4321124.045 - 10:05:00\r\r\n")); // doubled CR
-        o.st.agrega(Lista::Enviados, "ya estaba");
+        o.st.pantalla().agrega(Lista::Enviados, "ya estaba");
         CargaBitacora(o.ctx);
-        QCOMPARE(o.st.lista(Lista::Enviados),
+        QCOMPARE(o.st.pantalla().lista(Lista::Enviados),
                  (QStringList{"ya estaba", "m4321123.045 - 09:15:00", "s4321001123.045 - 10:00:00",
                               "m4321124.045 - 10:05:00"}));
-        QCOMPARE(o.st.lista(Lista::Recibidos),
+        QCOMPARE(o.st.pantalla().lista(Lista::Recibidos),
                  (QStringList{"m4321123.045 - 09:20:41", "a4321123045.045 - 09:21:00",
                               "a4321123.045 - 09:22:00", "X - corta"}));
-        QCOMPARE(o.st.evento(), QStringLiteral("Listo para Iniciar..."));
+        QCOMPARE(o.st.pantalla().evento(), QStringLiteral("Listo para Iniciar..."));
     }
 
     void cargaBitacoraWithoutLogOrWithoutDrive() {
         Oficina o;
         CargaBitacora(o.ctx);
-        QVERIFY(o.st.lista(Lista::Enviados).isEmpty());
-        QCOMPARE(o.st.evento(), QStringLiteral("Listo para Iniciar..."));
+        QVERIFY(o.st.pantalla().lista(Lista::Enviados).isEmpty());
+        QCOMPARE(o.st.pantalla().evento(), QStringLiteral("Listo para Iniciar..."));
 
         // A folder not starting with a drive (a network path): nothing is read.
         Oficina p;
         QVERIFY(escribe(p.recibo + "/432145.log", "E - m4321123.045 - 09:15:00\r\n"));
         p.ctx.plataforma = Plataforma::Windows;
-        p.st.setSlot(slot::DirRecibo, "\\\\servidor\\recibo");
+        p.st.config().setSlot(slot::DirRecibo, "\\\\servidor\\recibo");
         CargaBitacora(p.ctx);
-        QVERIFY(p.st.lista(Lista::Enviados).isEmpty());
-        QCOMPARE(p.st.evento(), QStringLiteral("Cargando Bitácora..."));
+        QVERIFY(p.st.pantalla().lista(Lista::Enviados).isEmpty());
+        QCOMPARE(p.st.pantalla().evento(), QStringLiteral("Cargando Bitácora..."));
     }
 
     // --- sent-files register ---------------------------------------------------
@@ -219,52 +219,53 @@ private slots:
 
     void cargaAvisosFromTheReceiveFolder() {
         Oficina o;
-        o.st.setEtiqueta(Etiqueta::AvisoParticular, "anterior");
+        o.st.pantalla().setEtiqueta(Etiqueta::AvisoParticular, "anterior");
         CargaAvisos(o.ctx);
-        QCOMPARE(o.st.lista(Lista::Mensajes), QStringList{"No hay avisos"});
-        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("avisos... ")); // until the next rotation
-        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
+        QCOMPARE(o.st.pantalla().lista(Lista::Mensajes), QStringList{"No hay avisos"});
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega),
+                 QStringLiteral("avisos... ")); // until the next rotation
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
 
         QVERIFY(escribe(o.recibo + "/aviso.gen", "uno\r\ndos\r\n"));
         QVERIFY(escribe(o.recibo + "/aviso.txt", "Estimado cliente\nsu cuenta vence hoy\n"));
         CargaAvisos(o.ctx);
-        QCOMPARE(o.st.lista(Lista::Mensajes), (QStringList{"uno", "dos"}));
-        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("uno"));
-        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular),
+        QCOMPARE(o.st.pantalla().lista(Lista::Mensajes), (QStringList{"uno", "dos"}));
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), QStringLiteral("uno"));
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::AvisoParticular),
                  QStringLiteral(" Estimado cliente su cuenta vence hoy"));
-        QCOMPARE(o.st.evento(), QStringLiteral("Cargando Avisos Generales..."));
+        QCOMPARE(o.st.pantalla().evento(), QStringLiteral("Cargando Avisos Generales..."));
 
         // No drive: the list is emptied and nothing else is read.
-        o.st.setSlot(slot::DirRecibo, "recibo");
-        o.st.setEtiqueta(Etiqueta::AvisoParticular, "anterior");
+        o.st.config().setSlot(slot::DirRecibo, "recibo");
+        o.st.pantalla().setEtiqueta(Etiqueta::AvisoParticular, "anterior");
         CargaAvisos(o.ctx);
-        QVERIFY(o.st.lista(Lista::Mensajes).isEmpty());
-        QCOMPARE(o.st.etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
+        QVERIFY(o.st.pantalla().lista(Lista::Mensajes).isEmpty());
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::AvisoParticular), QStringLiteral("anterior"));
         RotaAvisos(o.st);
-        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
-        QCOMPARE(o.st.colorAviso(), ColorAviso::Azul);
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), QString());
+        QCOMPARE(o.st.pantalla().colorAviso(), ColorAviso::Azul);
     }
 
     void rotationInTurnWithColours() {
         Oficina o;
-        o.st.setLista(Lista::Mensajes, {"A", "**B", "C"});
+        o.st.pantalla().setLista(Lista::Mensajes, {"A", "**B", "C"});
         const QList<QPair<QString, ColorAviso>> esperado = {{"A", ColorAviso::Azul},
                                                             {"**B", ColorAviso::Rojo},
                                                             {"C", ColorAviso::Azul},
                                                             {"A", ColorAviso::Azul}};
         for (const auto& [texto, color] : esperado) {
             RotaAvisos(o.st);
-            QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), texto);
-            QCOMPARE(o.st.colorAviso(), color);
+            QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), texto);
+            QCOMPARE(o.st.pantalla().colorAviso(), color);
         }
         // A shorter list after a new download: the index wraps instead of pointing past the end.
-        o.st.setIndiceAviso(2);
-        o.st.setLista(Lista::Mensajes, {"**solo"});
+        o.st.pantalla().setIndiceAviso(2);
+        o.st.pantalla().setLista(Lista::Mensajes, {"**solo"});
         RotaAvisos(o.st);
-        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QString());
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), QString());
         RotaAvisos(o.st);
-        QCOMPARE(o.st.etiqueta(Etiqueta::Despliega), QStringLiteral("**solo"));
-        QCOMPARE(o.st.colorAviso(), ColorAviso::Rojo);
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), QStringLiteral("**solo"));
+        QCOMPARE(o.st.pantalla().colorAviso(), ColorAviso::Rojo);
     }
 
     // --- manual send selection --------------------------------------------------

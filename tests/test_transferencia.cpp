@@ -34,16 +34,16 @@ struct Sesion {
         o.conexionMs = 3000;
         o.estancadoS = 3;
         ftp = std::make_unique<ClienteFtpCurl>(o);
-        f.st.setSlot(slot::ServidorActual, QStringLiteral(" 127.0.0.1 "));
-        f.st.setSlot(slot::Puerto, QString::number(c.puerto()) + QLatin1Char(' '));
-        f.st.setSlot(slot::Usuario, c.usuario());
-        f.st.setSlot(slot::ContrasenaFtp, c.contrasena());
-        f.st.setChk(slot::Pasivo, pasivo);
+        f.st.config().setSlot(slot::ServidorActual, QStringLiteral(" 127.0.0.1 "));
+        f.st.config().setSlot(slot::Puerto, QString::number(c.puerto()) + QLatin1Char(' '));
+        f.st.config().setSlot(slot::Usuario, c.usuario());
+        f.st.config().setSlot(slot::ContrasenaFtp, c.contrasena());
+        f.st.config().setChk(slot::Pasivo, pasivo);
         f.ctx.ftp = ftp.get();
         f.ctx.ventanaError = &ventana;
     }
     Contexto& ctx() { return f.ctx; }
-    QString evento() const { return f.st.evento(); }
+    QString evento() const { return f.st.pantalla().evento(); }
 };
 
 OpcionesCentro opciones(bool tls, double retraso = 0, const QStringList& argumentos = {}) {
@@ -77,8 +77,8 @@ private slots:
         QVERIFY(!QFile::exists(s.f.ruta(kArchivoCentrosTls)));
 
         // Open: no status text, settings not read again.
-        s.f.st.setEvento(QStringLiteral("x"));
-        s.f.st.setSlot(slot::ContrasenaFtp, QStringLiteral("otra"));
+        s.f.st.pantalla().setEvento(QStringLiteral("x"));
+        s.f.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("otra"));
         QCOMPARE(ConnectToHost(s.ctx()), 0);
         QCOMPARE(s.evento(), QStringLiteral("x"));
 
@@ -110,7 +110,7 @@ private slots:
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
-        s.f.st.setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
+        s.f.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("mala"));
         const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
         QVERIFY(escribe(local, "x"));
 
@@ -140,7 +140,7 @@ private slots:
         CentroSimulado c; // only for its CA and user
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
-        s.f.st.setSlot(slot::Puerto, QString::number(puertoCerrado()));
+        s.f.st.config().setSlot(slot::Puerto, QString::number(puertoCerrado()));
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
         QCOMPARE(s.evento(), QStringLiteral("ERROR al conectar- 25711"));
         QCOMPARE(s.ventana.codigos, QList<qint32>{25711});
@@ -150,14 +150,14 @@ private slots:
         // time-out ends it with a code instead of freezing the window.
         QTcpServer mudo;
         QVERIFY(mudo.listen(QHostAddress::LocalHost));
-        s.f.st.setSlot(slot::Puerto, QString::number(mudo.serverPort()));
+        s.f.st.config().setSlot(slot::Puerto, QString::number(mudo.serverPort()));
         QElapsedTimer t;
         t.start();
         QCOMPARE(ConnectToHost(s.ctx()), 25717);
         QVERIFY2(t.elapsed() < 8000, qPrintable(QString::number(t.elapsed())));
         reiniciaSesion(s.ctx());
 
-        s.f.st.setSlot(slot::Puerto, QStringLiteral("puerto"));
+        s.f.st.config().setSlot(slot::Puerto, QStringLiteral("puerto"));
         QCOMPARE(ConnectToHost(s.ctx()), 25707);
     }
 
@@ -251,7 +251,7 @@ private slots:
         QCOMPARE(s.evento(), QStringLiteral("Pendiente - x43211230045001"));
 
         // Missing local file: refused before the server is asked.
-        s.f.st.setEvento(QStringLiteral("x"));
+        s.f.st.pantalla().setEvento(QStringLiteral("x"));
         QCOMPARE(SendFile(s.ctx(), s.f.ruta(QStringLiteral("falta.045")), QStringLiteral("REC/falta.045")),
                  25738);
         QCOMPARE(s.evento(), QStringLiteral("x"));
@@ -367,7 +367,7 @@ private slots:
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
-        s.f.st.setEvento(QStringLiteral("x"));
+        s.f.st.pantalla().setEvento(QStringLiteral("x"));
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         QCOMPARE(s.evento(), QStringLiteral("x"));
         QVERIFY(c.bitacora().isEmpty());
@@ -527,7 +527,7 @@ private slots:
         ClienteFtpCurl ftp(ClienteFtpCurl::opcionesDelPrograma(s.f.ctx.carpetaPrograma));
         s.ctx().ftp = &ftp;
         QCOMPARE(ConnectToHost(s.ctx()), 25794);
-        s.f.st.setSlot(slot::Puerto, QString::number(b.puerto()));
+        s.f.st.config().setSlot(slot::Puerto, QString::number(b.puerto()));
         QCOMPARE(ConnectToHost(s.ctx()), 0);
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
         QCOMPARE(ClienteFtpCurl::lecturasConfianza() - antes, 2);

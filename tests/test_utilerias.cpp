@@ -36,8 +36,8 @@ struct Instalacion : Fixture {
         QVERIFY(pon(ruta("odbc0.reg"), "h\r\na4321\r\nviejo0\r\n"));
         QVERIFY(pon(ruta("odbc1.reg"), "h\r\nb1234\r\nviejo1\r\n"));
         st.config().setIndicePatente(0);
-        st.setSlot(slot::Usuario, QStringLiteral("a4321"));
-        st.setSlot(slot::DirRecibo, recibo);
+        st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
+        st.config().setSlot(slot::DirRecibo, recibo);
     }
     QString respaldo1() const { return tmp.filePath("Respalda"); }
     QString respaldo2() const { return recibo + "/Respalda"; }
@@ -61,7 +61,7 @@ private slots:
         QFETCH(QString, slot10);
         QFETCH(QStringList, entradas);
         Oficina o;
-        o.st.setSlot(slot::LetrasValidacion, slot10);
+        o.st.config().setSlot(slot::LetrasValidacion, slot10);
         PedirArchivo p(o.ctx);
         QCOMPARE(p.CboLetra(), entradas);
         QCOMPARE(p.ListIndex(), entradas.isEmpty() ? -1 : 0);
@@ -111,8 +111,8 @@ private slots:
         QFETCH(QString, archivo);
         QFETCH(QString, mostrado);
         Oficina o;
-        o.st.setSlot(slot::FolioSuperior, QStringLiteral("999999"));
-        o.st.setEtiqueta(Etiqueta::DiaJuliano, dia);
+        o.st.config().setSlot(slot::FolioSuperior, QStringLiteral("999999"));
+        o.st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, dia);
         PedirArchivo p(o.ctx);
         p.setListIndex(int(p.CboLetra().indexOf(letra)));
         p.CboLetra_LostFocus();
@@ -176,7 +176,7 @@ private slots:
         // Corrected, the same window places the request.
         o.dlg.limpia();
         p.setTxtFolio(letra == "s" ? "123456" : "123");
-        o.st.setSlot(slot::FolioSuperior, QStringLiteral("999999"));
+        o.st.config().setSlot(slot::FolioSuperior, QStringLiteral("999999"));
         QVERIFY(p.CmdAceptar_Click());
         QCOMPARE(en(o.pend()).size(), 1);
     }
@@ -285,7 +285,7 @@ private slots:
     // --- backup ---------------------------------------------------------
     void respaldoDeDosPatentes() {
         Instalacion i;
-        i.st.setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
+        i.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
         QVERIFY(i.st.config().ConfiguracionModificada());
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
@@ -346,7 +346,7 @@ private slots:
         Instalacion i;
         // No receive folder: every copy there fails and is named; the first
         // folder still gets everything.
-        i.st.setSlot(slot::DirRecibo, i.tmp.filePath("no-existe"));
+        i.st.config().setSlot(slot::DirRecibo, i.tmp.filePath("no-existe"));
         i.dlg.responde(true);
         Menu_HaceRespaldo(i.ctx);
         QCOMPARE(en(i.respaldo1()), (QStringList{"0", "1", "usuarios.dat"}));
@@ -527,7 +527,7 @@ private slots:
             QDir().mkpath(i.respaldo1());
             QVERIFY(pon(i.respaldo1() + "/usuarios.dat", "Otra 1234\r\n"));
             QVERIFY(pon(i.respaldo1() + "/0", "h\r\nb1234\r\n"));
-            i.st.setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
+            i.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("abc"));
             QSignalSpy cierre(&i.st, &EstadoPrincipal::cierreSolicitado);
             i.dlg.responde(false);
             if (recuperar)

@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(w->TxtFolio()->maxLength(), 6);
         w->TxtFolio()->setText("1234567");
         QCOMPARE(w->TxtFolio()->text(), QStringLiteral("123456"));
-        o.st.setSlot(slot::FolioSuperior, QStringLiteral("999999"));
+        o.st.config().setSlot(slot::FolioSuperior, QStringLiteral("999999"));
         w->CmdAceptar()->click();
         liberaCerradas();
         QVERIFY(w.isNull());

@@ -52,7 +52,7 @@ namespace {
 void configura(Fixture& g, const QMap<int, QString>& valores) {
     Fixture f;
     for (auto it = valores.begin(); it != valores.end(); ++it)
-        f.st.setSlot(it.key(), it.value());
+        f.st.config().setSlot(it.key(), it.value());
     QVERIFY(GrabaConfiguracion(f.ctx));
     QVERIFY(QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg")));
 }
@@ -135,11 +135,11 @@ struct SeleccionRetenida final : Dialogos, SeleccionEnvio {
     void beep() override {}
     void puntero(Puntero) override {}
     void elige(Contexto& ctx, QStringList& LstSendFiles) override {
-        horas << st.etiqueta(Etiqueta::Hora);
-        avisos << st.etiqueta(Etiqueta::Despliega);
+        horas << st.pantalla().etiqueta(Etiqueta::Hora);
+        avisos << st.pantalla().etiqueta(Etiqueta::Despliega);
         QTimer::singleShot(2600, [this] {
-            horas << st.etiqueta(Etiqueta::Hora);
-            avisos << st.etiqueta(Etiqueta::Despliega);
+            horas << st.pantalla().etiqueta(Etiqueta::Hora);
+            avisos << st.pantalla().etiqueta(Etiqueta::Despliega);
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 d->reject();
         });
@@ -310,8 +310,8 @@ private slots:
 
     void mainWindowBindsRecord() {
         Fixture f;
-        f.st.setSlot(slot::Usuario, "ftp4321");
-        f.st.setSlot(slot::ServidorActual, f.st.TxtConfiguration(slot::ServidorPrimario));
+        f.st.config().setSlot(slot::Usuario, "ftp4321");
+        f.st.config().setSlot(slot::ServidorActual, f.st.config().TxtConfiguration(slot::ServidorPrimario));
         QVERIFY(GrabaConfiguracion(f.ctx));
         Fixture g;
         QFile::copy(f.ruta("odbc0.reg"), g.ruta("odbc0.reg"));
@@ -333,9 +333,9 @@ private slots:
         QVERIFY(pagina->caja(slot::FolioInferior)->isReadOnly());
         pagina->caja(slot::Usuario)->clear();
         QTest::keyClicks(pagina->caja(slot::Usuario), "ftp9876");
-        QCOMPARE(g.st.TxtConfiguration(slot::Usuario), QStringLiteral("ftp9876"));
+        QCOMPARE(g.st.config().TxtConfiguration(slot::Usuario), QStringLiteral("ftp9876"));
         pagina->casilla(slot::DepurarArchivos)->click();
-        QCOMPARE(g.st.TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
+        QCOMPARE(g.st.config().TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
         // Closing asks to save; Yes writes the file.
         g.dlg.responde(true);
         w.close();
@@ -355,13 +355,13 @@ private slots:
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
         w.accion("Menu_Configure")->trigger(); // once closed, the routes flag is locked too
-        for (int s : EstadoPrincipal::kSlotsBandera) {
+        for (int s : EstadoConfiguracion::kSlotsBandera) {
             QCheckBox* c = w.paginaConfiguracion()->casilla(s);
-            const QString antes = g.st.TxtConfiguration(s);
+            const QString antes = g.st.config().TxtConfiguration(s);
             c->click();
-            QVERIFY2(c->isChecked() == (antes == "1") && c->isChecked() == g.st.chk(s),
+            QVERIFY2(c->isChecked() == (antes == "1") && c->isChecked() == g.st.config().chk(s),
                      qPrintable(c->objectName()));
-            QCOMPARE(g.st.TxtConfiguration(s), antes);
+            QCOMPARE(g.st.config().TxtConfiguration(s), antes);
         }
         QVERIFY(g.dlg.textos().contains(
             "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
@@ -384,7 +384,7 @@ private slots:
         h8->selectAll();
         QTest::keyClicks(h8, "nuevo8");
         QTest::mouseClick(primario, Qt::LeftButton, {}, QPoint(6, primario->height() / 2)); // on its circle
-        QCOMPARE(g.st.TxtConfiguration(slot::ServidorActual), QStringLiteral("nuevo8"));
+        QCOMPARE(g.st.config().TxtConfiguration(slot::ServidorActual), QStringLiteral("nuevo8"));
         QVERIFY(primario->isChecked());
     }
 
@@ -404,10 +404,10 @@ private slots:
         QTest::keyClick(c, Qt::Key_Backspace);
         QTest::keyClicks(c, "6");
         QCOMPARE(c->text(), QStringLiteral("1234"));
-        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("1234"));
+        QCOMPARE(g.st.config().TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("1234"));
         c->selectAll();
         QTest::keyClicks(c, "abcd");
-        QCOMPARE(g.st.TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("abc"));
+        QCOMPARE(g.st.config().TxtConfiguration(slot::ClavePrevalidador), QStringLiteral("abc"));
     }
 
     // No Alt+letter of a window is taken by two controls at once.
@@ -471,7 +471,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* paginas = w.findChild<QTabWidget*>();
         paginas->setCurrentIndex(0);
-        g.st.setEtiqueta(Etiqueta::DiaJuliano, QStringLiteral("343")); // set while the page is hidden
+        g.st.pantalla().setEtiqueta(Etiqueta::DiaJuliano,
+                                    QStringLiteral("343")); // set while the page is hidden
         paginas->setCurrentIndex(1);
         QCoreApplication::processEvents();
         auto* dia = w.findChild<QLabel*>("DiaJuliano");
@@ -479,7 +480,7 @@ private slots:
                  qPrintable(QString::number(dia->width())));
         auto* enviados = w.findChild<QListView*>("LstEnviados");
         const int ancho = enviados->width(), ventana = w.width();
-        g.st.setEvento(
+        g.st.pantalla().setEvento(
             QStringLiteral("ERROR: no fue posible guardar la respuesta m4321123.err en una carpeta con "
                            "un nombre muy largo de la red de la oficina (no hay espacio en el disco); "
                            "sigue pendiente y se buscará de nuevo en el siguiente ciclo de envío"));
@@ -525,14 +526,14 @@ private slots:
         w.show();
         auto* aviso = w.findChild<QLabel*>("LblDespliega");
         for (ColorAviso c : {ColorAviso::Azul, ColorAviso::Rojo}) {
-            g.st.setColorAviso(c);
+            g.st.pantalla().setColorAviso(c);
             const QPalette p = aviso->palette();
             QVERIFY2(
                 colores::contraste(p.color(QPalette::WindowText), p.color(QPalette::Window)) >= 4.5,
                 qPrintable(p.color(QPalette::WindowText).name() + " on " + p.color(QPalette::Window).name()));
         }
         const QPalette pend = w.findChild<QListView*>("LstPendientes")->palette();
-        QVERIFY(g.st.pendientesConArchivos());
+        QVERIFY(g.st.pantalla().pendientesConArchivos());
         QVERIFY(colores::contraste(pend.color(QPalette::Text), pend.color(QPalette::Base)) >= 4.5);
         auto* usuario = w.paginaConfiguracion()->caja(slot::Usuario);
         const QColor cerrada = usuario->palette().color(QPalette::Base);
@@ -643,7 +644,7 @@ private slots:
         Fixture g;
         configura(g, {{slot::DepurarArchivos, "0"}});
         Form1 w(g.ctx, 0);
-        QCOMPARE(g.st.evento(), QStringLiteral("«Listo para Iniciar»"));
+        QCOMPARE(g.st.pantalla().evento(), QStringLiteral("«Listo para Iniciar»"));
         QCOMPARE(w.findChild<QPushButton*>("Start_Button")->text(), QStringLiteral("«&Iniciar»"));
         QCOMPARE(w.accion("Menu_Manual")->text(), QStringLiteral("«&Manual»"));
         QVERIFY(!g.st.iniciado());
@@ -680,15 +681,15 @@ private slots:
         SeleccionRetenida dlg(f.dlg, f.st);
         Contexto ctx{f.st, dlg, reloj, f.tmp.path()};
         ctx.seleccion = &dlg;
-        f.st.setSlot(slot::DirRecibo, f.carpeta("rec"));
-        f.st.setSlot(slot::EnvioAutomatico, QStringLiteral("0"));
-        f.st.setSlot(slot::DepurarArchivos, QStringLiteral("0"));
+        f.st.config().setSlot(slot::DirRecibo, f.carpeta("rec"));
+        f.st.config().setSlot(slot::EnvioAutomatico, QStringLiteral("0"));
+        f.st.config().setSlot(slot::DepurarArchivos, QStringLiteral("0"));
         QVERIFY(GrabaConfiguracion(ctx));
         Form1 w(ctx, 0);
         w.show();
         const QString dia = QStringLiteral("%1").arg(Get_Juliano(reloj), 3, 10, QLatin1Char('0'));
         QVERIFY(test::pon(f.envio + "/m4321123." + dia, "500|\r\n"));
-        f.st.setLista(Lista::Mensajes, {"aviso uno", "aviso dos"});
+        f.st.pantalla().setLista(Lista::Mensajes, {"aviso uno", "aviso dos"});
         f.st.ciclo().setContadorTicker(5); // the notice line steps on the next tick
         f.st.setCaptionInicio(QStringLiteral("&Detener"));
         f.st.ciclo().setSegundosTranscurridos(

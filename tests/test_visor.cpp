@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(a.v.TxtRegistro(), QString());
         QCOMPARE(a.v.caption(), QStringLiteral("KORVAVal   -> Archivo 'm4321123.err' ubicado en '") +
                                     a.carpeta + QStringLiteral("'"));
-        QCOMPARE(a.fx.st.evento(), QStringLiteral("Cargando Archivo Respuesta ..."));
+        QCOMPARE(a.fx.st.pantalla().evento(), QStringLiteral("Cargando Archivo Respuesta ..."));
         QVERIFY(a.fx.dlg.registros.isEmpty());
 
         QSignalSpy selecciona(&a.v, &Visor::seleccionaEntrada);
@@ -336,8 +336,8 @@ private slots:
         QFETCH(QString, archivo);
         QFETCH(QString, carpeta);
         EstadoPrincipal st;
-        st.setSlot(slot::DirEnvio, QStringLiteral("/envio"));
-        st.setSlot(slot::DirRecibo, QStringLiteral("/recibo"));
+        st.config().setSlot(slot::DirEnvio, QStringLiteral("/envio"));
+        st.config().setSlot(slot::DirRecibo, QStringLiteral("/recibo"));
         const ArchivoDeLista a = archivoDeEntrada(st, Lista(lista), entrada);
         QCOMPARE(a.Archivo, archivo);
         QCOMPARE(a.Directorio, carpeta);
@@ -346,7 +346,7 @@ private slots:
     void dobleClicAbreElArchivo() {
         Abierto a;
         const QString envio = a.fx.carpeta(QStringLiteral("envio/Pend"));
-        a.fx.st.setSlot(slot::DirEnvio, a.fx.ruta(QStringLiteral("envio")));
+        a.fx.st.config().setSlot(slot::DirEnvio, a.fx.ruta(QStringLiteral("envio")));
         QVERIFY(escribe(fs::une(envio, QStringLiteral("m4321123.045")),
                         "500|1|4321|\r\n801|m4321123.045|1|1|\r\n"));
         abreEntrada(a.fx.ctx, a.v, Lista::Pendientes, QStringLiteral("m4321123.045 En Espera"));
@@ -445,7 +445,7 @@ private slots:
         QFETCH(int, piezas);
         Fixture fx;
         const QString recibo = fx.carpeta(QStringLiteral("recibo"));
-        fx.st.setSlot(slot::DirRecibo, recibo);
+        fx.st.config().setSlot(slot::DirRecibo, recibo);
         QVERIFY(escribe(fs::une(recibo, QStringLiteral("m4321123.err")), contenido));
         FrmArchivos frm(fx.ctx);
         frm.abre(Lista::Recibidos, QStringLiteral("m4321123.err - 10:15:02"));
@@ -476,7 +476,7 @@ private slots:
         ImpresorasQt impresoras(fx.ruta(QStringLiteral("v.pdf")));
         fx.ctx.impresoras = &impresoras;
         const QString recibo = fx.carpeta(QStringLiteral("recibo"));
-        fx.st.setSlot(slot::DirRecibo, recibo);
+        fx.st.config().setSlot(slot::DirRecibo, recibo);
         QVERIFY(escribe(fs::une(recibo, QStringLiteral("m4321123.err")),
                         "uno\r\n" + registro(250) + "\r\ntres\r\n"));
         FrmArchivos frm(fx.ctx);

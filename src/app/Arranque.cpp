@@ -21,7 +21,7 @@ namespace korva {
 
 void LblDespliega_DblClick(Contexto& ctx) {
     QString texto;
-    for (const QString& aviso : ctx.st.lista(Lista::Mensajes))
+    for (const QString& aviso : ctx.st.pantalla().lista(Lista::Mensajes))
         texto += aviso + QLatin1Char('\r');
     ctx.dlg.mensaje(Icono::Ninguno, texto, kTitulo);
 }
@@ -31,8 +31,8 @@ namespace {
 // What a write killed half-way left in the office's folders.
 void quitaTemporalesDeOficina(Contexto& ctx) {
     const EstadoPrincipal& st = ctx.st;
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
     for (const QString& c : {envio, recibo})
         if (ValidaDir(c, ctx.plataforma) == 1)
             fs::quitaTemporales(c);
@@ -46,7 +46,7 @@ void quitaTemporalesDeOficina(Contexto& ctx) {
 
 void CargaForm1(Contexto& ctx, int posicion) {
     EstadoPrincipal& st = ctx.st;
-    st.setEvento(Texto::tr("Listo para Iniciar"));
+    st.pantalla().setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx.st, 30);
     st.config().setIndicePatente(static_cast<quint8>(posicion));
     st.sesion().setMostrarErrores(true);
@@ -55,7 +55,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
         quitaTemporalesDeOficina(ctx);
     st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
     st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
-    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
+    st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
     CargaBitacora(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
@@ -63,35 +63,37 @@ void CargaForm1(Contexto& ctx, int posicion) {
     // checked or purged on their behalf.
     if (!st.config().configuracionNoLeida())
         RevisaArchivosTipo(ctx);
-    if (!st.config().configuracionNoLeida() && st.chk(slot::RutasAdicionales)) {
-        if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
-                        st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
+    if (!st.config().configuracionNoLeida() && st.config().chk(slot::RutasAdicionales)) {
+        if (RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasEnvioLocal),
+                        st.config().TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
                         Lista::ArchivosE) == 1)
             abrePanel(ctx, Panel::Rutas);
-        else if (RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal),
-                             st.TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal,
+        else if (RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasReciboLocal),
+                             st.config().TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal,
                              Lista::ArchivosR) == 1)
             abrePanel(ctx, Panel::Rutas);
     }
     if (!st.config().configuracionNoLeida() &&
-        st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+        st.config().TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
     CargaAvisos(ctx);
-    st.setIndiceAviso(0);
-    st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
+    st.pantalla().setIndiceAviso(0);
+    st.pantalla().setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     // A configuration not read holds no patent: the list names the one entered.
     const QString patente = st.config().configuracionNoLeida()
                                 ? fs::leeLineas(fs::une(ctx.carpetaPrograma, QStringLiteral("usuarios.dat")),
                                                 fs::limite::kConfiguracion)
                                       .value(posicion, QStringLiteral("?"))
-                                : st.patente();
-    st.setEtiqueta(Etiqueta::Patente, patente);
-    st.setEtiqueta(Etiqueta::Titulo, kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
+                                : st.config().patente();
+    st.pantalla().setEtiqueta(Etiqueta::Patente, patente);
+    st.pantalla().setEtiqueta(Etiqueta::Titulo,
+                              kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
     st.config().setConfiguracionModificada(false);
     // The start-up's progress texts end: nothing is under way any more.
-    st.setEvento(st.config().configuracionNoLeida()
-                     ? Texto::tr("La configuración de la patente no se pudo leer; no es posible iniciar")
-                     : Texto::tr("Listo para Iniciar"));
+    st.pantalla().setEvento(
+        st.config().configuracionNoLeida()
+            ? Texto::tr("La configuración de la patente no se pudo leer; no es posible iniciar")
+            : Texto::tr("Listo para Iniciar"));
 }
 
 } // namespace korva

@@ -20,14 +20,14 @@ constexpr int kRechazosVistos = 5; // a desktop message has room for a few lines
 
 Notificaciones::Notificaciones(Contexto& ctx, QObject* parent) : QObject(parent), ctx_(ctx) {
     EstadoPrincipal& st = ctx.st;
-    cuentaRechazados_ = st.lista(Lista::Rechazados).size();
-    ultimoRechazado_ = st.lista(Lista::Rechazados).value(cuentaRechazados_ - 1);
+    cuentaRechazados_ = st.pantalla().lista(Lista::Rechazados).size();
+    ultimoRechazado_ = st.pantalla().lista(Lista::Rechazados).value(cuentaRechazados_ - 1);
     connect(&st, &EstadoPrincipal::cicloComenzado, this, &Notificaciones::comienzaCiclo);
     connect(&st, &EstadoPrincipal::cicloTerminado, this, &Notificaciones::terminaCiclo);
     connect(&st, &EstadoPrincipal::conexionIntentada, this, &Notificaciones::conexion);
     connect(&st, &EstadoPrincipal::captionInicioCambiado, this, &Notificaciones::reinicia);
     connect(&st, &EstadoPrincipal::envioRechazado, this, &Notificaciones::envioRechazado);
-    connect(&st, &EstadoPrincipal::listaCambiada, this, [this](Lista l) {
+    connect(&st.pantalla(), &Pantalla::listaCambiada, this, [this](Lista l) {
         if (l == Lista::Rechazados)
             rechazados();
     });
@@ -49,7 +49,7 @@ void Notificaciones::conexion(qint32 codigo) {
 }
 
 void Notificaciones::rechazados() {
-    const QStringList& lista = ctx_.st.lista(Lista::Rechazados);
+    const QStringList& lista = ctx_.st.pantalla().lista(Lista::Rechazados);
     // Only an entry appended to what was there is a rejection; anything else
     // is the list read again from Rechaza.
     const bool nueva = lista.size() == cuentaRechazados_ + 1 &&
@@ -65,7 +65,7 @@ void Notificaciones::rechazados() {
     const QString nombre = entrada.left(entrada.size() - kJuliano.size() - kHora);
     QString texto = nombre + QStringLiteral(": ") + (juliano ? kJuliano : kFolios).trimmed();
     // A file the pass could not take out of the send folder comes back every cycle.
-    const QString envio = ctx_.st.TxtConfiguration(slot::DirEnvio);
+    const QString envio = ctx_.st.config().TxtConfiguration(slot::DirEnvio);
     const QString ruta = fs::rutaSinMayusculas(envio, nombre, ctx_.plataforma);
     if (fs::existeArchivo(ruta)) {
         if (seQuedan_.contains(nombre))

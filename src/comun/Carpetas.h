@@ -16,7 +16,7 @@ inline const QString kRechaza = QStringLiteral("Rechaza");
 inline const QString kRespalda = QStringLiteral("Respalda");
 
 inline QString enEnvio(const EstadoPrincipal& st, const QString& sub, Plataforma p = kPlataforma) {
-    return fs::une(st.TxtConfiguration(slot::DirEnvio), sub, p);
+    return fs::une(st.config().TxtConfiguration(slot::DirEnvio), sub, p);
 }
 inline QString pend(const EstadoPrincipal& st, Plataforma p = kPlataforma) { return enEnvio(st, kPend, p); }
 inline QString enviados(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
@@ -26,7 +26,7 @@ inline QString rechaza(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
     return enEnvio(st, kRechaza, p);
 }
 inline QString respalda(const EstadoPrincipal& st, Plataforma p = kPlataforma) {
-    return fs::une(st.TxtConfiguration(slot::DirRecibo), kRespalda, p);
+    return fs::une(st.config().TxtConfiguration(slot::DirRecibo), kRespalda, p);
 }
 
 // The broker chooses the send and receive folders, a link among them; the

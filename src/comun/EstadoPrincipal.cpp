@@ -4,46 +4,61 @@
 
 namespace korva {
 
-EstadoPrincipal::EstadoPrincipal() {
+EstadoConfiguracion::EstadoConfiguracion() {
     restableceSlots();
     // The boxes start as their slots' default texts say.
     for (int s : kSlotsBandera)
         chk_[s] = slots_[s] == QLatin1String("1");
-    config_.setConfiguracionModificada(false);
+    ConfiguracionModificada_ = false;
     bloqueado_.fill(true);
     // Until edit mode is first closed the routes flag stays open.
     bloqueado_[slot::RutasAdicionales] = false;
-    setEtiqueta(Etiqueta::Titulo, kTituloVentana);
-    setEtiqueta(Etiqueta::Despliega, QStringLiteral("avisos... "));
 }
 
-void EstadoPrincipal::setSlot(int n, const QString& texto) {
+void EstadoConfiguracion::setSlot(int n, const QString& texto) {
     if (slots_.at(n) == texto)
         return;
     slots_[n] = texto;
-    config_.setConfiguracionModificada(true);
+    ConfiguracionModificada_ = true;
     emit slotCambiado(n);
 }
 
-void EstadoPrincipal::restableceSlots() {
+void EstadoConfiguracion::restableceSlots() {
     for (int n = 0; n < kSlots; ++n)
         setSlot(n, registro::porOmision(n));
 }
 
-void EstadoPrincipal::setBloqueado(int n, bool b) {
+void EstadoConfiguracion::setBloqueado(int n, bool b) {
     if (bloqueado_.at(n) == b)
         return;
     bloqueado_[n] = b;
     emit bloqueoCambiado();
 }
 
-bool EstadoPrincipal::chk(int s) const { return chk_.at(s); }
+bool EstadoConfiguracion::chk(int s) const { return chk_.at(s); }
 
-void EstadoPrincipal::setChk(int s, bool marcado) {
+void EstadoConfiguracion::setChk(int s, bool marcado) {
     if (chk_.at(s) == marcado)
         return;
     chk_[s] = marcado;
     emit chkCambiado(s);
+}
+
+QString EstadoConfiguracion::patente() const {
+    const QString& u = slots_[slot::Usuario];
+    return u.size() <= 4 ? u : u.right(4);
+}
+
+void EstadoConfiguracion::setFoliosAutorizados(bool a) {
+    if (foliosAutorizados_ == a)
+        return;
+    foliosAutorizados_ = a;
+    emit foliosCambiado();
+}
+
+QString EstadoConfiguracion::captionFolios() const {
+    return foliosAutorizados_ ? QStringLiteral("Guardar Cambios de Folios")
+                              : QStringLiteral("C&ambiar Folios");
 }
 
 void VistaEdicion::setEditando(bool e) {
@@ -85,17 +100,22 @@ void VistaEdicion::setServicioVisible(bool v) {
     emit vistaCambiada();
 }
 
-void EstadoPrincipal::setLista(Lista l, const QStringList& items) {
+Pantalla::Pantalla() {
+    setEtiqueta(Etiqueta::Titulo, kTituloVentana);
+    setEtiqueta(Etiqueta::Despliega, QStringLiteral("avisos... "));
+}
+
+void Pantalla::setLista(Lista l, const QStringList& items) {
     listas_[static_cast<int>(l)] = items;
     emit listaCambiada(l);
 }
 
-void EstadoPrincipal::agrega(Lista l, const QString& item) {
+void Pantalla::agrega(Lista l, const QString& item) {
     listas_[static_cast<int>(l)].append(item);
     emit listaCambiada(l);
 }
 
-void EstadoPrincipal::setEtiqueta(Etiqueta e, const QString& texto) {
+void Pantalla::setEtiqueta(Etiqueta e, const QString& texto) {
     QString& actual = etiquetas_[static_cast<int>(e)];
     if (actual == texto)
         return;
@@ -103,11 +123,18 @@ void EstadoPrincipal::setEtiqueta(Etiqueta e, const QString& texto) {
     emit etiquetaCambiada(e);
 }
 
-void EstadoPrincipal::setProgreso(float v) {
+void Pantalla::setProgreso(float v) {
     if (progreso_ == v)
         return;
     progreso_ = v;
     emit progresoCambiado(v);
+}
+
+void Pantalla::setColorAviso(ColorAviso c) {
+    if (colorAviso_ == c)
+        return;
+    colorAviso_ = c;
+    emit colorAvisoCambiado();
 }
 
 void EstadoPrincipal::setCaptionInicio(const QString& c) {
@@ -115,30 +142,6 @@ void EstadoPrincipal::setCaptionInicio(const QString& c) {
         return;
     captionInicio_ = c;
     emit captionInicioCambiado();
-}
-
-QString EstadoPrincipal::patente() const {
-    const QString& u = slots_[slot::Usuario];
-    return u.size() <= 4 ? u : u.right(4);
-}
-
-void EstadoPrincipal::setColorAviso(ColorAviso c) {
-    if (colorAviso_ == c)
-        return;
-    colorAviso_ = c;
-    emit colorAvisoCambiado();
-}
-
-void EstadoPrincipal::setFoliosAutorizados(bool a) {
-    if (foliosAutorizados_ == a)
-        return;
-    foliosAutorizados_ = a;
-    emit foliosCambiado();
-}
-
-QString EstadoPrincipal::captionFolios() const {
-    return foliosAutorizados_ ? QStringLiteral("Guardar Cambios de Folios")
-                              : QStringLiteral("C&ambiar Folios");
 }
 
 void EstadoPrincipal::solicitaCierre() {

@@ -240,12 +240,43 @@ private:
     QDate ultimoCambioDia_;
 };
 
-// Where the configuration record stands: the patent's position, whether it
-// changed since it was read or saved, and the states in which it must never
-// be saved. Written by the configuration file and editing, the start-up and
-// the restore.
-class EstadoConfiguracion {
+// The patent's configuration record: the 25 slots, their locks and check
+// boxes, the folios the centre unlocked, and where the record stands (the
+// patent's position, modified since read or saved, states in which it must
+// never be saved). Written by the configuration folder, the start-up, the
+// restore and the centre's server switch; the windows follow it.
+class EstadoConfiguracion : public QObject {
+    Q_OBJECT
 public:
+    static constexpr int kSlots = 25;
+    // Slots that have a check box mirroring them.
+    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,          slot::Firmar,
+                                                         slot::EnvioAutomatico, slot::RutasAdicionales,
+                                                         slot::DepurarArchivos, slot::BajarRegistro001};
+
+    EstadoConfiguracion();
+
+    const QString& TxtConfiguration(int n) const { return slots_.at(n); }
+    // Any change of a slot's text marks the configuration as modified.
+    void setSlot(int n, const QString& texto);
+    void restableceSlots(); // every slot back to its default text
+
+    bool bloqueado(int n) const { return bloqueado_.at(n); }
+    void setBloqueado(int n, bool b);
+
+    // The check box of a flag slot (value 1 ticked, 0 clear).
+    bool chk(int slotBandera) const;
+    void setChk(int slotBandera, bool marcado);
+
+    // Last four characters of slot 1 (the whole slot when shorter).
+    QString patente() const;
+
+    // Slots 5 and 6 unlocked by the centre's authorization, waiting to be
+    // saved; the folio menu entry's caption follows it.
+    bool foliosAutorizados() const { return foliosAutorizados_; }
+    void setFoliosAutorizados(bool a);
+    QString captionFolios() const;
+
     // The patent's position in the list: its file is odbc<n>.reg.
     quint8 IndicePatente() const { return IndicePatente_; }
     void setIndicePatente(quint8 n) { IndicePatente_ = n; }
@@ -263,7 +294,17 @@ public:
     bool edicionCerradaAlgunaVez() const { return edicionCerradaAlgunaVez_; }
     void setEdicionCerradaAlgunaVez(bool c) { edicionCerradaAlgunaVez_ = c; }
 
+signals:
+    void slotCambiado(int n);
+    void bloqueoCambiado();
+    void chkCambiado(int slotBandera);
+    void foliosCambiado();
+
 private:
+    std::array<QString, kSlots> slots_;
+    std::array<bool, kSlots> bloqueado_{};
+    std::array<bool, kSlots> chk_{};
+    bool foliosAutorizados_ = false;
     quint8 IndicePatente_ = 0;
     bool ConfiguracionModificada_ = false;
     bool configuracionNoLeida_ = false;
@@ -271,40 +312,14 @@ private:
     bool edicionCerradaAlgunaVez_ = false;
 };
 
-// Everything the main window owns during a run, the aggregate of its parts:
-// the configuration record and the editing view, the lists, labels and
-// status line, and the parts above (the cycle's clock, where the record
-// stands, the session with the centre, the register backlog). No data of its
-// own is public. Procedures act on it; windows show it and forward clicks.
-class EstadoPrincipal : public QObject {
+// The day's display: the lists, the labels and the status line, the
+// progress bar, the notice line's turn and colour. Written by the
+// procedures that report; the windows show it.
+class Pantalla : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSlots = 25;
-    // Slots that have a check box mirroring them.
-    static constexpr std::array<int, 6> kSlotsBandera = {slot::Pasivo,          slot::Firmar,
-                                                         slot::EnvioAutomatico, slot::RutasAdicionales,
-                                                         slot::DepurarArchivos, slot::BajarRegistro001};
+    Pantalla();
 
-    EstadoPrincipal();
-
-    // --- configuration record --------------------------------------------
-    const QString& TxtConfiguration(int n) const { return slots_.at(n); }
-    // Any change of a slot's text marks the configuration as modified.
-    void setSlot(int n, const QString& texto);
-    void restableceSlots(); // every slot back to its default text
-
-    bool bloqueado(int n) const { return bloqueado_.at(n); }
-    void setBloqueado(int n, bool b);
-
-    // The check box of a flag slot (value 1 ticked, 0 clear).
-    bool chk(int slotBandera) const;
-    void setChk(int slotBandera, bool marcado);
-
-    // The configuration page's editing view.
-    VistaEdicion& edicion() { return edicion_; }
-    const VistaEdicion& edicion() const { return edicion_; }
-
-    // --- lists and labels --------------------------------------------------
     const QStringList& lista(Lista l) const { return listas_.at(static_cast<int>(l)); }
     void setLista(Lista l, const QStringList& items);
     void agrega(Lista l, const QString& item);
@@ -320,66 +335,16 @@ public:
     float progreso() const { return progreso_; }
     void setProgreso(float v);
 
-    // --- parts with owners of their own --------------------------------------
-    EstadoCiclo& ciclo() { return ciclo_; }
-    const EstadoCiclo& ciclo() const { return ciclo_; }
-    EstadoConfiguracion& config() { return config_; }
-    const EstadoConfiguracion& config() const { return config_; }
-    SesionCentro& sesion() { return sesion_; }
-    const SesionCentro& sesion() const { return sesion_; }
-    RegistroAtrasado& atrasados() { return atrasados_; }
-    const RegistroAtrasado& atrasados() const { return atrasados_; }
-
-    // LstPendientes holds files (tool-tip background) or the placeholder
-    // (window background). Written by the lists.
-    bool pendientesConArchivos() const { return pendientesConArchivos_; }
-    void setPendientesConArchivos(bool a) { pendientesConArchivos_ = a; }
-
-    // Last four characters of slot 1 (the whole slot when shorter).
-    QString patente() const;
-
-signals:
-    void slotCambiado(int n);
-    void bloqueoCambiado();
-    void chkCambiado(int slotBandera);
-    void listaCambiada(korva::Lista l);
-    void etiquetaCambiada(korva::Etiqueta e);
-    void progresoCambiado(float v);
-
-private:
-    std::array<QString, kSlots> slots_;
-    std::array<bool, kSlots> bloqueado_{};
-    std::array<bool, kSlots> chk_{};
-    std::array<QStringList, static_cast<int>(Lista::Cuenta_)> listas_;
-    std::array<QString, static_cast<int>(Etiqueta::Cuenta_)> etiquetas_;
-    VistaEdicion edicion_;
-    float progreso_ = 0;
-    EstadoCiclo ciclo_;
-    EstadoConfiguracion config_;
-    SesionCentro sesion_;
-    RegistroAtrasado atrasados_;
-    bool pendientesConArchivos_ = false;
-
-    // --- notices and manual send selection ---------------------------------
-public:
     // Notice now on the notice line; 0 when the window loads.
     int IndiceAviso() const { return IndiceAviso_; }
     void setIndiceAviso(int i) { IndiceAviso_ = i; }
     ColorAviso colorAviso() const { return colorAviso_; }
     void setColorAviso(ColorAviso c);
-signals:
-    void colorAvisoCambiado();
 
-private:
-    ColorAviso colorAviso_ = ColorAviso::Azul;
-    int IndiceAviso_ = 0;
-
-    // --- the cycle ----------------------------------------------------------
-public:
-    // Start_Button's caption is the started/stopped state.
-    const QString& captionInicio() const { return captionInicio_; }
-    void setCaptionInicio(const QString& c);
-    bool iniciado() const { return captionInicio_ == Texto::tr("&Detener"); }
+    // LstPendientes holds files (tool-tip background) or the placeholder
+    // (window background).
+    bool pendientesConArchivos() const { return pendientesConArchivos_; }
+    void setPendientesConArchivos(bool a) { pendientesConArchivos_ = a; }
 
     // The page of the tab control the window must show.
     void muestraPagina(int indice) { emit paginaSolicitada(indice); }
@@ -387,34 +352,55 @@ public:
     void seleccionaUltimos() { emit ultimosSolicitados(); }
 
 signals:
-    void captionInicioCambiado();
+    void listaCambiada(korva::Lista l);
+    void etiquetaCambiada(korva::Etiqueta e);
+    void progresoCambiado(float v);
+    void colorAvisoCambiado();
     void paginaSolicitada(int indice);
     void ultimosSolicitados();
 
 private:
-    QString captionInicio_ = Texto::tr("&Iniciar");
+    std::array<QStringList, static_cast<int>(Lista::Cuenta_)> listas_;
+    std::array<QString, static_cast<int>(Etiqueta::Cuenta_)> etiquetas_;
+    float progreso_ = 0;
+    int IndiceAviso_ = 0;
+    ColorAviso colorAviso_ = ColorAviso::Azul;
+    bool pendientesConArchivos_ = false;
+};
 
-    // --- menu utilities: folio authorization, restore ----------------------
+// Everything the main window owns during a run: the aggregate of its parts
+// (the configuration record, the editing view, the day's display, the
+// cycle's clock, the session with the centre, the register backlog), each
+// with private data and written by its own folder, and the few states of the
+// run itself: started or stopped, the cycle and the diagnostics excluding
+// each other, a close asked. Procedures act on it; windows show it and
+// forward clicks.
+class EstadoPrincipal : public QObject {
+    Q_OBJECT
 public:
-    // Slots 5 and 6 unlocked by the centre's authorization, waiting to be
-    // saved; the folio menu entry's caption follows it.
-    bool foliosAutorizados() const { return foliosAutorizados_; }
-    void setFoliosAutorizados(bool a);
-    QString captionFolios() const;
+    EstadoConfiguracion& config() { return config_; }
+    const EstadoConfiguracion& config() const { return config_; }
+    VistaEdicion& edicion() { return edicion_; }
+    const VistaEdicion& edicion() const { return edicion_; }
+    Pantalla& pantalla() { return pantalla_; }
+    const Pantalla& pantalla() const { return pantalla_; }
+    EstadoCiclo& ciclo() { return ciclo_; }
+    const EstadoCiclo& ciclo() const { return ciclo_; }
+    SesionCentro& sesion() { return sesion_; }
+    const SesionCentro& sesion() const { return sesion_; }
+    RegistroAtrasado& atrasados() { return atrasados_; }
+    const RegistroAtrasado& atrasados() const { return atrasados_; }
+
+    // Start_Button's caption is the started/stopped state.
+    const QString& captionInicio() const { return captionInicio_; }
+    void setCaptionInicio(const QString& c);
+    bool iniciado() const { return captionInicio_ == Texto::tr("&Detener"); }
+
     // The restore ends the run: the main window closes itself (with its save
     // question) when asked. The flag stays set for a window that opens later.
     bool cierrePendiente() const { return cierrePendiente_; }
     void solicitaCierre();
-signals:
-    void foliosCambiado();
-    void cierreSolicitado();
 
-private:
-    bool foliosAutorizados_ = false;
-    bool cierrePendiente_ = false;
-
-    // --- the cycle and the diagnostics exclude each other ------------------
-public:
     // While the cycle is started the diagnostics start buttons are disabled;
     // while a diagnostic runs Start_Button is.
     bool cicloIniciado() const { return cicloIniciado_; }
@@ -431,15 +417,8 @@ public:
             emit exclusionCambiada();
         }
     }
-signals:
-    void exclusionCambiada();
 
-private:
-    bool cicloIniciado_ = false;
-    bool diagnosticoActivo_ = false;
-
-    // --- marks for what the broker is told outside the window ---------------
-public:
+    // Marks for what the broker is told outside the window.
     void marcaCiclo(bool comienza) {
         if (comienza)
             emit cicloComenzado();
@@ -450,11 +429,27 @@ public:
     void marcaConexion(qint32 codigo) { emit conexionIntentada(codigo); }
     // An upload the centre refused; the file stays to go again.
     void marcaEnvioRechazado(const QString& nombre, qint32 codigo) { emit envioRechazado(nombre, codigo); }
+
 signals:
+    void captionInicioCambiado();
+    void cierreSolicitado();
+    void exclusionCambiada();
     void cicloComenzado();
     void cicloTerminado();
     void conexionIntentada(qint32 codigo);
     void envioRechazado(const QString& nombre, qint32 codigo);
+
+private:
+    EstadoConfiguracion config_;
+    VistaEdicion edicion_;
+    Pantalla pantalla_;
+    EstadoCiclo ciclo_;
+    SesionCentro sesion_;
+    RegistroAtrasado atrasados_;
+    QString captionInicio_ = Texto::tr("&Iniciar");
+    bool cierrePendiente_ = false;
+    bool cicloIniciado_ = false;
+    bool diagnosticoActivo_ = false;
 };
 
 } // namespace korva

@@ -10,14 +10,14 @@ namespace korva {
 
 void reportaFalla(Contexto& ctx, const QString& texto) {
     qCWarning(lcFallas).noquote() << texto;
-    ctx.st.setEvento(texto);
+    ctx.st.pantalla().setEvento(texto);
     if (ctx.ventanaError)
         ctx.ventanaError->muestraFalla(texto);
 }
 
 void reportaFallaUnaVez(Contexto& ctx, const QString& clave, const QString& texto) {
     if (!ctx.st.sesion().primeraVez(clave)) {
-        ctx.st.setEvento(texto);
+        ctx.st.pantalla().setEvento(texto);
         return;
     }
     reportaFalla(ctx, texto);

@@ -63,7 +63,7 @@ bool pruebaJuliano(const EstadoPrincipal& st, const QString& nombre) {
 
 bool pruebaPatente(const EstadoPrincipal& st, const QString& nombre) {
     const QString p = patenteDe(nombre);
-    return !p.isEmpty() && p == st.TxtConfiguration(slot::Usuario).right(4);
+    return !p.isEmpty() && p == st.config().TxtConfiguration(slot::Usuario).right(4);
 }
 
 bool pruebaFolio(const EstadoPrincipal& st, const QString& nombre) {
@@ -71,15 +71,15 @@ bool pruebaFolio(const EstadoPrincipal& st, const QString& nombre) {
     if (f.size() != 3)
         return false;
     // Compared as text, by character codes: "045" lies below "1".
-    return f.compare(st.TxtConfiguration(slot::FolioInferior)) >= 0 &&
-           f.compare(st.TxtConfiguration(slot::FolioSuperior)) <= 0;
+    return f.compare(st.config().TxtConfiguration(slot::FolioInferior)) >= 0 &&
+           f.compare(st.config().TxtConfiguration(slot::FolioSuperior)) <= 0;
 }
 
 bool esTipoValidacion(const EstadoPrincipal& st, const QString& nombre) {
     if (nombre.isEmpty())
         return false;
     const QChar letra = nombre.at(0).toLower();
-    for (QChar c : st.TxtConfiguration(slot::LetrasValidacion))
+    for (QChar c : st.config().TxtConfiguration(slot::LetrasValidacion))
         if (c != QLatin1Char(',') && c == letra)
             return true;
     return false;

@@ -45,7 +45,7 @@ qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado, const QString& remot
     // Stopped by the broker: the rest of the cycle's transfers go too, unsaid.
     if (codigo == codigos::Cancelada) {
         ctx.st.sesion().pierde(codigo);
-        ctx.st.setEvento(Texto::tr("Transferencia cancelada"));
+        ctx.st.pantalla().setEvento(Texto::tr("Transferencia cancelada"));
         return codigo;
     }
     if (codigo != 0 && ctx.st.sesion().perdida() == 0 && sesionPerdidaCon(codigo)) {
@@ -64,17 +64,18 @@ qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
         return 0;
     FtpAjustes& a = ctx.ftp->ajustes;
-    a.host = ctx.st.TxtConfiguration(slot::ServidorActual).trimmed();
-    a.puerto = ctx.st.TxtConfiguration(slot::Puerto).trimmed();
-    a.usuario = ctx.st.TxtConfiguration(slot::Usuario).trimmed();
-    a.contrasena = ctx.st.TxtConfiguration(slot::ContrasenaFtp).trimmed();
-    a.pasivo = ctx.st.chk(slot::Pasivo);
+    a.host = ctx.st.config().TxtConfiguration(slot::ServidorActual).trimmed();
+    a.puerto = ctx.st.config().TxtConfiguration(slot::Puerto).trimmed();
+    a.usuario = ctx.st.config().TxtConfiguration(slot::Usuario).trimmed();
+    a.contrasena = ctx.st.config().TxtConfiguration(slot::ContrasenaFtp).trimmed();
+    a.pasivo = ctx.st.config().chk(slot::Pasivo);
     return 0;
 }
 
 qint32 ConnectToHost(Contexto& ctx) {
     if (!ctx.ftp) {
-        ctx.st.setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigos::RedNoInicializada));
+        ctx.st.pantalla().setEvento(Texto::tr("ERROR al conectar- ") +
+                                    QString::number(codigos::RedNoInicializada));
         ctx.st.marcaConexion(codigos::RedNoInicializada);
         return codigos::RedNoInicializada;
     }
@@ -98,15 +99,15 @@ qint32 ConnectToHost(Contexto& ctx) {
             texto += Texto::tr("Sesión sin cifrar: el servidor no ofrece TLS");
         else if (ctx.ftp->pasivoImpuesto())
             texto += Texto::tr("Se usa modo pasivo: el modo activo no es posible con TLS");
-        ctx.st.setEvento(texto);
+        ctx.st.pantalla().setEvento(texto);
         if (const QString falla = ctx.ftp->fallaLocal(); !falla.isEmpty())
             reportaFalla(ctx, Texto::tr("ERROR: ") + falla);
     } else if (codigo == codigos::Cancelada) {
         ctx.st.sesion().pierde(codigo);
-        ctx.st.setEvento(Texto::tr("Conexión cancelada"));
+        ctx.st.pantalla().setEvento(Texto::tr("Conexión cancelada"));
         return codigo;
     } else {
-        ctx.st.setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigo));
+        ctx.st.pantalla().setEvento(Texto::tr("ERROR al conectar- ") + QString::number(codigo));
         errorCon(ctx, codigo, {});
         // Refused or timed out, it would be so again for every file of the
         // cycle; so would a login or a certificate refused within a cycle (a
@@ -123,10 +124,11 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
         return qint16(c);
     const qint32 codigo = ctx.ftp->envia(strLocalFileName, strRemoteFileName);
     if (codigo == 0)
-        ctx.st.setEvento(Texto::tr("Archivo Enviado.. "));
+        ctx.st.pantalla().setEvento(Texto::tr("Archivo Enviado.. "));
     // Stopped mid-way: the centre would take the part that went for the file.
     else if (codigo == codigos::Cancelada) {
-        ctx.st.setEvento(Texto::tr("Retirando del centro el envío interrumpido: ") + strRemoteFileName);
+        ctx.st.pantalla().setEvento(Texto::tr("Retirando del centro el envío interrumpido: ") +
+                                    strRemoteFileName);
         ctx.ftp->retira(strRemoteFileName);
     }
     return qint16(vigila(ctx, codigo, false, strRemoteFileName));
@@ -134,16 +136,16 @@ qint16 SendFile(Contexto& ctx, const QString& strLocalFileName, const QString& s
 
 qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString& strRemoteFileName) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(Texto::tr("ERROR en conexión "));
+        ctx.st.pantalla().setEvento(Texto::tr("ERROR en conexión "));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->recibe(strLocalFileName, strRemoteFileName);
     if (codigo == 0) {
-        ctx.st.setEvento(Texto::tr("Recibido.. ") + strLocalFileName);
+        ctx.st.pantalla().setEvento(Texto::tr("Recibido.. ") + strLocalFileName);
     } else {
         // A missing response is the ordinary outcome while it is awaited: no window.
         const qint16 n = numLetras(strRemoteFileName.left(1)).LongitudNombre;
-        ctx.st.setEvento(Texto::tr("Pendiente - ") + strRemoteFileName.right(n));
+        ctx.st.pantalla().setEvento(Texto::tr("Pendiente - ") + strRemoteFileName.right(n));
     }
     return qint16(vigila(ctx, codigo, false, strRemoteFileName));
 }
@@ -151,12 +153,12 @@ qint16 ReceiveFile(Contexto& ctx, const QString& strLocalFileName, const QString
 qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QString& strRemoteDir,
                             const QString& strFileMask) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
+        ctx.st.pantalla().setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->recibeVarios(strLocalDir, strRemoteDir, strFileMask);
     if (codigo != 0) {
-        ctx.st.setEvento(Texto::tr("Esta pendiente el archivo - ") + QString::number(codigo));
+        ctx.st.pantalla().setEvento(Texto::tr("Esta pendiente el archivo - ") + QString::number(codigo));
         // Nothing waiting in the area is the usual answer, and a stop was
         // the broker's own doing: neither is a failure to show.
         if (codigo != codigos::SinCoincidencias && codigo != codigos::Cancelada)
@@ -176,25 +178,25 @@ qint16 ReceiveMultipleFiles(Contexto& ctx, const QString& strLocalDir, const QSt
         if (ctx.st.sesion().mostrarErrores())
             reportaFalla(ctx, texto);
         else
-            ctx.st.setEvento(texto);
+            ctx.st.pantalla().setEvento(texto);
     } else {
-        ctx.st.setEvento(Texto::tr("Recibiendo Archivos"));
+        ctx.st.pantalla().setEvento(Texto::tr("Recibiendo Archivos"));
     }
     return qint16(vigila(ctx, codigo, true, strRemoteDir));
 }
 
 qint16 DeleteFiles(Contexto& ctx, const QString& strFile) {
     if (const qint32 c = ConnectToHost(ctx)) {
-        ctx.st.setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
+        ctx.st.pantalla().setEvento(Texto::tr("Error al conectar- ") + QString::number(c));
         return qint16(c);
     }
     const qint32 codigo = ctx.ftp->borra(strFile);
     if (codigo != 0) {
-        ctx.st.setEvento(Texto::tr("No se pudo borrar el archivo - ") + QString::number(codigo));
+        ctx.st.pantalla().setEvento(Texto::tr("No se pudo borrar el archivo - ") + QString::number(codigo));
         if (codigo != codigos::Cancelada)
             errorCon(ctx, codigo, strFile);
     } else {
-        ctx.st.setEvento(Texto::tr("Borrando archivo: ") + strFile);
+        ctx.st.pantalla().setEvento(Texto::tr("Borrando archivo: ") + strFile);
     }
     return qint16(vigila(ctx, codigo, true, strFile));
 }

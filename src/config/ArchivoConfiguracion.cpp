@@ -72,7 +72,7 @@ QString desenreda(const QString& linea) {
 
 void CargaConfiguracion(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    st.setEvento(Texto::tr("Cargando configuración..."));
+    st.pantalla().setEvento(Texto::tr("Cargando configuración..."));
     bool leido = false;
     const QString ruta = rutaConfiguracion(ctx);
     const QStringList lineas = fs::leeLineas(ruta, fs::limite::kConfiguracion, &leido);
@@ -82,11 +82,11 @@ void CargaConfiguracion(Contexto& ctx) {
     // short by a crash or a copy. Its defaults are no configuration to act
     // on (the purge's "1" would empty the day's folders) or to save over it.
     const bool presente = fi.exists() || fi.isSymLink();
-    if ((!leido && presente) || (leido && lineas.size() < EstadoPrincipal::kSlots)) {
+    if ((!leido && presente) || (leido && lineas.size() < EstadoConfiguracion::kSlots)) {
         st.config().setConfiguracionNoLeida(true);
         const QString motivo = leido ? QStringLiteral("está incompleto (%1 de %2 renglones)")
                                            .arg(lineas.size())
-                                           .arg(EstadoPrincipal::kSlots)
+                                           .arg(EstadoConfiguracion::kSlots)
                                      : QStringLiteral("no se pudo leer (") + causa + QLatin1Char(')');
         ctx.dlg.error(Texto::tr("El archivo de configuración ") + ruta + QLatin1Char(' ') + motivo +
                       Texto::tr("; revise sus permisos o recupere la configuración del respaldo. Se muestran "
@@ -101,36 +101,37 @@ void CargaConfiguracion(Contexto& ctx) {
         Menu_Configure(ctx);
         return;
     }
-    for (int n = 0; n < EstadoPrincipal::kSlots && n < lineas.size(); ++n) {
+    for (int n = 0; n < EstadoConfiguracion::kSlots && n < lineas.size(); ++n) {
         // A slot is one line: a stray CR inside a hand-edited line is dropped
         // on load as it would be on save, so a flag reads the same after both.
         const QString linea = unaLinea(lineas.at(n));
         if (n == slot::ContrasenaFtp || n == slot::ContrasenaKey) {
-            st.setSlot(n, clave::desenreda(linea));
+            st.config().setSlot(n, clave::desenreda(linea));
             continue;
         }
-        st.setSlot(n, linea);
-        if (std::find(EstadoPrincipal::kSlotsBandera.begin(), EstadoPrincipal::kSlotsBandera.end(), n) !=
-            EstadoPrincipal::kSlotsBandera.end()) {
+        st.config().setSlot(n, linea);
+        if (std::find(EstadoConfiguracion::kSlotsBandera.begin(), EstadoConfiguracion::kSlotsBandera.end(),
+                      n) != EstadoConfiguracion::kSlotsBandera.end()) {
             bool ok = false;
             const double v = linea.trimmed().toDouble(&ok);
-            st.setChk(n, ok && v == 1.0);
+            st.config().setChk(n, ok && v == 1.0);
         }
         if (n == slot::CaracteresRegistro500 && !esNumero(linea))
-            st.setSlot(n, QStringLiteral("24"));
+            st.config().setSlot(n, QStringLiteral("24"));
     }
-    if (!esNumero(st.TxtConfiguration(slot::CaracteresRegistro500)))
-        st.setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
+    if (!esNumero(st.config().TxtConfiguration(slot::CaracteresRegistro500)))
+        st.config().setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
     // One option is always shown selected: the secondary when slot 0 is not
     // the primary's address (which copies slot 9), else the primary.
-    if (st.TxtConfiguration(slot::ServidorActual) != st.TxtConfiguration(slot::ServidorPrimario))
+    if (st.config().TxtConfiguration(slot::ServidorActual) !=
+        st.config().TxtConfiguration(slot::ServidorPrimario))
         seleccionaServidor(ctx.st, OpcionServidor::Secundario);
     else
         seleccionaServidor(ctx.st, OpcionServidor::Primario);
-    st.setEtiqueta(Etiqueta::LocalName, host::nombre());
-    st.setEtiqueta(Etiqueta::LocalAddress, host::direccion());
-    st.setProgreso(0);
-    st.setEvento(Texto::tr("Listo para Iniciar"));
+    st.pantalla().setEtiqueta(Etiqueta::LocalName, host::nombre());
+    st.pantalla().setEtiqueta(Etiqueta::LocalAddress, host::direccion());
+    st.pantalla().setProgreso(0);
+    st.pantalla().setEvento(Texto::tr("Listo para Iniciar"));
 }
 
 bool GrabaConfiguracion(Contexto& ctx) {
@@ -146,15 +147,15 @@ bool GrabaConfiguracion(Contexto& ctx) {
                                 "es la anterior. Abra de nuevo la patente."));
         return false;
     }
-    st.setEvento(Texto::tr("Grabando configuración..."));
+    st.pantalla().setEvento(Texto::tr("Grabando configuración..."));
     QStringList lineas;
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
-        const QString& t = st.TxtConfiguration(n);
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n) {
+        const QString& t = st.config().TxtConfiguration(n);
         lineas << ((n == slot::ContrasenaFtp || n == slot::ContrasenaKey) ? clave::revuelve(unaLinea(t))
                                                                           : unaLinea(t));
     }
-    lineas << unaLinea(st.etiqueta(Etiqueta::LocalName)) << unaLinea(st.etiqueta(Etiqueta::LocalAddress))
-           << kVersion;
+    lineas << unaLinea(st.pantalla().etiqueta(Etiqueta::LocalName))
+           << unaLinea(st.pantalla().etiqueta(Etiqueta::LocalAddress)) << kVersion;
     const QString ruta = rutaConfiguracion(ctx);
     if (!fs::escribeAtomico(ruta, fs::comoTexto(lineas), true)) {
         ctx.dlg.error(Texto::tr("No fue posible grabar la configuración en ") + ruta + QStringLiteral(" (") +

@@ -15,8 +15,8 @@ namespace korva {
 
 namespace {
 void bloqueaTodo(EstadoPrincipal& st, bool b) {
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n)
-        st.setBloqueado(n, b);
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n)
+        st.config().setBloqueado(n, b);
 }
 } // namespace
 
@@ -36,8 +36,8 @@ void Menu_Configure(Contexto& ctx) {
         return;
     bloqueaTodo(st, false);
     st.edicion().setOpcionesServidorHabilitadas(true);
-    st.setBloqueado(slot::FolioInferior, true);
-    st.setBloqueado(slot::FolioSuperior, true);
+    st.config().setBloqueado(slot::FolioInferior, true);
+    st.config().setBloqueado(slot::FolioSuperior, true);
     st.edicion().setEditando(true);
 }
 
@@ -49,8 +49,8 @@ void Menu_GuardaConf(Contexto& ctx) {
     // A failed write keeps the change mark, so the exit question still asks.
     if (GrabaConfiguracion(ctx))
         ctx.st.config().setConfiguracionModificada(false);
-    ctx.st.setBloqueado(slot::FolioInferior, true);
-    ctx.st.setBloqueado(slot::FolioSuperior, true);
+    ctx.st.config().setBloqueado(slot::FolioInferior, true);
+    ctx.st.config().setBloqueado(slot::FolioSuperior, true);
 }
 
 void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario) {
@@ -58,14 +58,14 @@ void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario) 
         return;
     st.edicion().setOpcionServidor(o);
     if (o == OpcionServidor::Primario)
-        st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorPrimario));
+        st.config().setSlot(slot::ServidorActual, st.config().TxtConfiguration(slot::ServidorPrimario));
     else if (o == OpcionServidor::Secundario)
-        st.setSlot(slot::ServidorActual, st.TxtConfiguration(slot::ServidorSecundario));
+        st.config().setSlot(slot::ServidorActual, st.config().TxtConfiguration(slot::ServidorSecundario));
 }
 
 void CambiaServidor(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
     const QString ruta = fs::une(recibo, QStringLiteral("server.dat"), ctx.plataforma);
     if (ValidaDir(recibo, ctx.plataforma) != 1 || !fs::existeArchivo(ruta))
         return;
@@ -73,10 +73,10 @@ void CambiaServidor(Contexto& ctx) {
     const QString primera = lineas.isEmpty() ? QString() : lineas.first();
     if (valorNumerico(primera) == 1.0) {
         seleccionaServidor(ctx.st, OpcionServidor::Secundario);
-        st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Secundario"));
+        st.pantalla().setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Secundario"));
     } else {
         seleccionaServidor(ctx.st, OpcionServidor::Primario);
-        st.setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Primario"));
+        st.pantalla().setEvento(Texto::tr("Conexión a KORVA mediante el Servidor Primario"));
     }
     fs::borra(ruta);
 }
@@ -91,38 +91,39 @@ double valorNumerico(const QString& texto) {
 
 void clicChk(Contexto& ctx, int s, bool marcado) {
     EstadoPrincipal& st = ctx.st;
-    const bool editable = !st.bloqueado(s);
+    const bool editable = !st.config().bloqueado(s);
     if (!editable) {
         bool ok = false;
-        const double v = st.TxtConfiguration(s).trimmed().toDouble(&ok);
-        st.setChk(s, ok ? v == 1.0 : marcado);
+        const double v = st.config().TxtConfiguration(s).trimmed().toDouble(&ok);
+        st.config().setChk(s, ok ? v == 1.0 : marcado);
     } else {
-        st.setChk(s, marcado);
+        st.config().setChk(s, marcado);
         st.config().setConfiguracionModificada(true);
-        st.setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
+        st.config().setSlot(s, marcado ? QStringLiteral("1") : QStringLiteral("0"));
     }
     // Signing needs its key files whichever way a click switches it on; a
     // locked slot keeps its text.
-    if (s != slot::Firmar || !marcado || !st.chk(slot::Firmar))
+    if (s != slot::Firmar || !marcado || !st.config().chk(slot::Firmar))
         return;
     auto rechaza = [&] {
-        st.setChk(slot::Firmar, false);
+        st.config().setChk(slot::Firmar, false);
         if (editable)
-            st.setSlot(slot::Firmar, QStringLiteral("0"));
+            st.config().setSlot(slot::Firmar, QStringLiteral("0"));
     };
-    if (st.TxtConfiguration(slot::RutaKey).isEmpty() || st.TxtConfiguration(slot::RutaCer).isEmpty() ||
-        st.TxtConfiguration(slot::ContrasenaKey).isEmpty()) {
+    if (st.config().TxtConfiguration(slot::RutaKey).isEmpty() ||
+        st.config().TxtConfiguration(slot::RutaCer).isEmpty() ||
+        st.config().TxtConfiguration(slot::ContrasenaKey).isEmpty()) {
         rechaza();
         ctx.dlg.advertencia(
             Texto::tr("Para poder activar esta función es necesario que primero\r"
                       "proporcione la ruta del Archivo KEY, la ruta del archivo CER y la contraseña.\r"
                       "Para hacerlo es necesario poner el sistema en forma de edición\r"
                       "Sistema / Configuración"));
-    } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaKey))) {
+    } else if (!fs::existeArchivo(st.config().TxtConfiguration(slot::RutaKey))) {
         rechaza();
         ctx.dlg.error(
             Texto::tr("ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
-    } else if (!fs::existeArchivo(st.TxtConfiguration(slot::RutaCer))) {
+    } else if (!fs::existeArchivo(st.config().TxtConfiguration(slot::RutaCer))) {
         rechaza();
         ctx.dlg.error(
             Texto::tr("ERROR, no se encontro el archivo CER, es imposible generar la firma dígital."));
@@ -132,20 +133,20 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
 void SldControl_Change(EstadoPrincipal& st, int v) {
     st.ciclo().setPeriodo(v);
     if (v <= 59) {
-        st.setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
-        st.setEtiqueta(Etiqueta::Segundos, QString::number(v));
+        st.pantalla().setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
+        st.pantalla().setEtiqueta(Etiqueta::Segundos, QString::number(v));
     } else {
-        st.setEtiqueta(Etiqueta::Minutos, QString::number(v / 60));
-        st.setEtiqueta(Etiqueta::Segundos, QString::number(v % 60));
+        st.pantalla().setEtiqueta(Etiqueta::Minutos, QString::number(v / 60));
+        st.pantalla().setEtiqueta(Etiqueta::Segundos, QString::number(v % 60));
     }
-    st.setProgreso(1);
+    st.pantalla().setProgreso(1);
 }
 
 void AplicaLapso(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     bool okM = false, okS = false;
-    const double m = st.etiqueta(Etiqueta::Minutos).trimmed().toDouble(&okM);
-    const double s = st.etiqueta(Etiqueta::Segundos).trimmed().toDouble(&okS);
+    const double m = st.pantalla().etiqueta(Etiqueta::Minutos).trimmed().toDouble(&okM);
+    const double s = st.pantalla().etiqueta(Etiqueta::Segundos).trimmed().toDouble(&okS);
     if (okM && okS && m >= 0 && m <= 5 && s >= 0 && s <= 60)
         SldControl_Change(ctx.st, int(std::nearbyint(m * 60 + s)));
     else

@@ -17,7 +17,8 @@ void pideAutorizacion(Contexto& ctx) {
     if (!ctx.dlg.pregunta(kPreguntaFolios))
         return;
     // Only the file's existence matters: the copy goes as soon as it lands.
-    const QString local = fs::une(st.TxtConfiguration(slot::DirRecibo), kCopiaAutorizacion, ctx.plataforma);
+    const QString local =
+        fs::une(st.config().TxtConfiguration(slot::DirRecibo), kCopiaAutorizacion, ctx.plataforma);
     reiniciaSesion(ctx); // the broker's own request tries the centre afresh
     const qint16 rc = ReceiveFile(ctx, local, kArchivoAutorizacion);
     if (rc != 0) {
@@ -29,23 +30,23 @@ void pideAutorizacion(Contexto& ctx) {
         return;
     }
     fs::borra(local);
-    st.setBloqueado(slot::FolioInferior, false);
-    st.setBloqueado(slot::FolioSuperior, false);
+    st.config().setBloqueado(slot::FolioInferior, false);
+    st.config().setBloqueado(slot::FolioSuperior, false);
     DisconnectFromHost(ctx);
-    st.setFoliosAutorizados(true);
+    st.config().setFoliosAutorizados(true);
 }
 
 void guardaFolios(Contexto& ctx) {
     Menu_GuardaConf(ctx);
-    ctx.st.setFoliosAutorizados(false);
-    ctx.st.setBloqueado(slot::FolioInferior, true);
-    ctx.st.setBloqueado(slot::FolioSuperior, true);
+    ctx.st.config().setFoliosAutorizados(false);
+    ctx.st.config().setBloqueado(slot::FolioInferior, true);
+    ctx.st.config().setBloqueado(slot::FolioSuperior, true);
 }
 
 } // namespace
 
 void Menu_Folios(Contexto& ctx) {
-    if (ctx.st.foliosAutorizados())
+    if (ctx.st.config().foliosAutorizados())
         guardaFolios(ctx);
     else
         pideAutorizacion(ctx);

@@ -9,7 +9,7 @@ struct Contexto;
 // "C&ambiar Folios" (Menu_Folios). Idle: asks, looks for the centre's
 // authorization ENV/folios.aut and, when it is there, unlocks slots 5 and 6
 // alone. Unlocked ("Guardar Cambios de Folios"): saves the configuration and
-// locks them again. The caption is EstadoPrincipal::captionFolios().
+// locks them again. The caption is EstadoConfiguracion::captionFolios().
 void Menu_Folios(Contexto& ctx);
 
 inline const QString kArchivoAutorizacion = QStringLiteral("ENV/folios.aut");

@@ -23,9 +23,9 @@ qint16 ValidaDir(const QString& d, Plataforma p) {
 namespace {
 
 void quitaSeparador(EstadoPrincipal& st, int n) {
-    const QString& t = st.TxtConfiguration(n);
+    const QString& t = st.config().TxtConfiguration(n);
     if (t.endsWith(QLatin1Char('/')) || t.endsWith(QLatin1Char('\\')))
-        st.setSlot(n, t.left(t.size() - 1));
+        st.config().setSlot(n, t.left(t.size() - 1));
 }
 
 // Opens the routes panel the way its button does, only while no panel is open.
@@ -51,8 +51,8 @@ qint16 RevisaDir(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     quitaSeparador(st, slot::DirEnvio);
     quitaSeparador(st, slot::DirRecibo);
-    const QString& env = st.TxtConfiguration(slot::DirEnvio);
-    const QString& rec = st.TxtConfiguration(slot::DirRecibo);
+    const QString& env = st.config().TxtConfiguration(slot::DirEnvio);
+    const QString& rec = st.config().TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(env, ctx.plataforma) == 1 && ValidaDir(rec, ctx.plataforma) == 1 &&
         fs::existeCarpeta(env) && fs::existeCarpeta(rec)) {
         for (const QString& sub :
@@ -92,9 +92,11 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
         return items;
     };
     int comasE = 0, comasR = 0;
-    st.setLista(Lista::ArchivosE, parte(st.TxtConfiguration(slot::LetrasValidacion), comasE));
-    st.setLista(Lista::ArchivosR, parte(st.TxtConfiguration(slot::LetrasPago), comasR));
-    if (st.lista(Lista::ArchivosE).size() == st.lista(Lista::ArchivosR).size() && comasE == comasR)
+    st.pantalla().setLista(Lista::ArchivosE,
+                           parte(st.config().TxtConfiguration(slot::LetrasValidacion), comasE));
+    st.pantalla().setLista(Lista::ArchivosR, parte(st.config().TxtConfiguration(slot::LetrasPago), comasR));
+    if (st.pantalla().lista(Lista::ArchivosE).size() == st.pantalla().lista(Lista::ArchivosR).size() &&
+        comasE == comasR)
         return 1;
     ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
                             "coinciden el numero de los tipos de archivos de Envio y Recibo"));
@@ -104,8 +106,8 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
 std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos,
                                   Lista LstRutas, Lista LstArchivos) {
     EstadoPrincipal& st = ctx.st;
-    st.vacia(LstRutas);
-    st.vacia(LstArchivos);
+    st.pantalla().vacia(LstRutas);
+    st.pantalla().vacia(LstArchivos);
     const int comasRuta = int(CadRuta.count(QLatin1Char(',')));
     int comasArchivos = 0;
     QStringList letras;
@@ -115,7 +117,7 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
         else
             letras << QString(c);
     }
-    st.setLista(LstArchivos, letras);
+    st.pantalla().setLista(LstArchivos, letras);
     const QString ayuda = ayudaLista(LstRutas);
     if (comasRuta != comasArchivos) {
         ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
@@ -151,7 +153,7 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
             actual += c;
         }
     }
-    st.setLista(LstRutas, rutas);
+    st.pantalla().setLista(LstRutas, rutas);
     const QString apertura = QStringLiteral(
         "ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, al menos una de las ");
     if (vacia)
@@ -159,8 +161,8 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     if (invalida)
         ctx.dlg.error(apertura + ayuda + Texto::tr(" no es valida"));
     if (vacia || invalida) {
-        st.vacia(LstRutas);
-        st.vacia(LstArchivos);
+        st.pantalla().vacia(LstRutas);
+        st.pantalla().vacia(LstArchivos);
         abreRutas(ctx);
         return 1;
     }

@@ -34,19 +34,19 @@ constexpr int kPaginaStatus = 1;
 // The checks that decide whether the passes may run.
 bool revisaConfiguracion(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    if (!st.chk(slot::RutasAdicionales))
+    if (!st.config().chk(slot::RutasAdicionales))
         return RevisaArchivosTipo(ctx) == 1;
-    const auto envio =
-        RevisaRutas(ctx, st.TxtConfiguration(slot::RutasEnvioLocal),
-                    st.TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal, Lista::ArchivosE);
+    const auto envio = RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasEnvioLocal),
+                                   st.config().TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
+                                   Lista::ArchivosE);
     if (envio && *envio != 0)
         return false;
     const auto recibo =
-        RevisaRutas(ctx, st.TxtConfiguration(slot::RutasReciboLocal), st.TxtConfiguration(slot::LetrasPago),
-                    Lista::ReciboLocal, Lista::ArchivosR);
+        RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasReciboLocal),
+                    st.config().TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR);
     if (recibo && *recibo != 0)
         return false;
-    if (st.lista(Lista::ArchivosE).size() != st.lista(Lista::ArchivosR).size()) {
+    if (st.pantalla().lista(Lista::ArchivosE).size() != st.pantalla().lista(Lista::ArchivosR).size()) {
         ctx.dlg.error(
             Texto::tr("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         return false;
@@ -68,7 +68,7 @@ void pasoAvisos(Contexto& ctx) {
 void detenSiCorre(Contexto& ctx) {
     if (ctx.st.iniciado())
         Start_Button_Click(ctx);
-    ctx.st.muestraPagina(kPaginaConfiguracion);
+    ctx.st.pantalla().muestraPagina(kPaginaConfiguracion);
 }
 
 } // namespace
@@ -80,7 +80,7 @@ void ActualizaAvisos(Contexto& ctx) {
 }
 
 void EnviaConfiguracion(Contexto& ctx) {
-    const QString remoto = QStringLiteral("REC/") + ctx.st.TxtConfiguration(slot::Usuario) +
+    const QString remoto = QStringLiteral("REC/") + ctx.st.config().TxtConfiguration(slot::Usuario) +
                            QStringLiteral("odbc%1.reg").arg(ctx.st.config().IndicePatente());
     SendFile(ctx, rutaConfiguracion(ctx), remoto);
 }
@@ -139,8 +139,8 @@ void EjecutaCiclo(Contexto& ctx) {
         return;
     }
     st.ciclo().setSegundosTranscurridos(1);
-    st.setProgreso(1);
-    st.seleccionaUltimos();
+    st.pantalla().setProgreso(1);
+    st.pantalla().seleccionaUltimos();
     st.ciclo().setCicloEnCurso(anidado);
     st.marcaCiclo(false);
 }
@@ -160,15 +160,15 @@ void Start_Button_Click(Contexto& ctx) {
         // can take a while, and the broker's Alt+D must work during it.
         st.setCaptionInicio(Texto::tr("&Detener"));
         reiniciaSesion(ctx);
-        st.setEvento(Texto::tr("Iniciando Conexión Espere...."));
-        st.muestraPagina(kPaginaStatus);
-        st.setBloqueado(slot::FolioInferior, true);
-        st.setBloqueado(slot::FolioSuperior, true);
+        st.pantalla().setEvento(Texto::tr("Iniciando Conexión Espere...."));
+        st.pantalla().muestraPagina(kPaginaStatus);
+        st.config().setBloqueado(slot::FolioInferior, true);
+        st.config().setBloqueado(slot::FolioSuperior, true);
         if (ConnectToHost(ctx) != 0) {
             st.ciclo().setSegundosTranscurridos(0);
-            st.setProgreso(0);
+            st.pantalla().setProgreso(0);
             st.setCaptionInicio(Texto::tr("&Iniciar"));
-            st.muestraPagina(kPaginaConfiguracion);
+            st.pantalla().muestraPagina(kPaginaConfiguracion);
         } else {
             st.setCicloIniciado(true); // the diagnostics wait until it stops
             const bool anidado = st.ciclo().cicloEnCurso();
@@ -183,7 +183,7 @@ void Start_Button_Click(Contexto& ctx) {
     }
     ctx.dlg.puntero(Puntero::Ocupado);
     st.setCaptionInicio(Texto::tr("&Iniciar"));
-    st.setEvento(Texto::tr("Listo para hacer Conexión"));
+    st.pantalla().setEvento(Texto::tr("Listo para hacer Conexión"));
     if (DisconnectFromHost(ctx) != 0)
         ctx.dlg.error(Texto::tr(
             "Hubo un error al intentar desconectarse del Host. Cerrar el programa e iniciar nuevamente."));
@@ -195,13 +195,13 @@ void Start_Button_Click(Contexto& ctx) {
 void MuestraCuentaRegresiva(EstadoPrincipal& st) {
     const int P = st.ciclo().periodo();
     const double paso = P > 0 ? 100.0 / P : 100.0;
-    const float suma = static_cast<float>(st.progreso() + paso);
+    const float suma = static_cast<float>(st.pantalla().progreso() + paso);
     if (100.0f > suma) {
-        st.setEvento(Texto::tr("Siguiente ciclo en :") +
-                     QString::number(P - st.ciclo().SegundosTranscurridos()) + Texto::tr(" Seg."));
-        st.setProgreso(suma);
+        st.pantalla().setEvento(Texto::tr("Siguiente ciclo en :") +
+                                QString::number(P - st.ciclo().SegundosTranscurridos()) + Texto::tr(" Seg."));
+        st.pantalla().setProgreso(suma);
     } else {
-        st.setProgreso(1);
+        st.pantalla().setProgreso(1);
     }
 }
 
@@ -215,10 +215,10 @@ void CambioDeDia(Contexto& ctx) {
     if (!st.iniciado())
         DisconnectFromHost(ctx);
     st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
-    st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
-    st.setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
+    st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
+    st.pantalla().setEtiqueta(Etiqueta::Fecha, fechaCorta(ctx.reloj.ahora().date()));
     if (!st.config().configuracionNoLeida() &&
-        st.TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
+        st.config().TxtConfiguration(slot::DepurarArchivos) == QLatin1String("1"))
         DepuraArchivos(ctx);
     // What the purge took away leaves the window too: yesterday's pending
     // copies and particular notice.
@@ -229,7 +229,7 @@ void CambioDeDia(Contexto& ctx) {
 void TmrControl_Timer(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     const QDateTime ahora = ctx.reloj.ahora();
-    st.setEtiqueta(Etiqueta::Hora, idioma().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
+    st.pantalla().setEtiqueta(Etiqueta::Hora, idioma().toString(ahora.time(), QStringLiteral("hh:mm:ss AP")));
     // A tick that arrives while a cycle, another tick or other long work is
     // under way (a message box, the selection window, or the window's turn
     // inside a transfer) moves only the clock and the notice line.
@@ -249,12 +249,12 @@ void TmrControl_Timer(Contexto& ctx) {
             EjecutaCiclo(ctx);
         } else if (!st.iniciado()) {
             st.ciclo().setSegundosTranscurridos(0);
-            st.setProgreso(0);
+            st.pantalla().setProgreso(0);
         } else {
             st.ciclo().avanzaSegundo();
             MuestraCuentaRegresiva(ctx.st);
         }
-        st.ciclo().cuentaTick(st.chk(slot::BajarRegistro001));
+        st.ciclo().cuentaTick(st.config().chk(slot::BajarRegistro001));
     }
     pasoAvisos(ctx);
     const QString hora = ahora.toString(QStringLiteral("HH:mm:ss"));

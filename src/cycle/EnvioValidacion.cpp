@@ -90,11 +90,11 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") + carpeta +
                               QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
     }
-    st.setEvento(Texto::tr("Rechazando ") + nombre);
+    st.pantalla().setEvento(Texto::tr("Rechazando ") + nombre);
     const QString hora = ctx.reloj.ahora().toString(QStringLiteral("HH:mm "));
-    st.agrega(Lista::Rechazados,
-              nombre + QLatin1Char(' ') + hora +
-                  (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
+    st.pantalla().agrega(Lista::Rechazados,
+                         nombre + QLatin1Char(' ') + hora +
+                             (julianoMal ? QStringLiteral(" JULIANO MAL") : QStringLiteral("  FOLIOS MAL")));
 }
 
 // Hands the signed file back to the additional folder it came from, under
@@ -103,13 +103,13 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
 // gives a name as sent its file in the send folder.
 void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
     EstadoPrincipal& st = ctx.st;
-    const QStringList& rutas = st.lista(Lista::EnvioLocal);
-    const QStringList& letras = st.lista(Lista::ArchivosE);
+    const QStringList& rutas = st.pantalla().lista(Lista::EnvioLocal);
+    const QStringList& letras = st.pantalla().lista(Lista::ArchivosE);
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
-        if (rutas[r] == st.TxtConfiguration(slot::DirEnvio))
+        if (rutas[r] == st.config().TxtConfiguration(slot::DirEnvio))
             continue;
         std::optional<QHash<QString, QString>> enRuta; // listed once, when first needed
-        for (const QString& entrada : st.lista(Lista::Enviados)) {
+        for (const QString& entrada : st.pantalla().lista(Lista::Enviados)) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letras[r])
                 continue;
             const QString nombre = entrada.left(preparaNombre(entrada).LongitudNombre);
@@ -141,10 +141,10 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     EstadoPrincipal& st = ctx.st;
     if (!bitacora.carga(st))
         return false;
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    const QString patente = st.TxtConfiguration(slot::Usuario).right(4);
-    const QStringList rutas = st.lista(Lista::EnvioLocal);
-    const QStringList letras = st.lista(Lista::ArchivosE);
+    const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
+    const QString patente = st.config().TxtConfiguration(slot::Usuario).right(4);
+    const QStringList rutas = st.pantalla().lista(Lista::EnvioLocal);
+    const QStringList letras = st.pantalla().lista(Lista::ArchivosE);
     const auto copia = [&](const QString& origen, const QString& n) {
         if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + n + Texto::tr(" a ") + envio +
@@ -211,7 +211,7 @@ struct Pasada {
     QHash<QString, qsizetype> elegido; // name as sent -> its file in `entradas`
     QMap<QString, QStringList> repetidos;
 
-    explicit Pasada(Contexto& c) : ctx(c), st(c.st), envio(c.st.TxtConfiguration(slot::DirEnvio)) {}
+    explicit Pasada(Contexto& c) : ctx(c), st(c.st), envio(c.st.config().TxtConfiguration(slot::DirEnvio)) {}
 
     // The file on disk may keep the upper-case letter its author gave it.
     QString rutaEnvio(const QString& nombre) const {
@@ -278,7 +278,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     const quint8 tipo = TipoDocumento(nombre);
     fs::Huella antes = vista;
     std::optional<fs::Original> original;
-    if (st.chk(slot::Firmar) && tipo < kNoFirmable) {
+    if (st.config().chk(slot::Firmar) && tipo < kNoFirmable) {
         // Read-only is how a broker protects a file: never rewritten or signed.
         if (fs::soloLectura(ruta)) {
             reportaFallaUnaVez(ctx, Texto::tr("solo-lectura ") + nombre,
@@ -311,7 +311,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         rechaza(ctx, envio, ruta, nombre, !julianoBien);
         return;
     }
-    st.setEvento(Texto::tr("Enviando ") + nombre);
+    st.pantalla().setEvento(Texto::tr("Enviando ") + nombre);
     if (!registro.abierto() && !registro.abre(rutaRegistro(st))) {
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
                               Texto::tr("; no se envían archivos mientras no puedan registrarse"));
@@ -358,9 +358,9 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
                                    QString::number(rc) + QLatin1Char(' ') + MensajeError(rc).trimmed() +
                                    Texto::tr("); se enviará de nuevo en el siguiente ciclo"));
             st.marcaEnvioRechazado(nombre, rc);
-        } else if (st.evento() != conexion) {
-            st.setEvento(Texto::tr("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
-                         QString::number(rc));
+        } else if (st.pantalla().evento() != conexion) {
+            st.pantalla().setEvento(Texto::tr("ERROR al enviar ") + nombre + QStringLiteral(" - ") +
+                                    QString::number(rc));
         }
         return false;
     }
@@ -396,10 +396,10 @@ void Pasada::reportaRepetidos() {
 
 void EnviaArchivosValidacion(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    st.setEvento(Texto::tr("Inicia envío de Archivos de Validación"));
+    st.pantalla().setEvento(Texto::tr("Inicia envío de Archivos de Validación"));
     Pasada p(ctx);
-    const bool leido =
-        st.chk(slot::RutasAdicionales) ? RecogeRutasAdicionales(ctx, p.bitacora) : p.bitacora.carga(st);
+    const bool leido = st.config().chk(slot::RutasAdicionales) ? RecogeRutasAdicionales(ctx, p.bitacora)
+                                                               : p.bitacora.carga(st);
     if (!leido) {
         // Every file would look unsent and go again.
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible leer ") + rutaRegistro(st) + QStringLiteral(" (") +
@@ -409,7 +409,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     QStringList LstSendFiles = p.candidatos();
-    if (!st.chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty()) {
+    if (!st.config().chk(slot::EnvioAutomatico) && !LstSendFiles.isEmpty()) {
         if (ctx.seleccion)
             ctx.seleccion->elige(ctx, LstSendFiles);
         else
@@ -442,11 +442,12 @@ void EnviaArchivosValidacion(Contexto& ctx) {
             if (fs::huella(p.rutaEnvio(entrada.toLower())) == h)
                 p.envia(entrada, h);
             else
-                st.setEvento(entrada + Texto::tr(" se está escribiendo; se enviará cuando termine"));
+                st.pantalla().setEvento(entrada +
+                                        Texto::tr(" se está escribiendo; se enviará cuando termine"));
         }
     }
 
-    if (st.chk(slot::RutasAdicionales))
+    if (st.config().chk(slot::RutasAdicionales))
         refrescaRutas(ctx, [&p](const QString& n) { return p.rutaEnvio(n); });
     // Last, so the pass's own progress texts do not hide it.
     p.reportaRepetidos();

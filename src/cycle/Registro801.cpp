@@ -75,16 +75,16 @@ QByteArray reescribe801(const QByteArray& contenido, double caracteres500, const
 
 bool PreparaRegistro801(EstadoPrincipal& st, const QString& Archivo) {
     bool ok = false;
-    double n = st.TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
+    double n = st.config().TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
     if (!ok) {
-        st.setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
+        st.config().setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
         n = 24;
     }
     QByteArray contenido;
     if (!fs::lee(Archivo, fs::limite::kArchivo, &contenido))
         return false;
     const QByteArray nuevo =
-        reescribe801(contenido, n, ansi::codifica(st.TxtConfiguration(slot::ClavePrevalidador)));
+        reescribe801(contenido, n, ansi::codifica(st.config().TxtConfiguration(slot::ClavePrevalidador)));
     return nuevo == contenido || fs::escribeAtomico(Archivo, nuevo);
 }
 

@@ -124,7 +124,7 @@ void Diagnostico::abreEtapa(int e) {
     } else {
         agrega(kFinLinea + blancos(47) + QStringLiteral("PROBANDO COMUNICACIÓN CON KORVA") + blancos(3) +
                kFinLinea);
-        eco_.setDestino(ctx_.st.TxtConfiguration(slot::ServidorActual).trimmed());
+        eco_.setDestino(ctx_.st.config().TxtConfiguration(slot::ServidorActual).trimmed());
         comenta(Texto::tr("Se esta Ejecutando la Prueba a KORVA, mientras tanto no es posible iniciar el "
                           "proceso de validación, espere."),
                 ColorComentario::Azul);

@@ -15,21 +15,22 @@ namespace korva {
 void TraeAvisos(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Conectandose para traer Avisos, espere."));
-    ReceiveMultipleFiles(ctx, st.TxtConfiguration(slot::DirRecibo), QStringLiteral("ENV/general"),
+    st.pantalla().setEtiqueta(Etiqueta::Despliega, Texto::tr("Conectandose para traer Avisos, espere."));
+    ReceiveMultipleFiles(ctx, st.config().TxtConfiguration(slot::DirRecibo), QStringLiteral("ENV/general"),
                          QStringLiteral("*.*"));
     ctx.dlg.puntero(Puntero::Normal);
-    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Listo para iniciar"));
+    st.pantalla().setEtiqueta(Etiqueta::Despliega, Texto::tr("Listo para iniciar"));
 }
 
 void TraeRegistro001(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
     st.sesion().setMostrarErrores(false);
-    st.setEtiqueta(Etiqueta::Despliega,
-                   Texto::tr("Conectandose para traer Archivos del registros 001, favor de esperar.."));
+    st.pantalla().setEtiqueta(
+        Etiqueta::Despliega,
+        Texto::tr("Conectandose para traer Archivos del registros 001, favor de esperar.."));
     const QString staging = carpetas::pend(st, ctx.plataforma);
-    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(staging, ctx.plataforma) == 1 && ValidaDir(recibo, ctx.plataforma) == 1 &&
         fs::esCarpetaReal(staging) &&
         ReceiveMultipleFiles(ctx, staging, QStringLiteral("ENV"), QStringLiteral("*.r001")) == 0) {
@@ -60,7 +61,7 @@ void TraeRegistro001(Contexto& ctx) {
     }
     st.sesion().setMostrarErrores(true);
     ctx.dlg.puntero(Puntero::Normal);
-    st.setEtiqueta(Etiqueta::Despliega, Texto::tr("Archivos del registro 001 traidos."));
+    st.pantalla().setEtiqueta(Etiqueta::Despliega, Texto::tr("Archivos del registro 001 traidos."));
 }
 
 } // namespace korva

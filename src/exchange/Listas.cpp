@@ -40,10 +40,10 @@ void ListaPendientes(Contexto& ctx) {
     for (const QString& n : archivosDeLaPatente(ctx.st, carpeta))
         if (esEnvioPendiente(n))
             items << n + QStringLiteral(" - ") + hora + QStringLiteral(" En Espera");
-    st.setPendientesConArchivos(!items.isEmpty());
+    st.pantalla().setPendientesConArchivos(!items.isEmpty());
     if (items.isEmpty())
         items << QStringLiteral("No hay Archivos Pedientes");
-    st.setLista(Lista::Pendientes, items);
+    st.pantalla().setLista(Lista::Pendientes, items);
 }
 
 void ListaRechazados(Contexto& ctx) {
@@ -54,7 +54,7 @@ void ListaRechazados(Contexto& ctx) {
     QStringList items;
     for (const QString& n : archivosDeLaPatente(ctx.st, carpeta))
         items << n + QStringLiteral(" - RECHAZADO");
-    st.setLista(Lista::Rechazados, items);
+    st.pantalla().setLista(Lista::Rechazados, items);
 }
 
 } // namespace korva

@@ -63,7 +63,7 @@ QString PedirArchivo::nombre(const QString& letra, const QString& patente, const
 }
 
 PedirArchivo::PedirArchivo(Contexto& ctx) : ctx_(ctx) {
-    cboLetra_ = letras(ctx.st.TxtConfiguration(slot::LetrasValidacion));
+    cboLetra_ = letras(ctx.st.config().TxtConfiguration(slot::LetrasValidacion));
     indice_ = cboLetra_.isEmpty() ? -1 : 0;
 }
 
@@ -94,8 +94,8 @@ bool PedirArchivo::CmdAceptar_Click() {
         return false;
     }
     // Compared as text, character by character, as the folio bounds are kept.
-    if (folio_ < st.TxtConfiguration(slot::FolioInferior) ||
-        folio_ > st.TxtConfiguration(slot::FolioSuperior)) {
+    if (folio_ < st.config().TxtConfiguration(slot::FolioInferior) ||
+        folio_ > st.config().TxtConfiguration(slot::FolioSuperior)) {
         ctx_.dlg.error(
             Texto::tr("Error. El folio Solicitado con esta dentro del rango de folios autorizados."));
         return false;
@@ -107,8 +107,8 @@ bool PedirArchivo::CmdAceptar_Click() {
         return false;
     }
     const QString pend = carpetaPend(ctx_);
-    const QString dia = st.etiqueta(Etiqueta::DiaJuliano);
-    const QString archivo = nombre(l, st.patente(), folio_, dia);
+    const QString dia = st.pantalla().etiqueta(Etiqueta::DiaJuliano);
+    const QString archivo = nombre(l, st.config().patente(), folio_, dia);
     if (!carpetas::propia(pend)) {
         ctx_.dlg.error(noPropia(archivo, pend));
         return false;
@@ -124,7 +124,7 @@ bool PedirArchivo::CmdAceptar_Click() {
     }
     creado_ = ruta;
     ctx_.dlg.mensaje(Icono::Ninguno,
-                     Texto::tr("Se buscará respuesta del archivo ") + l + st.patente() + folio_ +
+                     Texto::tr("Se buscará respuesta del archivo ") + l + st.config().patente() + folio_ +
                          (empiezaConE(l) ? QString() : QStringLiteral(".")) + dia +
                          Texto::tr(". Espere el siguiente ciclo para ver los resultados."),
                      kTitulo);
@@ -137,7 +137,7 @@ QString EliminarBusqueda::carpetaPendientes() const { return carpetaPend(ctx_); 
 
 void EliminarBusqueda::carga() {
     lstFiles_.clear();
-    const QString patente = ctx_.st.patente();
+    const QString patente = ctx_.st.config().patente();
     const QString pend = carpetaPendientes();
     if (!carpetas::propia(pend))
         return;

@@ -65,8 +65,8 @@ QString nombreRespuesta(const EstadoPrincipal& st, const QString& n) {
         return {};
     const FormaNombre forma = preparaNombre(n);
     const int L = forma.LongitudNombre, P = forma.AjustePrefijo;
-    const QString& envia = st.TxtConfiguration(slot::LetrasValidacion);
-    const QString& recibe = st.TxtConfiguration(slot::LetrasPago);
+    const QString& envia = st.config().TxtConfiguration(slot::LetrasValidacion);
+    const QString& recibe = st.config().TxtConfiguration(slot::LetrasPago);
     const QChar c = n.at(0);
     for (qsizetype k = 0; k < envia.size(); ++k) {
         if (c != envia.at(k) && c != envia.at(k).toUpper())
@@ -115,8 +115,8 @@ int largoParaRuta(const QString& entrada, QChar e) {
 
 void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
     EstadoPrincipal& st = ctx.st;
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
+    const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
     // A response whose transfer stalled ended the last cycle's transfers:
     // this one begins after it, so one stuck file never starves the others.
     QStringList pendientes = RemoteFileListBox;
@@ -125,12 +125,12 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
     for (const QString& nombre : std::as_const(pendientes)) {
         if (ctx.cancelado())
             break;
-        st.setEvento(Texto::tr("Inicia la busqueda de repuesta"));
+        st.pantalla().setEvento(Texto::tr("Inicia la busqueda de repuesta"));
         if (!pruebaPatente(st, nombre))
             continue;
         const QString remoto = nombreRespuesta(st, nombre);
         if (remoto.isEmpty()) {
-            st.setEvento(Texto::tr("No se reconoce el tipo del archivo pendiente ") + nombre);
+            st.pantalla().setEvento(Texto::tr("No se reconoce el tipo del archivo pendiente ") + nombre);
             continue;
         }
         const QString respuesta = remoto.right(preparaNombre(nombre).LongitudNombre);
@@ -138,7 +138,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         // A response too large to keep is not fetched again this run.
         if (st.sesion().excedida(remoto))
             continue;
-        st.setEvento(Texto::tr("Buscando archivo ") + respuesta);
+        st.pantalla().setEvento(Texto::tr("Buscando archivo ") + respuesta);
         // An answer already here (the file was sent again) is replaced only
         // by a download that holds something: it comes in beside it first.
         const bool previa = fs::existeArchivo(destino);
@@ -167,7 +167,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
                                       QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
                 continue;
             }
-            st.setEvento(Texto::tr("Recibido.. ") + destino);
+            st.pantalla().setEvento(Texto::tr("Recibido.. ") + destino);
         }
         const QString pend = fs::une(fs::une(envio, carpetas::kPend, ctx.plataforma), nombre, ctx.plataforma);
         if (!fs::borra(pend))
@@ -176,12 +176,12 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     }
 
-    if (!st.chk(slot::RutasAdicionales))
+    if (!st.config().chk(slot::RutasAdicionales))
         return;
-    const QStringList letrasR = st.lista(Lista::ArchivosR);
-    const QStringList rutas = st.lista(Lista::ReciboLocal);
-    const QStringList letrasE = st.lista(Lista::ArchivosE);
-    const QStringList recibidos = st.lista(Lista::Recibidos);
+    const QStringList letrasR = st.pantalla().lista(Lista::ArchivosR);
+    const QStringList rutas = st.pantalla().lista(Lista::ReciboLocal);
+    const QStringList letrasE = st.pantalla().lista(Lista::ArchivosE);
+    const QStringList recibidos = st.pantalla().lista(Lista::Recibidos);
     for (int j = 0; j < letrasR.size() && j < rutas.size(); ++j) {
         if (rutas[j] == recibo)
             continue;

@@ -86,7 +86,7 @@ void ArchivosaEnviar::cierra() {
 }
 
 void ArchivosaEnviar::tachaNoSeleccionados() {
-    const QString carpeta = ctx_.st.TxtConfiguration(slot::DirEnvio);
+    const QString carpeta = ctx_.st.config().TxtConfiguration(slot::DirEnvio);
     for (const QString& nombre : lstNoEnviar_) {
         // The register needs the file's own time: a file gone meanwhile is
         // told by name and left out, the others are still struck off.

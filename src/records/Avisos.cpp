@@ -111,46 +111,47 @@ QString avisoParticular(const QByteArray& contenido) {
 }
 
 void CargaAvisos(Contexto& ctx) {
-    ctx.st.vacia(Lista::Mensajes);
-    ctx.st.setEvento(Texto::tr("Cargando Avisos Generales..."));
-    const QString carpeta = ctx.st.TxtConfiguration(slot::DirRecibo);
+    ctx.st.pantalla().vacia(Lista::Mensajes);
+    ctx.st.pantalla().setEvento(Texto::tr("Cargando Avisos Generales..."));
+    const QString carpeta = ctx.st.config().TxtConfiguration(slot::DirRecibo);
     if (ValidaDir(carpeta, ctx.plataforma) != 1)
         return;
     const QString ruta = fs::une(carpeta, QStringLiteral("aviso.gen"));
     QByteArray contenido;
     if (!hay(ruta)) {
-        ctx.st.setLista(Lista::Mensajes, {QStringLiteral("No hay avisos")});
+        ctx.st.pantalla().setLista(Lista::Mensajes, {QStringLiteral("No hay avisos")});
     } else {
         const QStringList avisos =
             leeAviso(ctx, ruta, &contenido) ? avisosGenerales(contenido) : QStringList();
-        ctx.st.setLista(Lista::Mensajes, avisos);
-        ctx.st.setEtiqueta(Etiqueta::Despliega, avisos.value(0));
+        ctx.st.pantalla().setLista(Lista::Mensajes, avisos);
+        ctx.st.pantalla().setEtiqueta(Etiqueta::Despliega, avisos.value(0));
     }
     CargaAvisoParticular(ctx);
 }
 
 void CargaAvisoParticular(Contexto& ctx, SinAviso sinAviso) {
-    const QString ruta = fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), QStringLiteral("aviso.txt"));
+    const QString ruta =
+        fs::une(ctx.st.config().TxtConfiguration(slot::DirRecibo), QStringLiteral("aviso.txt"));
     if (!hay(ruta)) {
         if (sinAviso == SinAviso::Borra)
-            ctx.st.setEtiqueta(Etiqueta::AvisoParticular, {});
+            ctx.st.pantalla().setEtiqueta(Etiqueta::AvisoParticular, {});
         return;
     }
     QByteArray contenido;
-    ctx.st.setEtiqueta(Etiqueta::AvisoParticular,
-                       leeAviso(ctx, ruta, &contenido) ? avisoParticular(contenido) : QString());
+    ctx.st.pantalla().setEtiqueta(Etiqueta::AvisoParticular,
+                                  leeAviso(ctx, ruta, &contenido) ? avisoParticular(contenido) : QString());
 }
 
 void RotaAvisos(EstadoPrincipal& st) {
-    const QStringList& avisos = st.lista(Lista::Mensajes);
-    const QString texto = avisos.value(st.IndiceAviso());
-    if (st.IndiceAviso() < avisos.size() - 1)
-        st.setIndiceAviso(st.IndiceAviso() + 1);
+    const QStringList& avisos = st.pantalla().lista(Lista::Mensajes);
+    const QString texto = avisos.value(st.pantalla().IndiceAviso());
+    if (st.pantalla().IndiceAviso() < avisos.size() - 1)
+        st.pantalla().setIndiceAviso(st.pantalla().IndiceAviso() + 1);
     else
-        st.setIndiceAviso(0);
+        st.pantalla().setIndiceAviso(0);
     // The colour first, so a window repainting on the text sees the right one.
-    st.setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
-    st.setEtiqueta(Etiqueta::Despliega, texto);
+    st.pantalla().setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
+    st.pantalla().setEtiqueta(Etiqueta::Despliega, texto);
 }
 
 } // namespace korva

@@ -16,8 +16,8 @@ QString nombreLog(const QString& patente, int dia) {
 }
 
 QString rutaLog(const EstadoPrincipal& st) {
-    return fs::une(st.TxtConfiguration(slot::DirRecibo),
-                   nombreLog(st.patente(), st.ciclo().DiaJulianoActual()));
+    return fs::une(st.config().TxtConfiguration(slot::DirRecibo),
+                   nombreLog(st.config().patente(), st.ciclo().DiaJulianoActual()));
 }
 
 bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre) {
@@ -26,7 +26,7 @@ bool registraEnLog(Contexto& ctx, EventoLog evento, const QString& nombre) {
     const bool enviado = evento == EventoLog::Enviado;
     const bool ok = fs::agregaLinea(rutaLog(ctx.st),
                                     (enviado ? QStringLiteral("E - ") : QStringLiteral("R - ")) + entrada);
-    ctx.st.agrega(enviado ? Lista::Enviados : Lista::Recibidos, entrada);
+    ctx.st.pantalla().agrega(enviado ? Lista::Enviados : Lista::Recibidos, entrada);
     return ok;
 }
 
@@ -38,8 +38,8 @@ int longitudNombreLog(const QString& linea) {
 }
 
 void CargaBitacora(Contexto& ctx) {
-    ctx.st.setEvento(Texto::tr("Cargando Bitácora..."));
-    if (ValidaDir(ctx.st.TxtConfiguration(slot::DirRecibo), ctx.plataforma) != 1)
+    ctx.st.pantalla().setEvento(Texto::tr("Cargando Bitácora..."));
+    if (ValidaDir(ctx.st.config().TxtConfiguration(slot::DirRecibo), ctx.plataforma) != 1)
         return;
     const QString ruta = rutaLog(ctx.st);
     if (QFileInfo::exists(ruta) || fs::esEnlace(ruta)) {
@@ -50,8 +50,8 @@ void CargaBitacora(Contexto& ctx) {
                                   QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
             return;
         }
-        QStringList enviados = ctx.st.lista(Lista::Enviados);
-        QStringList recibidos = ctx.st.lista(Lista::Recibidos);
+        QStringList enviados = ctx.st.pantalla().lista(Lista::Enviados);
+        QStringList recibidos = ctx.st.pantalla().lista(Lista::Recibidos);
         for (QString linea : lineas) {
             // A stray CR (an editor that doubled the line ends) would end the
             // list entry mid-way; it is no part of the line.
@@ -60,16 +60,16 @@ void CargaBitacora(Contexto& ctx) {
             const QString entrada = linea.right(longitudNombreLog(linea) + 11);
             (linea.startsWith(QLatin1Char('E')) ? enviados : recibidos).append(entrada);
         }
-        ctx.st.setLista(Lista::Enviados, enviados);
-        ctx.st.setLista(Lista::Recibidos, recibidos);
+        ctx.st.pantalla().setLista(Lista::Enviados, enviados);
+        ctx.st.pantalla().setLista(Lista::Recibidos, recibidos);
     }
-    ctx.st.setEvento(Texto::tr("Listo para Iniciar..."));
+    ctx.st.pantalla().setEvento(Texto::tr("Listo para Iniciar..."));
 }
 
 QString textoFechaBitacora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
 QString rutaRegistro(const EstadoPrincipal& st) {
-    return fs::une(st.TxtConfiguration(slot::DirEnvio), QStringLiteral("bitacora"));
+    return fs::une(st.config().TxtConfiguration(slot::DirEnvio), QStringLiteral("bitacora"));
 }
 
 QString lineaBitacora(const QString& nombre, const QDateTime& modificado) {

@@ -104,9 +104,9 @@ void DepuraArchivos(Contexto& ctx) {
         ctx.dlg.puntero(Puntero::Normal);
         return;
     }
-    const QString envio = st.TxtConfiguration(slot::DirEnvio);
-    const QString recibo = st.TxtConfiguration(slot::DirRecibo);
-    Purga p{ctx, st.patente(), st.ciclo().DiaJulianoActual(), {}};
+    const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
+    Purga p{ctx, st.config().patente(), st.ciclo().DiaJulianoActual(), {}};
     const QString bitacoraHoy =
         fs::une(recibo, p.patente + QString::number(st.ciclo().DiaJulianoActual()) + QStringLiteral(".log"),
                 ctx.plataforma);
@@ -115,14 +115,14 @@ void DepuraArchivos(Contexto& ctx) {
         return;
     }
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.vacia(Lista::Enviados);
-    st.vacia(Lista::Recibidos);
-    st.vacia(Lista::Rechazados);
+    st.pantalla().vacia(Lista::Enviados);
+    st.pantalla().vacia(Lista::Recibidos);
+    st.pantalla().vacia(Lista::Rechazados);
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
     st.atrasados().descarta(); // the day's register is gone with them
-    st.setEvento(Texto::tr("Depurando archivos del día anterior"));
+    st.pantalla().setEvento(Texto::tr("Depurando archivos del día anterior"));
 
     // With one folder for both (however its path is spelt, or through a
     // link), its files wait for the receive-folder step, which keeps copies
@@ -132,17 +132,17 @@ void DepuraArchivos(Contexto& ctx) {
         p.depuraCarpeta(envio, patenteBase, C::DelBroker);
     p.depuraCarpeta(carpetas::pend(st, ctx.plataforma), patenteBase, C::Propia);
     p.depuraCarpeta(carpetas::rechaza(st, ctx.plataforma), patenteBase, C::Propia);
-    if (st.chk(slot::RutasAdicionales)) {
+    if (st.config().chk(slot::RutasAdicionales)) {
         // A route that is the send or receive folder itself (however spelt)
         // is purged by that folder's own step, which keeps the responses'
         // copies first.
         const auto propia = [&](const QString& r) {
             return fs::mismaCarpeta(r, envio) || fs::mismaCarpeta(r, recibo);
         };
-        for (const QString& r : st.lista(Lista::EnvioLocal))
+        for (const QString& r : st.pantalla().lista(Lista::EnvioLocal))
             if (!propia(r))
                 p.depuraCarpeta(r, patenteRutaEnvio, C::DelBroker);
-        for (const QString& r : st.lista(Lista::ReciboLocal))
+        for (const QString& r : st.pantalla().lista(Lista::ReciboLocal))
             if (!propia(r))
                 p.depuraCarpeta(r, patenteBase, C::DelBroker);
     }
@@ -188,7 +188,7 @@ void DepuraArchivos(Contexto& ctx) {
     }
 
     if (p.fallas.isEmpty())
-        st.setEvento(Texto::tr("Listo para iniciar"));
+        st.pantalla().setEvento(Texto::tr("Listo para iniciar"));
     else
         reportaFalla(ctx, Texto::tr("No fue posible depurar ") + enumera(p.fallas));
     ctx.dlg.puntero(Puntero::Normal);

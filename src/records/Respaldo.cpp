@@ -29,7 +29,7 @@ QString carpetaRespaldo1(const Contexto& ctx) {
 }
 
 QString carpetaRespaldo2(const Contexto& ctx) {
-    return fs::une(ctx.st.TxtConfiguration(slot::DirRecibo), carpetas::kRespalda, ctx.plataforma);
+    return fs::une(ctx.st.config().TxtConfiguration(slot::DirRecibo), carpetas::kRespalda, ctx.plataforma);
 }
 
 void reportaCopia(Contexto& ctx, const QString& origen, const QString& destino) {
@@ -55,7 +55,7 @@ bool esDe(const QByteArray& datos, const QString& clave) {
 }
 
 // A configuration cut short (fewer lines than its slots): damage.
-bool completa(const QByteArray& datos) { return ansi::lineas(datos).size() >= EstadoPrincipal::kSlots; }
+bool completa(const QByteArray& datos) { return ansi::lineas(datos).size() >= EstadoConfiguracion::kSlots; }
 
 std::optional<QByteArray> lee(const QString& ruta) {
     QByteArray datos;
@@ -220,7 +220,7 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     for (auto e = existentes.cbegin(); e != existentes.cend(); ++e)
         if (e.key() >= claves.size())
             fs::borra(e.value());
-    ctx.st.setEvento(Texto::tr("Configuración recuperada; la anterior quedó en ") + aparte);
+    ctx.st.pantalla().setEvento(Texto::tr("Configuración recuperada; la anterior quedó en ") + aparte);
     return true;
 }
 
@@ -245,7 +245,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
             carpetas << c;
     if (carpetas.contains(uno))
         fs::creaCarpeta(uno);
-    if (carpetas.contains(dos) && fs::existeCarpeta(st.TxtConfiguration(slot::DirRecibo)))
+    if (carpetas.contains(dos) && fs::existeCarpeta(st.config().TxtConfiguration(slot::DirRecibo)))
         fs::creaCarpeta(dos);
 
     const QString usuarios = fs::une(ctx.carpetaPrograma, kUsuarios, ctx.plataforma);

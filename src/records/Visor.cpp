@@ -258,7 +258,7 @@ void Visor::CmdImprimir(Dialogos& dlg, Impresoras* impresoras, const QString& im
 }
 
 void MuestraArchivo(Contexto& ctx, Visor& visor, const QString& Archivo, const QString& Directorio) {
-    ctx.st.setEvento(Texto::tr("Cargando Archivo Respuesta ..."));
+    ctx.st.pantalla().setEvento(Texto::tr("Cargando Archivo Respuesta ..."));
     visor.limpia();
     const QString ruta = fs::rutaSinMayusculas(Directorio, Archivo, ctx.plataforma);
     if (Archivo.isEmpty() || !fs::existeArchivo(ruta)) {
@@ -292,7 +292,7 @@ ArchivoDeLista archivoDeEntrada(EstadoPrincipal& st, Lista lista, const QString&
         const bool larga = QStringLiteral("xXaA").contains(c) && !entrada.isEmpty() &&
                            (entrada.size() < 9 || entrada.at(8) != QLatin1Char('.'));
         largo = larga ? 15 : 12;
-        a.Directorio = st.TxtConfiguration(slot::DirRecibo);
+        a.Directorio = st.config().TxtConfiguration(slot::DirRecibo);
         break;
     }
     case Lista::Enviados:

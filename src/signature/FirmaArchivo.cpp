@@ -37,9 +37,9 @@ qint32 avisa(Contexto& ctx, const QString& texto) {
 }
 
 qint32 firma(Contexto& ctx, const QString& archivo, quint8 tipo) {
-    const QString key = ctx.st.TxtConfiguration(slot::RutaKey);
-    const QString cer = ctx.st.TxtConfiguration(slot::RutaCer);
-    const QString contrasena = ctx.st.TxtConfiguration(slot::ContrasenaKey);
+    const QString key = ctx.st.config().TxtConfiguration(slot::RutaKey);
+    const QString cer = ctx.st.config().TxtConfiguration(slot::RutaCer);
+    const QString contrasena = ctx.st.config().TxtConfiguration(slot::ContrasenaKey);
 
     if (!fs::existeArchivo(key)) {
         ctx.dlg.beep();

@@ -29,11 +29,11 @@ inline Carpetas describe(EstadoPrincipal& st, const QString& raiz) {
     const Carpetas c{d.filePath(QStringLiteral("env")), d.filePath(QStringLiteral("rec"))};
     QDir().mkpath(c.envio);
     QDir().mkpath(c.recibo);
-    st.setSlot(slot::Usuario, kUsuario);
-    st.setSlot(slot::DirEnvio, c.envio);
-    st.setSlot(slot::DirRecibo, c.recibo);
-    st.setSlot(slot::FolioInferior, QStringLiteral("001"));
-    st.setSlot(slot::FolioSuperior, QStringLiteral("500"));
+    st.config().setSlot(slot::Usuario, kUsuario);
+    st.config().setSlot(slot::DirEnvio, c.envio);
+    st.config().setSlot(slot::DirRecibo, c.recibo);
+    st.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    st.config().setSlot(slot::FolioSuperior, QStringLiteral("500"));
     st.ciclo().setDiaJulianoActual(kDia);
     return c;
 }

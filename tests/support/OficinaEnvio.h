@@ -10,7 +10,7 @@ struct OficinaEnvio : Fixture {
     QString envio;
     OficinaEnvio() {
         envio = oficina::describe(st, tmp.path()).envio;
-        st.setEtiqueta(Etiqueta::DiaJuliano, QString::number(oficina::kDia));
+        st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, QString::number(oficina::kDia));
     }
     QString pend() const { return envio + "/Pend"; }
 };

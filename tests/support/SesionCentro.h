@@ -22,8 +22,8 @@ struct Oficina4321 {
         const oficina::Carpetas c = oficina::describe(f.st, f.tmp.path());
         envio = c.envio;
         recibo = c.recibo;
-        f.st.setChk(slot::EnvioAutomatico, true);
-        f.st.setChk(slot::Firmar, false);
+        f.st.config().setChk(slot::EnvioAutomatico, true);
+        f.st.config().setChk(slot::Firmar, false);
         f.reloj.pon(oficina::hoy());
         f.ctx.ventanaError = &ventana;
     }
@@ -35,10 +35,10 @@ struct Oficina4321 {
         o.conexionMs = conexionMs;
         o.estancadoS = 3;
         ftp = std::make_unique<ClienteFtpCurl>(o);
-        f.st.setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
-        f.st.setSlot(slot::Puerto, QString::number(c.puerto()));
-        f.st.setSlot(slot::ContrasenaFtp, c.contrasena());
-        f.st.setChk(slot::Pasivo, true);
+        f.st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
+        f.st.config().setSlot(slot::Puerto, QString::number(c.puerto()));
+        f.st.config().setSlot(slot::ContrasenaFtp, c.contrasena());
+        f.st.config().setChk(slot::Pasivo, true);
         f.ctx.ftp = ftp.get();
     }
     Contexto& ctx() { return f.ctx; }

@@ -38,11 +38,11 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
     : ctx_(ctx), ventana_(ventana), icono_(new QSystemTrayIcon(iconoPrograma(), this)),
       menu_(std::make_unique<QMenu>()) {
     const EstadoPrincipal& st = ctx.st;
-    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
+    connect(&st.pantalla(), &Pantalla::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::Evento)
             muestraEstado();
     });
-    connect(&st, &EstadoPrincipal::slotCambiado, this, [this](int n) {
+    connect(&st.config(), &EstadoConfiguracion::slotCambiado, this, [this](int n) {
         if (n == slot::Usuario)
             muestraEstado();
     });
@@ -71,8 +71,8 @@ Bandeja::Bandeja(Contexto& ctx, QWidget& ventana)
 Bandeja::~Bandeja() = default;
 
 void Bandeja::muestraEstado() {
-    icono_->setToolTip(Texto::tr("KORVAVal - Patente ") + ctx_.st.patente() + QLatin1Char('\n') +
-                       ctx_.st.evento());
+    icono_->setToolTip(Texto::tr("KORVAVal - Patente ") + ctx_.st.config().patente() + QLatin1Char('\n') +
+                       ctx_.st.pantalla().evento());
 }
 
 void Bandeja::levanta() {

@@ -150,16 +150,16 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     setCentralWidget(centro);
     creaMenus();
 
-    connect(&st, &EstadoPrincipal::listaCambiada, this, &Form1::muestraLista);
-    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, &Form1::muestraEtiqueta);
+    connect(&st.pantalla(), &Pantalla::listaCambiada, this, &Form1::muestraLista);
+    connect(&st.pantalla(), &Pantalla::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st.edicion(), &VistaEdicion::vistaCambiada, this,
             [this] { Menu_Configure->setText(ctx_.st.edicion().captionConfigurar()); });
     // A restore ends the run: the window closes itself, with its save question.
     connect(&st, &EstadoPrincipal::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
-    connect(&st, &EstadoPrincipal::colorAvisoCambiado, this, &Form1::muestraColorAviso);
+    connect(&st.pantalla(), &Pantalla::colorAvisoCambiado, this, &Form1::muestraColorAviso);
     muestraColorAviso();
     config_->logo()->installEventFilter(this);
-    connect(&st, &EstadoPrincipal::progresoCambiado, this,
+    connect(&st.pantalla(), &Pantalla::progresoCambiado, this,
             [this](float v) { ProgressBar1->setValue(int(v)); });
     for (int l = 0; l < int(Lista::Cuenta_); ++l)
         muestraLista(Lista(l));
@@ -193,8 +193,8 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         Start_Button->setText(ctx_.st.captionInicio());
         Menu_Start->setText(ctx_.st.captionInicio());
     });
-    connect(&st, &EstadoPrincipal::paginaSolicitada, paginas_, &QTabWidget::setCurrentIndex);
-    connect(&st, &EstadoPrincipal::ultimosSolicitados, this, [this] {
+    connect(&st.pantalla(), &Pantalla::paginaSolicitada, paginas_, &QTabWidget::setCurrentIndex);
+    connect(&st.pantalla(), &Pantalla::ultimosSolicitados, this, [this] {
         for (const char* nombre : {"LstEnviados", "LstRecibidos", "LstPendientes", "LstRechazados"}) {
             auto* vista = findChild<QListView*>(QString::fromLatin1(nombre));
             const int n = vista->model()->rowCount();
@@ -275,10 +275,10 @@ void Form1::creaMenus() {
     QMenu* sistema = menuBar()->addMenu(Texto::tr("Siste&ma"));
     Menu_Configure = entrada(sistema, "Menu_Configure", Texto::tr("&Configuración"));
     connect(Menu_Configure, &QAction::triggered, this, [this] { korva::Menu_Configure(ctx_); });
-    QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.captionFolios());
+    QAction* folios = entrada(sistema, "Menu_Folios", ctx_.st.config().captionFolios());
     connect(folios, &QAction::triggered, this, [this] { korva::Menu_Folios(ctx_); });
-    connect(&ctx_.st, &EstadoPrincipal::foliosCambiado, this,
-            [this, folios] { folios->setText(ctx_.st.captionFolios()); });
+    connect(&ctx_.st.config(), &EstadoConfiguracion::foliosCambiado, this,
+            [this, folios] { folios->setText(ctx_.st.config().captionFolios()); });
     connect(entrada(sistema, "Menu_GuardaConf", Texto::tr("&Guardar Configuración")), &QAction::triggered,
             this, [this] { Menu_GuardaConf(ctx_); });
     QMenu* respaldo = sistema->addMenu(Texto::tr("&Respaldar Configuración"));
@@ -375,13 +375,13 @@ QWidget* Form1::creaConexion() {
 
 void Form1::muestraLista(Lista l) {
     if (auto* m = modelos_[int(l)])
-        m->setStringList(ctx_.st.lista(l));
+        m->setStringList(ctx_.st.pantalla().lista(l));
     if (l == Lista::Pendientes) {
         // Files waiting: the tool-tip background; the placeholder: the window's.
         auto* vista = findChild<QListView*>(QStringLiteral("LstPendientes"));
         const QPalette sistema = QApplication::palette(vista);
         QPalette p = sistema;
-        const bool archivos = ctx_.st.pendientesConArchivos();
+        const bool archivos = ctx_.st.pantalla().pendientesConArchivos();
         const QColor fondo = sistema.color(archivos ? QPalette::ToolTipBase : QPalette::Window);
         p.setColor(QPalette::Base, fondo);
         p.setColor(
@@ -392,7 +392,7 @@ void Form1::muestraLista(Lista l) {
 }
 
 void Form1::muestraEtiqueta(Etiqueta e) {
-    const QString& t = ctx_.st.etiqueta(e);
+    const QString& t = ctx_.st.pantalla().etiqueta(e);
     switch (e) {
     case Etiqueta::Evento:
         Evento->setText(t);
@@ -429,7 +429,7 @@ void Form1::muestraColorAviso() {
     // that it reads on a dark one too.
     const QPalette sistema = QApplication::palette(LblDespliega);
     QPalette p = sistema;
-    const bool rojo = ctx_.st.colorAviso() == ColorAviso::Rojo;
+    const bool rojo = ctx_.st.pantalla().colorAviso() == ColorAviso::Rojo;
     const QColor fondo = sistema.color(rojo ? QPalette::Window : QPalette::Button);
     p.setColor(QPalette::Window, fondo);
     p.setColor(QPalette::WindowText, colores::legible(rojo ? QColor(Qt::red) : QColor(0, 0, 192), fondo));

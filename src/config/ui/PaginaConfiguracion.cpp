@@ -81,33 +81,33 @@ PaginaConfiguracion::PaginaConfiguracion(Contexto& ctx, QWidget* parent) : QWidg
 // One box and label for every slot, one check box for every flag slot.
 void PaginaConfiguracion::creaCajas() {
     const EstadoPrincipal& st = ctx_.st;
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
-        auto* c = new QLineEdit(st.TxtConfiguration(n));
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n) {
+        auto* c = new QLineEdit(st.config().TxtConfiguration(n));
         c->setObjectName(QStringLiteral("TxtConfiguration%1").arg(n));
         c->setToolTip(registro::ayuda(n));
         if (registro::enmascarado(n))
             c->setEchoMode(QLineEdit::Password);
-        ajustaLongitud(c, n, st.TxtConfiguration(n));
+        ajustaLongitud(c, n, st.config().TxtConfiguration(n));
         connect(c, &QLineEdit::textEdited, this, [this, n](const QString& t) {
             ajustaLongitud(cajas_[n], n, t);
-            ctx_.st.setSlot(n, t);
+            ctx_.st.config().setSlot(n, t);
         });
         connect(c, &QLineEdit::editingFinished, this, [this] { ValidaConfiguracion(ctx_); });
         cajas_[n] = c;
         etiquetas_[n] = new QLabel(registro::etiqueta(n));
         etiquetas_[n]->setBuddy(c);
     }
-    for (int s : EstadoPrincipal::kSlotsBandera) {
+    for (int s : EstadoConfiguracion::kSlotsBandera) {
         auto* c = new QCheckBox(textoCasilla(s));
         c->setObjectName(QString::fromLatin1(kNombresCasilla(s)));
         // Its label may stand apart (Pasivo): the name is the slot's own.
         c->setAccessibleName(registro::etiqueta(s).remove(QLatin1Char(':')));
-        c->setChecked(st.chk(s));
+        c->setChecked(st.config().chk(s));
         // A refused click leaves the record as it was, which sends no change:
         // the box is set back from the record here.
         connect(c, &QCheckBox::clicked, this, [this, s](bool marcado) {
             clicChk(ctx_, s, marcado);
-            casillas_[s]->setChecked(ctx_.st.chk(s));
+            casillas_[s]->setChecked(ctx_.st.config().chk(s));
         });
         casillas_[s] = c;
     }
@@ -209,8 +209,8 @@ QGroupBox* PaginaConfiguracion::creaLapso() {
             SldControl_Change(ctx_.st, v);
     });
     auto alSalir = [this] {
-        ctx_.st.setEtiqueta(Etiqueta::Minutos, TxtMinSldControl->text());
-        ctx_.st.setEtiqueta(Etiqueta::Segundos, TxtSegSldControl->text());
+        ctx_.st.pantalla().setEtiqueta(Etiqueta::Minutos, TxtMinSldControl->text());
+        ctx_.st.pantalla().setEtiqueta(Etiqueta::Segundos, TxtSegSldControl->text());
         AplicaLapso(ctx_);
     };
     connect(TxtMinSldControl, &QLineEdit::editingFinished, this, alSalir);
@@ -292,36 +292,37 @@ void PaginaConfiguracion::creaPaneles(QVBoxLayout* raiz) {
 // From here on the page follows the run's state, starting from what it holds.
 void PaginaConfiguracion::conectaEstado() {
     const EstadoPrincipal& st = ctx_.st;
-    connect(&st, &EstadoPrincipal::slotCambiado, this, [this](int n) {
-        const QString& t = ctx_.st.TxtConfiguration(n);
+    connect(&st.config(), &EstadoConfiguracion::slotCambiado, this, [this](int n) {
+        const QString& t = ctx_.st.config().TxtConfiguration(n);
         if (cajas_[n]->text() != t) {
             ajustaLongitud(cajas_[n], n, t);
             cajas_[n]->setText(t);
         }
     });
-    connect(&st, &EstadoPrincipal::chkCambiado, this, [this](int s) {
+    connect(&st.config(), &EstadoConfiguracion::chkCambiado, this, [this](int s) {
         if (casillas_[s])
-            casillas_[s]->setChecked(ctx_.st.chk(s));
+            casillas_[s]->setChecked(ctx_.st.config().chk(s));
     });
-    connect(&st, &EstadoPrincipal::bloqueoCambiado, this, &PaginaConfiguracion::sincronizaBloqueo);
+    connect(&st.config(), &EstadoConfiguracion::bloqueoCambiado, this,
+            &PaginaConfiguracion::sincronizaBloqueo);
     connect(&st.edicion(), &VistaEdicion::vistaCambiada, this, &PaginaConfiguracion::sincronizaVista);
-    connect(&st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
+    connect(&st.pantalla(), &Pantalla::etiquetaCambiada, this, [this](Etiqueta e) {
         const EstadoPrincipal& s = ctx_.st;
         switch (e) {
         case Etiqueta::Patente:
-            patente_->setText(s.etiqueta(e));
+            patente_->setText(s.pantalla().etiqueta(e));
             break;
         case Etiqueta::Fecha:
-            fecha_->setText(s.etiqueta(e));
+            fecha_->setText(s.pantalla().etiqueta(e));
             break;
         case Etiqueta::AvisoParticular:
-            aviso_->setText(s.etiqueta(e));
+            aviso_->setText(s.pantalla().etiqueta(e));
             break;
         case Etiqueta::Minutos:
-            TxtMinSldControl->setText(s.etiqueta(e));
+            TxtMinSldControl->setText(s.pantalla().etiqueta(e));
             break;
         case Etiqueta::Segundos:
-            TxtSegSldControl->setText(s.etiqueta(e));
+            TxtSegSldControl->setText(s.pantalla().etiqueta(e));
             break;
         default:
             break;
@@ -329,11 +330,11 @@ void PaginaConfiguracion::conectaEstado() {
         if (SldControl->value() != s.ciclo().periodo())
             SldControl->setValue(s.ciclo().periodo());
     });
-    patente_->setText(st.etiqueta(Etiqueta::Patente));
-    fecha_->setText(st.etiqueta(Etiqueta::Fecha));
-    aviso_->setText(st.etiqueta(Etiqueta::AvisoParticular));
-    TxtMinSldControl->setText(st.etiqueta(Etiqueta::Minutos));
-    TxtSegSldControl->setText(st.etiqueta(Etiqueta::Segundos));
+    patente_->setText(st.pantalla().etiqueta(Etiqueta::Patente));
+    fecha_->setText(st.pantalla().etiqueta(Etiqueta::Fecha));
+    aviso_->setText(st.pantalla().etiqueta(Etiqueta::AvisoParticular));
+    TxtMinSldControl->setText(st.pantalla().etiqueta(Etiqueta::Minutos));
+    TxtSegSldControl->setText(st.pantalla().etiqueta(Etiqueta::Segundos));
     SldControl->setValue(st.ciclo().periodo());
     sincronizaBloqueo();
     sincronizaVista();
@@ -344,9 +345,9 @@ QWidget* PaginaConfiguracion::logo() const { return logo_; }
 QCheckBox* PaginaConfiguracion::casilla(int s) const { return casillas_.at(s); }
 
 void PaginaConfiguracion::sincronizaBloqueo() {
-    for (int n = 0; n < EstadoPrincipal::kSlots; ++n) {
-        cajas_[n]->setReadOnly(ctx_.st.bloqueado(n));
-        colores::marcaSoloLectura(cajas_[n], ctx_.st.bloqueado(n));
+    for (int n = 0; n < EstadoConfiguracion::kSlots; ++n) {
+        cajas_[n]->setReadOnly(ctx_.st.config().bloqueado(n));
+        colores::marcaSoloLectura(cajas_[n], ctx_.st.config().bloqueado(n));
     }
 }
 

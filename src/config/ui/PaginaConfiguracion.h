@@ -43,9 +43,9 @@ private:
     void sincronizaBloqueo();
 
     Contexto& ctx_;
-    std::array<QLineEdit*, EstadoPrincipal::kSlots> cajas_{};
-    std::array<QLabel*, EstadoPrincipal::kSlots> etiquetas_{};
-    std::array<QCheckBox*, EstadoPrincipal::kSlots> casillas_{};
+    std::array<QLineEdit*, EstadoConfiguracion::kSlots> cajas_{};
+    std::array<QLabel*, EstadoConfiguracion::kSlots> etiquetas_{};
+    std::array<QCheckBox*, EstadoConfiguracion::kSlots> casillas_{};
     QRadioButton* OpnPrimario;
     QRadioButton* OpnSecundario;
     QWidget* botonesPanel_;

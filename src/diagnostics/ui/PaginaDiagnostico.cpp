@@ -116,7 +116,7 @@ void PaginaDiagnostico::construye(Eco& eco) {
     connect(cmdPruebas_, &QPushButton::clicked, logica_, &Diagnostico::CmdPruebas);
     connect(logica_, &Diagnostico::cambiado, this, &PaginaDiagnostico::muestra);
     connect(logica_, &Diagnostico::transcripcionCambiada, this, &PaginaDiagnostico::muestraSalida);
-    connect(&ctx_.st, &EstadoPrincipal::etiquetaCambiada, this, [this](Etiqueta e) {
+    connect(&ctx_.st.pantalla(), &Pantalla::etiquetaCambiada, this, [this](Etiqueta e) {
         if (e == Etiqueta::LocalName || e == Etiqueta::LocalAddress)
             muestraLocales();
     });
@@ -156,8 +156,8 @@ void PaginaDiagnostico::muestraSalida() {
 }
 
 void PaginaDiagnostico::muestraLocales() {
-    localName_->setText(ctx_.st.etiqueta(Etiqueta::LocalName));
-    localAddress_->setText(ctx_.st.etiqueta(Etiqueta::LocalAddress));
+    localName_->setText(ctx_.st.pantalla().etiqueta(Etiqueta::LocalName));
+    localAddress_->setText(ctx_.st.pantalla().etiqueta(Etiqueta::LocalAddress));
 }
 
 } // namespace korva
