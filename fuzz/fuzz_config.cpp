@@ -76,6 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // ("0<CR>1" is clear, "01" ticked): only the others must agree.
     for (int s : EstadoConfiguracion::kSlotsBandera)
         if (!st.config().TxtConfiguration(s).contains(QLatin1Char('\r')))
-            FUZZ_CHECK(st.config().chk(s) == st2.chk(s));
+            FUZZ_CHECK(st.config().chk(s) == st2.config().chk(s));
     return 0;
 }
