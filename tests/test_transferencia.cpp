@@ -447,8 +447,12 @@ private slots:
         const QString local = s.f.ruta(QStringLiteral("m4321123.045"));
         QVERIFY(escribe(local, "500|\r\n"));
         QCOMPARE(SendFile(s.ctx(), local, QStringLiteral("REC/m4321123.045")), 0);
+        // A transfer whose session the centre dropped is named all the same.
+        QVERIFY(c.orden(QStringLiteral("cierra-sesiones")));
+        c.detiene();
+        QVERIFY(SendFile(s.ctx(), local, QStringLiteral("REC/m4321124.045")) != 0);
         reportaFalla(s.ctx(), QStringLiteral("ERROR: prueba de falla"));
-        QCOMPARE(DisconnectFromHost(s.ctx()), 0);
+        DisconnectFromHost(s.ctx());
         soporte::desinstala();
         const QStringList archivos = QDir(carpeta).entryList(QDir::Files);
         QCOMPARE(archivos, (QStringList{"korvaval-" + QDate::currentDate().toString("yyyy-MM-dd") + ".log",
@@ -456,6 +460,7 @@ private slots:
         const QString log = QString::fromUtf8(lee(carpeta + "/" + archivos.first()));
         for (const char* visto : {"[sesion] > USER a4321", "[sesion] > PASS ****", "[sesion] < 230",
                                   "[transferencia] REC/m4321123.045: 6 bytes enviados",
+                                  "[transferencia] REC/m4321124.045: 0 bytes enviados",
                                   "ERROR [fallas] ERROR: prueba de falla", ", cifrada"})
             QVERIFY2(log.contains(QLatin1String(visto)), visto);
         QVERIFY(!log.contains(c.contrasena()));

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
@@ -325,6 +326,15 @@ private slots:
         QCOMPARE(pagina->caja(slot::ContrasenaFtp)->echoMode(), QLineEdit::Password);
         QCOMPARE(pagina->caja(slot::ClavePrevalidador)->maxLength(), 3);
         QCOMPARE(w.findChild<QLineEdit*>("TxtSegSldControl")->text(), QStringLiteral("30"));
+        // A period typed in the boxes moves the slider at once, so the next
+        // arrow key steps from it.
+        auto* minutos = w.findChild<QLineEdit*>("TxtMinSldControl");
+        auto* segundos = w.findChild<QLineEdit*>("TxtSegSldControl");
+        minutos->setText(QStringLiteral("1"));
+        segundos->setText(QStringLiteral("20"));
+        QTest::keyClick(segundos, Qt::Key_Return);
+        QCOMPARE(w.findChild<QSlider*>("SldControl")->value(), 80);
+        QCOMPARE(g.st.ciclo().periodo(), 80);
 
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
@@ -340,6 +350,9 @@ private slots:
         g.dlg.responde(true);
         w.close();
         QCOMPARE(test::lineas(g.ruta("odbc0.reg")).at(1), QStringLiteral("ftp9876"));
+        // The patent shown follows the record once saved.
+        QCOMPARE(w.findChild<QLabel*>("LblPatente")->text(), QStringLiteral("9876"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("KORVA Centro de Prevalidación         Patente  >>> 9876"));
     }
 
     // A refused click outside edit mode puts every box back to its slot; with

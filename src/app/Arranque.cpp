@@ -85,9 +85,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
                                                 fs::limite::kConfiguracion)
                                       .value(posicion, QStringLiteral("?"))
                                 : st.config().patente();
-    st.pantalla().setEtiqueta(Etiqueta::Patente, patente);
-    st.pantalla().setEtiqueta(Etiqueta::Titulo,
-                              kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
+    muestraPatente(st, patente);
     st.config().setConfiguracionModificada(false);
     // The start-up's progress texts end: nothing is under way any more.
     st.pantalla().setEvento(

@@ -162,7 +162,15 @@ bool GrabaConfiguracion(Contexto& ctx) {
                       fs::ultimaCausa() + Texto::tr("). La configuración anterior no se modificó."));
         return false;
     }
+    // The files already go by the saved user: the patent shown follows it.
+    muestraPatente(st, st.config().patente());
     return true;
+}
+
+void muestraPatente(EstadoPrincipal& st, const QString& patente) {
+    st.pantalla().setEtiqueta(Etiqueta::Patente, patente);
+    st.pantalla().setEtiqueta(Etiqueta::Titulo,
+                              kTituloVentana + QStringLiteral("         Patente  >>> ") + patente);
 }
 
 } // namespace korva

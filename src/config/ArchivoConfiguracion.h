@@ -7,6 +7,7 @@
 namespace korva {
 
 struct Contexto;
+class EstadoPrincipal;
 
 // The patent's configuration file: odbc<IndicePatente>.reg in the program
 // folder, 25 slots, then host name, address and version; passwords scrambled.
@@ -17,6 +18,9 @@ void CargaConfiguracion(Contexto& ctx);
 // Returns false (after telling the user) when the file could not be written;
 // the previous file is then left as it was.
 bool GrabaConfiguracion(Contexto& ctx);
+
+// The patent label and the window title name this patent.
+void muestraPatente(EstadoPrincipal& st, const QString& patente);
 
 inline const QString kVersion = QStringLiteral("Versión ") + QLatin1String(kVersionPrograma);
 

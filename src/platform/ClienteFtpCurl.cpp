@@ -438,37 +438,36 @@ struct ClienteFtpCurl::Impl {
 
     // An operation, and once more on a new session when the centre had closed
     // the idle one under it.
-    template <class F> qint32 conReintento(ClienteFtpCurl* cliente, F&& op) {
+    template <class F> qint32 conReintento(ClienteFtpCurl* cliente, const QString& remoto, F&& op) {
         const qint32 c = op();
-        anota(c);
+        anota(c, remoto);
         if (c == Ninguno || !cerradaInactiva(c))
             return c;
         reintentando = true;
         qint32 r = cliente->conecta();
         if (r == Ninguno) {
             r = op();
-            anota(r);
+            anota(r, remoto);
         }
         reintentando = false;
         return r;
     }
 
     // Each transfer in the support log: what, how much, how long, its result.
-    void anota(qint32 codigo) {
+    // Named by the operation itself: a session lost before the transfer
+    // began leaves libcurl without the name.
+    void anota(qint32 codigo, const QString& remoto) {
         if (!lcTransferencia().isInfoEnabled())
             return;
         curl_off_t subidos = 0, bajados = 0, microsegundos = 0;
-        char* url = nullptr;
         if (easy) {
             curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &subidos);
             curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bajados);
             curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME_T, &microsegundos);
-            curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
         }
-        const QByteArray destino = url ? QByteArray(url).mid(base.size()) : QByteArray();
         qCInfo(lcTransferencia).noquote()
             << QStringLiteral("%1: %2 bytes enviados, %3 recibidos, %4 ms, resultado %5")
-                   .arg(QString::fromUtf8(QByteArray::fromPercentEncoding(destino)))
+                   .arg(remoto)
                    .arg(subidos)
                    .arg(bajados)
                    .arg(microsegundos / 1000)
@@ -627,7 +626,7 @@ qint32 ClienteFtpCurl::desconecta() {
 }
 
 qint32 ClienteFtpCurl::recibe(const QString& local, const QString& remoto) {
-    return d->conReintento(this, [&] { return recibeUnaVez(local, remoto); });
+    return d->conReintento(this, remoto, [&] { return recibeUnaVez(local, remoto); });
 }
 
 qint32 ClienteFtpCurl::recibeUnaVez(const QString& local, const QString& remoto) {
@@ -660,7 +659,7 @@ qint32 ClienteFtpCurl::recibeUnaVez(const QString& local, const QString& remoto)
 }
 
 qint32 ClienteFtpCurl::envia(const QString& local, const QString& remoto) {
-    return d->conReintento(this, [&] { return enviaUnaVez(local, remoto); });
+    return d->conReintento(this, remoto, [&] { return enviaUnaVez(local, remoto); });
 }
 
 qint32 ClienteFtpCurl::enviaUnaVez(const QString& local, const QString& remoto) {
@@ -688,7 +687,8 @@ qint32 ClienteFtpCurl::enviaUnaVez(const QString& local, const QString& remoto) 
 
 qint32 ClienteFtpCurl::recibeVarios(const QString& carpetaLocal, const QString& carpetaRemota,
                                     const QString& mascara) {
-    return d->conReintento(this, [&] { return recibeVariosUnaVez(carpetaLocal, carpetaRemota, mascara); });
+    return d->conReintento(this, carpetaRemota + QLatin1Char('/') + mascara,
+                           [&] { return recibeVariosUnaVez(carpetaLocal, carpetaRemota, mascara); });
 }
 
 qint32 ClienteFtpCurl::recibeVariosUnaVez(const QString& carpetaLocal, const QString& carpetaRemota,
@@ -738,7 +738,7 @@ qint32 ClienteFtpCurl::recibeVariosUnaVez(const QString& carpetaLocal, const QSt
 }
 
 qint32 ClienteFtpCurl::borra(const QString& remoto) {
-    return d->conReintento(this, [&] { return borraUnaVez(remoto); });
+    return d->conReintento(this, remoto, [&] { return borraUnaVez(remoto); });
 }
 
 qint32 ClienteFtpCurl::borraUnaVez(const QString& remoto) {

@@ -212,6 +212,10 @@ QGroupBox* PaginaConfiguracion::creaLapso() {
         ctx_.st.pantalla().setEtiqueta(Etiqueta::Minutos, TxtMinSldControl->text());
         ctx_.st.pantalla().setEtiqueta(Etiqueta::Segundos, TxtSegSldControl->text());
         AplicaLapso(ctx_);
+        // The boxes may already read the period they set: the slider is
+        // moved here, not on their change.
+        if (SldControl->value() != ctx_.st.ciclo().periodo())
+            SldControl->setValue(ctx_.st.ciclo().periodo());
     };
     connect(TxtMinSldControl, &QLineEdit::editingFinished, this, alSalir);
     connect(TxtSegSldControl, &QLineEdit::editingFinished, this, alSalir);
