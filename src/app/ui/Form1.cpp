@@ -109,7 +109,6 @@ private:
 
 Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("Form1"));
-    EstadoPrincipal& st = ctx.st;
     // The error window belongs to this window, from the start-up on.
     if (auto* v = dynamic_cast<VentanaErrorQt*>(ctx.ventanaError))
         v->setPrincipal(this);
@@ -117,15 +116,30 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
 
     auto* centro = new QWidget;
     auto* raiz = new QVBoxLayout(centro);
+    raiz->addLayout(creaBarra());
+    creaPaginas();
+    raiz->addWidget(paginas_, 1);
+    setCentralWidget(centro);
+    creaMenus();
+    conectaEstado();
+    creaVisor();
+    muestraEstado();
+    conectaBotones();
+    creaRelojes();
+    colocaVentana();
+}
+
+// Iniciar, Salir and the notice line above the pages.
+QHBoxLayout* Form1::creaBarra() {
     auto* arriba = new QHBoxLayout;
     Start_Button = new QPushButton(Texto::tr("&Iniciar"));
     Start_Button->setObjectName(QStringLiteral("Start_Button"));
     Start_Button->setToolTip(
         Texto::tr("Inicia o detiene el proceso de envío y recepción de archivos a validación"));
-    auto* salir = new QPushButton(Texto::tr("&Salir"));
-    salir->setObjectName(QStringLiteral("CmdExit"));
-    salir->setToolTip(Texto::tr("Termina la conexión y cierra el programa"));
-    connect(salir, &QPushButton::clicked, this, &QWidget::close);
+    salir_ = new QPushButton(Texto::tr("&Salir"));
+    salir_->setObjectName(QStringLiteral("CmdExit"));
+    salir_->setToolTip(Texto::tr("Termina la conexión y cierra el programa"));
+    connect(salir_, &QPushButton::clicked, this, &QWidget::close);
     LblDespliega = new QLabel;
     LblDespliega->setObjectName(QStringLiteral("LblDespliega"));
     // Notices, names and server replies are shown as they came, never as markup.
@@ -136,20 +150,24 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     LblDespliega->setAccessibleName(Texto::tr("Avisos del centro"));
     LblDespliega->installEventFilter(this);
     arriba->addWidget(Start_Button);
-    arriba->addWidget(salir);
+    arriba->addWidget(salir_);
     arriba->addWidget(LblDespliega, 1);
-    raiz->addLayout(arriba);
+    return arriba;
+}
 
+// Configuración, Status and Conexión.
+void Form1::creaPaginas() {
     paginas_ = new QTabWidget;
     paginas_->setAccessibleName(Texto::tr("Páginas"));
-    config_ = new PaginaConfiguracion(ctx);
+    config_ = new PaginaConfiguracion(ctx_);
     paginas_->addTab(config_, Texto::tr("&Configuración"));
     paginas_->addTab(creaStatus(), Texto::tr("S&tatus"));
     paginas_->addTab(creaConexion(), Texto::tr("Con&exión"));
-    raiz->addWidget(paginas_, 1);
-    setCentralWidget(centro);
-    creaMenus();
+}
 
+// The window follows the run's state from here on.
+void Form1::conectaEstado() {
+    const EstadoPrincipal& st = ctx_.st;
     connect(&st.pantalla(), &Pantalla::listaCambiada, this, &Form1::muestraLista);
     connect(&st.pantalla(), &Pantalla::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st.edicion(), &VistaEdicion::vistaCambiada, this,
@@ -166,23 +184,36 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
     // The cycle and the diagnostics exclude each other.
     connect(&st, &EstadoPrincipal::exclusionCambiada, this,
             [this] { Start_Button->setEnabled(!ctx_.st.diagnosticoActivo()); });
-    // The file viewer, loaded hidden; a double click on a day list opens the
-    // entry's file in it.
-    visor_ = new FrmArchivos(ctx, this);
+}
+
+// The file viewer, loaded hidden; a double click on a day list opens the
+// entry's file in it.
+void Form1::creaVisor() {
+    visor_ = new FrmArchivos(ctx_, this);
     visor_->setWindowFlag(Qt::Window);
     visor_->hide();
     visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstEnviados")), Lista::Enviados);
     visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRecibidos")), Lista::Recibidos);
     visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstPendientes")), Lista::Pendientes);
     visor_->conectaLista(findChild<QListView*>(QStringLiteral("LstRechazados")), Lista::Rechazados);
+}
+
+// Labels and menu captions as the state holds them now.
+void Form1::muestraEstado() {
+    const EstadoPrincipal& st = ctx_.st;
     for (int e = 0; e < int(Etiqueta::Cuenta_); ++e)
         muestraEtiqueta(Etiqueta(e));
     Menu_Configure->setText(st.edicion().captionConfigurar());
+}
+
+// Iniciar and Salir, the pages and lists the cycle asks for.
+void Form1::conectaBotones() {
+    const EstadoPrincipal& st = ctx_.st;
     connect(Start_Button, &QPushButton::clicked, this, [this] { Start_Button_Click(ctx_); });
     // During long work the broker can still stop: Detener and Salir act
     // within a second, everything else waits for the work to end.
-    if (ctx.latido) {
-        auto* parada = new Parada(*ctx.latido, Start_Button, salir, this);
+    if (ctx_.latido) {
+        auto* parada = new Parada(*ctx_.latido, Start_Button, salir_, this);
         parada->alDetener = [this] {
             if (ctx_.st.iniciado())
                 Start_Button_Click(ctx_);
@@ -204,6 +235,10 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
             }
         }
     });
+}
+
+// The cycle's clock and the deferred close.
+void Form1::creaRelojes() {
     // The one clock of the cycle, ticking for as long as the window is open.
     TmrControl = new QTimer(this);
     TmrControl->setInterval(1000);
@@ -225,7 +260,6 @@ Form1::Form1(Contexto& ctx, int posicion, QWidget* parent) : QMainWindow(parent)
         }
     });
     TmrControl->start();
-    colocaVentana();
 }
 
 namespace {

@@ -8,6 +8,7 @@ class QAction;
 class QLabel;
 class QListView;
 class QProgressBar;
+class QHBoxLayout;
 class QPushButton;
 class QStringListModel;
 class QTabWidget;
@@ -39,6 +40,13 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
+    QHBoxLayout* creaBarra();
+    void creaPaginas();
+    void conectaEstado();
+    void creaVisor();
+    void muestraEstado();
+    void conectaBotones();
+    void creaRelojes();
     void creaMenus();
     void colocaVentana();
     void guardaVentana();
@@ -56,6 +64,7 @@ private:
     QTabWidget* paginas_;
     QAction* Menu_Configure;
     QPushButton* Start_Button;
+    QPushButton* salir_ = nullptr;
     QLabel* LblDespliega;
     QLabel* Evento;
     Marco* marcoEvento_;
