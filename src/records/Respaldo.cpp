@@ -92,39 +92,27 @@ QMap<int, QString> archivosConfiguracion(const QString& carpeta) {
             out.insert(m.captured(1).toInt(), fs::une(carpeta, e.nombre));
     return out;
 }
-// Puts the backup in `fuente` in place: every odbc<n>.reg ends up belonging
-// to the patent at position n of the restored list (from its backup, or its
-// own current file moved to its new place when it has no backup), or nothing
-// changes. The files replaced are kept aside first. False when the restore
-// was refused before anything changed (the main window stays open).
-bool restaura(Contexto& ctx, const QString& fuente) {
-    const QString carpeta = ctx.carpetaPrograma;
-    const QString usuariosRespaldo = fs::une(fuente, kUsuarios, ctx.plataforma);
-    const QString usuarios = fs::une(carpeta, kUsuarios, ctx.plataforma);
-    bool leido = false;
-    const QStringList claves = fs::leeLineas(usuariosRespaldo, fs::limite::kConfiguracion, &leido);
-    QByteArray listaRespaldo;
-    if (!leido || !fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
-        ctx.dlg.error(Texto::tr("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
-                      fs::ultimaCausa() + Texto::tr("); no se modificó la configuración."));
-        return true;
-    }
-    const QStringList actuales =
-        fs::existeArchivo(usuarios) ? fs::leeLineas(usuarios, fs::limite::kConfiguracion) : QStringList();
-    const QMap<int, QString> existentes = archivosConfiguracion(carpeta);
-    // Another window's patent would have its file moved under it.
+// Another window's patent would have its file moved under it: said, and true.
+bool abiertaEnOtraVentana(Contexto& ctx, const QMap<int, QString>& existentes, const QStringList& actuales) {
     for (auto e = existentes.cbegin(); e != existentes.cend(); ++e) {
-        if (e.key() != ctx.st.config().IndicePatente() && CandadoPatente::ocupada(carpeta, e.key())) {
+        if (e.key() != ctx.st.config().IndicePatente() &&
+            CandadoPatente::ocupada(ctx.carpetaPrograma, e.key())) {
             ctx.dlg.error(Texto::tr("No es posible recuperar la configuración mientras la patente ") +
                           actuales.value(e.key(), QString::number(e.key())) +
                           Texto::tr(" está abierta en otra ventana de KORVAVal; ciérrela e intente de "
                                     "nuevo."));
-            return false;
+            return true;
         }
     }
+    return false;
+}
 
-    // Every new file is read before anything is written: a patent's current
-    // file may be moving to the place of another's.
+// The configuration each position of the restored list will hold, read
+// before anything is written: a patent's current file may be moving to the
+// place of another's. None where neither a backup nor a file of its own is.
+QList<std::optional<QByteArray>> leeNuevas(Contexto& ctx, const QString& fuente, const QStringList& claves,
+                                           const QStringList& actuales,
+                                           const QMap<int, QString>& existentes) {
     QList<std::optional<QByteArray>> nuevos;
     QSet<int> usados;
     for (int n = 0; n < claves.size(); ++n) {
@@ -159,14 +147,15 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         }
         nuevos.append(datos);
     }
+    return nuevos;
+}
 
-    // Kept aside: the list and every configuration file as they are now.
-    const QString aparte =
-        fs::une(fs::une(carpetaRespaldo1(ctx), QStringLiteral("anteriores"), ctx.plataforma),
-                ctx.reloj.ahora().toString(QStringLiteral("yyyyMMdd-HHmmss")), ctx.plataforma);
+// Copies the files that are there into `aparte`: the files copied, or none
+// after its message when a copy failed.
+std::optional<QStringList> aparta(Contexto& ctx, const QString& aparte, const QStringList& rutas) {
     QStringList guardados;
     bool apartado = fs::creaCarpeta(aparte);
-    for (const QString& ruta : QStringList{usuarios} + existentes.values()) {
+    for (const QString& ruta : rutas) {
         if (!apartado || !fs::existeArchivo(ruta))
             continue;
         const QString copia = fs::une(aparte, QFileInfo(ruta).fileName(), ctx.plataforma);
@@ -177,11 +166,46 @@ bool restaura(Contexto& ctx, const QString& fuente) {
         ctx.dlg.error(Texto::tr("ERROR: no fue posible guardar una copia de la configuración actual en ") +
                       aparte + QStringLiteral(" (") + fs::ultimaCausa() +
                       Texto::tr("); no se modificó la configuración."));
+        return std::nullopt;
+    }
+    return guardados;
+}
+
+// Puts the backup in `fuente` in place: every odbc<n>.reg ends up belonging
+// to the patent at position n of the restored list (from its backup, or its
+// own current file moved to its new place when it has no backup), or nothing
+// changes. The files replaced are kept aside first. False when the restore
+// was refused before anything changed (the main window stays open).
+bool restaura(Contexto& ctx, const QString& fuente) {
+    const QString carpeta = ctx.carpetaPrograma;
+    const QString usuariosRespaldo = fs::une(fuente, kUsuarios, ctx.plataforma);
+    const QString usuarios = fs::une(carpeta, kUsuarios, ctx.plataforma);
+    bool leido = false;
+    const QStringList claves = fs::leeLineas(usuariosRespaldo, fs::limite::kConfiguracion, &leido);
+    QByteArray listaRespaldo;
+    if (!leido || !fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
+        ctx.dlg.error(Texto::tr("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
+                      fs::ultimaCausa() + Texto::tr("); no se modificó la configuración."));
         return true;
     }
+    const QStringList actuales =
+        fs::existeArchivo(usuarios) ? fs::leeLineas(usuarios, fs::limite::kConfiguracion) : QStringList();
+    const QMap<int, QString> existentes = archivosConfiguracion(carpeta);
+    if (abiertaEnOtraVentana(ctx, existentes, actuales))
+        return false;
+    const QList<std::optional<QByteArray>> nuevos = leeNuevas(ctx, fuente, claves, actuales, existentes);
+
+    // Kept aside: the list and every configuration file as they are now.
+    const QString aparte =
+        fs::une(fs::une(carpetaRespaldo1(ctx), QStringLiteral("anteriores"), ctx.plataforma),
+                ctx.reloj.ahora().toString(QStringLiteral("yyyyMMdd-HHmmss")), ctx.plataforma);
+    const std::optional<QStringList> guardados =
+        aparta(ctx, aparte, QStringList{usuarios} + existentes.values());
+    if (!guardados)
+        return true;
 
     const auto deshaz = [&] {
-        for (const QString& ruta : std::as_const(guardados)) {
+        for (const QString& ruta : *guardados) {
             const QString copia = fs::une(aparte, QFileInfo(ruta).fileName(), ctx.plataforma);
             fs::ponSoloLectura(ruta, false);
             fs::copia(copia, ruta);
