@@ -58,6 +58,41 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
                            Texto::tr("); sigue pendiente"));
 }
 
+// Phase 2: the day's received files go to the additional receive folders
+// whose letters they carry, under the name length each route takes.
+void copiaARutas(Contexto& ctx) {
+    EstadoPrincipal& st = ctx.st;
+    if (!st.config().chk(slot::RutasAdicionales))
+        return;
+    const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
+    const QStringList letrasR = st.pantalla().lista(Lista::ArchivosR);
+    const QStringList rutas = st.pantalla().lista(Lista::ReciboLocal);
+    const QStringList letrasE = st.pantalla().lista(Lista::ArchivosE);
+    const QStringList recibidos = st.pantalla().lista(Lista::Recibidos);
+    for (int j = 0; j < letrasR.size() && j < rutas.size(); ++j) {
+        if (rutas[j] == recibo)
+            continue;
+        const QChar letraEnvio = j < letrasE.size() && !letrasE[j].isEmpty() ? letrasE[j].at(0) : QChar();
+        for (const QString& entrada : recibidos) {
+            if (entrada.isEmpty() || QString(entrada.at(0)) != letrasR[j])
+                continue;
+            const int largo = largoParaRuta(entrada, letraEnvio);
+            if (largo == 0)
+                continue;
+            const QString nombre = entrada.left(largo);
+            const QString origen = fs::une(recibo, nombre, ctx.plataforma);
+            if (!fs::esRegular(origen))
+                continue;
+            const QString destino = fs::une(rutas[j], nombre, ctx.plataforma);
+            if (fs::soloLectura(destino))
+                fs::ponSoloLectura(destino, false);
+            if (!copiaReportada(ctx, origen, destino))
+                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
+                                      rutas[j] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
+        }
+    }
+}
+
 } // namespace
 
 QString nombreRespuesta(const EstadoPrincipal& st, const QString& n) {
@@ -175,35 +210,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         if (!registraEnLog(ctx, EventoLog::Recibido, respuesta))
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     }
-
-    if (!st.config().chk(slot::RutasAdicionales))
-        return;
-    const QStringList letrasR = st.pantalla().lista(Lista::ArchivosR);
-    const QStringList rutas = st.pantalla().lista(Lista::ReciboLocal);
-    const QStringList letrasE = st.pantalla().lista(Lista::ArchivosE);
-    const QStringList recibidos = st.pantalla().lista(Lista::Recibidos);
-    for (int j = 0; j < letrasR.size() && j < rutas.size(); ++j) {
-        if (rutas[j] == recibo)
-            continue;
-        const QChar letraEnvio = j < letrasE.size() && !letrasE[j].isEmpty() ? letrasE[j].at(0) : QChar();
-        for (const QString& entrada : recibidos) {
-            if (entrada.isEmpty() || QString(entrada.at(0)) != letrasR[j])
-                continue;
-            const int largo = largoParaRuta(entrada, letraEnvio);
-            if (largo == 0)
-                continue;
-            const QString nombre = entrada.left(largo);
-            const QString origen = fs::une(recibo, nombre, ctx.plataforma);
-            if (!fs::esRegular(origen))
-                continue;
-            const QString destino = fs::une(rutas[j], nombre, ctx.plataforma);
-            if (fs::soloLectura(destino))
-                fs::ponSoloLectura(destino, false);
-            if (!copiaReportada(ctx, origen, destino))
-                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
-                                      rutas[j] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
-        }
-    }
+    copiaARutas(ctx);
 }
 
 } // namespace korva
