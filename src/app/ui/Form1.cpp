@@ -25,7 +25,6 @@
 
 #include "app/Arranque.h"
 #include "app/ui/AcercaDe.h"
-#include "app/ui/Colores.h"
 #include "app/ui/Manual.h"
 #include "app/ui/Parada.h"
 #include "comun/Contexto.h"
@@ -41,6 +40,7 @@
 #include "platform/Dialogos.h"
 #include "platform/Soporte.h"
 #include "platform/fs.h"
+#include "platform/ui/Colores.h"
 #include "records/Respaldo.h"
 #include "records/ui/FrmArchivos.h"
 #include "records/ui/FrmMessage.h"

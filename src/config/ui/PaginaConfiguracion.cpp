@@ -1,7 +1,7 @@
 #include "config/ui/PaginaConfiguracion.h"
 #include "platform/Texto.h"
 
-#include "app/ui/Colores.h"
+#include "platform/ui/Colores.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

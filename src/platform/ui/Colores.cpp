@@ -1,4 +1,4 @@
-#include "app/ui/Colores.h"
+#include "platform/ui/Colores.h"
 
 #include <QApplication>
 #include <QWidget>
