@@ -98,6 +98,51 @@ QString patenteRutaEnvio(const QString& n) {
 
 bool enviadoCaduco(int d, int N) { return N <= 20 ? (d >= N && d <= N + 346) : d <= N - 20; }
 
+namespace {
+
+// The receive folder's files of other days: a response is copied into
+// Respalda first and deleted only once its copy is there.
+void depuraRecibo(Purga& p, const QString& recibo, const QString& respalda) {
+    if (!fs::existeCarpeta(respalda))
+        fs::creaCarpeta(respalda);
+    for (const fs::Entrada& e : p.archivos(recibo, Purga::Carpeta::DelBroker)) {
+        if (!deOtroDia(e.nombre, p.hoy))
+            continue;
+        if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
+            continue;
+        const QString ruta = fs::une(recibo, e.nombre, p.ctx.plataforma);
+        p.ctx.late();
+        if (respaldable(e.nombre, p.patente)) {
+            const QString copia = fs::une(respalda, e.nombre, p.ctx.plataforma);
+            // A read-only copy is one the broker protects: it stays, and so
+            // does the file it would have been replaced with.
+            if (fs::soloLectura(copia)) {
+                p.fallas << ruta + Texto::tr(" (su copia en Respalda es de solo lectura)");
+                continue;
+            }
+            // Deleted only once its copy is there.
+            if (!copiaReportada(p.ctx, ruta, copia) || !fs::esRegular(copia)) {
+                p.fallas << ruta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
+                continue;
+            }
+        }
+        if (!e.soloLectura)
+            p.borra(ruta);
+    }
+}
+
+// Sent copies past their time in Enviados.
+void depuraEnviados(Purga& p, const QString& enviados) {
+    if (fs::existeCarpeta(enviados)) {
+        for (const fs::Entrada& e : p.archivos(enviados)) {
+            int d = 0;
+            if (!e.soloLectura && esDia(e.nombre, &d) && enviadoCaduco(d, p.hoy))
+                p.borra(fs::une(enviados, e.nombre, p.ctx.plataforma));
+        }
+    }
+}
+} // namespace
+
 void DepuraArchivos(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     if (RevisaDir(ctx) != 0) {
@@ -147,45 +192,12 @@ void DepuraArchivos(Contexto& ctx) {
                 p.depuraCarpeta(r, patenteBase, C::DelBroker);
     }
 
-    const QString respalda = carpetas::respalda(st, ctx.plataforma);
-    if (!fs::existeCarpeta(respalda))
-        fs::creaCarpeta(respalda);
-    for (const fs::Entrada& e : p.archivos(recibo, C::DelBroker)) {
-        if (!deOtroDia(e.nombre, p.hoy))
-            continue;
-        if (patenteBase(e.nombre) != p.patente && !e.nombre.startsWith(p.patente))
-            continue;
-        const QString ruta = fs::une(recibo, e.nombre, ctx.plataforma);
-        ctx.late();
-        if (respaldable(e.nombre, p.patente)) {
-            const QString copia = fs::une(respalda, e.nombre, ctx.plataforma);
-            // A read-only copy is one the broker protects: it stays, and so
-            // does the file it would have been replaced with.
-            if (fs::soloLectura(copia)) {
-                p.fallas << ruta + Texto::tr(" (su copia en Respalda es de solo lectura)");
-                continue;
-            }
-            // Deleted only once its copy is there.
-            if (!copiaReportada(ctx, ruta, copia) || !fs::esRegular(copia)) {
-                p.fallas << ruta + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
-                continue;
-            }
-        }
-        if (!e.soloLectura)
-            p.borra(ruta);
-    }
+    depuraRecibo(p, recibo, carpetas::respalda(st, ctx.plataforma));
     const QString aviso = fs::une(recibo, QStringLiteral("aviso.txt"), ctx.plataforma);
     if (fs::existeArchivo(aviso) && !fs::soloLectura(aviso))
         p.borra(aviso);
 
-    const QString enviados = carpetas::enviados(st, ctx.plataforma);
-    if (fs::existeCarpeta(enviados)) {
-        for (const fs::Entrada& e : p.archivos(enviados)) {
-            int d = 0;
-            if (!e.soloLectura && esDia(e.nombre, &d) && enviadoCaduco(d, p.hoy))
-                p.borra(fs::une(enviados, e.nombre, ctx.plataforma));
-        }
-    }
+    depuraEnviados(p, carpetas::enviados(st, ctx.plataforma));
 
     if (p.fallas.isEmpty())
         st.pantalla().setEvento(Texto::tr("Listo para iniciar"));
