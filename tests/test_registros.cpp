@@ -234,6 +234,11 @@ private slots:
         QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::AvisoParticular),
                  QStringLiteral(" Estimado cliente su cuenta vence hoy"));
         QCOMPARE(o.st.pantalla().evento(), QStringLiteral("Cargando Avisos Generales..."));
+        // An urgent first notice is red from the moment it shows.
+        QVERIFY(escribe(o.recibo + "/aviso.gen", "**urgente\r\ndos\r\n"));
+        CargaAvisos(o.ctx);
+        QCOMPARE(o.st.pantalla().etiqueta(Etiqueta::Despliega), QStringLiteral("**urgente"));
+        QCOMPARE(o.st.pantalla().colorAviso(), ColorAviso::Rojo);
 
         // No drive: the list is emptied and nothing else is read.
         o.st.config().setSlot(slot::DirRecibo, "recibo");

@@ -396,8 +396,9 @@ public:
     void setCaptionInicio(const QString& c);
     bool iniciado() const { return captionInicio_ == Texto::tr("&Detener"); }
 
-    // The restore ends the run: the main window closes itself (with its save
-    // question) when asked. The flag stays set for a window that opens later.
+    // The restore ends the run: the main window closes itself when asked
+    // (nothing to save: the record is the one replaced). The flag stays set
+    // for a window that opens later.
     bool cierrePendiente() const { return cierrePendiente_; }
     void solicitaCierre();
 

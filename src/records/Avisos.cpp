@@ -110,6 +110,17 @@ QString avisoParticular(const QByteArray& contenido) {
     return etiqueta;
 }
 
+namespace {
+
+// A notice on the notice line: "**" notices in red. The colour first, so a
+// window repainting on the text sees the right one.
+void muestraAviso(Pantalla& pantalla, const QString& texto) {
+    pantalla.setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
+    pantalla.setEtiqueta(Etiqueta::Despliega, texto);
+}
+
+} // namespace
+
 void CargaAvisos(Contexto& ctx) {
     ctx.st.pantalla().vacia(Lista::Mensajes);
     ctx.st.pantalla().setEvento(Texto::tr("Cargando Avisos Generales..."));
@@ -124,7 +135,7 @@ void CargaAvisos(Contexto& ctx) {
         const QStringList avisos =
             leeAviso(ctx, ruta, &contenido) ? avisosGenerales(contenido) : QStringList();
         ctx.st.pantalla().setLista(Lista::Mensajes, avisos);
-        ctx.st.pantalla().setEtiqueta(Etiqueta::Despliega, avisos.value(0));
+        muestraAviso(ctx.st.pantalla(), avisos.value(0));
     }
     CargaAvisoParticular(ctx);
 }
@@ -149,9 +160,7 @@ void RotaAvisos(EstadoPrincipal& st) {
         st.pantalla().setIndiceAviso(st.pantalla().IndiceAviso() + 1);
     else
         st.pantalla().setIndiceAviso(0);
-    // The colour first, so a window repainting on the text sees the right one.
-    st.pantalla().setColorAviso(texto.startsWith(QStringLiteral("**")) ? ColorAviso::Rojo : ColorAviso::Azul);
-    st.pantalla().setEtiqueta(Etiqueta::Despliega, texto);
+    muestraAviso(st.pantalla(), texto);
 }
 
 } // namespace korva

@@ -172,7 +172,8 @@ void Form1::conectaEstado() {
     connect(&st.pantalla(), &Pantalla::etiquetaCambiada, this, &Form1::muestraEtiqueta);
     connect(&st.edicion(), &VistaEdicion::vistaCambiada, this,
             [this] { Menu_Configure->setText(ctx_.st.edicion().captionConfigurar()); });
-    // A restore ends the run: the window closes itself, with its save question.
+    // A restore ends the run: the window closes itself; the record in memory
+    // is the one the restore replaced, so there is nothing to save.
     connect(&st, &EstadoPrincipal::cierreSolicitado, this, &QWidget::close, Qt::QueuedConnection);
     connect(&st.pantalla(), &Pantalla::colorAvisoCambiado, this, &Form1::muestraColorAviso);
     muestraColorAviso();
