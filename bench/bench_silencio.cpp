@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "CentroSimulado.h"
+#include "DatosOficina.h"
 #include "RelojGuionado.h"
 #include "SinDialogos.h"
 #include "VentanaErrorGrabadora.h"
@@ -59,19 +60,14 @@ int main(int argc, char** argv) {
     test::VentanaErrorGrabadora ventana;
     Contexto ctx{st, dlg, reloj, dir.path()};
     ctx.ventanaError = &ventana;
-    const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
+    const QString envio = oficina::describe(st, dir.path()).envio;
     QDir().mkpath(envio + QStringLiteral("/Pend"));
-    QDir().mkpath(recibo);
-    st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
-    st.config().setSlot(slot::DirEnvio, envio);
-    st.config().setSlot(slot::DirRecibo, recibo);
     st.config().setChk(slot::EnvioAutomatico, true);
     st.config().setChk(slot::Firmar, false);
     st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
     st.config().setSlot(slot::Puerto, QString::number(centro.puerto()));
     st.config().setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.config().setChk(slot::Pasivo, true);
-    st.ciclo().setDiaJulianoActual(45);
     ClienteFtpCurl ftp(oftp);
     ctx.ftp = &ftp;
     for (int i = 1; i <= pendientes; ++i) {

@@ -21,6 +21,7 @@
 #include <sys/resource.h>
 
 #include "CentroSimulado.h"
+#include "DatosOficina.h"
 #include "RelojGuionado.h"
 #include "SinDialogos.h"
 #include "comun/Contexto.h"
@@ -89,13 +90,8 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     bench::SinDialogos dlg;
     test::RelojGuionado reloj(QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0)));
     Contexto ctx{st, dlg, reloj, dir.path()};
-    const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
-    QDir().mkpath(envio);
-    QDir().mkpath(recibo);
-    st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
-    st.config().setSlot(slot::DirEnvio, envio);
-    st.config().setSlot(slot::DirRecibo, recibo);
-    st.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    const oficina::Carpetas carpetas = oficina::describe(st, dir.path());
+    const QString &envio = carpetas.envio, &recibo = carpetas.recibo;
     st.config().setSlot(slot::FolioSuperior, QStringLiteral("999"));
     st.config().setChk(slot::EnvioAutomatico, true);
     st.config().setChk(slot::Firmar, false);
@@ -104,7 +100,6 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     st.config().setSlot(slot::Puerto, QString::number(centro.puerto()));
     st.config().setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.config().setChk(slot::Pasivo, true);
-    st.ciclo().setDiaJulianoActual(45);
     st.ciclo().setPeriodo(1);
     OpcionesCurl oftp;
     oftp.archivoCA = centro.archivoCA();

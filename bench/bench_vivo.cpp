@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "CentroSimulado.h"
+#include "DatosOficina.h"
 #include "SinDialogos.h"
 #include "app/ui/Form1.h"
 #include "comun/Contexto.h"
@@ -119,13 +120,8 @@ Ronda corre(test::CentroSimulado& centro, const QString& carpeta, int archivos, 
     bench::SinDialogos dlg;
     RelojSistema reloj;
     Contexto ctx{st, dlg, reloj, dir.path()};
-    const QString envio = dir.filePath(QStringLiteral("env")), recibo = dir.filePath(QStringLiteral("rec"));
-    QDir().mkpath(envio);
-    QDir().mkpath(recibo);
-    st.config().setSlot(slot::Usuario, QStringLiteral("a4321"));
-    st.config().setSlot(slot::DirEnvio, envio);
-    st.config().setSlot(slot::DirRecibo, recibo);
-    st.config().setSlot(slot::FolioInferior, QStringLiteral("001"));
+    const oficina::Carpetas carpetas = oficina::describe(st, dir.path());
+    const QString& envio = carpetas.envio;
     st.config().setSlot(slot::FolioSuperior, QStringLiteral("999"));
     st.config().setSlot(slot::ServidorActual, QStringLiteral("127.0.0.1"));
     st.config().setSlot(slot::ServidorPrimario, QStringLiteral("127.0.0.1"));
