@@ -180,14 +180,14 @@ bool restaura(Contexto& ctx, const QString& fuente) {
     const QString carpeta = ctx.carpetaPrograma;
     const QString usuariosRespaldo = fs::une(fuente, kUsuarios, ctx.plataforma);
     const QString usuarios = fs::une(carpeta, kUsuarios, ctx.plataforma);
-    bool leido = false;
-    const QStringList claves = fs::leeLineas(usuariosRespaldo, fs::limite::kConfiguracion, &leido);
     QByteArray listaRespaldo;
-    if (!leido || !fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
+    if (!fs::lee(usuariosRespaldo, fs::limite::kConfiguracion, &listaRespaldo)) {
         ctx.dlg.error(Texto::tr("ERROR: no fue posible leer ") + usuariosRespaldo + QStringLiteral(" (") +
                       fs::ultimaCausa() + Texto::tr("); no se modificó la configuración."));
         return true;
     }
+    // The list is written back as read; its keys are its lines.
+    const QStringList claves = ansi::lineas(listaRespaldo);
     const QStringList actuales =
         fs::existeArchivo(usuarios) ? fs::leeLineas(usuarios, fs::limite::kConfiguracion) : QStringList();
     const QMap<int, QString> existentes = archivosConfiguracion(carpeta);
