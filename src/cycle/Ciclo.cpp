@@ -65,6 +65,28 @@ void pasoAvisos(Contexto& ctx) {
     }
 }
 
+// A cycle under way, from its start to every way out of it: the running
+// mark (given back as found: a cycle may run inside another's message box)
+// and the marks the broker is told by.
+class CicloEnCurso {
+public:
+    explicit CicloEnCurso(EstadoPrincipal& st) : st_(st), anidado_(st.ciclo().cicloEnCurso()) {
+        st_.ciclo().setCicloEnCurso(true);
+        st_.marcaCiclo(true);
+    }
+    ~CicloEnCurso() {
+        st_.ciclo().setCicloEnCurso(anidado_);
+        st_.marcaCiclo(false);
+    }
+    CicloEnCurso(const CicloEnCurso&) = delete;
+    CicloEnCurso& operator=(const CicloEnCurso&) = delete;
+    bool anidado() const { return anidado_; }
+
+private:
+    EstadoPrincipal& st_;
+    bool anidado_;
+};
+
 void detenSiCorre(Contexto& ctx) {
     if (ctx.st.iniciado())
         Start_Button_Click(ctx);
@@ -87,15 +109,11 @@ void EnviaConfiguracion(Contexto& ctx) {
 
 void EjecutaCiclo(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
-    const bool anidado = st.ciclo().cicloEnCurso();
-    st.ciclo().setCicloEnCurso(true);
-    st.marcaCiclo(true);
-    if (!anidado)
+    const CicloEnCurso enCurso(st);
+    if (!enCurso.anidado())
         reiniciaSesion(ctx);
     if (RevisaDir(ctx) != 0) {
         detenSiCorre(ctx);
-        st.ciclo().setCicloEnCurso(anidado);
-        st.marcaCiclo(false);
         return;
     }
     st.ciclo().setSegundosTranscurridos(0);
@@ -134,15 +152,11 @@ void EjecutaCiclo(Contexto& ctx) {
         reportaFalla(ctx, Texto::tr("Se detuvo la conexión: el servidor rechazó el usuario o la contraseña. "
                                     "Corríjalos en la configuración e inicie de nuevo."));
         detenSiCorre(ctx);
-        st.ciclo().setCicloEnCurso(anidado);
-        st.marcaCiclo(false);
         return;
     }
     st.ciclo().setSegundosTranscurridos(1);
     st.pantalla().setProgreso(1);
     st.pantalla().seleccionaUltimos();
-    st.ciclo().setCicloEnCurso(anidado);
-    st.marcaCiclo(false);
 }
 
 void Start_Button_Click(Contexto& ctx) {
