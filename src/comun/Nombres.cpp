@@ -63,7 +63,7 @@ bool pruebaJuliano(const EstadoPrincipal& st, const QString& nombre) {
 
 bool pruebaPatente(const EstadoPrincipal& st, const QString& nombre) {
     const QString p = patenteDe(nombre);
-    return !p.isEmpty() && p == st.config().TxtConfiguration(slot::Usuario).right(4);
+    return !p.isEmpty() && p == st.config().patente();
 }
 
 bool pruebaFolio(const EstadoPrincipal& st, const QString& nombre) {

@@ -142,7 +142,7 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
     if (!bitacora.carga(st))
         return false;
     const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
-    const QString patente = st.config().TxtConfiguration(slot::Usuario).right(4);
+    const QString patente = st.config().patente();
     const QStringList rutas = st.pantalla().lista(Lista::EnvioLocal);
     const QStringList letras = st.pantalla().lista(Lista::ArchivosE);
     const auto copia = [&](const QString& origen, const QString& n) {
@@ -281,7 +281,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     if (st.config().chk(slot::Firmar) && tipo < kNoFirmable) {
         // Read-only is how a broker protects a file: never rewritten or signed.
         if (fs::soloLectura(ruta)) {
-            reportaFallaUnaVez(ctx, Texto::tr("solo-lectura ") + nombre,
+            reportaFallaUnaVez(ctx, QStringLiteral("solo-lectura ") + nombre,
                                Texto::tr("ERROR: ") + nombre +
                                    Texto::tr(" es de solo lectura: no se firma ni se envía mientras lo sea"));
             return;
@@ -353,7 +353,7 @@ bool Pasada::sube(const QString& nombre, const QString& ruta, const fs::Huella& 
             fs::borra(pendiente);
         const QString conexion = QStringLiteral("ERROR al conectar- ") + QString::number(rc);
         if (sesionViva && st.sesion().perdida() == 0 && !esFallaLocal(rc)) {
-            reportaFallaUnaVez(ctx, Texto::tr("subida ") + nombre + QString::number(rc),
+            reportaFallaUnaVez(ctx, QStringLiteral("subida ") + nombre + QString::number(rc),
                                Texto::tr("ERROR: el centro no aceptó ") + nombre + QStringLiteral(" (") +
                                    QString::number(rc) + QLatin1Char(' ') + MensajeError(rc).trimmed() +
                                    Texto::tr("); se enviará de nuevo en el siguiente ciclo"));

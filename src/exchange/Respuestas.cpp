@@ -52,7 +52,7 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
     default:
         return; // not there yet, or the session's own failure, already said
     }
-    reportaFallaUnaVez(ctx, Texto::tr("respuesta ") + respuesta + QString::number(codigo),
+    reportaFallaUnaVez(ctx, QStringLiteral("respuesta ") + respuesta + QString::number(codigo),
                        Texto::tr("ERROR: no fue posible guardar la respuesta ") + respuesta +
                            Texto::tr(" en ") + destino + QStringLiteral(" (") + causa +
                            Texto::tr("); sigue pendiente"));
