@@ -397,7 +397,7 @@ private slots:
         f.st.config().setSlot(slot::LetrasValidacion, e);
         f.st.config().setSlot(slot::LetrasPago, r);
         QCOMPARE(int(RevisaArchivosTipo(f.ctx)), res);
-        QCOMPARE(int(f.st.pantalla().lista(Lista::ArchivosE).size()), items);
+        QCOMPARE(int(letrasDeTipo(e).size()), items);
         QCOMPARE(f.dlg.registros.size(), res == 1 ? 0 : 1);
     }
 
@@ -407,48 +407,66 @@ private slots:
         auto corre = [&](const QString& rutas, const QString& letras) {
             f.dlg.limpia();
             f.st.edicion().setPanel(Panel::Ninguno);
-            return RevisaRutas(f.ctx, rutas, letras, Lista::EnvioLocal, Lista::ArchivosE);
+            return RevisaRutas(f.ctx, rutas, letras, Sentido::Envio);
         };
-        QCOMPARE(corre(a + "," + b, "m,b"), std::optional<qint16>(0));
-        QCOMPARE(f.st.pantalla().lista(Lista::EnvioLocal), (QStringList{a, b}));
-        QCOMPARE(f.st.pantalla().lista(Lista::ArchivosE), (QStringList{"m", "b"}));
+        const RevisionRutas buena = corre(a + "," + b, "m,b");
+        QCOMPARE(buena.resultado, std::optional<qint16>(0));
+        QCOMPARE(buena.rutas.carpetas, (QStringList{a, b}));
+        QCOMPARE(buena.rutas.letras, (QStringList{"m", "b"}));
         QCOMPARE(f.st.edicion().panel(), Panel::Ninguno);
 
-        QCOMPARE(corre(a + ",," + b, "m,b,c"), std::optional<qint16>(1));
+        const RevisionRutas vacia = corre(a + ",," + b, "m,b,c");
+        QCOMPARE(vacia.resultado, std::optional<qint16>(1));
         QCOMPARE(f.dlg.textos(),
                  QStringList{"ERROR: Es imposible continuar, en la configuración de Rutas "
                              "Adicionales, al menos una de las Rutas de Envio Local esta vacia"});
-        QVERIFY(f.st.pantalla().lista(Lista::EnvioLocal).isEmpty() &&
-                f.st.pantalla().lista(Lista::ArchivosE).isEmpty());
+        QVERIFY(vacia.rutas.carpetas.isEmpty() && vacia.rutas.letras.isEmpty());
         QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
 
-        QCOMPARE(corre(a + "," + f.ruta("falta"), "m,b"), std::optional<qint16>(1));
+        QCOMPARE(corre(a + "," + f.ruta("falta"), "m,b").resultado, std::optional<qint16>(1));
         QVERIFY(f.dlg.ultimo().endsWith("Rutas de Envio Local no es valida"));
 
-        QCOMPARE(corre(a + ",", "m,b"), std::optional<qint16>(1)); // the last route is ","
+        QCOMPARE(corre(a + ",", "m,b").resultado, std::optional<qint16>(1)); // the last route is ","
         QCOMPARE(f.dlg.textos().size(), 1);
         QVERIFY(f.dlg.ultimo().endsWith("no es valida"));
 
-        QCOMPARE(corre(",," + f.ruta("falta"), "m,b,c"), std::optional<qint16>(1));
+        QCOMPARE(corre(",," + f.ruta("falta"), "m,b,c").resultado, std::optional<qint16>(1));
         QCOMPARE(f.dlg.textos().size(), 2); // empty first, then invalid
         QVERIFY(f.dlg.textos()[0].endsWith("esta vacia"));
 
-        QCOMPARE(corre(a, "m,b"), std::optional<qint16>(1));
+        QCOMPARE(corre(a, "m,b").resultado, std::optional<qint16>(1));
         QCOMPARE(f.dlg.ultimo(),
                  QStringLiteral("ERROR: Es imposible continuar, en la configuración de Rutas "
                                 "Adicionales, no coinciden el numero de Rutas de Envio Local con "
                                 "los tipos de archivos"));
         QCOMPARE(f.st.edicion().panel(), Panel::Rutas);
 
-        QCOMPARE(corre("", "m"), std::optional<qint16>()); // nothing to check
+        QCOMPARE(corre("", "m").resultado, std::optional<qint16>()); // nothing to check
         QVERIFY(f.dlg.registros.isEmpty());
 
         // The panel opens only while no other panel is shown.
         f.dlg.limpia();
         f.st.edicion().setPanel(Panel::Firma);
-        RevisaRutas(f.ctx, a, "m,b", Lista::ReciboLocal, Lista::ArchivosR);
+        RevisaRutas(f.ctx, a, "m,b", Sentido::Recibo);
         QCOMPARE(f.st.edicion().panel(), Panel::Firma);
         QVERIFY(f.dlg.ultimo().contains("Rutas de Recibo Local"));
+
+        // Both directions: the record keeps what each check accepted, the
+        // passes and the midnight purge work on it; a failing receive check
+        // leaves the send routes it accepted and none to receive in.
+        f.st.config().setSlot(slot::RutasEnvioLocal, a + "," + b);
+        f.st.config().setSlot(slot::LetrasValidacion, "m,b");
+        f.st.config().setSlot(slot::RutasReciboLocal, b);
+        f.st.config().setSlot(slot::LetrasPago, "r");
+        const auto todas = RevisaRutasAdicionales(f.ctx);
+        QVERIFY(todas);
+        QCOMPARE(todas->envio, buena.rutas);
+        QCOMPARE(f.st.config().rutas(Sentido::Envio), buena.rutas);
+        QCOMPARE(f.st.config().rutas(Sentido::Recibo), (RutasLocales{{b}, {"r"}}));
+        f.st.config().setSlot(slot::RutasReciboLocal, f.ruta("falta"));
+        QVERIFY(!RevisaRutasAdicionales(f.ctx));
+        QCOMPARE(f.st.config().rutas(Sentido::Envio), buena.rutas);
+        QCOMPARE(f.st.config().rutas(Sentido::Recibo), RutasLocales{});
     }
 };
 

@@ -165,8 +165,8 @@ private slots:
         Fixture f;
         const Carpetas c = prepara(f);
         f.st.config().setChk(slot::RutasAdicionales, true);
-        f.st.pantalla().setLista(Lista::EnvioLocal, {f.carpeta("ruta")});
-        f.st.pantalla().setLista(Lista::ReciboLocal, {f.tmp.path() + "//rec"});
+        f.st.config().setRutas(Sentido::Envio, {{f.carpeta("ruta")}, {}});
+        f.st.config().setRutas(Sentido::Recibo, {{f.tmp.path() + "//rec"}, {}});
         toca(c.rec, {"m4321101.err", "r4321104.045"});
         DepuraArchivos(f.ctx);
         QVERIFY(en(c.rec).isEmpty());

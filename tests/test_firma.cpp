@@ -497,8 +497,7 @@ private slots:
         o.st().config().setSlot(slot::ClavePrevalidador, QStringLiteral("999"));
         const QString ruta = o.f.carpeta("rutam");
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::EnvioLocal, {ruta});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setRutas(Sentido::Envio, {{ruta}, {"m"}});
         const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
         const QByteArray c1 = "201|4321|c4321124.045|\n301|" + kCurpA + "|x|\n";
         const QByteArray b = "500|1|4321|\r\n";

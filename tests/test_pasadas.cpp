@@ -96,8 +96,7 @@ private slots:
         QVERIFY(QFile::link(fuera + "/secreto", o.envio + "/m4321104.045"));
         QVERIFY(QFile::link(fuera + "/secreto", rm + "/m4321106.045"));
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setRutas(Sentido::Envio, {{rm}, {"m"}});
         QVERIFY(pon(o.envio + "/m4321105.045", "privado"));
         QVERIFY(QFile::setPermissions(o.envio + "/m4321105.045", QFile::ReadOwner | QFile::WriteOwner));
         EnviaArchivosValidacion(o.ctx());
@@ -119,8 +118,7 @@ private slots:
         o.ctx().msQuietud = 300;
         const QString rm = o.f.carpeta("rutam");
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setRutas(Sentido::Envio, {{rm}, {"m"}});
         QVERIFY(pon(rm + "/m4321110.045", "500|\r\n", QDateTime::currentDateTime().addSecs(3600)));
         EnviaArchivosValidacion(o.ctx());
         QCOMPARE(lee(c.ruta("REC/m4321110.045")), QByteArray("500|\r\n"));
@@ -143,8 +141,7 @@ private slots:
         }
         QVERIFY(fs::ponSoloLectura(fuera + "2", true)); // not made writable through the link either
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setRutas(Sentido::Envio, {{rm}, {"m"}});
         QVERIFY(pon(o.envio + "/m4321123.045", "enviado"));
         QVERIFY(pon(o.envio + "/m4321128.044", "rechazado"));
         EnviaArchivosValidacion(o.ctx());
@@ -323,9 +320,8 @@ private slots:
         Oficina4321 o;
         const QString rb = o.f.carpeta("rutab"), re = o.f.carpeta("rutae");
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::ArchivosR, {"r", "r", "r"});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"b", "e", "m"});
-        o.st().pantalla().setLista(Lista::ReciboLocal, {rb, re, o.recibo});
+        o.st().config().setRutas(Sentido::Recibo, {{rb, re, o.recibo}, {"r", "r", "r"}});
+        o.st().config().setRutas(Sentido::Envio, {{}, {"b", "e", "m"}});
         QVERIFY(pon(o.recibo + "/r4321123.045", "r"));
         QVERIFY(pon(o.recibo + "/ra4321123045", "ra"));
         o.st().pantalla().setLista(Lista::Recibidos, {"r4321123.045 - 10:00:00", "ra4321123045 - 10:00:01"});
@@ -374,8 +370,7 @@ private slots:
         o.conecta(c);
         const QString rm = o.f.carpeta("rutam");
         o.st().config().setChk(slot::RutasAdicionales, true);
-        o.st().pantalla().setLista(Lista::EnvioLocal, {rm});
-        o.st().pantalla().setLista(Lista::ArchivosE, {"m"});
+        o.st().config().setRutas(Sentido::Envio, {{rm}, {"m"}});
         QVERIFY(pon(rm + "/m4321123.045", "desde la ruta", QDateTime(QDate(2026, 2, 14), QTime(8, 0, 0))));
         QVERIFY(pon(rm + "/m4321124.044", "otro dia"));
         EnviaArchivosValidacion(o.ctx());

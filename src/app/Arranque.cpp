@@ -64,13 +64,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
     if (!st.config().configuracionNoLeida())
         RevisaArchivosTipo(ctx);
     if (!st.config().configuracionNoLeida() && st.config().chk(slot::RutasAdicionales)) {
-        if (RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasEnvioLocal),
-                        st.config().TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
-                        Lista::ArchivosE) == 1)
-            abrePanel(ctx, Panel::Rutas);
-        else if (RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasReciboLocal),
-                             st.config().TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal,
-                             Lista::ArchivosR) == 1)
+        if (!RevisaRutasAdicionales(ctx))
             abrePanel(ctx, Panel::Rutas);
     }
     if (!st.config().configuracionNoLeida() &&

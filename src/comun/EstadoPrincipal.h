@@ -14,19 +14,18 @@ namespace korva {
 
 inline const QString kTituloVentana = QStringLiteral("KORVA Centro de Prevalidación");
 
-// Lists of the main window. The first four are the day lists the broker
-// watches; the others are the hidden lists the checks fill for the cycle.
-enum class Lista {
-    Enviados,
-    Recibidos,
-    Pendientes,
-    Rechazados,
-    ArchivosE,
-    ArchivosR,
-    EnvioLocal,
-    ReciboLocal,
-    Mensajes,
-    Cuenta_
+// Lists of the main window: the four day lists the broker watches and the
+// notices.
+enum class Lista { Enviados, Recibidos, Pendientes, Rechazados, Mensajes, Cuenta_ };
+
+// The additional folders of one direction as the route check accepted them
+// and the file-type letters given for them, position by position (a folder
+// takes the files of the letter at its position).
+enum class Sentido { Envio, Recibo };
+struct RutasLocales {
+    QStringList carpetas;
+    QStringList letras;
+    bool operator==(const RutasLocales&) const = default;
 };
 
 // Labels and one-line texts of the main window.
@@ -293,6 +292,10 @@ public:
     // Edit mode was closed at least once this run.
     bool edicionCerradaAlgunaVez() const { return edicionCerradaAlgunaVez_; }
     void setEdicionCerradaAlgunaVez(bool c) { edicionCerradaAlgunaVez_ = c; }
+    // What the last route check of each direction accepted: the passes and
+    // the midnight purge work on these until the next check.
+    const RutasLocales& rutas(Sentido s) const { return rutas_.at(static_cast<int>(s)); }
+    void setRutas(Sentido s, RutasLocales r) { rutas_.at(static_cast<int>(s)) = std::move(r); }
 
 signals:
     void slotCambiado(int n);
@@ -310,6 +313,7 @@ private:
     bool configuracionNoLeida_ = false;
     bool configuracionRecuperada_ = false;
     bool edicionCerradaAlgunaVez_ = false;
+    std::array<RutasLocales, 2> rutas_;
 };
 
 // The day's display: the lists, the labels and the status line, the

@@ -36,15 +36,23 @@ void abreRutas(Contexto& ctx) {
 
 } // namespace
 
-QString ayudaLista(Lista l) {
-    switch (l) {
-    case Lista::EnvioLocal:
-        return QStringLiteral("Rutas de Envio Local");
-    case Lista::ReciboLocal:
-        return QStringLiteral("Rutas de Recibo Local");
-    default:
-        return {};
+QString ayudaRutas(Sentido s) {
+    return s == Sentido::Envio ? QStringLiteral("Rutas de Envio Local")
+                               : QStringLiteral("Rutas de Recibo Local");
+}
+
+QStringList letrasDeTipo(const QString& letras, int* comas) {
+    QStringList items;
+    int n = 0;
+    for (QChar c : letras) {
+        if (c == QLatin1Char(','))
+            ++n;
+        else
+            items << QString(c);
     }
+    if (comas)
+        *comas = n;
+    return items;
 }
 
 qint16 RevisaDir(Contexto& ctx) {
@@ -79,23 +87,10 @@ qint16 RevisaDir(Contexto& ctx) {
 }
 
 qint16 RevisaArchivosTipo(Contexto& ctx) {
-    EstadoPrincipal& st = ctx.st;
-    auto parte = [](const QString& s, int& comas) {
-        QStringList items;
-        comas = 0;
-        for (QChar c : s) {
-            if (c == QLatin1Char(','))
-                ++comas;
-            else
-                items << QString(c);
-        }
-        return items;
-    };
+    const EstadoConfiguracion& c = ctx.st.config();
     int comasE = 0, comasR = 0;
-    st.pantalla().setLista(Lista::ArchivosE,
-                           parte(st.config().TxtConfiguration(slot::LetrasValidacion), comasE));
-    st.pantalla().setLista(Lista::ArchivosR, parte(st.config().TxtConfiguration(slot::LetrasPago), comasR));
-    if (st.pantalla().lista(Lista::ArchivosE).size() == st.pantalla().lista(Lista::ArchivosR).size() &&
+    if (letrasDeTipo(c.TxtConfiguration(slot::LetrasValidacion), &comasE).size() ==
+            letrasDeTipo(c.TxtConfiguration(slot::LetrasPago), &comasR).size() &&
         comasE == comasR)
         return 1;
     ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de tipos de Archivos, no "
@@ -103,28 +98,17 @@ qint16 RevisaArchivosTipo(Contexto& ctx) {
     return 0;
 }
 
-std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos,
-                                  Lista LstRutas, Lista LstArchivos) {
-    EstadoPrincipal& st = ctx.st;
-    st.pantalla().vacia(LstRutas);
-    st.pantalla().vacia(LstArchivos);
+RevisionRutas RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos, Sentido s) {
     const int comasRuta = int(CadRuta.count(QLatin1Char(',')));
     int comasArchivos = 0;
-    QStringList letras;
-    for (QChar c : CadArchivos) {
-        if (c == QLatin1Char(','))
-            ++comasArchivos;
-        else
-            letras << QString(c);
-    }
-    st.pantalla().setLista(LstArchivos, letras);
-    const QString ayuda = ayudaLista(LstRutas);
+    const QStringList letras = letrasDeTipo(CadArchivos, &comasArchivos);
+    const QString ayuda = ayudaRutas(s);
     if (comasRuta != comasArchivos) {
         ctx.dlg.error(Texto::tr("ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, no "
                                 "coinciden el numero de ") +
                       ayuda + Texto::tr(" con los tipos de archivos"));
         abreRutas(ctx);
-        return 1;
+        return {1, {}};
     }
     bool vacia = false, invalida = false, aceptada = false;
     QStringList rutas;
@@ -153,7 +137,6 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
             actual += c;
         }
     }
-    st.pantalla().setLista(LstRutas, rutas);
     const QString apertura = QStringLiteral(
         "ERROR: Es imposible continuar, en la configuración de Rutas Adicionales, al menos una de las ");
     if (vacia)
@@ -161,14 +144,28 @@ std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const Q
     if (invalida)
         ctx.dlg.error(apertura + ayuda + Texto::tr(" no es valida"));
     if (vacia || invalida) {
-        st.pantalla().vacia(LstRutas);
-        st.pantalla().vacia(LstArchivos);
         abreRutas(ctx);
-        return 1;
+        return {1, {}};
     }
-    if (aceptada)
-        return 0;
-    return std::nullopt;
+    return {aceptada ? std::optional<qint16>(0) : std::nullopt, {rutas, letras}};
+}
+
+std::optional<RutasAdicionales> RevisaRutasAdicionales(Contexto& ctx) {
+    EstadoConfiguracion& c = ctx.st.config();
+    RutasAdicionales todas;
+    const std::pair<Sentido, RutasLocales*> sentidos[] = {{Sentido::Envio, &todas.envio},
+                                                          {Sentido::Recibo, &todas.recibo}};
+    for (const auto& [s, destino] : sentidos) {
+        const bool envio = s == Sentido::Envio;
+        RevisionRutas r =
+            RevisaRutas(ctx, c.TxtConfiguration(envio ? slot::RutasEnvioLocal : slot::RutasReciboLocal),
+                        c.TxtConfiguration(envio ? slot::LetrasValidacion : slot::LetrasPago), s);
+        c.setRutas(s, r.rutas);
+        if (r.resultado && *r.resultado != 0)
+            return std::nullopt;
+        *destino = std::move(r.rutas);
+    }
+    return todas;
 }
 
 } // namespace korva

@@ -22,17 +22,33 @@ qint16 ValidaDir(const QString& Directorio, Plataforma p = kPlataforma);
 // exist; 1 after the folders message. Drops one trailing separator first.
 qint16 RevisaDir(Contexto& ctx);
 
-// Rebuilds the type-letter lists from slots 10 and 11: 1 when they agree,
-// 0 after its message.
+// The type letters of a letters slot ("m,b" gives m and b); `comas`, when
+// given, receives the number of commas.
+QStringList letrasDeTipo(const QString& letras, int* comas = nullptr);
+
+// 1 when the type letters of slots 10 and 11 agree in number, 0 after its
+// message.
 qint16 RevisaArchivosTipo(Contexto& ctx);
 
-// Fills the routes list and its letters list: 0 when at least one route was
-// accepted and none empty or invalid, 1 after its message(s); no value when
-// there was nothing to check (callers take that as good).
-std::optional<qint16> RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos,
-                                  Lista LstRutas, Lista LstArchivos);
+// `resultado`: 0 when at least one route was accepted and none empty or
+// invalid, 1 after its message(s); no value when there was nothing to check
+// (callers take that as good). `rutas`: the routes accepted and their letters;
+// both empty after a failure.
+struct RevisionRutas {
+    std::optional<qint16> resultado;
+    RutasLocales rutas;
+};
+RevisionRutas RevisaRutas(Contexto& ctx, const QString& CadRuta, const QString& CadArchivos, Sentido s);
 
-// Help text of a routes list, named in the route messages.
-QString ayudaLista(Lista l);
+// Checks the send routes, then the receive routes, and keeps what each check
+// accepted in the record for the passes and the purge: both directions'
+// routes, or no value after the first failing check's message(s).
+struct RutasAdicionales {
+    RutasLocales envio, recibo;
+};
+std::optional<RutasAdicionales> RevisaRutasAdicionales(Contexto& ctx);
+
+// Help text of a direction's routes, named in the route messages.
+QString ayudaRutas(Sentido s);
 
 } // namespace korva

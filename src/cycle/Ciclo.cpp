@@ -36,17 +36,10 @@ bool revisaConfiguracion(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     if (!st.config().chk(slot::RutasAdicionales))
         return RevisaArchivosTipo(ctx) == 1;
-    const auto envio = RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasEnvioLocal),
-                                   st.config().TxtConfiguration(slot::LetrasValidacion), Lista::EnvioLocal,
-                                   Lista::ArchivosE);
-    if (envio && *envio != 0)
+    const auto rutas = RevisaRutasAdicionales(ctx);
+    if (!rutas)
         return false;
-    const auto recibo =
-        RevisaRutas(ctx, st.config().TxtConfiguration(slot::RutasReciboLocal),
-                    st.config().TxtConfiguration(slot::LetrasPago), Lista::ReciboLocal, Lista::ArchivosR);
-    if (recibo && *recibo != 0)
-        return false;
-    if (st.pantalla().lista(Lista::ArchivosE).size() != st.pantalla().lista(Lista::ArchivosR).size()) {
+    if (rutas->envio.letras.size() != rutas->recibo.letras.size()) {
         ctx.dlg.error(
             Texto::tr("ERROR: No existe el mismo numero de Rutas para Envio y de Recibo de Archivos"));
         return false;

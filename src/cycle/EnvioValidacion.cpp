@@ -103,8 +103,8 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
 // gives a name as sent its file in the send folder.
 void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
     EstadoPrincipal& st = ctx.st;
-    const QStringList& rutas = st.pantalla().lista(Lista::EnvioLocal);
-    const QStringList& letras = st.pantalla().lista(Lista::ArchivosE);
+    const QStringList rutas = st.config().rutas(Sentido::Envio).carpetas;
+    const QStringList letras = st.config().rutas(Sentido::Envio).letras;
     for (int r = 0; r < rutas.size() && r < letras.size(); ++r) {
         if (rutas[r] == st.config().TxtConfiguration(slot::DirEnvio))
             continue;
@@ -143,8 +143,8 @@ bool RecogeRutasAdicionales(Contexto& ctx, LstBitacora& bitacora) {
         return false;
     const QString envio = st.config().TxtConfiguration(slot::DirEnvio);
     const QString patente = st.config().patente();
-    const QStringList rutas = st.pantalla().lista(Lista::EnvioLocal);
-    const QStringList letras = st.pantalla().lista(Lista::ArchivosE);
+    const QStringList rutas = st.config().rutas(Sentido::Envio).carpetas;
+    const QStringList letras = st.config().rutas(Sentido::Envio).letras;
     const auto copia = [&](const QString& origen, const QString& n) {
         if (!copiaReportada(ctx, origen, fs::une(envio, n, ctx.plataforma)))
             reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + n + Texto::tr(" a ") + envio +

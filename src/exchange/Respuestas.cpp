@@ -65,9 +65,9 @@ void copiaARutas(Contexto& ctx) {
     if (!st.config().chk(slot::RutasAdicionales))
         return;
     const QString recibo = st.config().TxtConfiguration(slot::DirRecibo);
-    const QStringList letrasR = st.pantalla().lista(Lista::ArchivosR);
-    const QStringList rutas = st.pantalla().lista(Lista::ReciboLocal);
-    const QStringList letrasE = st.pantalla().lista(Lista::ArchivosE);
+    const QStringList letrasR = st.config().rutas(Sentido::Recibo).letras;
+    const QStringList rutas = st.config().rutas(Sentido::Recibo).carpetas;
+    const QStringList letrasE = st.config().rutas(Sentido::Envio).letras;
     const QStringList recibidos = st.pantalla().lista(Lista::Recibidos);
     for (int j = 0; j < letrasR.size() && j < rutas.size(); ++j) {
         if (rutas[j] == recibo)

@@ -184,10 +184,10 @@ void DepuraArchivos(Contexto& ctx) {
         const auto propia = [&](const QString& r) {
             return fs::mismaCarpeta(r, envio) || fs::mismaCarpeta(r, recibo);
         };
-        for (const QString& r : st.pantalla().lista(Lista::EnvioLocal))
+        for (const QString& r : st.config().rutas(Sentido::Envio).carpetas)
             if (!propia(r))
                 p.depuraCarpeta(r, patenteRutaEnvio, C::DelBroker);
-        for (const QString& r : st.pantalla().lista(Lista::ReciboLocal))
+        for (const QString& r : st.config().rutas(Sentido::Recibo).carpetas)
             if (!propia(r))
                 p.depuraCarpeta(r, patenteBase, C::DelBroker);
     }
