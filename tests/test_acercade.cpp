@@ -18,7 +18,7 @@
 using namespace korva;
 using namespace korva::test;
 
-class TestAcercaDe : public QObject {
+class PruebaAcercaDe : public QObject {
     Q_OBJECT
 private slots:
     void muestraTituloVersionYDescripcion() {
@@ -66,7 +66,7 @@ private slots:
     // F1 and Ayuda › Manual open the manual, built in and readable offline,
     // with every error text; the about box shows the licence and the
     // software the program runs on.
-    void manualAndNotices() {
+    void manualConErroresYLicencia() {
         Fixture f;
         f.st.config().setSlot(slot::Usuario, "ftp4321");
         QVERIFY(GrabaConfiguracion(f.ctx));
@@ -96,7 +96,7 @@ private slots:
     // The program as the desktop sees it. Offscreen has no tray: no icon and
     // no messages, the window as before. The tray class itself still binds
     // its tooltip and raises the window.
-    void desktopIdentityAndTray() {
+    void identidadDeEscritorioYBandeja() {
         ponIdentidadEscritorio();
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("korvaval"));
         Fixture f;
@@ -127,5 +127,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAcercaDe)
+QTEST_MAIN(PruebaAcercaDe)
 #include "test_acercade.moc"

@@ -29,17 +29,17 @@ void configura(Fixture& f, const QString& usuario, const QString& depurar, bool 
 }
 } // namespace
 
-class TestArranque : public QObject {
+class PruebaArranque : public QObject {
     Q_OBJECT
 private slots:
-    void startUp_data() {
+    void arranqueYDepuracion_data() {
         QTest::addColumn<QString>("depurar");
         QTest::addColumn<bool>("purga");
         QTest::addRow("1 purges") << "1" << true;
         QTest::addRow("0 does not") << "0" << false;
         QTest::addRow("1 with a blank does not") << "1 " << false;
     }
-    void startUp() {
+    void arranqueYDepuracion() {
         QFETCH(QString, depurar);
         QFETCH(bool, purga);
         Fixture escrito;
@@ -66,7 +66,7 @@ private slots:
                  QStringLiteral("Listo para Iniciar")); // nothing under way once started
     }
 
-    void fileCutShortIsNotActedOn() {
+    void configuracionIncompletaNoSeUsa() {
         Fixture escrito;
         configura(escrito, "ftp4321", "1", false);
         fs::escribeAtomico(escrito.ruta("env/m4321123.044"), "old");
@@ -96,7 +96,7 @@ private slots:
     // The program's own files as a FIFO or a link planted in their place are
     // reported, never waited on or read through; a Pend that leads elsewhere
     // stops the cycle before it copies or deletes anything there.
-    void hostileOwnFilesAreReported() {
+    void archivosPropiosSuplantadosSeReportan() {
         Fixture escrito;
         configura(escrito, "ftp4321", "0", false);
         Fixture f;
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(QDir(fuera).entryList(QDir::Files), QStringList{"m4321120.045"});
     }
 
-    void purgeFailureOutlivesTheStartUpTexts() {
+    void fallaAlDepurarQuedaTrasElArranque() {
         Fixture escrito;
         configura(escrito, "ftp4321", "1", false);
         fs::escribeAtomico(escrito.ruta("rec/a4321123.044"), "respuesta");
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(ventana.codigos.isEmpty());
     }
 
-    void routesCheckedOnlyWhenTicked() {
+    void rutasSeRevisanSiEstanMarcadas() {
         Fixture escrito;
         configura(escrito, "ab", "0", true);
         Fixture f;
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(!f.st.config().ConfiguracionModificada());
     }
 
-    void allNoticesBox() {
+    void todosLosAvisosEnUnCuadro() {
         Fixture f;
         LblDespliega_DblClick(f.ctx);
         QCOMPARE(f.dlg.ultimo(), QString());
@@ -174,5 +174,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestArranque)
+QTEST_GUILESS_MAIN(PruebaArranque)
 #include "test_arranque.moc"

@@ -43,10 +43,10 @@ struct Arrancada {
 };
 } // namespace
 
-class TestCiclo : public QObject {
+class PruebaCiclo : public QObject {
     Q_OBJECT
 private slots:
-    void startRunsFirstCycleAndCountsDown() {
+    void iniciarCorrePrimerCicloYCuentaRegresiva() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         GrabaConfiguracion(a.o.ctx());
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
     }
 
-    void startWithoutServer() {
+    void iniciarSinServidor() {
         Oficina4321 o;
         {
             CentroSimulado c;
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(o.st().captionInicio(), QStringLiteral("&Iniciar"));
     }
 
-    void countersAndTicker() {
+    void contadoresYTicker() {
         Fixture f;
         f.st.ciclo().setSegundosTranscurridos(1);
         f.st.setCaptionInicio("&Detener");
@@ -171,7 +171,7 @@ private slots:
     // upload the centre refused, _ none.
     // Outside a cycle: x a failed attempt, stop, start, rebuild (the rejected
     // list read from Rechaza). Expected: each message as title|part of its text.
-    void notificationRules_data() {
+    void reglasDeLasNotificaciones_data() {
         QTest::addColumn<QString>("guion");
         QTest::addColumn<QStringList>("esperado");
         const QString sin = QStringLiteral("Sin conexión con KORVA|3 ciclos");
@@ -194,7 +194,7 @@ private slots:
         QTest::addRow("rejection and lost link")
             << "f f fJ" << QStringList{"Sin conexión con KORVA|m4321101.044: JULIANO MAL"};
     }
-    void notificationRules() {
+    void reglasDeLasNotificaciones() {
         QFETCH(QString, guion);
         QFETCH(QStringList, esperado);
         OficinaEnvio f;
@@ -244,7 +244,7 @@ private slots:
 
     // The same rules fed by a real cycle: a rejected file, three cycles that
     // cannot reach the centre (each with several attempts), then the centre again.
-    void notificationsFromRealCycles() {
+    void notificacionesDeCiclosReales() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         Notificaciones n(a.o.ctx());
@@ -278,7 +278,7 @@ private slots:
         QCOMPARE(spy[2][0].toString(), QStringLiteral("Conexión restablecida"));
     }
 
-    void dayChangeWindow_data() {
+    void intervaloDelCambioDeDia_data() {
         QTest::addColumn<QTime>("hora");
         QTest::addColumn<bool>("cambia");
         QTest::addRow("00:00:00") << QTime(0, 0, 0) << false;
@@ -286,7 +286,7 @@ private slots:
         QTest::addRow("00:00:20") << QTime(0, 0, 20) << true;
         QTest::addRow("00:00:21") << QTime(0, 0, 21) << false;
     }
-    void dayChangeWindow() {
+    void intervaloDelCambioDeDia() {
         QFETCH(QTime, hora);
         QFETCH(bool, cambia);
         Fixture f;
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(f.st.ciclo().DiaJulianoActual(), qint16(cambia ? 46 : 45));
     }
 
-    void dayChangeMissedDuringACycleIsCaughtUp() {
+    void cambioDeDiaPerdidoEnUnCicloSeRecupera() {
         Fixture f;
         f.st.ciclo().setDiaJulianoActual(45);
         f.st.ciclo().setUltimoCambioDia(QDate(2026, 2, 14));
@@ -316,7 +316,7 @@ private slots:
 
     // Midnight with the cycle stopped: what the purge took away leaves the
     // window too, yesterday's pending files and particular notice.
-    void dayChangeRefreshesPendingAndNotice() {
+    void cambioDeDiaActualizaPendientesYAviso() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
@@ -335,7 +335,7 @@ private slots:
         QVERIFY(st.pantalla().etiqueta(Etiqueta::AvisoParticular).isEmpty());
     }
 
-    void cycleFinishingCounters() {
+    void contadoresAlFinDelCiclo() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
@@ -357,7 +357,7 @@ private slots:
         QCOMPARE(int(st.ciclo().ContadorRegistro001()), 0);
     }
 
-    void routeCountsDiffer() {
+    void numeroDeRutasDistinto() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
@@ -421,7 +421,7 @@ private slots:
         QCOMPARE(a.o.st().pantalla().evento(), QStringLiteral("Esta pendiente el archivo - 25763"));
     }
 
-    void noticesAndServerSwitch() {
+    void avisosYCambioDeServidor() {
         Arrancada a;
         QVERIFY2(a.c.listo(), qPrintable(a.c.diagnostico()));
         EstadoPrincipal& st = a.o.st();
@@ -443,5 +443,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCiclo)
+QTEST_GUILESS_MAIN(PruebaCiclo)
 #include "test_ciclo.moc"

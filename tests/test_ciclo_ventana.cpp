@@ -87,12 +87,12 @@ bool clic(QWidget* w) {
 
 } // namespace
 
-class TestCicloVentana : public QObject {
+class PruebaCicloVentana : public QObject {
     Q_OBJECT
 private slots:
     // The window paints the clock and the status line during a long cycle,
     // and a click on another control made meanwhile waits until it is over.
-    void longCycleKeepsTheWindowAlive() {
+    void cicloLargoNoCongelaLaVentana() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         Lenta l;
@@ -138,7 +138,7 @@ private slots:
     // "&Detener" clicked in the middle of the cycle stops it within about a
     // second: the transfer in progress is abandoned, nothing is registered
     // that did not go whole, and what did not go waits for the next start.
-    void detenerStopsWithinASecond() {
+    void detenerEnMenosDeUnSegundo() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         Lenta l;
@@ -182,7 +182,7 @@ private slots:
 
     // An error window that opens while the broker works takes no key: Alt+S
     // pressed then reaches "&Salir", which ends the program within a second.
-    void salirWhileTheErrorWindowIsUp() {
+    void salirConLaVentanaDeErrorAbierta() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         VentanaErrorQt ventana;
@@ -212,7 +212,7 @@ private slots:
 
     // The desktop's close (the title bar's button, the session ending)
     // reaching the window mid-cycle ends the work and the program at once.
-    void desktopCloseDuringTheCycle() {
+    void cierreDelEscritorioDuranteElCiclo() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         Lenta l;
@@ -236,7 +236,7 @@ private slots:
     }
 
     // Near and above the main window, its title whole.
-    void errorWindowPlacedAndTitled() {
+    void ventanaDeErrorUbicadaYConTitulo() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         VentanaErrorQt ventana;
@@ -272,7 +272,7 @@ private slots:
 
     // Opened during the start-up, before the main window was up, it follows
     // the main window to where the desktop places it.
-    void errorWindowFollowsTheDesktopsPlacement() {
+    void ventanaDeErrorSigueALaPrincipal() {
         if (!hayPantalla)
             QSKIP("no Xvfb or xdotool");
         VentanaErrorQt ventana;
@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
     int rc = 0;
     {
         QApplication app(argc, argv);
-        TestCicloVentana t;
+        PruebaCicloVentana t;
         rc = QTest::qExec(&t, argc, argv);
     }
     xvfb.terminate();

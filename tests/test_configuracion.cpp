@@ -25,10 +25,10 @@ QStringList numeradas(int n) {
 }
 } // namespace
 
-class TestConfig : public QObject {
+class PruebaConfiguracion : public QObject {
     Q_OBJECT
 private slots:
-    void scramble() {
+    void revuelveYDesenreda() {
         QCOMPARE(clave::revuelve("abc"), QStringLiteral("|1986|1966|1946"));
         QCOMPARE(clave::desenreda("|1986|1966|1946"), QStringLiteral("abc"));
         const QString s = QStringLiteral("Añó ñ€x|1");
@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(clave::desenreda(""), QString());
     }
 
-    void scrambleMalformed_data() {
+    void desenredaLineaMalFormada_data() {
         QTest::addColumn<QString>("linea");
         QTest::addColumn<QString>("texto");
         QTest::addRow("no leading bar") << "1986|1966"
@@ -58,13 +58,13 @@ private slots:
         QTest::addRow("not a multiple rounds") << "|1990"
                                                << "c";
     }
-    void scrambleMalformed() {
+    void desenredaLineaMalFormada() {
         QFETCH(QString, linea);
         QFETCH(QString, texto);
         QCOMPARE(clave::desenreda(linea), texto);
     }
 
-    void saveWrites28LinesPrivately() {
+    void grabaVeintiochoRenglonesPrivados() {
         Fixture f;
         f.st.config().setIndicePatente(3);
         f.st.config().setSlot(slot::ContrasenaFtp, "abc");
@@ -90,7 +90,7 @@ private slots:
         QVERIFY(!(p & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)));
     }
 
-    void roundTrip() {
+    void configuracionGrabadaSeCargaIgual() {
         Fixture a;
         a.st.config().setSlot(slot::ContrasenaFtp, QStringLiteral("pásó"));
         a.st.config().setSlot(slot::DirEnvio, "/srv/env");
@@ -108,7 +108,7 @@ private slots:
         QVERIFY(b.dlg.registros.isEmpty());
     }
 
-    void shortAndLongFiles() {
+    void archivosCortosYLargos() {
         Fixture f;
         QVERIFY(escribe(f.ruta("odbc0.reg"), fs::comoTexto(numeradas(10))));
         CargaConfiguracion(f.ctx);
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(g.st.edicion().opcionServidor(), OpcionServidor::Primario);
     }
 
-    void loadRules() {
+    void reglasDeCarga() {
         Fixture f;
         QStringList l = numeradas(25);
         l[0] = "otro";
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(f.st.config().TxtConfiguration(22), QStringLiteral("1 "));
     }
 
-    void missingFileOpensEditMode() {
+    void archivoFaltanteAbreLaEdicion() {
         Fixture f;
         f.dlg.responde(true);
         CargaConfiguracion(f.ctx);
@@ -172,12 +172,12 @@ private slots:
 
     // A file that is there but cannot be read is no new patent: no edit
     // mode, and no save in this run puts the defaults in its place.
-    void unreadableFileIsKept_data() {
+    void archivoIlegibleSeConserva_data() {
         QTest::addColumn<bool>("enlace");
         QTest::addRow("no read permission") << false;
         QTest::addRow("link to a share not mounted") << true;
     }
-    void unreadableFileIsKept() {
+    void archivoIlegibleSeConserva() {
         QFETCH(bool, enlace);
         Fixture f;
         const QString ruta = f.ruta("odbc0.reg");
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(QFileInfo(ruta).isSymLink(), enlace);
     }
 
-    void editModeLocksAndSave() {
+    void edicionBloqueosYGuardado() {
         Fixture f;
         QVERIFY(f.st.config().bloqueado(slot::Usuario));
         QVERIFY(!f.st.config().bloqueado(slot::RutasAdicionales));
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(f.st.config().TxtConfiguration(slot::DepurarArchivos), QStringLiteral("0"));
     }
 
-    void routesFlagBeforeFirstClose() {
+    void rutasAdicionalesAntesDeCerrarLaEdicion() {
         Fixture f;
         clicChk(f.ctx, slot::RutasAdicionales, true);
         QCOMPARE(f.st.config().TxtConfiguration(slot::RutasAdicionales), QStringLiteral("1"));
@@ -249,7 +249,7 @@ private slots:
         QVERIFY(f.dlg.ultimo().contains("archivo KEY"));
     }
 
-    void signingRefusals() {
+    void activarFirmaSinClaveNiArchivos() {
         Fixture f;
         f.dlg.responde(true);
         Menu_Configure(f.ctx);
@@ -275,7 +275,7 @@ private slots:
         QCOMPARE(f.st.config().TxtConfiguration(slot::Firmar), QStringLiteral("1"));
     }
 
-    void periodEditor_data() {
+    void lapsoEnMinutosYSegundos_data() {
         QTest::addColumn<QString>("min");
         QTest::addColumn<QString>("seg");
         QTest::addColumn<int>("periodo");
@@ -309,7 +309,7 @@ private slots:
                                          << "3.5" << 4 << "0"
                                          << "4";
     }
-    void periodEditor() {
+    void lapsoEnMinutosYSegundos() {
         QFETCH(QString, min);
         QFETCH(QString, seg);
         QFETCH(int, periodo);
@@ -470,5 +470,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConfig)
+QTEST_GUILESS_MAIN(PruebaConfiguracion)
 #include "test_configuracion.moc"

@@ -37,10 +37,10 @@ QStringList en(const QString& carpeta) {
 }
 } // namespace
 
-class TestPurgeLists : public QObject {
+class PruebaDepuracion : public QObject {
     Q_OBJECT
 private slots:
-    void sentFolderDays_data() {
+    void caducidadEnEnviados_data() {
         QTest::addColumn<int>("hoy");
         QTest::addColumn<int>("dia");
         QTest::addColumn<bool>("borra");
@@ -58,14 +58,14 @@ private slots:
         QTest::addRow("1: 347 goes") << 1 << 347 << true;
         QTest::addRow("1: 348 stays") << 1 << 348 << false;
     }
-    void sentFolderDays() {
+    void caducidadEnEnviados() {
         QFETCH(int, hoy);
         QFETCH(int, dia);
         QFETCH(bool, borra);
         QCOMPARE(enviadoCaduco(dia, hoy), borra);
     }
 
-    void patentPositions() {
+    void posicionDeLaPatente() {
         QCOMPARE(patenteBase("ra4321123.045"), QStringLiteral("4321"));
         QCOMPARE(patenteBase("r4321123.045"), QStringLiteral("4321"));
         QCOMPARE(patenteBase("Eb4321123045"), QStringLiteral("4321"));
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(patenteRutaEnvio("ra4321123.045"), QStringLiteral("a432"));
     }
 
-    void purgeNewDay() {
+    void depuracionDeUnDiaNuevo() {
         Fixture f;
         const Carpetas c = prepara(f);
         toca(c.env,
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(f.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
     }
 
-    void purgeGuards() {
+    void depuracionYaHechaOCarpetaFaltante() {
         Fixture f;
         const Carpetas c = prepara(f);
         toca(c.env, {"m4321123.045"});
@@ -137,13 +137,13 @@ private slots:
         QCOMPARE(en(c.env), QStringList{"m4321123.045"});
     }
 
-    void purgeSameFolderKeepsResponses_data() {
+    void mismaCarpetaConservaRespuestas_data() {
         QTest::addColumn<int>("escritura");
         QTest::addRow("one path") << 0;
         QTest::addRow("spelt with a double slash") << 1;
         QTest::addRow("receive folder a link to the send folder") << 2;
     }
-    void purgeSameFolderKeepsResponses() {
+    void mismaCarpetaConservaRespuestas() {
         QFETCH(int, escritura);
         Fixture f;
         const Carpetas c = prepara(f, true);
@@ -161,7 +161,7 @@ private slots:
 
     // The receive folder named again among the additional routes (spelt
     // another way): its responses still get their copies before they go.
-    void receiveFolderAlsoARoute() {
+    void carpetaDeReciboTambienComoRuta() {
         Fixture f;
         const Carpetas c = prepara(f);
         f.st.config().setChk(slot::RutasAdicionales, true);
@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(en(c.rec + "/Respalda"), (QStringList{"m4321101.err", "r4321104.045"}));
     }
 
-    void linksAreNeverFollowed() {
+    void enlacesNuncaSeSiguen() {
         Fixture f;
         const Carpetas c = prepara(f);
         const QString fuera = f.carpeta("fuera");
@@ -210,7 +210,7 @@ private slots:
         QVERIFY(ventana.fallas.first().contains(c.rec + "/Respalda/r4321126.045"));
     }
 
-    void failedCopyKeepsTheResponse() {
+    void copiaFallidaConservaLaRespuesta() {
         Fixture f;
         const Carpetas c = prepara(f);
         toca(c.rec, {"a4321123.045", "r4321123.045", "m4321123.045", "r4321124.045"});
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(f.dlg.punteros.last(), Puntero::Normal);
     }
 
-    void pendingAndRejectedLists() {
+    void listasDePendientesYRechazados() {
         Fixture f;
         const Carpetas c = prepara(f);
         f.reloj.pon(QDateTime(QDate(2026, 2, 15), QTime(14, 5, 33)));
@@ -257,5 +257,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPurgeLists)
+QTEST_GUILESS_MAIN(PruebaDepuracion)
 #include "test_depuracion.moc"

@@ -40,7 +40,7 @@ int lineasDeEco(const QString& t) { return int(t.count(QStringLiteral("   Ping a
 
 } // namespace
 
-class TestDiagnostico : public QObject {
+class PruebaDiagnostico : public QObject {
     Q_OBJECT
 private slots:
     void calificacionPorCociente_data() {
@@ -388,5 +388,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDiagnostico)
+QTEST_MAIN(PruebaDiagnostico)
 #include "test_diagnostico.moc"

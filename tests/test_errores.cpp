@@ -8,10 +8,10 @@
 
 using namespace korva;
 
-class TestErrores : public QObject {
+class PruebaErrores : public QObject {
     Q_OBJECT
 private slots:
-    void curlToTable_data() {
+    void codigosDeCurlEnLaTabla_data() {
         QTest::addColumn<int>("curl");
         QTest::addColumn<long>("respuesta");
         QTest::addColumn<int>("codigo");
@@ -48,7 +48,7 @@ private slots:
         QTest::addRow("unknown reply keeps result") << int(CURLE_RECV_ERROR) << 299L << 25715;
         QTest::addRow("unlisted result") << int(CURLE_TOO_MANY_REDIRECTS) << 0L << 25727;
     }
-    void curlToTable() {
+    void codigosDeCurlEnLaTabla() {
         QFETCH(int, curl);
         QFETCH(long, respuesta);
         QFETCH(int, codigo);
@@ -57,7 +57,7 @@ private slots:
 
     // Rows are found first-match: a duplicate key would hide a row, and a
     // code without a text would show "Error sin descripción" to the broker.
-    void tableRowsReachableAndDescribed() {
+    void filasDeLaTablaAlcanzablesYDescritas() {
         QSet<QPair<int, long>> vistas;
         for (const FilaError& f : tablaErrores()) {
             QVERIFY2(!vistas.contains({f.curl, f.respuesta}), qPrintable(QString::number(f.curl)));
@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(descritos, 69);
     }
 
-    void mask_data() {
+    void coincideConLaMascara_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("mascara");
         QTest::addColumn<bool>("coincide");
@@ -123,14 +123,14 @@ private slots:
         QTest::addRow("literal differs") << "server.da"
                                          << "server.dat" << false;
     }
-    void mask() {
+    void coincideConLaMascara() {
         QFETCH(QString, nombre);
         QFETCH(QString, mascara);
         QFETCH(bool, coincide);
         QCOMPARE(ClienteFtpCurl::coincide(nombre, mascara), coincide);
     }
 
-    void serverNames_data() {
+    void nombresSegurosDelServidor_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<bool>("seguro");
         QTest::addRow("response") << "m4321123.err" << true;
@@ -151,12 +151,12 @@ private slots:
         QTest::addRow("paragraph separator") << QString("aviso") + QChar(0x2029) + ".gen" << false;
         QTest::addRow("empty") << "" << false;
     }
-    void serverNames() {
+    void nombresSegurosDelServidor() {
         QFETCH(QString, nombre);
         QFETCH(bool, seguro);
         QCOMPARE(ClienteFtpCurl::nombreSeguro(nombre), seguro);
     }
 };
 
-QTEST_GUILESS_MAIN(TestErrores)
+QTEST_GUILESS_MAIN(PruebaErrores)
 #include "test_errores.moc"

@@ -43,13 +43,13 @@ public slots:
 
 } // namespace
 
-class TestEscritorio : public QObject {
+class PruebaEscritorio : public QObject {
     Q_OBJECT
 private slots:
     // A rejected file, a refused upload, three cycles without the centre and
     // the first one back: each arrives once, through the service, on a
     // desktop without a tray.
-    void notificationsThroughTheService() {
+    void notificacionesPorElServicio() {
         if (direccionBus.isEmpty())
             QSKIP("no session bus could be started here (dbus-daemon)");
         QVERIFY(!AvisosEscritorio::hayServicio());
@@ -101,7 +101,7 @@ private slots:
     }
 
     // No service and no tray: nothing is told (and nothing waits on it).
-    void neitherServiceNorTray() {
+    void sinServicioNiBandeja() {
         QTRY_VERIFY(!AvisosEscritorio::hayServicio());
         OficinaEnvio f;
         AvisosEscritorio avisos(f.ctx, nullptr);
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     int rc = 0;
     {
         QApplication app(argc, argv);
-        TestEscritorio t;
+        PruebaEscritorio t;
         rc = QTest::qExec(&t, argc, argv);
     }
     bus.terminate();

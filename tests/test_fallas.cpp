@@ -108,7 +108,7 @@ QString logDelDia(Oficina4321& o) { return o.recibo + QStringLiteral("/432145.lo
 
 } // namespace
 
-class TestFallas : public QObject {
+class PruebaFallas : public QObject {
     Q_OBJECT
 
     // The file to send is where the broker left it, and no trace says it went.
@@ -169,7 +169,7 @@ class TestFallas : public QObject {
     }
 
 private slots:
-    void connectionRefusedThenCentreBack() {
+    void conexionRechazadaYCentroDeVuelta() {
         Oficina4321 o;
         {
             CentroSimulado c;
@@ -189,7 +189,7 @@ private slots:
         SIGUE(recupera(o, c, datos));
     }
 
-    void badLoginThenPasswordCorrected() {
+    void contrasenaMalaYLuegoCorregida() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -209,7 +209,7 @@ private slots:
 
     // A refused login ends the cycle's transfers after one report: ten files
     // would be ten logins refused, and a centre may lock the account.
-    void refusedLoginEndsTheCycle() {
+    void accesoRechazadoTerminaElCiclo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -230,7 +230,7 @@ private slots:
 
     // An upload the centre refuses is said by its name, in the window once a
     // run and to the broker's desktop, and tried again next cycle.
-    void refusedUploadIsSaid() {
+    void envioRechazadoSeInforma() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -256,7 +256,7 @@ private slots:
 
     // The centre closes the idle session while the broker chooses in the
     // manual send window: a new session is opened once, and the choice goes.
-    void sessionClosedWhileTheBrokerChooses() {
+    void sesionCerradaDuranteLaSeleccion() {
         CentroSimulado c(tls());
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -275,7 +275,7 @@ private slots:
         QVERIFY(lee(o.envio + "/bitacora").contains(kEnviado.toLatin1()));
     }
 
-    void centreDiesDuringUpload() {
+    void centroCaeDuranteElEnvio() {
         Oficina4321 o;
         const QByteArray datos = azar(4 << 20);
         {
@@ -305,7 +305,7 @@ private slots:
         SIGUE(recupera(o, c, datos));
     }
 
-    void uploadCutGivesItsCode() {
+    void envioCortadoDaSuCodigo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -319,7 +319,7 @@ private slots:
         QVERIFY(!o.ftp->conectado());
     }
 
-    void centreDiesDuringDownload() {
+    void centroCaeDuranteLaDescarga() {
         Oficina4321 o;
         QByteArray respuesta;
         {
@@ -346,7 +346,7 @@ private slots:
         SIGUE(recibeCompleta(o, respuesta));
     }
 
-    void centreDiesDuringRegistro001() {
+    void centroCaeDuranteElRegistro001() {
         const QStringList nombres{"m4321001.r001", "m4321002.r001", "m4321003.r001"};
         QList<QByteArray> datos{azar(3000), azar(4 << 20), azar(5000)};
         Oficina4321 o;
@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(o.st().pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});
     }
 
-    void stalledDataConnection() {
+    void conexionDeDatosDetenida() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -417,7 +417,7 @@ private slots:
 
     // A response whose transfer stalls ends the cycle's transfers; the next
     // cycle begins after it, so the others are searched.
-    void stalledResponseDoesNotStarveTheOthers() {
+    void respuestaDetenidaNoFrenaALasDemas() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -445,7 +445,7 @@ private slots:
 
     // A response too large to keep: said with its name once, and not
     // downloaded again every cycle.
-    void responseTooLargeIsNotFetchedAgain() {
+    void respuestaDemasiadoGrandeNoSeVuelveAPedir() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -465,13 +465,13 @@ private slots:
 
     // Once a session is encrypted its data goes encrypted or nothing goes;
     // whether it is encrypted is libcurl's to say, never a reply's code.
-    void encryptedSessionOrNothing_data() {
+    void sesionCifradaONada_data() {
         QTest::addColumn<bool>("tls");
         QTest::addColumn<QString>("orden");
         QTest::addRow("centre refuses PROT P") << true << "rechaza-prot";
         QTest::addRow("plain centre answers PWD with 234") << false << "pwd-234";
     }
-    void encryptedSessionOrNothing() {
+    void sesionCifradaONada() {
         QFETCH(bool, tls);
         QFETCH(QString, orden);
         OpcionesCentro oc;
@@ -502,7 +502,7 @@ private slots:
     // Ten responses awaited from a centre that goes silent: the cycle waits
     // out one time-out, logs in once, reports once, and the next cycle
     // fetches them all.
-    void silentCentreCostsOneTimeOut_data() {
+    void centroEnSilencioCuestaUnaEspera_data() {
         QTest::addColumn<QString>("calla");
         QTest::addColumn<QString>("habla");
         QTest::addRow("data connection") << "pausa-tras 0"
@@ -510,7 +510,7 @@ private slots:
         QTest::addRow("control connection") << "silencio"
                                             << "habla";
     }
-    void silentCentreCostsOneTimeOut() {
+    void centroEnSilencioCuestaUnaEspera() {
         QFETCH(QString, calla);
         QFETCH(QString, habla);
         CentroSimulado c;
@@ -541,7 +541,7 @@ private slots:
         QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 10);
     }
 
-    void untrustedCertificateThenCentreCaInstalled() {
+    void certificadoNoConfiableYLuegoCaInstalada() {
         CentroSimulado c(tls());
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -570,7 +570,7 @@ private slots:
         QVERIFY(c.cuenta("AUTH") >= 1);
     }
 
-    void centreThatDropsTlsGetsNoPassword() {
+    void centroQueDejaTlsNoRecibeLaContrasena() {
         CentroSimulado c(tls());
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -609,7 +609,7 @@ private slots:
 
     // One odd name in the centre's general area is skipped and reported;
     // the notice listed after it arrives all the same.
-    void generalAreaNames_data() {
+    void nombresEnElAreaGeneral_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<qint64>("largo");
         QTest::addColumn<int>("codigo"); // 0: fetched like any notice
@@ -624,7 +624,7 @@ private slots:
         QTest::addRow("64 MB") << "agrande.gen" << qint64(kDescargaMaxima) << 0;
         QTest::addRow("over 64 MB") << "agrande.gen" << qint64(kDescargaMaxima) + 1 << 25752;
     }
-    void generalAreaNames() {
+    void nombresEnElAreaGeneral() {
         QFETCH(QString, nombre);
         QFETCH(qint64, largo);
         QFETCH(int, codigo);
@@ -660,7 +660,7 @@ private slots:
         DisconnectFromHost(o.ctx());
     }
 
-    void receiveFolderReadOnly() {
+    void carpetaDeReciboDeSoloLectura() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -692,7 +692,7 @@ private slots:
         SIGUE(recibeCompleta(o, respuesta));
     }
 
-    void diskFullDuringDownload() {
+    void discoLlenoDuranteLaDescarga() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -714,7 +714,7 @@ private slots:
         SIGUE(recibeCompleta(o, respuesta));
     }
 
-    void diskFullHoldsTheUploadBack() {
+    void discoLlenoRetieneElEnvio() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -737,14 +737,14 @@ private slots:
         SIGUE(recupera(o, c, datos));
     }
 
-    void registerThatCannotBeWrittenSendsOnce_data() {
+    void bitacoraQueNoSeEscribeEnviaUnaVez_data() {
         QTest::addColumn<int>("falla");
         QTest::addColumn<int>("envios"); // uploads while the register cannot take the line
         QTest::addRow("read-only send folder") << 0 << 0;
         QTest::addRow("register is a link") << 1 << 0;
         QTest::addRow("disk full once sent") << 2 << 1;
     }
-    void registerThatCannotBeWrittenSendsOnce() {
+    void bitacoraQueNoSeEscribeEnviaUnaVez() {
         QFETCH(int, falla);
         QFETCH(int, envios);
         CentroSimulado c;
@@ -783,7 +783,7 @@ private slots:
         QVERIFY(falla != 1 || lee(victima) == "victima");
     }
 
-    void fileStillBeingWrittenIsSentAgainWhole() {
+    void archivoAunEnEscrituraSeReenviaCompleto() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -807,7 +807,7 @@ private slots:
 
     // A file its writer finishes within the second the pass finds it: taken
     // only once quiet, so the whole file goes and is registered once.
-    void fileFinishedJustAfterThePickup() {
+    void archivoTerminadoJustoDespuesDeTomarlo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -834,12 +834,12 @@ private slots:
     // Stopped by the broker in the middle of an upload: the part that went
     // is withdrawn, so the centre has nothing cut short to answer, near or
     // distant (a login there takes seconds).
-    void stopMidUploadWithdrawsThePart_data() {
+    void detenerAMitadDelEnvioRetiraLoSubido_data() {
         QTest::addColumn<QString>("retraso"); // of every reply
         QTest::addRow("near centre") << "0";
         QTest::addRow("distant centre") << "0.6";
     }
-    void stopMidUploadWithdrawsThePart() {
+    void detenerAMitadDelEnvioRetiraLoSubido() {
         QFETCH(QString, retraso);
         OpcionesCentro oc;
         oc.argumentos = {QStringLiteral("--lento"), retraso};
@@ -866,7 +866,7 @@ private slots:
         QVERIFY(o.ventana.codigos.isEmpty()); // the broker's own stop
     }
 
-    void cutUploadLeavesAnEarlierPendingCopy() {
+    void envioCortadoDejaLaCopiaPendienteAnterior() {
         // The same name sent again (the broker rewrote it) while the first
         // send's response is still awaited.
         Oficina4321 o;
@@ -885,5 +885,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFallas)
+QTEST_GUILESS_MAIN(PruebaFallas)
 #include "test_fallas.moc"

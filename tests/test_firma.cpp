@@ -77,7 +77,7 @@ public:
 
 } // namespace
 
-class TestFirma : public QObject {
+class PruebaFirma : public QObject {
     Q_OBJECT
 
     Certificados* certs = nullptr;
@@ -147,7 +147,7 @@ private slots:
 
     // --- the library itself, loaded by name -----------------------------------
 
-    void buscaCurpsDistinctSignersInOrder() {
+    void buscaCurpsFirmantesDistintosEnOrden() {
         Firmantes f{};
         const QString a = copia("m4321123.045", validacion({kCurpB, kCurpA, kCurpB, "NOESCURP"}));
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(a), 0, f), 0);
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(h[0].Curp[0], '\0');
     }
 
-    void signedFileVerifiesAndSigningTwiceGivesTheSameFile() {
+    void firmaVerificadaYFirmarDosVecesDaLoMismo() {
         const QString a = copia("m4321125.045", validacion({kCurpA, kCurpA}));
         Firmantes f{};
         QCOMPARE(real->BuscaCurpsG(QFile::encodeName(a), 0, f), 0);
@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(verifica(copia("m4321127.045", validacion({kCurpA})), cer), 20);
     }
 
-    void pemCredentialsAndFilesWithoutPedimentos() {
+    void llavesPemYArchivosSinPedimentos() {
         // Document type 1 carries no pedimentos: one trailing signature record.
         const QByteArray original = "201|4321|c4321001.045|\n301|" + kCurpA + "|x|\n";
         const QString a = copia("c4321001.045", original);
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(lee(a), firmado);
     }
 
-    void eachErrorCodeFromARealCause() {
+    void cadaCodigoDeErrorDeUnaCausaReal() {
         struct Caso {
             const char* nombre;
             qint32 esperado;
@@ -340,7 +340,7 @@ private slots:
 
     // --- FirmaArchivo --------------------------------------------------------
 
-    void keyOrFileMissingBeepsAndNeverCallsTheLibrary() {
+    void faltaKeyOArchivoNoLlamaALaBiblioteca() {
         Fixture fx;
         BibliotecaGuionada lib;
         fx.ctx.firma = &lib;
@@ -364,7 +364,7 @@ private slots:
         QCOMPARE(lib.llamadasBusca, 0);
     }
 
-    void missingLibraryIsReportedNotACrash() {
+    void bibliotecaFaltanteSeReportaSinCaerse() {
         Fixture fx;
         configura(fx, key, cer, "x");
         const QString a = copia("m4321132.045", validacion({kCurpA}));
@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(lee(a), validacion({kCurpA}));
     }
 
-    void searchResultsAndTheRecordsHandedOn() {
+    void resultadosDeBusquedaYFirmantesEntregados() {
         Fixture fx;
         BibliotecaGuionada lib;
         fx.ctx.firma = &lib;
@@ -437,7 +437,7 @@ private slots:
         QCOMPARE(QByteArray(lib.recibidos[0].ArchivoCer, 256), QByteArray(256, 'c'));
     }
 
-    void everySigningResultHasItsMessage_data() {
+    void cadaResultadoDeFirmaTieneSuMensaje_data() {
         QTest::addColumn<int>("codigo");
         QTest::addColumn<QString>("texto");
         QTest::addRow("1") << 1 << "ERROR, el archivo '%1' fue movido o borrado.";
@@ -467,7 +467,7 @@ private slots:
             << -4 << "ERROR, la biblioteca de firma no pudo firmar el archivo '%1' (código -4).";
     }
 
-    void everySigningResultHasItsMessage() {
+    void cadaResultadoDeFirmaTieneSuMensaje() {
         QFETCH(int, codigo);
         QFETCH(QString, texto);
         Fixture fx;
@@ -485,7 +485,7 @@ private slots:
     }
 
     // The outgoing pass against the centre, signing with the real library.
-    void signingInsideTheOutgoingPass() {
+    void firmaDentroDeLaPasadaDeEnvio() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -536,7 +536,7 @@ private slots:
     // The broker's software still writing when the pass takes the file: what
     // it writes after the pickup is never lost, the cut file never sent. A
     // read-only file is never rewritten or signed, and is said so once.
-    void writerStillAtWorkAndReadOnly() {
+    void archivoEnEscrituraYDeSoloLectura() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -581,7 +581,7 @@ private slots:
         QCOMPARE(verifica(c.ruta("REC/m4321123.045"), cer), 0);
     }
 
-    void endToEndWithTheRealLibrary() {
+    void firmaArchivoConLaBibliotecaReal() {
         Fixture fx;
         fx.ctx.firma = real.get();
         configura(fx, key, cer, QStringLiteral("Contraseña1"));
@@ -614,5 +614,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFirma)
+QTEST_GUILESS_MAIN(PruebaFirma)
 #include "test_firma.moc"

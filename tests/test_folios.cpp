@@ -34,7 +34,7 @@ bool foliosBloqueados(const EstadoPrincipal& st) {
 }
 } // namespace
 
-class TestFolios : public QObject {
+class PruebaFolios : public QObject {
     Q_OBJECT
 private slots:
     void autorizacionPresente() {
@@ -150,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFolios)
+QTEST_GUILESS_MAIN(PruebaFolios)
 #include "test_folios.moc"

@@ -20,10 +20,10 @@ QString cuenta(int n) {
 void borraPendientes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 } // namespace
 
-class TestFrmMessage : public QObject {
+class PruebaFrmMessage : public QObject {
     Q_OBJECT
 private slots:
-    void countdownFillsLabelsOnFirstTickAndClosesOnTwentyFirst() {
+    void cuentaRegresivaLlenaEtiquetasYCierraAlTick21() {
         FrmMessageLogica m;
         m.Temp = 25709;
         QCOMPARE(m.titulo(), kReposo);
@@ -37,7 +37,7 @@ private slots:
         QVERIFY(!m.tick());
     }
 
-    void laterCodeNeitherReplacesLabelsNorExtends() {
+    void codigoPosteriorNoReemplazaNiAlarga() {
         FrmMessageLogica m;
         m.Temp = 25709;
         for (int i = 0; i < 5; ++i)
@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(m.LblError, MensajeError(25709));
     }
 
-    void windowAtMostOneAndClosesOnSchedule() {
+    void unaSolaVentanaQueCierraATiempo() {
         VentanaErrorQt puerto;
         puerto.muestra(25709);
         QPointer<FrmMessage> w = puerto.ventana();
@@ -82,7 +82,7 @@ private slots:
         borraPendientes();
     }
 
-    void failureReportsWithoutCodeListedOnceAndReadInFull() {
+    void fallasSinCodigoUnaVezYCompletas() {
         VentanaErrorQt puerto;
         const QString primera = QStringLiteral("ERROR: no fue posible copiar <b>m4321001.r001</b> a /rec");
         puerto.muestraFalla(primera);
@@ -113,7 +113,7 @@ private slots:
         QVERIFY(!w);
     }
 
-    void manyFailureReportsAreCounted() {
+    void muchasFallasSeCuentan() {
         FrmMessageLogica m;
         for (int i = 0; i < FrmMessageLogica::kFallasVisibles + 3; ++i)
             m.agregaFalla(QString::number(i));
@@ -122,7 +122,7 @@ private slots:
         QVERIFY(m.LblError.endsWith(QStringLiteral("... y otras 3 fallas")));
     }
 
-    void aceptarBeforeFirstTickClosesWithoutCode() {
+    void aceptarAntesDelPrimerTickCierraSinCodigo() {
         VentanaErrorQt puerto;
         puerto.muestra(25709);
         QPointer<FrmMessage> w = puerto.ventana();
@@ -137,12 +137,12 @@ private slots:
     }
 
     // The longest texts of the table are readable whole, wrapped.
-    void longTextShownWhole_data() {
+    void textoLargoSeMuestraCompleto_data() {
         QTest::addColumn<int>("codigo");
         QTest::addRow("local folder") << 25764;
         QTest::addRow("secure context") << 25792;
     }
-    void longTextShownWhole() {
+    void textoLargoSeMuestraCompleto() {
         QFETCH(int, codigo);
         VentanaErrorQt puerto;
         puerto.muestra(codigo);
@@ -159,7 +159,7 @@ private slots:
     }
 
     // Closing the main window ends the program at once, the error window with it.
-    void shutdownEndsWithTheErrorWindowOpen() {
+    void cierreConLaVentanaDeErrorAbierta() {
         korva::test::Fixture f;
         f.dlg.responde(false); // a patent without its file asks to edit
         VentanaErrorQt puerto;
@@ -179,5 +179,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmMessage)
+QTEST_MAIN(PruebaFrmMessage)
 #include "test_frmmessage.moc"

@@ -42,12 +42,12 @@ struct Cambiantes final : Impresoras {
 
 } // namespace
 
-class TestImpresion : public QObject {
+class PruebaImpresion : public QObject {
     Q_OBJECT
 private slots:
     // The list is read again when the viewer opens, and the job goes to the
     // printer shown, by its name.
-    void printerShownByName() {
+    void impresoraElegidaPorSuNombre() {
         Fixture fx;
         Cambiantes impresoras;
         impresoras.lista = {"Contabilidad", "Aduana"};
@@ -70,7 +70,7 @@ private slots:
     }
 
     // What the print system did with the job is what the broker reads.
-    void printSystemAnswer_data() {
+    void respuestaDelSistemaDeImpresion_data() {
         QTest::addColumn<QString>("impresora");
         QTest::addColumn<bool>("aceptada");
         QTest::addColumn<QString>("dice");
@@ -79,7 +79,7 @@ private slots:
         QTest::addRow("stopped queue") << "detenida" << true << "La impresora está detenida";
         QTest::addRow("printer gone") << "ya-no-existe" << false << "ya no existe";
     }
-    void printSystemAnswer() {
+    void respuestaDelSistemaDeImpresion() {
         QFETCH(QString, impresora);
         QFETCH(bool, aceptada);
         QFETCH(QString, dice);
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     else
         qputenv("CUPS_SERVER", "127.0.0.1:1"); // nobody's: no printer of this machine's own
     QApplication app(argc, argv);
-    TestImpresion t;
+    PruebaImpresion t;
     return QTest::qExec(&t, argc, argv);
 }
 

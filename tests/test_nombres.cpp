@@ -6,10 +6,10 @@
 using namespace korva;
 using korva::test::Fixture;
 
-class TestNames : public QObject {
+class PruebaNombres : public QObject {
     Q_OBJECT
 private slots:
-    void layout_data() {
+    void formaDelNombre_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<int>("largo");
         QTest::addColumn<int>("ajuste");
@@ -37,7 +37,7 @@ private slots:
         QTest::addRow("digit") << "74321123.045" << 12 << 0 << "4321"
                                << "123";
     }
-    void layout() {
+    void formaDelNombre() {
         QFETCH(QString, nombre);
         QFETCH(int, largo);
         QFETCH(int, ajuste);
@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(diaDe(nombre), QStringLiteral("045"));
     }
 
-    void numLetrasExact() {
+    void numLetrasExacto() {
         QCOMPARE(numLetras("e").LongitudNombre, qint16(12));
         QCOMPARE(numLetras("e").AjustePrefijo, qint16(1));
         for (const char* l : {"m", "b", "7", "", "ss", "ee"}) {
@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(prefijoDe("e1234567.045"), QStringLiteral("e1234"));
     }
 
-    void julianDay_data() {
+    void diaJulianoDeLaFecha_data() {
         QTest::addColumn<QDateTime>("ahora");
         QTest::addColumn<int>("dia");
         QTest::addRow("1 jan") << QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)) << 1;
@@ -73,14 +73,14 @@ private slots:
         QTest::addRow("31 dec leap") << QDateTime(QDate(2028, 12, 31), QTime(12, 0, 0)) << 366;
         QTest::addRow("1 mar leap") << QDateTime(QDate(2024, 3, 1), QTime(0, 0, 1)) << 61;
     }
-    void julianDay() {
+    void diaJulianoDeLaFecha() {
         QFETCH(QDateTime, ahora);
         QFETCH(int, dia);
         korva::test::RelojGuionado reloj(ahora);
         QCOMPARE(int(Get_Juliano(reloj)), dia);
     }
 
-    void tests() {
+    void pruebasDeJulianoPatenteYFolio() {
         Fixture f;
         f.st.config().setSlot(slot::Usuario, "ftp4321");
         f.st.config().setSlot(slot::FolioInferior, "001");
@@ -101,7 +101,7 @@ private slots:
             QCOMPARE(prueba(QString::fromLatin1(n)), (QList<bool>{false, false, false}));
     }
 
-    void typeLetters() {
+    void letrasDeTipoValidacion() {
         Fixture f;
         QVERIFY(esTipoValidacion(f.st, "M4321123.045"));
         QVERIFY(esTipoValidacion(f.st, "f4321xyz123.045"));
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(!esTipoValidacion(f.st, "m4321123.045")); // upper case in the slot never matches
     }
 
-    void documentType_data() {
+    void tipoDeDocumento_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<int>("tipo");
         QTest::addRow("m") << "m4321123.045" << 0;
@@ -124,12 +124,12 @@ private slots:
         QTest::addRow("b") << "b4321123.045" << 100;
         QTest::addRow("empty") << "" << 100;
     }
-    void documentType() {
+    void tipoDeDocumento() {
         QFETCH(QString, nombre);
         QFETCH(int, tipo);
         QCOMPARE(int(TipoDocumento(nombre)), tipo);
     }
 };
 
-QTEST_GUILESS_MAIN(TestNames)
+QTEST_GUILESS_MAIN(PruebaNombres)
 #include "test_nombres.moc"

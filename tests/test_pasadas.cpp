@@ -20,10 +20,10 @@ namespace {
 void respuestas(Oficina4321& o) { BuscaRespuestas(o.ctx(), refrescaPendientes(o.ctx())); }
 } // namespace
 
-class TestPasadas : public QObject {
+class PruebaPasadas : public QObject {
     Q_OBJECT
 private slots:
-    void roadOfOneFile() {
+    void caminoDeUnArchivo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(c.cuenta("STOR"), 1);
     }
 
-    void candidatesAndChecks() {
+    void candidatosYRevisiones() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(c.cuenta("STOR"), 1);
     }
 
-    void linksAreNoCandidatesAndCopiesKeepTheirMode() {
+    void enlacesNoSeEnvianYCopiasConservanPermisos() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -110,7 +110,7 @@ private slots:
 
     // A workstation whose clock runs ahead of this one: its files, dated in
     // the future, go once seen unchanged across the pass's wait.
-    void routeFileDatedAheadIsSent() {
+    void archivoDeRutaConFechaAdelantadaSeEnvia() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(lee(c.ruta("REC/m4321110.045")), QByteArray("500|\r\n"));
     }
 
-    void linksWhereThePassWritesAreNeverWrittenThrough() {
+    void enlacesDondeEscribeLaPasadaNoSeAtraviesan() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -164,7 +164,7 @@ private slots:
         QVERIFY(fallas.contains("ERROR: no fue posible escribir en la bitácora " + planta[3]));
     }
 
-    void rewrittenFileIsSentAgain() {
+    void archivoReescritoSeEnviaDeNuevo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(lineas(o.envio + "/bitacora").size(), 2);
     }
 
-    void namesThatDifferOnlyInCaseGoOnce() {
+    void nombresQueDifierenEnMayusculasVanUnaVez() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(lee(c.ruta("REC/m4321101.045")), QByteArray("otra vez"));
     }
 
-    void manualSelectionShownOnlyWithCandidates() {
+    void seleccionManualSoloConCandidatos() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -222,7 +222,7 @@ private slots:
         QCOMPARE(QDir(c.ruta("REC")).entryList(QDir::Files), QStringList{"m4321124.045"});
     }
 
-    void serverGoneKeepsEverything() {
+    void sinServidorNoSePierdeNada() {
         Oficina4321 o;
         auto c = std::make_unique<CentroSimulado>();
         QVERIFY2(c->listo(), qPrintable(c->diagnostico()));
@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(o.st().pantalla().lista(Lista::Recibidos).size(), 2);
     }
 
-    void responseNames_data() {
+    void nombresDeRespuesta_data() {
         QTest::addColumn<QString>("pendiente");
         QTest::addColumn<QString>("remoto");
         QTest::addRow("m") << "m4321123.045"
@@ -277,14 +277,14 @@ private slots:
         QTest::addRow("no letter") << "z4321123.045"
                                    << "";
     }
-    void responseNames() {
+    void nombresDeRespuesta() {
         QFETCH(QString, pendiente);
         QFETCH(QString, remoto);
         Fixture f;
         QCOMPARE(nombreRespuesta(f.st, pendiente), remoto);
     }
 
-    void responsePassCases() {
+    void casosDeLaPasadaDeRespuestas() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -316,7 +316,7 @@ private slots:
         QVERIFY(c.cuenta("RETR ENV/m4321125.err") >= 2);
     }
 
-    void routesOfReceivedFiles() {
+    void rutasDeLosArchivosRecibidos() {
         Oficina4321 o;
         const QString rb = o.f.carpeta("rutab"), re = o.f.carpeta("rutae");
         o.st().config().setChk(slot::RutasAdicionales, true);
@@ -336,7 +336,7 @@ private slots:
         QVERIFY(en(rb).isEmpty());
     }
 
-    void routeLengths_data() {
+    void largoDeNombrePorRuta_data() {
         QTest::addColumn<QString>("entrada");
         QTest::addColumn<QString>("envia");
         QTest::addColumn<int>("largo");
@@ -355,7 +355,7 @@ private slots:
         QTest::addRow("rb to m") << "rb4321123045 - 1"
                                  << "m" << 12;
     }
-    void routeLengths() {
+    void largoDeNombrePorRuta() {
         QFETCH(QString, entrada);
         QFETCH(QString, envia);
         QFETCH(int, largo);
@@ -363,7 +363,7 @@ private slots:
         QCOMPARE(largoParaRuta(entrada, envia.at(0)), largo);
     }
 
-    void additionalSendFolders() {
+    void rutasAdicionalesDeEnvio() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -382,5 +382,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPasadas)
+QTEST_GUILESS_MAIN(PruebaPasadas)
 #include "test_pasadas.moc"

@@ -17,7 +17,7 @@ namespace {
 QString contenido(const QString& ruta) { return QString::fromLatin1(test::lee(ruta)); }
 } // namespace
 
-class TestPatents : public QObject {
+class PruebaPatentes : public QObject {
     Q_OBJECT
 
     // Patents A, B, C with their configuration files holding their own key.
@@ -30,7 +30,7 @@ class TestPatents : public QObject {
     }
 
 private slots:
-    void firstPatent() {
+    void primeraPatente() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         p.carga();
@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(p.seleccion(), 1);
     }
 
-    void enterReordersChosenToLast() {
+    void entrarPasaLaElegidaAlFinal() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(!QFile::exists(f.ruta("usuarios.mov")));
     }
 
-    void enterWithoutReorder() {
+    void entrarSinReordenar() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(contenido(f.ruta("odbc0.reg")), QStringLiteral("A"));
     }
 
-    void deleteShiftsFiles() {
+    void eliminarRecorreLosArchivos() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(p.claves().size(), 2);
     }
 
-    void deleteWithGapAndOnlyPatent() {
+    void eliminarConHuecoYUnicaPatente() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(g.dlg.ultimo(), QStringLiteral("Selecione Patente"));
     }
 
-    void interruptedMoveIsFinished() {
+    void movimientoInterrumpidoSeTermina() {
         // A stop after the first rename of an exchange: A's file sits in the
         // temporary, the list was already rewritten.
         Fixture f;
@@ -171,7 +171,7 @@ private slots:
 
     // A journal the program could not have written is reported; no file is
     // renamed, deleted or written, and no change is made while it stands.
-    void damagedJournalTouchesNothing_data() {
+    void diarioDanadoNoTocaNada_data() {
         QTest::addColumn<QByteArray>("diario");
         const QByteArray lista = "3\r\nA\r\nB\r\nC\r\n";
         QTest::addRow("fewer keys than counted") << QByteArray("9\r\nx\r\n");
@@ -182,7 +182,7 @@ private slots:
         QTest::addRow("onto another patent's file") << lista + "M 0 1\r\n";
         QTest::addRow("twice onto the spare place") << lista + "M 0 3\r\nM 1 3\r\n";
     }
-    void damagedJournalTouchesNothing() {
+    void diarioDanadoNoTocaNada() {
         QFETCH(QByteArray, diario);
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(contenido(f.ruta("usuarios.mov")), QString::fromLatin1(diario));
     }
 
-    void onePatentOneInstance() {
+    void unCandadoPorPatente() {
         Fixture f;
         CandadoPatente a, b, c;
         QVERIFY(a.toma(f.tmp.path(), 0));
@@ -225,7 +225,7 @@ private slots:
         QVERIFY(d.toma(g.tmp.path(), 3));
     }
 
-    void openPatentsAreNotMoved() {
+    void patentesAbiertasNoSeMueven() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -248,7 +248,7 @@ private slots:
 
     // A configuration file at the new patent's place is another account's
     // (a restore of a shorter list left it): kept aside, never adopted.
-    void newPatentNeverAdoptsALeftover() {
+    void patenteNuevaNoAdoptaSobrantes() {
         Fixture f;
         Patentes p(f.dlg, f.tmp.path());
         tres(f, p);
@@ -264,7 +264,7 @@ private slots:
 
     // What a program killed while it wrote left in the program folder goes
     // at the next start; a write still running keeps its temporary.
-    void staleTemporariesGoAtStart() {
+    void temporalesViejosSeBorranAlArrancar() {
         Fixture f;
         const auto pon = [&](const QString& n, qint64 edad) {
             fs::escribeAtomico(f.ruta(n), "x");
@@ -284,7 +284,7 @@ private slots:
                  (QStringList{"usuarios.dat.bak", "usuarios.dat.Fr3sh0"}));
     }
 
-    void at256PatentsCreationIsRefused() {
+    void con256PatentesNoSeCreaOtra() {
         Fixture f;
         QByteArray b;
         for (int i = 0; i < 256; ++i)
@@ -299,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPatents)
+QTEST_GUILESS_MAIN(PruebaPatentes)
 #include "test_patentes.moc"

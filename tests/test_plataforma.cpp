@@ -13,10 +13,10 @@
 
 using namespace korva;
 
-class TestPlatform : public QObject {
+class PruebaPlataforma : public QObject {
     Q_OBJECT
 private slots:
-    void ansiRoundTrip() {
+    void ansiIdaYVuelta() {
         const QString s = QStringLiteral("Contraseña ó € “x” Ÿ");
         const QByteArray b = ansi::codifica(s);
         QCOMPARE(b.size(), s.size());
@@ -31,14 +31,14 @@ private slots:
         QCOMPARE(ansi::codifica(QStringLiteral("漢")), QByteArray("?"));
     }
 
-    void lineasCrLfAndBareLf() {
+    void lineasConCrLfYSoloLf() {
         QCOMPARE(ansi::lineas("a\r\nb\nc"), (QStringList{"a", "b", "c"}));
         QCOMPARE(ansi::lineas("a\r\n\r\n"), (QStringList{"a", ""}));
         QCOMPARE(ansi::lineas(""), QStringList());
         QCOMPARE(ansi::lineas("\xf1\r"), QStringList{QStringLiteral("ñ")});
     }
 
-    void readOnlyHasNoWriteBit() {
+    void soloLecturaSinBitDeEscritura() {
         QTemporaryDir d;
         const QString f = d.filePath("usuarios.dat");
         QVERIFY(fs::escribeAtomico(f, "x\r\n"));
@@ -61,12 +61,12 @@ private slots:
         QVERIFY(!fs::soloLectura(d.filePath("missing")));
     }
 
-    void copyOverwritesKeepsTimeAndRefusesReadOnly_data() {
+    void copiaReemplazaConservaFechaYRespetaSoloLectura_data() {
         QTest::addColumn<fs::Sincroniza>("sincroniza");
         QTest::addRow("synced to disk") << fs::Sincroniza::Si;
         QTest::addRow("left to the system") << fs::Sincroniza::No;
     }
-    void copyOverwritesKeepsTimeAndRefusesReadOnly() {
+    void copiaReemplazaConservaFechaYRespetaSoloLectura() {
         QFETCH(fs::Sincroniza, sincroniza);
         QTemporaryDir d;
         const QString a = d.filePath("a"), b = d.filePath("b");
@@ -114,7 +114,7 @@ private slots:
                  QFile::ReadOwner | QFile::WriteOwner);
     }
 
-    void atomicWritePrivateMode() {
+    void escrituraAtomicaPrivada() {
         QTemporaryDir d;
         const QString f = d.filePath("odbc0.reg");
         QVERIFY(fs::escribeAtomico(f, "x", true));
@@ -124,7 +124,7 @@ private slots:
         QVERIFY(!(p & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)));
     }
 
-    void appendLineAndList() {
+    void agregaLineaYLista() {
         QTemporaryDir d;
         const QString f = d.filePath("bitacora");
         QVERIFY(fs::agregaLinea(f, QStringLiteral("uno")));
@@ -156,7 +156,7 @@ private slots:
 
     // What the program reads of its own is a plain file within its bound;
     // anything else is refused at once with its reason, never waited on.
-    void boundedReads_data() {
+    void lecturasAcotadas_data() {
         QTest::addColumn<QString>("clase");
         QTest::addColumn<QString>("causa");
         QTest::addRow("plain file") << "archivo"
@@ -176,7 +176,7 @@ private slots:
         QTest::addRow("missing") << "nada"
                                  << "no existe";
     }
-    void boundedReads() {
+    void lecturasAcotadas() {
         QFETCH(QString, clase);
         QFETCH(QString, causa);
         QTemporaryDir d;
@@ -206,14 +206,14 @@ private slots:
 
     // Every whole-file writer on a full disk: false with the reason, the old
     // file as it was, no temporary left.
-    void fullDiskLeavesTheOldFile_data() {
+    void discoLlenoDejaElArchivoAnterior_data() {
         QTest::addColumn<int>("escritor");
         QTest::addRow("atomic write") << 0;
         QTest::addRow("private atomic write") << 1;
         QTest::addRow("copy") << 2;
         QTest::addRow("TLS record") << 3;
     }
-    void fullDiskLeavesTheOldFile() {
+    void discoLlenoDejaElArchivoAnterior() {
         QFETCH(int, escritor);
         test::DiscoPequeno disco;
         if (!disco.montado())
@@ -250,7 +250,7 @@ private slots:
 
     // A temporary is the program's by its name, and removed only once no
     // write can still own it.
-    void staleTemporaries() {
+    void temporalesViejos() {
         QTemporaryDir d;
         const auto pon = [&](const QString& n, qint64 edad) {
             QFile f(d.filePath(n));
@@ -270,12 +270,12 @@ private slots:
                  (QStringList{".m4321124.err~1Ab2Cd", ".notas~backup", ".oculto~abc", "m4321125.err"}));
     }
 
-    void joinPaths() {
+    void uneRutas() {
         QCOMPARE(fs::une("c:\\ENV", "Pend", Plataforma::Windows), QStringLiteral("c:\\ENV\\Pend"));
         QCOMPARE(fs::une("/env/", "Pend", Plataforma::Posix), QStringLiteral("/env/Pend"));
         QCOMPARE(fs::une("/env", "Pend", Plataforma::Posix), QStringLiteral("/env/Pend"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlatform)
+QTEST_GUILESS_MAIN(PruebaPlataforma)
 #include "test_plataforma.moc"

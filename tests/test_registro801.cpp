@@ -14,10 +14,10 @@ const QByteArray k500 = "500|1|4321|1234567|470|"; // 23 characters
 QByteArray r(const char* s) { return QByteArray(s); }
 } // namespace
 
-class TestRegistro801 : public QObject {
+class PruebaRegistro801 : public QObject {
     Q_OBJECT
 private slots:
-    void rewrite_data() {
+    void reescritura801_data() {
         QTest::addColumn<QByteArray>("entrada");
         QTest::addColumn<double>("n");
         QTest::addColumn<QByteArray>("salida");
@@ -40,14 +40,14 @@ private slots:
         QTest::addRow("empty lines of a regular file go") << cab + "\r\n\r\nx\r\n"
                                                           << 24.0 << cab + "\r\nx\r\n";
     }
-    void rewrite() {
+    void reescritura801() {
         QFETCH(QByteArray, entrada);
         QFETCH(double, n);
         QFETCH(QByteArray, salida);
         QCOMPARE(reescribe801(entrada, n, "KEY"), salida);
     }
 
-    void rewritesFileInPlace() {
+    void reescribeElArchivoEnSuLugar() {
         Fixture f;
         const QString a = f.ruta("m4321123.045");
         fs::escribeAtomico(a, k500 + "X\r\n801|m4321123.045|1|3|999|extra\r\n");
@@ -63,5 +63,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRegistro801)
+QTEST_GUILESS_MAIN(PruebaRegistro801)
 #include "test_registro801.moc"

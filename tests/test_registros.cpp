@@ -35,18 +35,18 @@ struct Oficina : Fixture {
 
 } // namespace
 
-class TestRecords : public QObject {
+class PruebaRegistros : public QObject {
     Q_OBJECT
 private slots:
     // --- daily log -----------------------------------------------------------
 
-    void logNameByPatentAndDay() {
+    void nombreDelLogPorPatenteYDia() {
         QCOMPARE(nombreLog("4321", 7), QStringLiteral("43217.log"));
         QCOMPARE(nombreLog("4321", 200), QStringLiteral("4321200.log"));
         QCOMPARE(nombreLog("4321", 45), QStringLiteral("432145.log"));
     }
 
-    void writersAppendCrLfLinesAndListEntries() {
+    void registraEnLogAgregaLineasYEntradas() {
         Oficina o;
         o.reloj.pon(QDateTime(QDate(2026, 2, 14), QTime(14, 5, 9)));
         QVERIFY(registraEnLog(o.ctx, EventoLog::Enviado, "m4321123.045"));
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(o.st.pantalla().lista(Lista::Enviados).size(), 3);
     }
 
-    void nameLengthWhenReadingBack_data() {
+    void longitudDelNombreAlLeerElLog_data() {
         QTest::addColumn<QString>("linea");
         QTest::addColumn<int>("largo");
         QTest::addRow("m") << "E - m4321123.045 - 09:15:00" << 12;
@@ -82,13 +82,13 @@ private slots:
         QTest::addRow("too short for a 9th") << "R - a43" << 15;
     }
 
-    void nameLengthWhenReadingBack() {
+    void longitudDelNombreAlLeerElLog() {
         QFETCH(QString, linea);
         QFETCH(int, largo);
         QCOMPARE(longitudNombreLog(linea), largo);
     }
 
-    void cargaBitacoraRebuildsTheLists() {
+    void cargaBitacoraReconstruyeLasListas() {
         Oficina o;
         QVERIFY(escribe(o.recibo + "/432145.log", "E - m4321123.045 - 09:15:00\r\n"
                                                   "R - m4321123.045 - 09:20:41\r\n"
@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(o.st.pantalla().evento(), QStringLiteral("Listo para Iniciar..."));
     }
 
-    void cargaBitacoraWithoutLogOrWithoutDrive() {
+    void cargaBitacoraSinLogOSinUnidad() {
         Oficina o;
         CargaBitacora(o.ctx);
         QVERIFY(o.st.pantalla().lista(Lista::Enviados).isEmpty());
@@ -126,7 +126,7 @@ private slots:
 
     // --- sent-files register ---------------------------------------------------
 
-    void registerMatchesSameNameAndSameTime() {
+    void bitacoraCoincideMismoNombreYMismaHora() {
         Oficina o;
         const QDateTime t(QDate(2026, 2, 14), QTime(9, 5, 7));
         QCOMPARE(lineaBitacora("m4321123.045", t), QStringLiteral("m4321123.045|14/02/2026 09:05:07"));
@@ -149,14 +149,14 @@ private slots:
 
     // A register cut short (a crash, a full disk): the next line is a line of
     // its own, so the register still knows the file was sent.
-    void appendAfterAnUnendedLine_data() {
+    void agregaTrasUnaLineaSinTerminar_data() {
         QTest::addColumn<QByteArray>("antes");
         QTest::addRow("cut mid-line") << QByteArray("m4321122.045|14/02/20");
         QTest::addRow("ends in a lone CR") << QByteArray("m4321122.045|14/02/2026 09:00:00\r");
         QTest::addRow("whole lines") << QByteArray("m4321122.045|14/02/2026 09:00:00\r\n");
         QTest::addRow("empty") << QByteArray();
     }
-    void appendAfterAnUnendedLine() {
+    void agregaTrasUnaLineaSinTerminar() {
         QFETCH(QByteArray, antes);
         Oficina o;
         const QDateTime t(QDate(2026, 2, 14), QTime(9, 5, 7));
@@ -173,7 +173,7 @@ private slots:
 
     // --- notices -----------------------------------------------------------------
 
-    void generalNotices_data() {
+    void avisosGeneralesPorRenglon_data() {
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QStringList>("avisos");
         QTest::addRow("LF only") << QByteArray("uno\ndos\ntres") << QStringList{"uno", "dos", "tres"};
@@ -190,13 +190,13 @@ private slots:
         QTest::addRow("empty file") << QByteArray() << QStringList{};
     }
 
-    void generalNotices() {
+    void avisosGeneralesPorRenglon() {
         QFETCH(QByteArray, contenido);
         QFETCH(QStringList, avisos);
         QCOMPARE(avisosGenerales(contenido), avisos);
     }
 
-    void particularNotice_data() {
+    void textoDelAvisoParticular_data() {
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QString>("etiqueta");
         QTest::addRow("LF lines, leading blank") << QByteArray("Estimado cliente\nsu cuenta vence hoy\n")
@@ -211,13 +211,13 @@ private slots:
         QTest::addRow("empty pieces between LFs") << QByteArray("a\n\nb") << " a  b";
     }
 
-    void particularNotice() {
+    void textoDelAvisoParticular() {
         QFETCH(QByteArray, contenido);
         QFETCH(QString, etiqueta);
         QCOMPARE(avisoParticular(contenido), etiqueta);
     }
 
-    void cargaAvisosFromTheReceiveFolder() {
+    void avisosDeLaCarpetaDeRecibo() {
         Oficina o;
         o.st.pantalla().setEtiqueta(Etiqueta::AvisoParticular, "anterior");
         CargaAvisos(o.ctx);
@@ -251,7 +251,7 @@ private slots:
         QCOMPARE(o.st.pantalla().colorAviso(), ColorAviso::Azul);
     }
 
-    void rotationInTurnWithColours() {
+    void rotacionEnTurnoConColores() {
         Oficina o;
         o.st.pantalla().setLista(Lista::Mensajes, {"A", "**B", "C"});
         const QList<QPair<QString, ColorAviso>> esperado = {{"A", ColorAviso::Azul},
@@ -275,7 +275,7 @@ private slots:
 
     // --- manual send selection --------------------------------------------------
 
-    void twoOfThreeSelected() {
+    void dosDeTresSeleccionados() {
         for (const bool tachar : {true, false}) {
             Oficina o;
             const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
@@ -305,7 +305,7 @@ private slots:
         }
     }
 
-    void nothingSelected() {
+    void ningunoSeleccionado() {
         Oficina o;
         const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
         QStringList envio{"m4321001.045", "m4321002.045"};
@@ -333,7 +333,7 @@ private slots:
         QVERIFY(lst.contiene("m4321002.045", t));
     }
 
-    void allSelectedAskNothing() {
+    void todosSeleccionadosNoPregunta() {
         Oficina o;
         QStringList envio{"m4321001.045", "m4321002.045"};
         o.dlg.guionEnvio = [](ArchivosaEnviar& f) {
@@ -353,7 +353,7 @@ private slots:
         QVERIFY(o.dlg.registros.isEmpty());
     }
 
-    void refreshCancelAndCloseBox() {
+    void actualizarCancelarYCerrar() {
         Oficina o;
         QStringList envio{"m4321001.045"};
         o.st.ciclo().setTxtActualizar("1");
@@ -379,7 +379,7 @@ private slots:
         QVERIFY(!fs::existeArchivo(o.envio + "/bitacora"));
     }
 
-    void vanishedFileIsReportedAndSkipped() {
+    void archivoDesaparecidoSeReportaYSeOmite() {
         Oficina o;
         const QDateTime t(QDate(2026, 2, 14), QTime(8, 0, 0));
         QStringList envio{"m4321001.045", "m4321002.045", "m4321003.045"};
@@ -398,5 +398,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecords)
+QTEST_GUILESS_MAIN(PruebaRegistros)
 #include "test_registros.moc"

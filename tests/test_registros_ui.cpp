@@ -10,10 +10,10 @@ using namespace korva;
 using namespace korva::test;
 
 // The window only binds the selection logic: these check the binding.
-class TestRecordsUi : public QObject {
+class PruebaRegistrosUi : public QObject {
     Q_OBJECT
 private slots:
-    void buttonsDriveTheSelection() {
+    void botonesManejanLaSeleccion() {
         Fixture fx;
         QStringList envio{"m4321001.045", "m4321002.045", "m4321003.045"};
         FrmArchivosaEnviar frm(fx.ctx, envio);
@@ -31,7 +31,7 @@ private slots:
         QVERIFY(fx.dlg.registros.isEmpty());
     }
 
-    void closeBoxSendsNothing() {
+    void cerrarOActualizarNoEnviaNada() {
         Fixture fx;
         QStringList envio{"m4321001.045"};
         FrmArchivosaEnviar frm(fx.ctx, envio);
@@ -50,5 +50,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRecordsUi)
+QTEST_MAIN(PruebaRegistrosUi)
 #include "test_registros_ui.moc"

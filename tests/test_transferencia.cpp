@@ -62,10 +62,10 @@ quint16 puertoCerrado() {
 
 } // namespace
 
-class TestTransferencia : public QObject {
+class PruebaTransferencia : public QObject {
     Q_OBJECT
 private slots:
-    void connectOnceAndReuse() {
+    void conectaUnaVezYReutiliza() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
     }
 
-    void failedLoginEveryOperation() {
+    void accesoFallidoEnCadaOperacion() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
     }
 
-    void unreachableServers() {
+    void servidoresInalcanzables() {
         CentroSimulado c; // only for its CA and user
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(ConnectToHost(s.ctx()), 25707);
     }
 
-    void uploadAndDownload_data() {
+    void enviaYRecibe_data() {
         QTest::addColumn<bool>("tls");
         QTest::addColumn<bool>("pasivo");
         QTest::addRow("plain passive") << false << true;
@@ -169,7 +169,7 @@ private slots:
         QTest::addRow("TLS passive") << true << true;
         QTest::addRow("TLS asked active") << true << false;
     }
-    void uploadAndDownload() {
+    void enviaYRecibe() {
         QFETCH(bool, tls);
         QFETCH(bool, pasivo);
         CentroSimulado c(opciones(tls));
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
     }
 
-    void missingFilesLeaveNothingBehind() {
+    void archivosFaltantesNoDejanRastro() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -269,7 +269,7 @@ private slots:
         QVERIFY(s.ventana.codigos.isEmpty());
     }
 
-    void getByMask() {
+    void recibePorMascara() {
         CentroSimulado c(opciones(false, 0,
                                   {"--aviso-gen", "Aviso general", "--server-dat", "127.0.0.2", "--r001",
                                    "m4321123.r001", "--r001", "m4321124.r001"}));
@@ -315,7 +315,7 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 1);
     }
 
-    void hostileNamesInListing() {
+    void nombresHostilesEnElListado() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -344,7 +344,7 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("RETR")), 1);
     }
 
-    void deleteRemoteFile() {
+    void borraArchivoRemoto() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -363,7 +363,7 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 1);
     }
 
-    void disconnectWithoutConnection() {
+    void desconectarSinConexion() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -373,7 +373,7 @@ private slots:
         QVERIFY(c.bitacora().isEmpty());
     }
 
-    void serverDiesDuringDownload() {
+    void servidorCaeDuranteLaDescarga() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(ConnectToHost(s.ctx()), 25711);
     }
 
-    void serverHungUpBetweenOperations() {
+    void servidorCuelgaEntreOperaciones() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -415,7 +415,7 @@ private slots:
         QCOMPARE(c.cuenta(QStringLiteral("LOGIN")), 2);
     }
 
-    void stalledDownloadEndsWithCode() {
+    void descargaDetenidaTerminaConCodigo() {
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -436,7 +436,7 @@ private slots:
 
     // The support log keeps each session's commands and replies, each
     // transfer and each failure, never the password; a month's files at most.
-    void supportLog() {
+    void registroDeSoporte() {
         CentroSimulado c(opciones(true));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -466,7 +466,7 @@ private slots:
         QVERIFY(!log.contains(c.contrasena()));
     }
 
-    void tlsCertificateAndActiveMode() {
+    void certificadoTlsYModoActivo() {
         CentroSimulado c(opciones(true));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         {
@@ -506,7 +506,7 @@ private slots:
 
     // Parsing the trusted certificates cost more than the transfers: one
     // reading serves every connection of the run until the bundle changes.
-    void trustedCertificatesReadOncePerRun() {
+    void certificadosDeConfianzaSeLeenUnaVez() {
         CentroSimulado a(opciones(true)), b(opciones(true));
         QVERIFY2(a.listo() && b.listo(), qPrintable(a.diagnostico() + b.diagnostico()));
         Sesion s(a);
@@ -538,7 +538,7 @@ private slots:
         QCOMPARE(ClienteFtpCurl::lecturasConfianza() - antes, 2);
     }
 
-    void implicitTlsOnItsPort() {
+    void tlsImplicitoEnSuPuerto() {
         CentroSimulado c(opciones(false, 0, {"--tls-implicito"}));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -558,7 +558,7 @@ private slots:
         QCOMPARE(DisconnectFromHost(s.ctx()), 0);
     }
 
-    void centreAnswersEveryKindOfUpload() {
+    void centroRespondeCadaTipoDeEnvio() {
         CentroSimulado c(opciones(false, 1.0));
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Sesion s(c);
@@ -579,5 +579,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTransferencia)
+QTEST_GUILESS_MAIN(PruebaTransferencia)
 #include "test_transferencia.moc"

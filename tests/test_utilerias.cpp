@@ -44,7 +44,7 @@ struct Instalacion : Fixture {
 };
 } // namespace
 
-class TestUtilerias : public QObject {
+class PruebaUtilerias : public QObject {
     Q_OBJECT
 private slots:
     // --- response request ---------------------------------------------------
@@ -548,5 +548,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUtilerias)
+QTEST_GUILESS_MAIN(PruebaUtilerias)
 #include "test_utilerias.moc"

@@ -24,7 +24,7 @@ using Oficina = OficinaEnvio;
 void liberaCerradas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 } // namespace
 
-class TestUtileriasUi : public QObject {
+class PruebaUtileriasUi : public QObject {
     Q_OBJECT
 private slots:
     void pedirArchivoNoModalYNuevaCadaVez() {
@@ -119,5 +119,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestUtileriasUi)
+QTEST_MAIN(PruebaUtileriasUi)
 #include "test_utilerias_ui.moc"

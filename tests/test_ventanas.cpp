@@ -149,10 +149,10 @@ struct SeleccionRetenida final : Dialogos, SeleccionEnvio {
 };
 } // namespace
 
-class TestWindows : public QObject {
+class PruebaVentanas : public QObject {
     Q_OBJECT
 private slots:
-    void entradaCreateEnterDelete() {
+    void entradaCreaEntraYElimina() {
         Fixture f;
         FrmEntrada w(f.dlg, f.tmp.path());
         w.show();
@@ -192,7 +192,7 @@ private slots:
 
     // Two selection windows open together, then one over a list that cannot
     // be read: no patent is lost, no list is written over.
-    void entradaListChangedElsewhere() {
+    void entradaConListaCambiadaEnOtraVentana() {
         Fixture f;
         const QString usuarios = f.ruta("usuarios.dat");
         test::pon(usuarios, "A\r\nB\r\n");
@@ -229,7 +229,7 @@ private slots:
 
     // A window whose list is stale enters the patent the broker chose, by its
     // key, or says it is gone.
-    void entradaEntersThePatentChosen() {
+    void entradaEntraALaPatenteElegida() {
         Fixture f;
         test::pon(f.ruta("usuarios.dat"), "A\r\nB\r\n");
         test::pon(f.ruta("odbc0.reg"), "A");
@@ -259,7 +259,7 @@ private slots:
     }
 
     // Guardar on a full disk: said, and the configuration file as it was.
-    void saveOnAFullDisk() {
+    void guardarConDiscoLleno() {
         test::DiscoPequeno disco;
         if (!disco.montado())
             QSKIP("mounting a small file system needs root");
@@ -285,7 +285,7 @@ private slots:
 
     // The position names the configuration file and the lock alike: one
     // that does not fit is refused, never wrapped onto another patent's.
-    void entradaPositionAbove255() {
+    void entradaPosicionMayorA255() {
         Fixture f;
         QByteArray lista;
         for (int i = 0; i < 300; ++i)
@@ -309,7 +309,7 @@ private slots:
         QCOMPARE(test::lee(f.ruta("odbc299.reg")), QByteArray("P299"));
     }
 
-    void mainWindowBindsRecord() {
+    void ventanaPrincipalLigadaALaConfiguracion() {
         Fixture f;
         f.st.config().setSlot(slot::Usuario, "ftp4321");
         f.st.config().setSlot(slot::ServidorActual, f.st.config().TxtConfiguration(slot::ServidorPrimario));
@@ -357,7 +357,7 @@ private slots:
 
     // A refused click outside edit mode puts every box back to its slot; with
     // the record's default, signing still needs its key files.
-    void refusedClicksShowTheRecord() {
+    void clicsRechazadosMuestranLaConfiguracion() {
         Fixture g;
         configura(g, {{slot::Pasivo, "1"},
                       {slot::EnvioAutomatico, "1"},
@@ -380,7 +380,7 @@ private slots:
             "ERROR, no se encontro el archivo KEY, es imposible generar la firma dígital."));
     }
 
-    void serverOptionAfterLoad() {
+    void opcionDeServidorTrasCargar() {
         Fixture g;
         configura(
             g, {{slot::ServidorActual, "h8"}, {slot::ServidorPrimario, "h8"}, {slot::DepurarArchivos, "0"}});
@@ -402,7 +402,7 @@ private slots:
     }
 
     // A key longer than the box takes is shown whole; typing cannot lengthen it.
-    void prevalidatorKeyShownWhole() {
+    void clavePrevalidadorSeMuestraCompleta() {
         Fixture g;
         configura(g, {{slot::ClavePrevalidador, "12345"}, {slot::DepurarArchivos, "0"}});
         Form1 w(g.ctx, 0);
@@ -424,7 +424,7 @@ private slots:
     }
 
     // No Alt+letter of a window is taken by two controls at once.
-    void noSharedMnemonics() {
+    void sinMnemonicosRepetidos() {
         Fixture g;
         configura(g, {{slot::DepurarArchivos, "0"}});
         Form1 w(g.ctx, 0);
@@ -446,7 +446,7 @@ private slots:
 
     // The centre's notices are shown as they came, tags and all, on the labels
     // and in the all-notices box; the standard buttons speak Spanish.
-    void noticesPlainAndButtonsSpanish() {
+    void avisosEnTextoPlanoYBotonesEnEspanol() {
         const bool espanol = cargaTraduccionesQt();
         Fixture g;
         const QString rec = g.carpeta("rec");
@@ -476,7 +476,7 @@ private slots:
 
     // A label shows its whole text whenever it changes, its page shown or
     // not, and a long status text wraps instead of squeezing the lists.
-    void labelsShowTheirWholeText() {
+    void etiquetasMuestranTodoSuTexto() {
         Fixture g;
         configura(g, {{slot::DepurarArchivos, "0"}});
         Form1 w(g.ctx, 0);
@@ -507,12 +507,12 @@ private slots:
 
     // The colours that carry meaning read on the palette in use, light or
     // dark; locked fields look apart from the ones edit mode opens.
-    void readableInAnyPalette_data() {
+    void legibleEnCualquierPaleta_data() {
         QTest::addColumn<bool>("oscura");
         QTest::addRow("default palette") << false;
         QTest::addRow("dark palette") << true;
     }
-    void readableInAnyPalette() {
+    void legibleEnCualquierPaleta() {
         QFETCH(bool, oscura);
         const QPalette antes = QApplication::palette();
         if (oscura) {
@@ -558,7 +558,7 @@ private slots:
 
     // The window opens where and as large as it was left, never larger than
     // the screen.
-    void windowRemembersItsPlace() {
+    void ventanaRecuerdaSuLugar() {
         Fixture g;
         configura(g, {{slot::DepurarArchivos, "0"}});
         const QRect libre = QGuiApplication::primaryScreen()->availableGeometry();
@@ -589,7 +589,7 @@ private slots:
 
     // A screen reader finds a name for every control of every window, and
     // every window has one of its own.
-    void everyControlHasAName() {
+    void cadaControlTieneNombre() {
         Fixture g;
         configura(g, {{slot::DepurarArchivos, "0"}, {slot::Usuario, "ftp4321"}});
         QVERIFY(test::pon(g.ruta("usuarios.dat"), "4321\r\n"));
@@ -640,7 +640,7 @@ private slots:
 
     // Every text goes through Qt's translation: a translator that marks
     // each of the program's texts sees the window's and the core's alike.
-    void textsGoThroughTranslation() {
+    void textosPasanPorLaTraduccion() {
         struct Marca : QTranslator {
             QString translate(const char* contexto, const char* fuente, const char*, int) const override {
                 return qstrcmp(contexto, "KORVAVal") == 0
@@ -664,7 +664,7 @@ private slots:
     }
 
     // A question that deletes keeps on Enter: its default button is No.
-    void deletingQuestionsDefaultToNo() {
+    void preguntasDeBorradoConNoPorOmision() {
         Fixture f;
         test::pon(f.ruta("usuarios.dat"), "A\r\nB\r\n");
         DialogosQt qt;
@@ -688,7 +688,7 @@ private slots:
 
     // A cycle the timer started, held by the modal selection window: the
     // window's clock and notice line go on meanwhile.
-    void modalSelectionKeepsClockAndNotices() {
+    void seleccionModalMantieneRelojYAvisos() {
         test::OficinaEnvio f;
         RelojSistema reloj;
         SeleccionRetenida dlg(f.dlg, f.st);
@@ -715,5 +715,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindows)
+QTEST_MAIN(PruebaVentanas)
 #include "test_ventanas.moc"

@@ -54,7 +54,7 @@ const QString kMuyGrande = QStringLiteral("El registro es demasiado grande para 
 
 } // namespace
 
-class TestVisor : public QObject {
+class PruebaVisor : public QObject {
     Q_OBJECT
 private slots:
     // 10, 250 and 20 characters: five entries, two length cuts of record 2.
@@ -524,5 +524,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVisor)
+QTEST_MAIN(PruebaVisor)
 #include "test_visor.moc"
