@@ -100,7 +100,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     st.config().setSlot(slot::Puerto, QString::number(centro.puerto()));
     st.config().setSlot(slot::ContrasenaFtp, centro.contrasena());
     st.config().setChk(slot::Pasivo, true);
-    st.ciclo().setPeriodo(1);
+    st.config().setPeriodo(1);
     OpcionesCurl oftp;
     oftp.archivoCA = centro.archivoCA();
     oftp.conexionMs = 5000;
@@ -174,7 +174,7 @@ Resultado soak(int ciclos, int porCiclo, bool plano) {
     trasCiclo(0, 0);
     lote = deja();
     while (hechos < ciclos + 1) {
-        const bool toca = st.ciclo().SegundosTranscurridos() > st.ciclo().periodo();
+        const bool toca = st.ciclo().SegundosTranscurridos() > st.config().periodo();
         const qsizetype recibidos = st.pantalla().lista(Lista::Recibidos).size();
         const qsizetype enviados = st.pantalla().lista(Lista::Enviados).size();
         reloj.avanza(1);

@@ -57,7 +57,7 @@ private slots:
         QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::DiaJuliano), QStringLiteral("45"));
         QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Fecha),
                  QStringLiteral("14 feb 2026")); // Spanish under a C locale
-        QCOMPARE(f.st.ciclo().periodo(), 30);
+        QCOMPARE(f.st.config().periodo(), 30);
         QVERIFY(!f.st.config().ConfiguracionModificada());
         QVERIFY(f.st.sesion().mostrarErrores());
         QCOMPARE(f.st.pantalla().lista(Lista::Pendientes), QStringList{"No hay Archivos Pedientes"});

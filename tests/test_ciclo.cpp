@@ -30,7 +30,7 @@ struct Arrancada {
     Oficina4321 o;
     Arrancada() {
         o.conecta(c);
-        o.st().ciclo().setPeriodo(30);
+        o.st().config().setPeriodo(30);
         o.st().config().setConfiguracionModificada(false);
     }
     void inicia() { Start_Button_Click(o.ctx()); }
@@ -84,13 +84,13 @@ private slots:
         a.tick(3);
         QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(4));
         QVERIFY(pon(a.o.envio + "/m4321124.045", "500|\r\n"));
-        st.ciclo().setTxtActualizar(QStringLiteral("1"));
+        st.setTxtActualizar(QStringLiteral("1"));
         a.tick();
         QCOMPARE(st.ciclo().SegundosTranscurridos(), qint16(1));
         QVERIFY(QFile::exists(a.c.ruta("REC/m4321124.045")));
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
         a.tick(); // the request is spent: no cycle on every tick after it
-        QCOMPARE(st.ciclo().TxtActualizar(), QStringLiteral("0"));
+        QCOMPARE(st.TxtActualizar(), QStringLiteral("0"));
         QCOMPARE(a.c.cuenta("PASS"), logins + 2);
 
         // Stop: the countdown dies on the next tick, the bar keeps its value.
@@ -129,7 +129,7 @@ private slots:
         Fixture f;
         f.st.ciclo().setSegundosTranscurridos(1);
         f.st.setCaptionInicio("&Detener");
-        f.st.ciclo().setPeriodo(300);
+        f.st.config().setPeriodo(300);
         f.st.ciclo().setContadorAvisos(248);
         f.st.config().setChk(slot::BajarRegistro001, false);
         for (int i = 0; i < 5; ++i) {
@@ -155,13 +155,13 @@ private slots:
         // turn of its loop inside long work, even with a cycle due.
         f.st.ciclo().setCicloEnCurso(false);
         f.st.ciclo().setContadorTicker(0);
-        f.st.ciclo().setSegundosTranscurridos(qint16(f.st.ciclo().periodo() + 1));
+        f.st.ciclo().setSegundosTranscurridos(qint16(f.st.config().periodo() + 1));
         Latido latido(0);
         f.ctx.latido = &latido;
         QTimer::singleShot(0, [&] { TmrControl_Timer(f.ctx); });
         latido.late();
         QCOMPARE(f.st.ciclo().ContadorTicker(), 1);
-        QCOMPARE(f.st.ciclo().SegundosTranscurridos(), qint16(f.st.ciclo().periodo() + 1));
+        QCOMPARE(f.st.ciclo().SegundosTranscurridos(), qint16(f.st.config().periodo() + 1));
         QVERIFY(f.dlg.registros.isEmpty()); // no cycle began its folder check
     }
 

@@ -322,7 +322,7 @@ private slots:
         f.st.pantalla().setEtiqueta(Etiqueta::Minutos, min);
         f.st.pantalla().setEtiqueta(Etiqueta::Segundos, seg);
         AplicaLapso(f.ctx);
-        QCOMPARE(f.st.ciclo().periodo(), periodo);
+        QCOMPARE(f.st.config().periodo(), periodo);
         QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Minutos), minBox);
         QCOMPARE(f.st.pantalla().etiqueta(Etiqueta::Segundos), segBox);
         QCOMPARE(f.st.pantalla().progreso(), 1.0f);

@@ -301,7 +301,7 @@ private slots:
             lst.carga(o.st);
             QCOMPARE(lst.contiene("m4321002.045", t), tachar);
             QCOMPARE(lst.items().size(), tachar ? 1 : 0);
-            QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0"));
+            QCOMPARE(o.st.TxtActualizar(), QStringLiteral("0"));
         }
     }
 
@@ -356,21 +356,21 @@ private slots:
     void actualizarCancelarYCerrar() {
         Oficina o;
         QStringList envio{"m4321001.045"};
-        o.st.ciclo().setTxtActualizar("1");
+        o.st.setTxtActualizar("1");
         o.dlg.guionEnvio = [&o](ArchivosaEnviar& f) {
-            QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0")); // cleared on opening
+            QCOMPARE(o.st.TxtActualizar(), QStringLiteral("0")); // cleared on opening
             f.setSeleccionado(0, true);
             QVERIFY(f.CmdActualizar_Click());
         };
         o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
-        QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("1"));
+        QCOMPARE(o.st.TxtActualizar(), QStringLiteral("1"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = [](ArchivosaEnviar& f) { QVERIFY(f.CmdCancelar_Click()); };
         o.dlg.elige(o.ctx, envio);
         QVERIFY(envio.isEmpty());
-        QCOMPARE(o.st.ciclo().TxtActualizar(), QStringLiteral("0"));
+        QCOMPARE(o.st.TxtActualizar(), QStringLiteral("0"));
 
         envio = QStringList{"m4321001.045"};
         o.dlg.guionEnvio = nullptr; // the close box

@@ -39,14 +39,14 @@ private slots:
         frm.LstEnviar()->item(0)->setSelected(true);
         frm.close();
         QVERIFY(envio.isEmpty());
-        QCOMPARE(fx.st.ciclo().TxtActualizar(), QStringLiteral("0"));
+        QCOMPARE(fx.st.TxtActualizar(), QStringLiteral("0"));
 
         QStringList otra{"m4321001.045"};
         FrmArchivosaEnviar frm2(fx.ctx, otra);
         frm2.show();
         frm2.CmdActualizar()->click();
         QVERIFY(otra.isEmpty());
-        QCOMPARE(fx.st.ciclo().TxtActualizar(), QStringLiteral("1"));
+        QCOMPARE(fx.st.TxtActualizar(), QStringLiteral("1"));
     }
 };
 

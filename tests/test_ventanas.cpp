@@ -334,7 +334,7 @@ private slots:
         segundos->setText(QStringLiteral("20"));
         QTest::keyClick(segundos, Qt::Key_Return);
         QCOMPARE(w.findChild<QSlider*>("SldControl")->value(), 80);
-        QCOMPARE(g.st.ciclo().periodo(), 80);
+        QCOMPARE(g.st.config().periodo(), 80);
 
         g.dlg.responde(true);
         w.accion("Menu_Configure")->trigger();
@@ -706,7 +706,7 @@ private slots:
         f.st.ciclo().setContadorTicker(5); // the notice line steps on the next tick
         f.st.setCaptionInicio(QStringLiteral("&Detener"));
         f.st.ciclo().setSegundosTranscurridos(
-            qint16(f.st.ciclo().periodo() + 1)); // the next tick runs a cycle
+            qint16(f.st.config().periodo() + 1)); // the next tick runs a cycle
         QTRY_COMPARE_WITH_TIMEOUT(dlg.horas.size(), 2, 10000);
         QVERIFY2(dlg.horas[0] != dlg.horas[1], qPrintable(dlg.horas.join(" / ")));
         QVERIFY2(dlg.avisos[0] != dlg.avisos[1], qPrintable(dlg.avisos.join(" / ")));

@@ -10,6 +10,7 @@
 #include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Revisiones.h"
+#include "cycle/Ciclo.h"
 #include "exchange/Listas.h"
 #include "platform/Dialogos.h"
 #include "platform/Reloj.h"
@@ -48,14 +49,10 @@ void CargaForm1(Contexto& ctx, int posicion) {
     EstadoPrincipal& st = ctx.st;
     st.pantalla().setEvento(Texto::tr("Listo para Iniciar"));
     SldControl_Change(ctx.st, 30);
-    st.config().setIndicePatente(static_cast<quint8>(posicion));
-    st.sesion().setMostrarErrores(true);
-    CargaConfiguracion(ctx);
+    abrePatente(ctx, posicion);
     if (!st.config().configuracionNoLeida())
         quitaTemporalesDeOficina(ctx);
-    st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
-    st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
-    st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
+    comienzaDia(ctx);
     CargaBitacora(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
@@ -79,8 +76,7 @@ void CargaForm1(Contexto& ctx, int posicion) {
                                                 fs::limite::kConfiguracion)
                                       .value(posicion, QStringLiteral("?"))
                                 : st.config().patente();
-    muestraPatente(st, patente);
-    st.config().setConfiguracionModificada(false);
+    patenteAbierta(st, patente);
     // The start-up's progress texts end: nothing is under way any more.
     st.pantalla().setEvento(
         st.config().configuracionNoLeida()

@@ -116,9 +116,9 @@ private:
 };
 
 // The session with the centre within a run: whether this cycle lost it,
-// which faults the error window already showed, which responses are left
-// aside. Written by the transfer operations, the failure report and the
-// response search.
+// whether transfer failures raise the error window, which faults it
+// already showed. Written by the transfer operations and the failure report
+// (the ground folder) only.
 class SesionCentro {
 public:
     // Code of the time-out or lost connection that ended this cycle's
@@ -140,6 +140,16 @@ public:
         return true;
     }
 
+private:
+    qint32 perdida_ = 0;
+    bool mostrarErrores_ = true;
+    QSet<QString> fallasAvisadas_;
+};
+
+// Responses the retrieval leaves aside within a run. Written by the
+// exchange folder only.
+class RespuestasApartadas {
+public:
     // Responses refused for their size: not downloaded again this run.
     void excede(const QString& remoto) { excedidas_.insert(remoto); }
     bool excedida(const QString& remoto) const { return excedidas_.contains(remoto); }
@@ -150,17 +160,14 @@ public:
     QString tomaEstancada() { return std::exchange(estancada_, QString()); }
 
 private:
-    qint32 perdida_ = 0;
-    bool mostrarErrores_ = true;
-    QSet<QString> fallasAvisadas_;
     QSet<QString> excedidas_;
     QString estancada_;
 };
 
 // Register lines of files sent in this run that the register could not
 // take (a full disk): read with it, so they are not sent again, and written
-// to it as soon as it takes lines again. Written by the outgoing pass and
-// the purge.
+// to it as soon as it takes lines again. Written by the records folder
+// (the register's own) only.
 class RegistroAtrasado {
 public:
     bool vacio() const { return lineas_.isEmpty(); }
@@ -177,18 +184,10 @@ private:
     QStringList lineas_;
 };
 
-// The cycle's clock within a run. Written by the cycle; the period also by
-// the configuration page's slider, the request for a cycle at once by the
-// manual send window, the day and its change also by the start-up.
+// The cycle's clock within a run: countdown, counters, running marks, the
+// day and its change. Written by the cycle folder only.
 class EstadoCiclo {
 public:
-    // Seconds between cycles (the slider's value).
-    int periodo() const { return periodo_; }
-    void setPeriodo(int segundos) { periodo_ = segundos; }
-    // "1" asks the cycle timer to start the next cycle at once.
-    const QString& TxtActualizar() const { return TxtActualizar_; }
-    void setTxtActualizar(const QString& t) { TxtActualizar_ = t; }
-
     // 0: no countdown (stopped, or a cycle is running); n > 0: n - 1
     // seconds since the last cycle ended.
     qint16 SegundosTranscurridos() const { return SegundosTranscurridos_; }
@@ -227,8 +226,6 @@ public:
     void setUltimoCambioDia(QDate d) { ultimoCambioDia_ = d; }
 
 private:
-    int periodo_ = 30;
-    QString TxtActualizar_ = QStringLiteral("0");
     qint16 SegundosTranscurridos_ = 0;
     int ContadorAvisos_ = 0;
     quint8 ContadorRegistro001_ = 0;
@@ -242,8 +239,8 @@ private:
 // The patent's configuration record: the 25 slots, their locks and check
 // boxes, the folios the centre unlocked, and where the record stands (the
 // patent's position, modified since read or saved, states in which it must
-// never be saved). Written by the configuration folder, the start-up, the
-// restore and the centre's server switch; the windows follow it.
+// never be saved), the routes last accepted and the cycle's period. Written
+// by the configuration folder only; the windows follow it.
 class EstadoConfiguracion : public QObject {
     Q_OBJECT
 public:
@@ -296,6 +293,10 @@ public:
     // the midnight purge work on these until the next check.
     const RutasLocales& rutas(Sentido s) const { return rutas_.at(static_cast<int>(s)); }
     void setRutas(Sentido s, RutasLocales r) { rutas_.at(static_cast<int>(s)) = std::move(r); }
+    // Seconds between cycles, as the period editor set them (not part of
+    // the file: every run begins at 30).
+    int periodo() const { return periodo_; }
+    void setPeriodo(int segundos) { periodo_ = segundos; }
 
 signals:
     void slotCambiado(int n);
@@ -314,6 +315,7 @@ private:
     bool configuracionRecuperada_ = false;
     bool edicionCerradaAlgunaVez_ = false;
     std::array<RutasLocales, 2> rutas_;
+    int periodo_ = 30;
 };
 
 // The day's display: the lists, the labels and the status line, the
@@ -374,10 +376,12 @@ private:
 
 // Everything the main window owns during a run: the aggregate of its parts
 // (the configuration record, the editing view, the day's display, the
-// cycle's clock, the session with the centre, the register backlog), each
-// with private data and written by its own folder, and the few states of the
+// cycle's clock, the session with the centre, the responses left aside, the
+// register backlog), each with private data and written by its own folder
+// (the display by every procedure that reports), and the few states of the
 // run itself: started or stopped, the cycle and the diagnostics excluding
-// each other, a close asked. Procedures act on it; windows show it and
+// each other, the requests one folder makes of another (a close, a cycle at
+// once). Procedures act on it; windows show it and
 // forward clicks.
 class EstadoPrincipal : public QObject {
     Q_OBJECT
@@ -392,6 +396,8 @@ public:
     const EstadoCiclo& ciclo() const { return ciclo_; }
     SesionCentro& sesion() { return sesion_; }
     const SesionCentro& sesion() const { return sesion_; }
+    RespuestasApartadas& respuestas() { return respuestas_; }
+    const RespuestasApartadas& respuestas() const { return respuestas_; }
     RegistroAtrasado& atrasados() { return atrasados_; }
     const RegistroAtrasado& atrasados() const { return atrasados_; }
 
@@ -405,6 +411,11 @@ public:
     // for a window that opens later.
     bool cierrePendiente() const { return cierrePendiente_; }
     void solicitaCierre();
+
+    // "1": the manual send window asks the cycle timer to start the next
+    // cycle at once; the cycle spends the request.
+    const QString& TxtActualizar() const { return TxtActualizar_; }
+    void setTxtActualizar(const QString& t) { TxtActualizar_ = t; }
 
     // While the cycle is started the diagnostics start buttons are disabled;
     // while a diagnostic runs Start_Button is.
@@ -450,9 +461,11 @@ private:
     Pantalla pantalla_;
     EstadoCiclo ciclo_;
     SesionCentro sesion_;
+    RespuestasApartadas respuestas_;
     RegistroAtrasado atrasados_;
     QString captionInicio_ = Texto::tr("&Iniciar");
     bool cierrePendiente_ = false;
+    QString TxtActualizar_ = QStringLiteral("0");
     bool cicloIniciado_ = false;
     bool diagnosticoActivo_ = false;
 };

@@ -60,6 +60,13 @@ qint32 vigila(Contexto& ctx, qint32 codigo, bool reportado, const QString& remot
 
 void reiniciaSesion(Contexto& ctx) { ctx.st.sesion().reinicia(); }
 
+SinVentanaDeErrores::SinVentanaDeErrores(Contexto& ctx)
+    : ctx_(ctx), antes_(ctx.st.sesion().mostrarErrores()) {
+    ctx_.st.sesion().setMostrarErrores(false);
+}
+
+SinVentanaDeErrores::~SinVentanaDeErrores() { ctx_.st.sesion().setMostrarErrores(antes_); }
+
 qint16 InitializeFTPControl(Contexto& ctx) {
     if (!ctx.ftp)
         return 0;

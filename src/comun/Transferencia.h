@@ -20,6 +20,19 @@ qint16 DisconnectFromHost(Contexto& ctx);
 // A new cycle or action may try the centre again after a session was found
 // gone (DisconnectFromHost does the same).
 void reiniciaSesion(Contexto& ctx);
+// Transfers made while one lives raise no error window (a download whose
+// files may well be absent); the switch is set back on every way out.
+class SinVentanaDeErrores {
+public:
+    explicit SinVentanaDeErrores(Contexto& ctx);
+    ~SinVentanaDeErrores();
+    SinVentanaDeErrores(const SinVentanaDeErrores&) = delete;
+    SinVentanaDeErrores& operator=(const SinVentanaDeErrores&) = delete;
+
+private:
+    Contexto& ctx_;
+    bool antes_;
+};
 // Raises the error window while the session shows errors. Always 0.
 qint16 Error(Contexto& ctx, qint32 CveError);
 

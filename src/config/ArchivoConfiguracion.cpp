@@ -134,6 +134,30 @@ void CargaConfiguracion(Contexto& ctx) {
     st.pantalla().setEvento(Texto::tr("Listo para Iniciar"));
 }
 
+void abrePatente(Contexto& ctx, int posicion) {
+    ctx.st.config().setIndicePatente(static_cast<quint8>(posicion));
+    CargaConfiguracion(ctx);
+}
+
+void patenteAbierta(EstadoPrincipal& st, const QString& patente) {
+    muestraPatente(st, patente);
+    st.config().setConfiguracionModificada(false);
+}
+
+void marcaRecuperada(EstadoPrincipal& st) {
+    st.config().setConfiguracionRecuperada(true);
+    st.config().setConfiguracionModificada(false);
+}
+
+double caracteresRegistro500(EstadoPrincipal& st) {
+    bool ok = false;
+    const double n = st.config().TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
+    if (ok)
+        return n;
+    st.config().setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
+    return 24;
+}
+
 bool GrabaConfiguracion(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     if (st.config().configuracionNoLeida()) {
@@ -164,6 +188,7 @@ bool GrabaConfiguracion(Contexto& ctx) {
     }
     // The files already go by the saved user: the patent shown follows it.
     muestraPatente(st, st.config().patente());
+    st.config().setConfiguracionModificada(false);
     return true;
 }
 

@@ -36,21 +36,23 @@ void Menu_Configure(Contexto& ctx) {
         return;
     bloqueaTodo(st, false);
     st.edicion().setOpcionesServidorHabilitadas(true);
-    st.config().setBloqueado(slot::FolioInferior, true);
-    st.config().setBloqueado(slot::FolioSuperior, true);
+    bloqueaFolios(st);
     st.edicion().setEditando(true);
 }
 
 bool ValidaConfiguracion(Contexto&) { return true; }
 
+void bloqueaFolios(EstadoPrincipal& st) {
+    st.config().setBloqueado(slot::FolioInferior, true);
+    st.config().setBloqueado(slot::FolioSuperior, true);
+}
+
 void Menu_GuardaConf(Contexto& ctx) {
     if (!ValidaConfiguracion(ctx))
         return;
     // A failed write keeps the change mark, so the exit question still asks.
-    if (GrabaConfiguracion(ctx))
-        ctx.st.config().setConfiguracionModificada(false);
-    ctx.st.config().setBloqueado(slot::FolioInferior, true);
-    ctx.st.config().setBloqueado(slot::FolioSuperior, true);
+    GrabaConfiguracion(ctx);
+    bloqueaFolios(ctx.st);
 }
 
 void seleccionaServidor(EstadoPrincipal& st, OpcionServidor o, bool porUsuario) {
@@ -131,7 +133,7 @@ void clicChk(Contexto& ctx, int s, bool marcado) {
 }
 
 void SldControl_Change(EstadoPrincipal& st, int v) {
-    st.ciclo().setPeriodo(v);
+    st.config().setPeriodo(v);
     if (v <= 59) {
         st.pantalla().setEtiqueta(Etiqueta::Minutos, QStringLiteral("0"));
         st.pantalla().setEtiqueta(Etiqueta::Segundos, QString::number(v));
@@ -150,7 +152,7 @@ void AplicaLapso(Contexto& ctx) {
     if (okM && okS && m >= 0 && m <= 5 && s >= 0 && s <= 60)
         SldControl_Change(ctx.st, int(std::nearbyint(m * 60 + s)));
     else
-        SldControl_Change(ctx.st, st.ciclo().periodo());
+        SldControl_Change(ctx.st, st.config().periodo());
 }
 
 void abrePanel(Contexto& ctx, Panel p) { ctx.st.edicion().setPanel(p); }

@@ -12,6 +12,9 @@ void Menu_Configure(Contexto& ctx);
 void Menu_GuardaConf(Contexto& ctx);
 // Always true: the hook run before a save and when a slot box loses focus.
 bool ValidaConfiguracion(Contexto& ctx);
+// The folio limits stay locked but for the centre's authorization: at the
+// start of the cycle, after a save, while editing.
+void bloqueaFolios(EstadoPrincipal& st);
 
 // Selecting a server option copies its slot (8 or 9) into slot 0; the
 // program's own selections do so only when the option changes, the user's

@@ -169,8 +169,7 @@ void Start_Button_Click(Contexto& ctx) {
         reiniciaSesion(ctx);
         st.pantalla().setEvento(Texto::tr("Iniciando Conexión Espere...."));
         st.pantalla().muestraPagina(kPaginaStatus);
-        st.config().setBloqueado(slot::FolioInferior, true);
-        st.config().setBloqueado(slot::FolioSuperior, true);
+        bloqueaFolios(st);
         if (ConnectToHost(ctx) != 0) {
             st.ciclo().setSegundosTranscurridos(0);
             st.pantalla().setProgreso(0);
@@ -200,7 +199,7 @@ void Start_Button_Click(Contexto& ctx) {
 }
 
 void MuestraCuentaRegresiva(EstadoPrincipal& st) {
-    const int P = st.ciclo().periodo();
+    const int P = st.config().periodo();
     const double paso = P > 0 ? 100.0 / P : 100.0;
     const float suma = static_cast<float>(st.pantalla().progreso() + paso);
     if (100.0f > suma) {
@@ -233,6 +232,13 @@ void CambioDeDia(Contexto& ctx) {
     CargaAvisoParticular(ctx, SinAviso::Borra);
 }
 
+void comienzaDia(Contexto& ctx) {
+    EstadoPrincipal& st = ctx.st;
+    st.ciclo().setDiaJulianoActual(Get_Juliano(ctx.reloj));
+    st.ciclo().setUltimoCambioDia(ctx.reloj.ahora().date());
+    st.pantalla().setEtiqueta(Etiqueta::DiaJuliano, QString::number(st.ciclo().DiaJulianoActual()));
+}
+
 void TmrControl_Timer(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     const QDateTime ahora = ctx.reloj.ahora();
@@ -248,11 +254,11 @@ void TmrControl_Timer(Contexto& ctx) {
     if (st.ciclo().SegundosTranscurridos() > 0) {
         // The request is spent by the cycle it starts on this tick; a new one
         // made during that cycle asks again.
-        if (st.ciclo().TxtActualizar() == QLatin1String("1")) {
-            st.ciclo().setSegundosTranscurridos(static_cast<qint16>(st.ciclo().periodo() + 1));
-            st.ciclo().setTxtActualizar(QStringLiteral("0"));
+        if (st.TxtActualizar() == QLatin1String("1")) {
+            st.ciclo().setSegundosTranscurridos(static_cast<qint16>(st.config().periodo() + 1));
+            st.setTxtActualizar(QStringLiteral("0"));
         }
-        if (st.ciclo().SegundosTranscurridos() > st.ciclo().periodo()) {
+        if (st.ciclo().SegundosTranscurridos() > st.config().periodo()) {
             EjecutaCiclo(ctx);
         } else if (!st.iniciado()) {
             st.ciclo().setSegundosTranscurridos(0);

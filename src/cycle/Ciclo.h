@@ -24,6 +24,9 @@ void MuestraCuentaRegresiva(EstadoPrincipal& st);
 
 // Just after midnight: responses, new Julian day and date, the purge.
 void CambioDeDia(Contexto& ctx);
+// The run's first day: today's Julian day, shown, and today as the last
+// day change.
+void comienzaDia(Contexto& ctx);
 
 // The centre's general area: fetched into the receive folder, the notices
 // reloaded from it and its server switch order applied.

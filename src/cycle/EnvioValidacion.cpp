@@ -50,11 +50,6 @@ void esperaQuietud(Contexto& ctx, const QElapsedTimer& desde, int ms) {
     }
 }
 
-// Writes the register lines that an earlier upload could not leave there.
-void registraPendientes(EstadoPrincipal& st, fs::Anexo& registro) {
-    st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
-}
-
 // A copy of a file being sent into a sub-folder of the send folder, a
 // failure put on the status line by name. The file itself stays in the send
 // folder, so the copy need not wait for the disk; the folder is made when a
@@ -323,10 +318,8 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
     const QString linea = lineaBitacora(nombre, antes.modificado());
-    if (!registro.agrega(linea)) {
-        // Kept for this run, so the file is not sent again, and written
-        // to the register as soon as it takes lines again.
-        st.atrasados().agrega(linea);
+    if (!registraLinea(st, registro, linea)) {
+        // Kept for this run, so the file is not sent again.
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
                               QStringLiteral("; ") + nombre + Texto::tr(" ya fue enviado"));
     }
@@ -417,7 +410,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     if (!st.atrasados().vacio() && p.registro.abre(rutaRegistro(st)))
-        registraPendientes(st, p.registro);
+        registraAtrasadas(st, p.registro);
     // A file is taken only once it is quiet: its last write lies the quiet
     // interval behind. The others are looked at again once, after the rest
     // of the pass, and go if they have not changed meanwhile.

@@ -1,6 +1,7 @@
 #include "cycle/Registro801.h"
 
 #include "comun/EstadoPrincipal.h"
+#include "config/ArchivoConfiguracion.h"
 #include "platform/Ansi.h"
 #include "platform/fs.h"
 
@@ -74,12 +75,7 @@ QByteArray reescribe801(const QByteArray& contenido, double caracteres500, const
 }
 
 bool PreparaRegistro801(EstadoPrincipal& st, const QString& Archivo) {
-    bool ok = false;
-    double n = st.config().TxtConfiguration(slot::CaracteresRegistro500).trimmed().toDouble(&ok);
-    if (!ok) {
-        st.config().setSlot(slot::CaracteresRegistro500, QStringLiteral("24"));
-        n = 24;
-    }
+    const double n = caracteresRegistro500(st);
     QByteArray contenido;
     if (!fs::lee(Archivo, fs::limite::kArchivo, &contenido))
         return false;

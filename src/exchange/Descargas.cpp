@@ -25,7 +25,7 @@ void TraeAvisos(Contexto& ctx) {
 void TraeRegistro001(Contexto& ctx) {
     EstadoPrincipal& st = ctx.st;
     ctx.dlg.puntero(Puntero::Ocupado);
-    st.sesion().setMostrarErrores(false);
+    const SinVentanaDeErrores sinErrores(ctx);
     st.pantalla().setEtiqueta(
         Etiqueta::Despliega,
         Texto::tr("Conectandose para traer Archivos del registros 001, favor de esperar.."));
@@ -59,7 +59,6 @@ void TraeRegistro001(Contexto& ctx) {
             DeleteFiles(ctx, QStringLiteral("ENV/") + e.nombre);
         }
     }
-    st.sesion().setMostrarErrores(true);
     ctx.dlg.puntero(Puntero::Normal);
     st.pantalla().setEtiqueta(Etiqueta::Despliega, Texto::tr("Archivos del registro 001 traidos."));
 }

@@ -38,7 +38,7 @@ void reportaRespuestaNoGuardada(Contexto& ctx, qint16 codigo, const QString& res
     QString causa;
     switch (codigo) {
     case codigos::ArchivoExcedeAlmacenaje:
-        ctx.st.sesion().excede(QStringLiteral("ENV/") + respuesta);
+        ctx.st.respuestas().excede(QStringLiteral("ENV/") + respuesta);
         causa =
             QStringLiteral("el archivo del centro excede el tamaño permitido; no se pedirá de nuevo en esta "
                            "sesión");
@@ -155,7 +155,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
     // A response whose transfer stalled ended the last cycle's transfers:
     // this one begins after it, so one stuck file never starves the others.
     QStringList pendientes = RemoteFileListBox;
-    if (const qsizetype i = pendientes.indexOf(st.sesion().tomaEstancada()); i >= 0)
+    if (const qsizetype i = pendientes.indexOf(st.respuestas().tomaEstancada()); i >= 0)
         pendientes = pendientes.mid(i + 1) + pendientes.mid(0, i + 1);
     for (const QString& nombre : std::as_const(pendientes)) {
         if (ctx.cancelado())
@@ -171,7 +171,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         const QString respuesta = remoto.right(preparaNombre(nombre).LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
         // A response too large to keep is not fetched again this run.
-        if (st.sesion().excedida(remoto))
+        if (st.respuestas().excedida(remoto))
             continue;
         st.pantalla().setEvento(Texto::tr("Buscando archivo ") + respuesta);
         // An answer already here (the file was sent again) is replaced only
@@ -184,7 +184,7 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         const qint16 rc = ReceiveFile(ctx, llegada, remoto);
         if (rc != 0) {
             if (sesionViva && st.sesion().perdida() != 0)
-                st.sesion().estanca(nombre);
+                st.respuestas().estanca(nombre);
             reportaRespuestaNoGuardada(ctx, rc, respuesta, destino);
             continue;
         }

@@ -13,7 +13,7 @@ namespace korva {
 
 ArchivosaEnviar::ArchivosaEnviar(Contexto& ctx, QStringList& LstSendFiles)
     : ctx_(ctx), lstSendFiles_(LstSendFiles) {
-    ctx_.st.ciclo().setTxtActualizar(QStringLiteral("0"));
+    ctx_.st.setTxtActualizar(QStringLiteral("0"));
     lstEnviar_ = LstSendFiles;
     seleccion_ = QList<bool>(lstEnviar_.size(), false);
 }
@@ -30,7 +30,7 @@ void ArchivosaEnviar::CmdSelectAll_Click() {
 }
 
 bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
-    ctx_.st.ciclo().setTxtActualizar(QStringLiteral("0"));
+    ctx_.st.setTxtActualizar(QStringLiteral("0"));
     lstSendFiles_.clear();
     lstNoEnviar_.clear();
     for (int i = 0; i < lstEnviar_.size(); ++i)
@@ -62,7 +62,7 @@ bool ArchivosaEnviar::CmdEnviarArchivos_Click() {
 
 bool ArchivosaEnviar::CmdActualizar_Click() {
     actualizar_ = true;
-    ctx_.st.ciclo().setTxtActualizar(QStringLiteral("1"));
+    ctx_.st.setTxtActualizar(QStringLiteral("1"));
     cierra();
     return true;
 }
@@ -70,7 +70,7 @@ bool ArchivosaEnviar::CmdActualizar_Click() {
 bool ArchivosaEnviar::CmdCancelar_Click() {
     actualizar_ = false;
     enviar_ = false;
-    ctx_.st.ciclo().setTxtActualizar(QStringLiteral("0"));
+    ctx_.st.setTxtActualizar(QStringLiteral("0"));
     cierra();
     return true;
 }
@@ -80,7 +80,7 @@ void ArchivosaEnviar::cierra() {
         return;
     cerrada_ = true;
     if (!actualizar_)
-        ctx_.st.ciclo().setTxtActualizar(QStringLiteral("0"));
+        ctx_.st.setTxtActualizar(QStringLiteral("0"));
     if (!enviar_)
         lstSendFiles_.clear();
 }

@@ -80,6 +80,17 @@ bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDat
     return fs::agregaLinea(rutaRegistro(st), lineaBitacora(nombre, modificado));
 }
 
+bool registraLinea(EstadoPrincipal& st, fs::Anexo& registro, const QString& linea) {
+    if (registro.agrega(linea))
+        return true;
+    st.atrasados().agrega(linea);
+    return false;
+}
+
+void registraAtrasadas(EstadoPrincipal& st, fs::Anexo& registro) {
+    st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
+}
+
 bool LstBitacora::carga(const EstadoPrincipal& st) {
     const QString ruta = rutaRegistro(st);
     bool leido = true;

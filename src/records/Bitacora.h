@@ -44,6 +44,12 @@ QString rutaRegistro(const EstadoPrincipal& st);
 QString lineaBitacora(const QString& nombre, const QDateTime& modificado);
 // Appends one line; the name as the sending step holds it (lower case).
 bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDateTime& modificado);
+// Appends `linea` to the open register; a line it cannot take (a full disk)
+// is kept for this run, read with the register so the file is not sent
+// again, and written as soon as it takes lines. False when kept.
+bool registraLinea(EstadoPrincipal& st, fs::Anexo& registro, const QString& linea);
+// Writes the kept lines, in order, while the register takes them.
+void registraAtrasadas(EstadoPrincipal& st, fs::Anexo& registro);
 
 // The register loaded whole (the hidden list LstBitacora), indexed so each
 // candidate of a sending pass is one lookup, not a scan of every line.

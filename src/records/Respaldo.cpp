@@ -280,7 +280,7 @@ void Menu_HaceRespaldo(Contexto& ctx) {
         ctx.dlg.puntero(Puntero::Normal);
         return;
     }
-    const bool grabada = GrabaConfiguracion(ctx);
+    GrabaConfiguracion(ctx); // a save that fails keeps the change mark
 
     for (const QString& carpeta : std::as_const(carpetas)) {
         const QString destino = fs::une(carpeta, kUsuarios, ctx.plataforma);
@@ -312,10 +312,6 @@ void Menu_HaceRespaldo(Contexto& ctx) {
                 reportaCopia(ctx, origen, destino);
         }
     }
-    // A save that failed leaves the change mark, so the exit question still
-    // offers to write what is in memory.
-    if (grabada)
-        st.config().setConfiguracionModificada(false);
     ctx.dlg.puntero(Puntero::Normal);
 }
 
@@ -354,8 +350,7 @@ bool Menu_RecuperaConf(Contexto& ctx) {
     } else {
         // What is in memory belongs to the configuration the restore
         // replaced: never saved over the restored files.
-        ctx.st.config().setConfiguracionRecuperada(true);
-        ctx.st.config().setConfiguracionModificada(false);
+        marcaRecuperada(ctx.st);
     }
     ctx.st.solicitaCierre();
     return true;

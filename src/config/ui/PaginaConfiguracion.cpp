@@ -205,7 +205,7 @@ QGroupBox* PaginaConfiguracion::creaLapso() {
     fl->addWidget(new QLabel(Texto::tr("Seg.")), 0, 3);
     fl->addWidget(SldControl, 1, 0, 1, 4);
     connect(SldControl, &QSlider::valueChanged, this, [this](int v) {
-        if (v != ctx_.st.ciclo().periodo())
+        if (v != ctx_.st.config().periodo())
             SldControl_Change(ctx_.st, v);
     });
     auto alSalir = [this] {
@@ -214,8 +214,8 @@ QGroupBox* PaginaConfiguracion::creaLapso() {
         AplicaLapso(ctx_);
         // The boxes may already read the period they set: the slider is
         // moved here, not on their change.
-        if (SldControl->value() != ctx_.st.ciclo().periodo())
-            SldControl->setValue(ctx_.st.ciclo().periodo());
+        if (SldControl->value() != ctx_.st.config().periodo())
+            SldControl->setValue(ctx_.st.config().periodo());
     };
     connect(TxtMinSldControl, &QLineEdit::editingFinished, this, alSalir);
     connect(TxtSegSldControl, &QLineEdit::editingFinished, this, alSalir);
@@ -331,15 +331,15 @@ void PaginaConfiguracion::conectaEstado() {
         default:
             break;
         }
-        if (SldControl->value() != s.ciclo().periodo())
-            SldControl->setValue(s.ciclo().periodo());
+        if (SldControl->value() != s.config().periodo())
+            SldControl->setValue(s.config().periodo());
     });
     patente_->setText(st.pantalla().etiqueta(Etiqueta::Patente));
     fecha_->setText(st.pantalla().etiqueta(Etiqueta::Fecha));
     aviso_->setText(st.pantalla().etiqueta(Etiqueta::AvisoParticular));
     TxtMinSldControl->setText(st.pantalla().etiqueta(Etiqueta::Minutos));
     TxtSegSldControl->setText(st.pantalla().etiqueta(Etiqueta::Segundos));
-    SldControl->setValue(st.ciclo().periodo());
+    SldControl->setValue(st.config().periodo());
     sincronizaBloqueo();
     sincronizaVista();
 }
