@@ -9,7 +9,7 @@
 #include "Archivos.h"
 
 #include "OficinaEnvio.h"
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "app/Notificaciones.h"
 #include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"

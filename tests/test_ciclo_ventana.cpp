@@ -17,7 +17,7 @@
 #include <QWindow>
 
 #include "Archivos.h"
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "app/ui/Form1.h"
 #include "comun/Nombres.h"
 #include "config/ArchivoConfiguracion.h"

@@ -12,7 +12,7 @@
 
 #include "Archivos.h"
 #include "OficinaEnvio.h"
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "app/ui/Bandeja.h"
 #include "cycle/Ciclo.h"
 

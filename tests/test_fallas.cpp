@@ -19,7 +19,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "comun/Transferencia.h"
 #include "cycle/Ciclo.h"
 #include "exchange/Descargas.h"

@@ -9,7 +9,7 @@
 
 #include "Archivos.h"
 #include "Certificados.h"
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "cycle/EnvioValidacion.h"
 #include "platform/BibliotecaFirma.h"
 #include "platform/fs.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "Archivos.h"
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"
 #include "config/Folios.h"

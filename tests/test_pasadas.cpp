@@ -5,7 +5,7 @@
 
 #include "Archivos.h"
 
-#include "SesionCentro.h"
+#include "Oficina4321.h"
 #include "comun/Transferencia.h"
 #include "cycle/EnvioValidacion.h"
 #include "exchange/Respuestas.h"
