@@ -8,8 +8,8 @@
 
 #include "Archivos.h"
 
-#include "OficinaEnvio.h"
 #include "Oficina4321.h"
+#include "OficinaEnvio.h"
 #include "app/Notificaciones.h"
 #include "config/ArchivoConfiguracion.h"
 #include "config/Edicion.h"

@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "Archivos.h"
-#include "OficinaEnvio.h"
 #include "Oficina4321.h"
+#include "OficinaEnvio.h"
 #include "app/ui/Bandeja.h"
 #include "cycle/Ciclo.h"
 
