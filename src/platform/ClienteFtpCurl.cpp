@@ -474,6 +474,49 @@ struct ClienteFtpCurl::Impl {
                    .arg(codigo);
     }
 
+    // The session's options, set once per connection: time-outs, TLS (only
+    // encrypted when `soloCifrado`), the run's trust store, the progress
+    // and debug hooks, the data connection's mode.
+    void ajusta(CURL* e, const QString& usuario, const QString& contrasena, bool soloCifrado) {
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
+        curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errbuf);
+        // libcurl keeps its own copies of the strings it is given.
+        const QByteArray u = usuario.trimmed().toUtf8(), c = contrasena.trimmed().toUtf8();
+        curl_easy_setopt(e, CURLOPT_USERNAME, u.constData());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, c.constData());
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(opciones.conexionMs));
+        curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(opciones.estancadoS));
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(opciones.estancadoS));
+        curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
+        // Paths go whole in each command: fewer round trips than a CWD per folder.
+        curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+        curl_easy_setopt(e, CURLOPT_USE_SSL, long(soloCifrado ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+        curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
+        // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
+        curl_easy_setopt(e, CURLOPT_SSLVERSION,
+                         long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
+        curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+        // libcurl loads nothing itself: the run's store is handed to each
+        // connection instead.
+        curl_easy_setopt(e, CURLOPT_CAINFO, nullptr);
+        curl_easy_setopt(e, CURLOPT_CAPATH, nullptr);
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, Impl::ponConfianza);
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, this);
+        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, Impl::progreso);
+        curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
+        curl_easy_setopt(e, CURLOPT_DEBUGDATA, &sesion);
+        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(e, CURLOPT_FTPPORT, pasivo ? nullptr : "-");
+        // No SIZE before RETR: a missing file fails at RETR all the same, and a
+        // download costs one round trip less.
+        curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    }
+
     // Called by libcurl inside the waits it makes without returning (a
     // reply awaited, the goodbye): the window turns, and a stop asked for
     // ends the wait.
@@ -535,46 +578,10 @@ qint32 ClienteFtpCurl::conecta() {
         return RedNoInicializada;
     }
     CURL* e = d->easy;
-    const QByteArray usuario = ajustes.usuario.trimmed().toUtf8();
-    const QByteArray contrasena = ajustes.contrasena.trimmed().toUtf8();
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
-    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, d->errbuf);
-    curl_easy_setopt(e, CURLOPT_USERNAME, usuario.constData());
-    curl_easy_setopt(e, CURLOPT_PASSWORD, contrasena.constData());
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->opciones.conexionMs));
-    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(d->opciones.estancadoS));
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(d->opciones.estancadoS));
-    curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
-    // Paths go whole in each command: fewer round trips than a CWD per folder.
-    curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
     // TLS whenever offered; a centre that once completed it is refused
     // without it, before USER, rather than sent the password in clear.
     const bool recordado = !implicito && centrosTls::recordado(d->opciones.archivoCentrosTls, host, puerto);
-    curl_easy_setopt(e, CURLOPT_USE_SSL, long(implicito || recordado ? CURLUSESSL_ALL : CURLUSESSL_TRY));
-    curl_easy_setopt(e, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)); // no AUTH SSL round trip first
-    // Servers that demand session reuse on data connections fail some TLS 1.3 transfers.
-    curl_easy_setopt(e, CURLOPT_SSLVERSION,
-                     long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
-    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    // libcurl loads nothing itself: the run's store is handed to each
-    // connection instead.
-    curl_easy_setopt(e, CURLOPT_CAINFO, nullptr);
-    curl_easy_setopt(e, CURLOPT_CAPATH, nullptr);
-    curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, Impl::ponConfianza);
-    curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, d.get());
-    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, Impl::progreso);
-    curl_easy_setopt(e, CURLOPT_XFERINFODATA, d.get());
-    curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, depura);
-    curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d->sesion);
-    curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(e, CURLOPT_FTPPORT, d->pasivo ? nullptr : "-");
-    // No SIZE before RETR: a missing file fails at RETR all the same, and a
-    // download costs one round trip less.
-    curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    d->ajusta(e, ajustes.usuario, ajustes.contrasena, implicito || recordado);
 
     // Logging in is a body-less request for the login folder.
     d->operacion({});
