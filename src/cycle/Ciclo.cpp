@@ -48,10 +48,9 @@ bool revisaConfiguracion(Contexto& ctx) {
 }
 
 // The notice line steps on every sixth tick.
-void pasoAvisos(Contexto& ctx) {
-    EstadoPrincipal& st = ctx.st;
+void pasoAvisos(EstadoPrincipal& st) {
     if (st.ciclo().ContadorTicker() > 4) {
-        RotaAvisos(ctx.st);
+        RotaAvisos(st);
         st.ciclo().setContadorTicker(0);
     } else {
         st.ciclo().setContadorTicker(st.ciclo().ContadorTicker() + 1);
@@ -247,7 +246,7 @@ void TmrControl_Timer(Contexto& ctx) {
     // under way (a message box, the selection window, or the window's turn
     // inside a transfer) moves only the clock and the notice line.
     if (st.ciclo().cicloEnCurso() || st.ciclo().enTick() || ctx.bajoTrabajo()) {
-        pasoAvisos(ctx);
+        pasoAvisos(st);
         return;
     }
     st.ciclo().setEnTick(true);
@@ -269,7 +268,7 @@ void TmrControl_Timer(Contexto& ctx) {
         }
         st.ciclo().cuentaTick(st.config().chk(slot::BajarRegistro001));
     }
-    pasoAvisos(ctx);
+    pasoAvisos(st);
     const QString hora = ahora.toString(QStringLiteral("HH:mm:ss"));
     const bool ventana = hora >= QLatin1String("00:00:01") && hora <= QLatin1String("00:00:20");
     // A day change missed while a cycle held the window is made on the first
