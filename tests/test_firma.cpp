@@ -530,7 +530,34 @@ private slots:
         QCOMPARE(verifica(c.ruta("REC/m4321128.045"), cer), 0);
         QCOMPARE(lee(ruta + "/M4321128.045"), firmado);
         QCOMPARE(lee(o.envio + "/M4321128.045"), firmado);
-        QCOMPARE(lineas(o.envio + "/bitacora").size(), 4);
+        // A signed file is registered as signed and as found: 3 signed + 1.
+        QCOMPARE(lineas(o.envio + "/bitacora").size(), 7);
+
+        // A pass that ended before the hand-back (killed, or the route is
+        // read-only) leaves the route's original: no new file, never sent
+        // again; the next pass hands the signed file back.
+        QVERIFY(pon(ruta + "/M4321128.045", validacion({kCurpA}), t));
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 4);
+        QCOMPARE(lee(ruta + "/M4321128.045"), firmado);
+
+        // The broker's next version, written into the route while the pass
+        // signs another file, is never overwritten by the hand-back: it goes
+        // in the next pass.
+        QVERIFY(pon(o.envio + "/m4321129.045", validacion({kCurpA}), t));
+        const QByteArray nueva = validacion({kCurpA, kCurpA}); // a second pedimento
+        o.f.dlg.alPuntero = [&](Puntero p) {
+            if (p == Puntero::Espera)
+                QVERIFY(pon(ruta + "/M4321128.045", nueva, QDateTime::currentDateTime().addSecs(-60)));
+        };
+        EnviaArchivosValidacion(o.ctx());
+        o.f.dlg.alPuntero = nullptr;
+        QCOMPARE(c.cuenta("STOR"), 5);
+        QCOMPARE(lee(ruta + "/M4321128.045"), nueva);
+        EnviaArchivosValidacion(o.ctx());
+        QCOMPARE(c.cuenta("STOR"), 6);
+        QVERIFY(lee(c.ruta("REC/m4321128.045")).contains("|6001231|"));
+        QCOMPARE(lee(ruta + "/M4321128.045"), lee(c.ruta("REC/m4321128.045")));
     }
 
     // The broker's software still writing when the pass takes the file: what

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <functional>
@@ -95,8 +96,11 @@ void rechaza(Contexto& ctx, const QString& envio, const QString& ruta, const QSt
 // Hands the signed file back to the additional folder it came from, under
 // the name it has there: an upper-case "M4321128.045" left unsigned would be
 // copied over the signed file at the next pickup and sent again. `enDisco`
-// gives a name as sent its file in the send folder.
-void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& enDisco) {
+// gives a name as sent its file in the send folder. Only the file that went
+// is replaced: one the broker wrote there since (its time is not in the
+// register) is a new version, taken by the next pass.
+void refrescaRutas(Contexto& ctx, const LstBitacora& bitacora,
+                   const std::function<QString(const QString&)>& enDisco) {
     EstadoPrincipal& st = ctx.st;
     const QStringList rutas = st.config().rutas(Sentido::Envio).carpetas;
     const QStringList letras = st.config().rutas(Sentido::Envio).letras;
@@ -104,10 +108,14 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
         if (rutas[r] == st.config().TxtConfiguration(slot::DirEnvio))
             continue;
         std::optional<QHash<QString, QString>> enRuta; // listed once, when first needed
+        QSet<QString> vistos;                          // a name sent twice today is handed back once
         for (const QString& entrada : st.pantalla().lista(Lista::Enviados)) {
             if (entrada.isEmpty() || QString(entrada.at(0)) != letras[r])
                 continue;
             const QString nombre = entrada.left(preparaNombre(entrada).LongitudNombre);
+            if (vistos.contains(nombre))
+                continue;
+            vistos.insert(nombre);
             if (!enRuta) {
                 enRuta.emplace();
                 for (const fs::Entrada& e : fs::lista(rutas[r], fs::Detalle::Tipo)) {
@@ -122,10 +130,16 @@ void refrescaRutas(Contexto& ctx, const std::function<QString(const QString&)>& 
                 continue;
             const QString local = enDisco(nombre);
             const QString destino = fs::une(rutas[r], *remota, ctx.plataforma);
-            if (fs::esRegular(local) && modificado(local) != modificado(destino) &&
-                !copiaReportada(ctx, local, destino))
-                reportaFalla(ctx, Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
-                                      rutas[r] + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')'));
+            const QDateTime enLaRuta = modificado(destino);
+            if (!fs::esRegular(local) || modificado(local) == enLaRuta ||
+                !bitacora.contiene(nombre.toLower(), enLaRuta))
+                continue;
+            // A folder that refuses it (read-only) is said once a run, not every cycle.
+            if (!copiaReportada(ctx, local, destino))
+                reportaFallaUnaVez(ctx, QStringLiteral("devolucion ") + destino,
+                                   Texto::tr("ERROR: no fue posible copiar ") + nombre + Texto::tr(" a ") +
+                                       rutas[r] + QStringLiteral(" (") + fs::ultimaCausa() +
+                                       QLatin1Char(')'));
         }
     }
 }
@@ -317,13 +331,22 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     archiva(ctx, ruta, envio, carpetas::kEnviados, nombre);
     if (!registraEnLog(ctx, EventoLog::Enviado, nombre))
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en la bitácora ") + rutaLog(st));
-    const QString linea = lineaBitacora(nombre, antes.modificado());
-    if (!registraLinea(st, registro, linea)) {
-        // Kept for this run, so the file is not sent again.
+    // A signed file went as found, too: its unsigned original may still
+    // stand in an additional folder (the hand-back comes at the end of the
+    // pass, and may never come), and is no new file.
+    QList<QDateTime> tiempos{antes.modificado()};
+    if (vista.modificado() != antes.modificado())
+        tiempos << vista.modificado();
+    bool registrado = true;
+    for (const QDateTime& t : std::as_const(tiempos)) {
+        // A line the register cannot take is kept for this run, so the file
+        // is not sent again.
+        registrado = registraLinea(st, registro, lineaBitacora(nombre, t)) && registrado;
+        bitacora.agrega(nombre, t);
+    }
+    if (!registrado)
         reportaFalla(ctx, Texto::tr("ERROR: no fue posible escribir en ") + rutaRegistro(st) +
                               QStringLiteral("; ") + nombre + Texto::tr(" ya fue enviado"));
-    }
-    bitacora.agrega(nombre, antes.modificado());
 }
 
 // The Pend copy, the upload and the check that the file went as it is.
@@ -441,7 +464,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     if (st.config().chk(slot::RutasAdicionales))
-        refrescaRutas(ctx, [&p](const QString& n) { return p.rutaEnvio(n); });
+        refrescaRutas(ctx, p.bitacora, [&p](const QString& n) { return p.rutaEnvio(n); });
     // Last, so the pass's own progress texts do not hide it.
     p.reportaRepetidos();
 }
