@@ -26,6 +26,7 @@
 #include "platform/Latido.h"
 #include "platform/fs.h"
 #include "records/ArchivosaEnviar.h"
+#include "records/Bitacora.h"
 
 using namespace korva;
 using namespace korva::test;
@@ -739,14 +740,17 @@ private slots:
 
     void bitacoraQueNoSeEscribeEnviaUnaVez_data() {
         QTest::addColumn<int>("falla");
-        QTest::addColumn<int>("envios"); // uploads while the register cannot take the line
-        QTest::addRow("read-only send folder") << 0 << 0;
-        QTest::addRow("register is a link") << 1 << 0;
-        QTest::addRow("disk full once sent") << 2 << 1;
+        QTest::addColumn<int>("envios");    // uploads while the register cannot take the line
+        QTest::addColumn<bool>("reinicia"); // the program killed and started again meanwhile
+        QTest::addRow("read-only send folder") << 0 << 0 << false;
+        QTest::addRow("register is a link") << 1 << 0 << false;
+        QTest::addRow("disk full once sent") << 2 << 1 << false;
+        QTest::addRow("disk full, program started again") << 2 << 1 << true;
     }
     void bitacoraQueNoSeEscribeEnviaUnaVez() {
         QFETCH(int, falla);
         QFETCH(int, envios);
+        QFETCH(bool, reinicia);
         CentroSimulado c;
         QVERIFY2(c.listo(), qPrintable(c.diagnostico()));
         Oficina4321 o;
@@ -770,6 +774,11 @@ private slots:
         }
         for (int i = 0; i < 4; ++i)
             EjecutaCiclo(o.ctx());
+        if (reinicia) { // what the run held is gone; the start-up takes back what it kept
+            o.st().atrasados().descarta();
+            recuperaAtrasadas(o.ctx());
+            EjecutaCiclo(o.ctx());
+        }
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), envios);
         QVERIFY(!o.ventana.fallas.isEmpty());
         // The fault mended: sent once in all, and registered.
@@ -781,6 +790,7 @@ private slots:
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), 1);
         QVERIFY(lee(registro).contains(kEnviado.toLatin1()));
         QVERIFY(falla != 1 || lee(victima) == "victima");
+        QVERIFY(!QFile::exists(rutaAtrasadas(o.ctx()))); // all written: nothing kept
     }
 
     void archivoAunEnEscrituraSeReenviaCompleto() {

@@ -54,6 +54,9 @@ void CargaForm1(Contexto& ctx, int posicion) {
         quitaTemporalesDeOficina(ctx);
     comienzaDia(ctx);
     CargaBitacora(ctx);
+    // Register lines an earlier run could not write (its disk was full).
+    if (!st.config().configuracionNoLeida())
+        recuperaAtrasadas(ctx);
     ListaRechazados(ctx);
     ListaPendientes(ctx);
     // A configuration that could not be read holds defaults: nothing is

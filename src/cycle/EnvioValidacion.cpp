@@ -341,7 +341,7 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
     for (const QDateTime& t : std::as_const(tiempos)) {
         // A line the register cannot take is kept for this run, so the file
         // is not sent again.
-        registrado = registraLinea(st, registro, lineaBitacora(nombre, t)) && registrado;
+        registrado = registraLinea(ctx, registro, lineaBitacora(nombre, t)) && registrado;
         bitacora.agrega(nombre, t);
     }
     if (!registrado)
@@ -433,7 +433,7 @@ void EnviaArchivosValidacion(Contexto& ctx) {
     }
 
     if (!st.atrasados().vacio() && p.registro.abre(rutaRegistro(st)))
-        registraAtrasadas(st, p.registro);
+        registraAtrasadas(ctx, p.registro);
     // A file is taken only once it is quiet: its last write lies the quiet
     // interval behind. The others are looked at again once, after the rest
     // of the pass, and go if they have not changed meanwhile.

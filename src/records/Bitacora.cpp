@@ -1,5 +1,7 @@
 #include "records/Bitacora.h"
+
 #include "platform/Texto.h"
+#include <QCryptographicHash>
 
 #include "comun/Contexto.h"
 #include "comun/EstadoPrincipal.h"
@@ -80,15 +82,51 @@ bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDat
     return fs::agregaLinea(rutaRegistro(st), lineaBitacora(nombre, modificado));
 }
 
-bool registraLinea(EstadoPrincipal& st, fs::Anexo& registro, const QString& linea) {
+QString rutaAtrasadas(const Contexto& ctx) {
+    // One file per register: patents that share a send folder share it.
+    const QByteArray clave =
+        QCryptographicHash::hash(rutaRegistro(ctx.st).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    return fs::une(ctx.carpetaPrograma,
+                   QStringLiteral("atrasadas-") + QLatin1String(clave) + QStringLiteral(".dat"));
+}
+
+namespace {
+
+// The kept lines, written whole; none left, no file.
+void guardaAtrasadas(Contexto& ctx) {
+    const QString ruta = rutaAtrasadas(ctx);
+    if (ctx.st.atrasados().vacio()) {
+        if (fs::existeArchivo(ruta))
+            fs::borra(ruta);
+        return;
+    }
+    fs::escribeAtomico(ruta, fs::comoTexto(ctx.st.atrasados().lineas()), true);
+}
+
+} // namespace
+
+bool registraLinea(Contexto& ctx, fs::Anexo& registro, const QString& linea) {
     if (registro.agrega(linea))
         return true;
-    st.atrasados().agrega(linea);
+    ctx.st.atrasados().agrega(linea);
+    guardaAtrasadas(ctx);
     return false;
 }
 
-void registraAtrasadas(EstadoPrincipal& st, fs::Anexo& registro) {
-    st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
+void registraAtrasadas(Contexto& ctx, fs::Anexo& registro) {
+    ctx.st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
+    guardaAtrasadas(ctx);
+}
+
+void recuperaAtrasadas(Contexto& ctx) {
+    for (const QString& linea : fs::leeLineas(rutaAtrasadas(ctx), fs::limite::kArchivo))
+        if (!linea.isEmpty() && !ctx.st.atrasados().lineas().contains(linea))
+            ctx.st.atrasados().agrega(linea);
+}
+
+void descartaAtrasadas(Contexto& ctx) {
+    ctx.st.atrasados().descarta();
+    guardaAtrasadas(ctx);
 }
 
 bool LstBitacora::carga(const EstadoPrincipal& st) {

@@ -45,11 +45,19 @@ QString lineaBitacora(const QString& nombre, const QDateTime& modificado);
 // Appends one line; the name as the sending step holds it (lower case).
 bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDateTime& modificado);
 // Appends `linea` to the open register; a line it cannot take (a full disk)
-// is kept for this run, read with the register so the file is not sent
-// again, and written as soon as it takes lines. False when kept.
-bool registraLinea(EstadoPrincipal& st, fs::Anexo& registro, const QString& linea);
+// is kept, read with the register so the file is not sent again, and
+// written as soon as it takes lines. Kept in the program folder too, which
+// a full send folder does not fill, so a run that ends meanwhile loses none.
+// False when kept.
+bool registraLinea(Contexto& ctx, fs::Anexo& registro, const QString& linea);
 // Writes the kept lines, in order, while the register takes them.
-void registraAtrasadas(EstadoPrincipal& st, fs::Anexo& registro);
+void registraAtrasadas(Contexto& ctx, fs::Anexo& registro);
+// The start-up takes back the lines an earlier run kept for this register.
+void recuperaAtrasadas(Contexto& ctx);
+// The register is gone (the purge): its kept lines with it.
+void descartaAtrasadas(Contexto& ctx);
+// The program folder's file of the lines kept for this register.
+QString rutaAtrasadas(const Contexto& ctx);
 
 // The register loaded whole (the hidden list LstBitacora), indexed so each
 // candidate of a sending pass is one lookup, not a scan of every line.

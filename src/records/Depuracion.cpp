@@ -11,6 +11,7 @@
 #include "config/Revisiones.h"
 #include "platform/Dialogos.h"
 #include "platform/fs.h"
+#include "records/Bitacora.h"
 
 namespace korva {
 
@@ -166,7 +167,7 @@ void DepuraArchivos(Contexto& ctx) {
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
     if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
         p.borra(registro);
-    st.atrasados().descarta(); // the day's register is gone with them
+    descartaAtrasadas(ctx); // the day's register is gone with them
     st.pantalla().setEvento(Texto::tr("Depurando archivos del día anterior"));
 
     // With one folder for both (however its path is spelt, or through a
