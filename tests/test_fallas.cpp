@@ -53,26 +53,6 @@ OpcionesCentro tls() {
     return o;
 }
 
-// Root writes through the permission bits; the immutable attribute stops it
-// too. Anyone else gets a folder without write permission.
-bool soloLecturaReal(const QString& carpeta, bool activa) {
-    if (geteuid() != 0)
-        return QFile::setPermissions(carpeta, activa
-                                                  ? QFile::ReadOwner | QFile::ExeOwner
-                                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int banderas = 0;
-    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &banderas) == 0;
-    if (ok) {
-        banderas = activa ? (banderas | FS_IMMUTABLE_FL) : (banderas & ~FS_IMMUTABLE_FL);
-        ok = ioctl(fd, FS_IOC_SETFLAGS, &banderas) == 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
 // A full disk as the process meets it: every write past the limit fails
 // (EFBIG rather than ENOSPC), for root too. Processes already running, such
 // as the centre, keep their own limit.

@@ -223,6 +223,16 @@ private slots:
                            muerto + "\nkorvaval\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         CandadoPatente d;
         QVERIFY(d.toma(g.tmp.path(), 3));
+
+        // Held elsewhere, or a program folder that takes no lock file: the
+        // broker is told which.
+        QVERIFY(!b.toma(f.tmp.path(), 1) && b.deOtraVentana());
+        if (test::soloLecturaReal(g.tmp.path(), true)) {
+            CandadoPatente e;
+            const bool tomada = e.toma(g.tmp.path(), 4);
+            test::soloLecturaReal(g.tmp.path(), false);
+            QVERIFY(!tomada && !e.deOtraVentana());
+        }
     }
 
     void patentesAbiertasNoSeMueven() {

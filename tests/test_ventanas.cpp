@@ -225,6 +225,17 @@ private slots:
             QVERIFY(f.dlg.ultimo().contains(usuarios));
         }
         QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
+
+        // A program folder that takes no file is no other window: retrying
+        // would never help.
+        if (test::soloLecturaReal(f.tmp.path(), true)) {
+            f.dlg.limpia();
+            creaPatente(dos, "F");
+            test::soloLecturaReal(f.tmp.path(), false);
+            QVERIFY(!f.dlg.ultimo().contains("otra ventana", Qt::CaseInsensitive));
+            QVERIFY(f.dlg.ultimo().contains(f.tmp.path()));
+            QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
+        }
     }
 
     // A window whose list is stale enters the patent the broker chose, by its

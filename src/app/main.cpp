@@ -64,9 +64,13 @@ int main(int argc, char** argv) {
         if (!candado.toma(ctx.carpetaPrograma, posicion)) {
             const QStringList claves = entrada->patentes().claves();
             dialogos.error(
-                korva::Texto::tr("La patente ") + claves.value(posicion) +
-                korva::Texto::tr(" ya está abierta en otra ventana de KORVAVal en este equipo. Use esa "
-                                 "ventana o elija otra patente."));
+                candado.deOtraVentana()
+                    ? korva::Texto::tr("La patente ") + claves.value(posicion) +
+                          korva::Texto::tr(" ya está abierta en otra ventana de KORVAVal en este equipo. Use "
+                                           "esa ventana o elija otra patente.")
+                    : korva::Texto::tr("No es posible abrir la patente ") + claves.value(posicion) +
+                          korva::Texto::tr(": la carpeta del programa ") + ctx.carpetaPrograma +
+                          korva::Texto::tr(" no admite escritura (solo lectura o disco lleno)."));
             return;
         }
         principal = std::make_unique<korva::Form1>(ctx, posicion);

@@ -25,8 +25,11 @@ CandadoPatente::~CandadoPatente() = default;
 bool CandadoPatente::toma(const QString& carpeta, int posicion) {
     suelta();
     auto l = nuevo(carpeta, posicion);
-    if (!l->tryLock(0))
+    if (!l->tryLock(0)) {
+        deOtraVentana_ = l->error() == QLockFile::LockFailedError;
         return false;
+    }
+    deOtraVentana_ = false;
     lock_ = std::move(l);
     return true;
 }
@@ -61,5 +64,7 @@ CandadoLista::~CandadoLista() {
 }
 
 bool CandadoLista::tomado() const { return lock_->isLocked(); }
+
+bool CandadoLista::deOtraVentana() const { return lock_->error() == QLockFile::LockFailedError; }
 
 } // namespace korva

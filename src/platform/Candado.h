@@ -16,16 +16,19 @@ public:
     CandadoPatente();
     ~CandadoPatente();
 
-    // False when another running instance holds that patent.
+    // False when another running instance holds that patent, or the
+    // program folder refuses the lock file (deOtraVentana() tells which).
     bool toma(const QString& carpetaPrograma, int posicion);
     void suelta();
     bool tomado() const;
+    bool deOtraVentana() const { return deOtraVentana_; }
 
     // Whether another running instance holds the patent at that position.
     static bool ocupada(const QString& carpetaPrograma, int posicion);
 
 private:
     std::unique_ptr<QLockFile> lock_;
+    bool deOtraVentana_ = false;
 };
 
 // Held while a selection window changes the patents list (usuarios.lock):
@@ -36,6 +39,9 @@ public:
     explicit CandadoLista(const QString& carpetaPrograma);
     ~CandadoLista();
     bool tomado() const;
+    // Not taken because another window holds it; otherwise the program
+    // folder refused the lock file (read-only, full).
+    bool deOtraVentana() const;
 
 private:
     std::unique_ptr<QLockFile> lock_;

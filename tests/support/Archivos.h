@@ -12,7 +12,10 @@
 
 #ifdef Q_OS_LINUX
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/fsuid.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +97,26 @@ private:
 };
 
 #ifdef Q_OS_LINUX
+// Root writes through the permission bits; the immutable attribute stops it
+// too. Anyone else gets a folder without write permission.
+inline bool soloLecturaReal(const QString& carpeta, bool activa) {
+    if (geteuid() != 0)
+        return QFile::setPermissions(carpeta, activa
+                                                  ? QFile::ReadOwner | QFile::ExeOwner
+                                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int banderas = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &banderas) == 0;
+    if (ok) {
+        banderas = activa ? (banderas | FS_IMMUTABLE_FL) : (banderas & ~FS_IMMUTABLE_FL);
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &banderas) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
 // A real file system of `kb` kilobytes (a tmpfs, which needs root) that
 // llena() fills to the last byte: the full disk a broker's office meets.
 class DiscoPequeno {
