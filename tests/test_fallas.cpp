@@ -602,6 +602,7 @@ private slots:
         QTest::addRow("patents list") << "usuarios.dat" << qint64(40) << 25753;
         QTest::addRow("configuration") << "ODBC3.reg" << qint64(40) << 25753;
         QTest::addRow("TLS record") << kArchivoCentrosTls << qint64(40) << 25753;
+        QTest::addRow("register lines kept") << "atrasadas-0123456789ab.dat" << qint64(40) << 25753;
         QTest::addRow("64 MB") << "agrande.gen" << qint64(kDescargaMaxima) << 0;
         QTest::addRow("over 64 MB") << "agrande.gen" << qint64(kDescargaMaxima) + 1 << 25752;
     }

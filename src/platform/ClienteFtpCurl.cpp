@@ -825,7 +825,8 @@ bool ClienteFtpCurl::nombreSeguro(const QString& n) {
 
 bool ClienteFtpCurl::nombrePropio(const QString& n) {
     static const QRegularExpression propios(
-        QStringLiteral("^([0-9]+\\.log|usuarios\\.(dat|mov)|odbc.*\\.(reg|lock)|bitacora|%1|%2)$")
+        QStringLiteral("^([0-9]+\\.log|usuarios\\.(dat|mov)|odbc.*\\.(reg|lock)|bitacora|atrasadas-[0-9a-f]+"
+                       "\\.dat|%1|%2)$")
             .arg(QRegularExpression::escape(kArchivoCACentro),
                  QRegularExpression::escape(kArchivoCentrosTls)),
         QRegularExpression::CaseInsensitiveOption);
