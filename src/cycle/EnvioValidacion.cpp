@@ -339,8 +339,8 @@ void Pasada::envia(const QString& entrada, const fs::Huella& vista) {
         tiempos << vista.modificado();
     bool registrado = true;
     for (const QDateTime& t : std::as_const(tiempos)) {
-        // A line the register cannot take is kept for this run, so the file
-        // is not sent again.
+        // A line the register cannot take is kept until it can, so the
+        // file is not sent again.
         registrado = registraLinea(ctx, registro, lineaBitacora(nombre, t)) && registrado;
         bitacora.agrega(nombre, t);
     }
