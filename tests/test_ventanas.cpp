@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QSysInfo>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -227,7 +229,13 @@ private slots:
         QCOMPARE(test::lee(usuarios), QByteArray("A\r\nB\r\nC\r\nD\r\n"));
 
         // A program folder that takes no file is no other window: retrying
-        // would never help.
+        // would never help. Nor is the lock a dead run left there.
+        QProcess muerto;
+        muerto.start(QStringLiteral("/bin/true"));
+        QVERIFY(muerto.waitForFinished());
+        test::pon(f.ruta("usuarios.lock"),
+                  QByteArray::number(muerto.processId() ? muerto.processId() : 999999) + "\nkorvaval\n" +
+                      QSysInfo::machineHostName().toUtf8() + "\n");
         if (test::soloLecturaReal(f.tmp.path(), true)) {
             f.dlg.limpia();
             creaPatente(dos, "F");

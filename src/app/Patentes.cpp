@@ -71,7 +71,7 @@ bool Patentes::abreLista(const CandadoLista& candado, QStringList& actual) {
         dlg_.error(candado.deOtraVentana()
                        ? Texto::tr("Otra ventana de KORVAVal está modificando la lista de patentes; intente "
                                    "de nuevo en un momento.")
-                       : Texto::tr("No es posible modificar la lista de patentes: la carpeta del programa ") +
+                       : Texto::tr("No es posible usar la lista de patentes: la carpeta del programa ") +
                              QFileInfo(rutaUsuarios()).path() +
                              Texto::tr(" no admite escritura (solo lectura o disco lleno)."));
         return false;

@@ -1,8 +1,16 @@
 #include "platform/Candado.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include "platform/fs.h"
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <signal.h>
+#endif
 
 namespace korva {
 
@@ -10,7 +18,35 @@ namespace {
 QString ruta(const QString& carpeta, int posicion) {
     return fs::une(carpeta, QStringLiteral("odbc%1.lock").arg(posicion));
 }
+
+// A lock file left empty (the machine stopped between its making and its
+// first write) names no holder, and would never be taken over: once a few
+// seconds old no window is behind it.
+void quitaVacio(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    if (fi.isFile() && !fi.isSymLink() && fi.size() == 0 &&
+        fi.lastModified().secsTo(QDateTime::currentDateTime()) > 5)
+        fs::borra(ruta);
+}
+
+// Whether the holder of a lock that could not be taken is still running:
+// a dead one's lock stays only where the folder lets nothing be removed.
+bool titularVivo(const QLockFile& l) {
+    qint64 pid = 0;
+    QString host, app;
+    if (!l.getLockInfo(&pid, &host, &app))
+        return false;
+#ifdef Q_OS_UNIX
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return true;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#else
+    return true;
+#endif
+}
+
 std::unique_ptr<QLockFile> nuevo(const QString& carpeta, int posicion) {
+    quitaVacio(ruta(carpeta, posicion));
     auto l = std::make_unique<QLockFile>(ruta(carpeta, posicion));
     // Only a dead holder makes a lock stale, never its age: a program open
     // all day keeps its lock.
@@ -26,7 +62,7 @@ bool CandadoPatente::toma(const QString& carpeta, int posicion) {
     suelta();
     auto l = nuevo(carpeta, posicion);
     if (!l->tryLock(0)) {
-        deOtraVentana_ = l->error() == QLockFile::LockFailedError;
+        deOtraVentana_ = l->error() == QLockFile::LockFailedError && titularVivo(*l);
         return false;
     }
     deOtraVentana_ = false;
@@ -50,8 +86,10 @@ bool CandadoPatente::ocupada(const QString& carpeta, int posicion) {
     return false;
 }
 
-CandadoLista::CandadoLista(const QString& carpeta)
-    : lock_(std::make_unique<QLockFile>(fs::une(carpeta, QStringLiteral("usuarios.lock")))) {
+CandadoLista::CandadoLista(const QString& carpeta) {
+    const QString ruta = fs::une(carpeta, QStringLiteral("usuarios.lock"));
+    quitaVacio(ruta);
+    lock_ = std::make_unique<QLockFile>(ruta);
     lock_->setStaleLockTime(0);
     // A change of the list takes a moment; a window that waits longer
     // than this is facing a stuck one and says so.
@@ -65,6 +103,8 @@ CandadoLista::~CandadoLista() {
 
 bool CandadoLista::tomado() const { return lock_->isLocked(); }
 
-bool CandadoLista::deOtraVentana() const { return lock_->error() == QLockFile::LockFailedError; }
+bool CandadoLista::deOtraVentana() const {
+    return lock_->error() == QLockFile::LockFailedError && titularVivo(*lock_);
+}
 
 } // namespace korva
