@@ -727,6 +727,7 @@ private slots:
         QTest::addRow("register is a link") << 1 << 0 << false;
         QTest::addRow("disk full once sent") << 2 << 1 << false;
         QTest::addRow("disk full, program started again") << 2 << 1 << true;
+        QTest::addRow("disk full, program folder read-only") << 3 << 1 << false;
     }
     void bitacoraQueNoSeEscribeEnviaUnaVez() {
         QFETCH(int, falla);
@@ -742,13 +743,15 @@ private slots:
         struct Quita {
             QString carpeta;
             ~Quita() { soloLecturaReal(carpeta, false); }
-        } quita{o.envio};
+        } quita{o.envio}, quitaPrograma{o.ctx().carpetaPrograma};
         std::unique_ptr<DiscoLleno> lleno;
         if (falla == 0 && !soloLecturaReal(o.envio, true))
             QSKIP("this file system keeps no immutable attribute, and root writes through permission bits");
         if (falla == 1)
             QVERIFY(pon(victima, "victima") && QFile::link(victima, registro));
-        if (falla == 2) {
+        if (falla == 3 && !soloLecturaReal(o.ctx().carpetaPrograma, true))
+            QSKIP("this file system keeps no immutable attribute, and root writes through permission bits");
+        if (falla >= 2) {
             QVERIFY(pon(registro, QByteArray(3000, 'x') + "\r\n")); // past the room left
             lleno = std::make_unique<DiscoLleno>(2048);
             QVERIFY(lleno->activo());
@@ -756,14 +759,23 @@ private slots:
         for (int i = 0; i < 4; ++i)
             EjecutaCiclo(o.ctx());
         if (reinicia) { // what the run held is gone; the start-up takes back what it kept
+            // Another patent sending from the same folder keeps its lines apart.
+            const QString usuario = o.st().config().TxtConfiguration(slot::Usuario);
+            const QString propia = rutaAtrasadas(o.ctx());
+            o.st().config().setSlot(slot::Usuario, QStringLiteral("a4322"));
+            QVERIFY(rutaAtrasadas(o.ctx()) != propia);
+            o.st().config().setSlot(slot::Usuario, usuario);
             o.st().atrasados().descarta();
             recuperaAtrasadas(o.ctx());
             EjecutaCiclo(o.ctx());
         }
         QCOMPARE(c.cuenta("STOR REC/" + kEnviado), envios);
         QVERIFY(!o.ventana.fallas.isEmpty());
+        // Nowhere to keep the line: the broker is told what a restart would do.
+        QCOMPARE(o.ventana.fallas.filter("se enviaría de nuevo").size(), falla == 3 ? 1 : 0);
         // The fault mended: sent once in all, and registered.
         lleno.reset();
+        QVERIFY(falla != 3 || soloLecturaReal(o.ctx().carpetaPrograma, false));
         QVERIFY(falla != 0 || soloLecturaReal(o.envio, false));
         QVERIFY(falla != 1 || QFile::remove(registro));
         EjecutaCiclo(o.ctx());

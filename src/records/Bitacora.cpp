@@ -83,24 +83,27 @@ bool agregaBitacora(const EstadoPrincipal& st, const QString& nombre, const QDat
 }
 
 QString rutaAtrasadas(const Contexto& ctx) {
-    // One file per register: patents that share a send folder share it.
+    // One file per register and patent: patents that share a send folder
+    // each keep their own, and never write over the other's.
     const QByteArray clave =
-        QCryptographicHash::hash(rutaRegistro(ctx.st).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+        QCryptographicHash::hash(
+            (rutaRegistro(ctx.st) + QLatin1Char('|') + ctx.st.config().patente()).toUtf8(),
+            QCryptographicHash::Sha1)
+            .toHex()
+            .left(12);
     return fs::une(ctx.carpetaPrograma,
                    QStringLiteral("atrasadas-") + QLatin1String(clave) + QStringLiteral(".dat"));
 }
 
 namespace {
 
-// The kept lines, written whole; none left, no file.
-void guardaAtrasadas(Contexto& ctx) {
+// The kept lines, written whole; none left, no file. False when they could
+// not be written.
+bool guardaAtrasadas(Contexto& ctx) {
     const QString ruta = rutaAtrasadas(ctx);
-    if (ctx.st.atrasados().vacio()) {
-        if (fs::existeArchivo(ruta))
-            fs::borra(ruta);
-        return;
-    }
-    fs::escribeAtomico(ruta, fs::comoTexto(ctx.st.atrasados().lineas()), true);
+    if (ctx.st.atrasados().vacio())
+        return !fs::existeArchivo(ruta) || fs::borra(ruta);
+    return fs::escribeAtomico(ruta, fs::comoTexto(ctx.st.atrasados().lineas()), true);
 }
 
 } // namespace
@@ -109,7 +112,12 @@ bool registraLinea(Contexto& ctx, fs::Anexo& registro, const QString& linea) {
     if (registro.agrega(linea))
         return true;
     ctx.st.atrasados().agrega(linea);
-    guardaAtrasadas(ctx);
+    if (!guardaAtrasadas(ctx))
+        reportaFalla(ctx, Texto::tr("ERROR: tampoco fue posible guardar la línea de ") +
+                              linea.section(QLatin1Char('|'), 0, 0) + Texto::tr(" en ") + rutaAtrasadas(ctx) +
+                              QStringLiteral(" (") + fs::ultimaCausa() +
+                              Texto::tr("); si el programa se cierra antes de que haya espacio, se enviaría "
+                                        "de nuevo"));
     return false;
 }
 
