@@ -119,6 +119,23 @@ private slots:
         QCOMPARE(f.dlg.punteros, (QList<Puntero>{Puntero::Ocupado, Puntero::Normal}));
     }
 
+    // The day's log gone before its time (deleted, the receive folder
+    // changed): the purge runs, and the register keeps today's lines, so
+    // the day's files already sent do not go again.
+    void registroConservaLoDeHoy() {
+        Fixture f;
+        const Carpetas c = prepara(f);
+        QVERIFY(test::pon(c.env + "/bitacora", "m4321123.045|14/02/2026 08:00:00\r\n"
+                                               "m4321123.046|14/02/2026 08:00:00\r\n"
+                                               "m4321124.046|14/02/2026 08:05:00\r\n"));
+        f.st.atrasados().agrega("m4321125.046|14/02/2026 09:00:00");
+        f.st.atrasados().agrega("m4321125.045|13/02/2026 09:00:00");
+        DepuraArchivos(f.ctx);
+        QCOMPARE(test::lineas(c.env + "/bitacora"),
+                 (QStringList{"m4321123.046|14/02/2026 08:00:00", "m4321124.046|14/02/2026 08:05:00"}));
+        QCOMPARE(f.st.atrasados().lineas(), QStringList{"m4321125.046|14/02/2026 09:00:00"});
+    }
+
     void depuracionYaHechaOCarpetaFaltante() {
         Fixture f;
         const Carpetas c = prepara(f);

@@ -132,8 +132,12 @@ void recuperaAtrasadas(Contexto& ctx) {
             ctx.st.atrasados().agrega(linea);
 }
 
-void descartaAtrasadas(Contexto& ctx) {
+void descartaAtrasadas(Contexto& ctx, const std::function<bool(const QString&)>& queda) {
+    const QStringList lineas = ctx.st.atrasados().lineas();
     ctx.st.atrasados().descarta();
+    for (const QString& linea : lineas)
+        if (queda(linea))
+            ctx.st.atrasados().agrega(linea);
     guardaAtrasadas(ctx);
 }
 

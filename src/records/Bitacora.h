@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "platform/fs.h"
 
@@ -54,8 +55,9 @@ bool registraLinea(Contexto& ctx, fs::Anexo& registro, const QString& linea);
 void registraAtrasadas(Contexto& ctx, fs::Anexo& registro);
 // The start-up takes back the lines an earlier run kept for this register.
 void recuperaAtrasadas(Contexto& ctx);
-// The register is gone (the purge): its kept lines with it.
-void descartaAtrasadas(Contexto& ctx);
+// The purge cut the register down to the lines `queda` keeps: the kept
+// lines likewise.
+void descartaAtrasadas(Contexto& ctx, const std::function<bool(const QString&)>& queda);
 // The program folder's file of the lines kept for this register.
 QString rutaAtrasadas(const Contexto& ctx);
 

@@ -164,10 +164,25 @@ void DepuraArchivos(Contexto& ctx) {
     st.pantalla().vacia(Lista::Enviados);
     st.pantalla().vacia(Lista::Recibidos);
     st.pantalla().vacia(Lista::Rechazados);
+    // The register keeps the lines of the files the purge keeps, today's:
+    // with the day's log gone before its time (deleted, or the receive
+    // folder changed), the day's files already sent do not go again.
     const QString registro = fs::une(envio, QStringLiteral("bitacora"), ctx.plataforma);
-    if (fs::existeArchivo(registro) && !fs::soloLectura(registro))
-        p.borra(registro);
-    descartaAtrasadas(ctx); // the day's register is gone with them
+    const auto deHoy = [&p](const QString& linea) {
+        return !deOtroDia(linea.section(QLatin1Char('|'), 0, 0), p.hoy);
+    };
+    if (fs::existeArchivo(registro) && !fs::soloLectura(registro)) {
+        bool leido = false;
+        QStringList quedan;
+        for (const QString& linea : fs::leeLineas(registro, fs::limite::kRegistro, &leido))
+            if (deHoy(linea))
+                quedan << linea;
+        if (!leido || quedan.isEmpty())
+            p.borra(registro);
+        else if (!fs::escribeAtomico(registro, fs::comoTexto(quedan)))
+            p.fallas << registro + QStringLiteral(" (") + fs::ultimaCausa() + QLatin1Char(')');
+    }
+    descartaAtrasadas(ctx, deHoy);
     st.pantalla().setEvento(Texto::tr("Depurando archivos del día anterior"));
 
     // With one folder for both (however its path is spelt, or through a
