@@ -227,17 +227,21 @@ private slots:
         // Held elsewhere, or a program folder that takes no lock file: the
         // broker is told which.
         QVERIFY(!b.toma(f.tmp.path(), 1) && b.deOtraVentana());
-        // A lock left empty by a machine that stopped names no holder: taken
-        // over once a few seconds old, the patents list's too.
+        // A lock that names no holder (left empty, or its bytes lost, by a
+        // machine that stopped) is taken over once a few seconds old, the
+        // patents list's too.
         const QDateTime antes = QDateTime::currentDateTime().addSecs(-60);
-        for (const char* n : {"odbc6.lock", "usuarios.lock"}) {
-            QFile vacio(g.ruta(n));
-            QVERIFY(vacio.open(QIODevice::WriteOnly) &&
-                    vacio.setFileTime(antes, QFileDevice::FileModificationTime));
+        for (const QByteArray& dentro : {QByteArray(), QByteArray(87, '\0'), QByteArray("\n")}) {
+            for (const char* n : {"odbc6.lock", "usuarios.lock"}) {
+                QFile sinTitular(g.ruta(n));
+                QVERIFY(sinTitular.open(QIODevice::WriteOnly) && sinTitular.write(dentro) == dentro.size() &&
+                        sinTitular.flush() &&
+                        sinTitular.setFileTime(antes, QFileDevice::FileModificationTime));
+            }
+            CandadoPatente vacia;
+            QVERIFY(vacia.toma(g.tmp.path(), 6));
+            QVERIFY(CandadoLista(g.tmp.path()).tomado());
         }
-        CandadoPatente vacia;
-        QVERIFY(vacia.toma(g.tmp.path(), 6));
-        QVERIFY(CandadoLista(g.tmp.path()).tomado());
         if (test::soloLecturaReal(g.tmp.path(), true)) {
             CandadoPatente e;
             const bool tomada = e.toma(g.tmp.path(), 4);

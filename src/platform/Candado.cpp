@@ -19,13 +19,16 @@ QString ruta(const QString& carpeta, int posicion) {
     return fs::une(carpeta, QStringLiteral("odbc%1.lock").arg(posicion));
 }
 
-// A lock file left empty (the machine stopped between its making and its
-// first write) names no holder, and would never be taken over: once a few
-// seconds old no window is behind it.
-void quitaVacio(const QString& ruta) {
+// A lock file that names no holder (left empty, or its bytes lost, when the
+// machine stopped) would never be taken over: once a few seconds old, no
+// window is behind it (a window writes its name as it makes the file).
+void quitaSinTitular(const QString& ruta) {
     const QFileInfo fi(ruta);
-    if (fi.isFile() && !fi.isSymLink() && fi.size() == 0 &&
-        fi.lastModified().secsTo(QDateTime::currentDateTime()) > 5)
+    if (!fi.isFile() || fi.isSymLink() || fi.lastModified().secsTo(QDateTime::currentDateTime()) <= 5)
+        return;
+    qint64 pid = 0;
+    QString host, app;
+    if (!QLockFile(ruta).getLockInfo(&pid, &host, &app) || pid <= 0)
         fs::borra(ruta);
 }
 
@@ -46,7 +49,7 @@ bool titularVivo(const QLockFile& l) {
 }
 
 std::unique_ptr<QLockFile> nuevo(const QString& carpeta, int posicion) {
-    quitaVacio(ruta(carpeta, posicion));
+    quitaSinTitular(ruta(carpeta, posicion));
     auto l = std::make_unique<QLockFile>(ruta(carpeta, posicion));
     // Only a dead holder makes a lock stale, never its age: a program open
     // all day keeps its lock.
@@ -88,7 +91,7 @@ bool CandadoPatente::ocupada(const QString& carpeta, int posicion) {
 
 CandadoLista::CandadoLista(const QString& carpeta) {
     const QString ruta = fs::une(carpeta, QStringLiteral("usuarios.lock"));
-    quitaVacio(ruta);
+    quitaSinTitular(ruta);
     lock_ = std::make_unique<QLockFile>(ruta);
     lock_->setStaleLockTime(0);
     // A change of the list takes a moment; a window that waits longer
