@@ -37,7 +37,7 @@ void quitaSinTitular(const QString& ruta) {
 bool titularVivo(const QLockFile& l) {
     qint64 pid = 0;
     QString host, app;
-    if (!l.getLockInfo(&pid, &host, &app))
+    if (!l.getLockInfo(&pid, &host, &app) || pid <= 0)
         return false;
 #ifdef Q_OS_UNIX
     if (!host.isEmpty() && host != QSysInfo::machineHostName())
