@@ -96,9 +96,12 @@ void copiaARutas(Contexto& ctx) {
 } // namespace
 
 QString nombreRespuesta(const EstadoPrincipal& st, const QString& n) {
+    return nombreRespuesta(st, n, preparaNombre(n));
+}
+
+QString nombreRespuesta(const EstadoPrincipal& st, const QString& n, const FormaNombre& forma) {
     if (n.isEmpty())
         return {};
-    const FormaNombre forma = preparaNombre(n);
     const int L = forma.LongitudNombre, P = forma.AjustePrefijo;
     const QString& envia = st.config().TxtConfiguration(slot::LetrasValidacion);
     const QString& recibe = st.config().TxtConfiguration(slot::LetrasPago);
@@ -163,12 +166,13 @@ void BuscaRespuestas(Contexto& ctx, const QStringList& RemoteFileListBox) {
         st.pantalla().setEvento(Texto::tr("Inicia la busqueda de repuesta"));
         if (!pruebaPatente(st, nombre))
             continue;
-        const QString remoto = nombreRespuesta(st, nombre);
+        const FormaNombre forma = preparaNombre(nombre);
+        const QString remoto = nombreRespuesta(st, nombre, forma);
         if (remoto.isEmpty()) {
             st.pantalla().setEvento(Texto::tr("No se reconoce el tipo del archivo pendiente ") + nombre);
             continue;
         }
-        const QString respuesta = remoto.right(preparaNombre(nombre).LongitudNombre);
+        const QString respuesta = remoto.right(forma.LongitudNombre);
         const QString destino = fs::une(recibo, respuesta, ctx.plataforma);
         // A response too large to keep is not fetched again this run.
         if (st.respuestas().excedida(remoto))

@@ -7,6 +7,7 @@ namespace korva {
 
 struct Contexto;
 class EstadoPrincipal;
+struct FormaNombre;
 
 // The response half of a cycle. Phase 1 asks the server, by name, for the
 // response to each of this patent's pending files (`RemoteFileListBox`, the
@@ -21,6 +22,8 @@ QStringList refrescaPendientes(const Contexto& ctx);
 // "ENV/..." name of the response to a pending file, from slots 10 and 11;
 // empty when the file's letter is in no position of slot 10.
 QString nombreRespuesta(const EstadoPrincipal& st, const QString& pendiente);
+// The same, for a name whose layout the caller already prepared.
+QString nombreRespuesta(const EstadoPrincipal& st, const QString& pendiente, const FormaNombre& forma);
 
 // Whether a received file goes to a route with this send letter, and under
 // how many characters of the list entry (0: not copied).
