@@ -122,8 +122,11 @@ bool registraLinea(Contexto& ctx, fs::Anexo& registro, const QString& linea) {
 }
 
 void registraAtrasadas(Contexto& ctx, fs::Anexo& registro) {
+    const qsizetype antes = ctx.st.atrasados().lineas().size();
     ctx.st.atrasados().entrega([&](const QString& linea) { return registro.agrega(linea); });
-    guardaAtrasadas(ctx);
+    // A disk still full took none: the kept file already says so.
+    if (ctx.st.atrasados().lineas().size() != antes)
+        guardaAtrasadas(ctx);
 }
 
 void recuperaAtrasadas(Contexto& ctx) {
