@@ -28,6 +28,12 @@ void quitaSeparador(EstadoPrincipal& st, int n) {
         st.config().setSlot(n, t.left(t.size() - 1));
 }
 
+// Help text of a direction's routes, named in the route messages.
+QString ayudaRutas(Sentido s) {
+    return s == Sentido::Envio ? QStringLiteral("Rutas de Envio Local")
+                               : QStringLiteral("Rutas de Recibo Local");
+}
+
 // Opens the routes panel the way its button does, only while no panel is open.
 void abreRutas(Contexto& ctx) {
     if (ctx.st.edicion().panel() == Panel::Ninguno)
@@ -35,11 +41,6 @@ void abreRutas(Contexto& ctx) {
 }
 
 } // namespace
-
-QString ayudaRutas(Sentido s) {
-    return s == Sentido::Envio ? QStringLiteral("Rutas de Envio Local")
-                               : QStringLiteral("Rutas de Recibo Local");
-}
 
 QStringList letrasDeTipo(const QString& letras, int* comas) {
     QStringList items;

@@ -48,7 +48,4 @@ struct RutasAdicionales {
 };
 std::optional<RutasAdicionales> RevisaRutasAdicionales(Contexto& ctx);
 
-// Help text of a direction's routes, named in the route messages.
-QString ayudaRutas(Sentido s);
-
 } // namespace korva
