@@ -57,26 +57,31 @@ void pasoAvisos(EstadoPrincipal& st) {
     }
 }
 
-// A cycle under way, from its start to every way out of it: the running
-// mark (given back as found: a cycle may run inside another's message box)
-// and the marks the broker is told by.
-class CicloEnCurso {
+// Cycle work under way, to every way out of it: the running mark, given
+// back as found (a cycle may run inside another's message box).
+class EnCurso {
 public:
-    explicit CicloEnCurso(EstadoPrincipal& st) : st_(st), anidado_(st.ciclo().cicloEnCurso()) {
+    explicit EnCurso(EstadoPrincipal& st) : st_(st), anidado_(st.ciclo().cicloEnCurso()) {
         st_.ciclo().setCicloEnCurso(true);
-        st_.marcaCiclo(true);
     }
-    ~CicloEnCurso() {
-        st_.ciclo().setCicloEnCurso(anidado_);
-        st_.marcaCiclo(false);
-    }
-    CicloEnCurso(const CicloEnCurso&) = delete;
-    CicloEnCurso& operator=(const CicloEnCurso&) = delete;
+    ~EnCurso() { st_.ciclo().setCicloEnCurso(anidado_); }
+    EnCurso(const EnCurso&) = delete;
+    EnCurso& operator=(const EnCurso&) = delete;
     bool anidado() const { return anidado_; }
 
 private:
     EstadoPrincipal& st_;
     bool anidado_;
+};
+
+// A cycle under way: the running mark and the marks the broker is told by.
+class CicloEnCurso : public EnCurso {
+public:
+    explicit CicloEnCurso(EstadoPrincipal& st) : EnCurso(st), st_(st) { st_.marcaCiclo(true); }
+    ~CicloEnCurso() { st_.marcaCiclo(false); }
+
+private:
+    EstadoPrincipal& st_;
 };
 
 void detenSiCorre(Contexto& ctx) {
@@ -176,12 +181,10 @@ void Start_Button_Click(Contexto& ctx) {
             st.pantalla().muestraPagina(kPaginaConfiguracion);
         } else {
             st.setCicloIniciado(true); // the diagnostics wait until it stops
-            const bool anidado = st.ciclo().cicloEnCurso();
-            st.ciclo().setCicloEnCurso(true);
+            const EnCurso enCurso(st);
             ActualizaAvisos(ctx);
             EnviaConfiguracion(ctx);
             EjecutaCiclo(ctx);
-            st.ciclo().setCicloEnCurso(anidado);
         }
         ctx.dlg.puntero(Puntero::Normal);
         return;
